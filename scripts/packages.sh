@@ -1,0 +1,18 @@
+# Debian packages the build, the tests and the demo need; sourced by the
+# README's two commands.
+PW_PACKAGES=(cmake g++ make pkg-config ccache nettle-dev libzip-dev nlohmann-json3-dev
+             libgtest-dev libgmock-dev libbenchmark-dev zip unzip)
+
+install_missing_packages() {
+    local missing=()
+    for package in "${PW_PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}

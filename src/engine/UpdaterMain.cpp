@@ -1,0 +1,210 @@
+#include "engine/UpdaterMain.h"
+
+#include "engine/UpdateKit.h"
+#include "engine/UpdaterGlobals.h"
+#include "foundation/Profile.h"
+#include "foundation/ProgramFolders.h"
+#include "identification/ProgramData.h"
+#include "identification/ProgramScanner.h"
+#include "platform/Framework.h"
+#include "platform/Resources.h"
+#include "platform/SystemServices.h"
+#include "ui/Gblwin.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <initializer_list>
+#include <unistd.h>
+
+namespace {
+
+const long kLengthScale = 100000;
+
+void WriteDiagnosticDump()
+{
+    FILE* stream = gDiagnostics;
+    for (int i = 0; gValidProgramNames[i]; ++i)
+        std::fprintf(stream, "%s[%d] = %s\n", "gValidProgramNames", i, gValidProgramNames[i]);
+    std::fprintf(stream, "\nDumping ValidPrograms\n");
+    DumpPrograms(ValidPrograms, stream);
+    std::fprintf(stream, "\nDumping FoundPrograms\n");
+    DumpPrograms(FoundPrograms, stream);
+    std::fflush(stream);
+    // The stream belongs to whoever opened it; start-up only stops writing to it.
+    gDiagnostics = nullptr;
+    ValidPrograms.itsStream = nullptr;
+    FoundPrograms.itsStream = nullptr;
+}
+
+// A resource file that exists but does not open is dropped again.
+CResFile* OpenOptionalResFile(const Cstring& thePath)
+{
+    if (!FileExists(thePath.GetText()))
+        return nullptr;
+    CResFile* file = new CResFile(thePath.GetText());
+    if (!file->IsOpen()) {
+        delete file;
+        return nullptr;
+    }
+    return file;
+}
+
+Cstring WorkingFolder()
+{
+    Cstring folder;
+    folder.Reserve(256);
+    if (!getcwd(folder.GetBuffer(), static_cast<size_t>(folder.GetMaxLength()) + 1)) {
+        // A working folder deeper than the room: ask again with all the room it needs.
+        if (char* whole = getcwd(nullptr, 0)) {
+            folder = whole;
+            std::free(whole);
+        } else {
+            folder = "";
+        }
+    }
+    return folder;
+}
+
+} // namespace
+
+void CutBuildFolder(Cstring& theFolder)
+{
+    for (const char* marker : { "/build/Imported CodeWarrior Settings", "/build/Universal Build Settings" })
+        if (char* at = std::strstr(theFolder.GetBuffer(), marker))
+            *at = 0;
+}
+
+void ApplyFolderOverrides()
+{
+    if (MyFilesPath.IsNotEmpty()) {
+        const char* percent = std::strchr(MyFilesPath.GetText(), '%');
+        if (!percent) {
+            const int attributes = GetPathAttributes(MyFilesPath.GetText());
+            if (attributes != -1 && (attributes & kPathIsFolder) && IsUsablePath(MyFilesPath.GetText()))
+                gMyProjectsPath = MyFilesPath;
+        } else if (percent[1] == 's' || percent[1] == 'S') {
+            gMyProjectsPath = Cstring::Path(BaseProgramPath, "My Projects");
+        }
+    }
+    BaseProgramPath.TrimTrailing('/');
+    gMyProjectsPath.TrimTrailing('/');
+}
+
+void UpdaterStartup(uint32_t theInstance, const StartupOptions& theOptions)
+{
+    std::srand(static_cast<unsigned>(std::time(nullptr))); // 1
+    gFramework.itsInstance = theInstance; // 2
+    gFramework.itsLengthScale = kLengthScale;
+    SetSeparators('/', '\r'); // 3
+    if (!gAppResFile) // 4
+        gAppResFile = new CResFile();
+
+    Cstring programFolder; // 5
+    Cstring version;
+    Cstring buildDate;
+    GetProgramInfo(programFolder, version, buildDate);
+    gAppBundlePath = theOptions.itsBundlePath.IsNotEmpty() ? theOptions.itsBundlePath : programFolder;
+    if (theOptions.itsApplicationsFolder.IsNotEmpty())
+        gApplicationsFolder = theOptions.itsApplicationsFolder;
+    gDiagnostics = theOptions.itsDiagnostics;
+    ValidPrograms.itsStream = gDiagnostics;
+    FoundPrograms.itsStream = gDiagnostics;
+
+    gZipPath = FindUpdateZip(gAppBundlePath.GetText(), gDataKeyText); // 6
+    gInstallName = gZipPath.IsEmpty() ? Cstring() : InstallNameFromZipPath(gZipPath.GetText()); // 7
+    AddTextSubstitution("|ZIPNAME|", gInstallName.GetText()); // 8
+    gProgramName = Cstring(10000); // 9
+    AddTextSubstitution("|PROGNAME|", gProgramName.GetText());
+    if (!gGlobalWin) // 10
+        gGlobalWin = new CGlobalWin(150);
+
+    ReadProgramData(ValidPrograms, Cstring::Path(gAppBundlePath, "data.txt").GetText()); // 11
+    ScanDirectory(FoundPrograms, gApplicationsFolder.GetText(), gValidProgramNames, &ValidPrograms); // 12
+    if (gDiagnostics)
+        WriteDiagnosticDump();
+
+    CreatePrintSession(); // 13
+    InstallFillPatterns(); // 14
+    SetProfileDefaults(); // 15
+    GetProgramInfo(programFolder, version, buildDate); // 16
+    if (theOptions.itsBundlePath.IsNotEmpty())
+        programFolder = theOptions.itsBundlePath; // the program folder is the updater folder
+
+    gCurrentFolder = WorkingFolder(); // 17
+    if (gCurrentFolder.Length() > 0 && *gCurrentFolder.CharAt(-1) == '/')
+        *gCurrentFolder.CharAt(-1) = 0;
+    Cstring folderPart;
+    Cstring namePart;
+    Cstring::SplitPath(programFolder, folderPart, namePart);
+    if (BaseProgramPath.IsEmpty())
+        BaseProgramPath = folderPart;
+    if (gCurrentFolder.IsEmpty())
+        gCurrentFolder = folderPart;
+
+    CutBuildFolder(BaseProgramPath); // 18
+    gCurrentFolder = BaseProgramPath;
+
+    LanguageResFileName = GetProfileString("LanguageResFileName"); // 19
+    if (LanguageResFileName.IsNotEmpty())
+        gLanguageResFile = OpenOptionalResFile(Cstring::Path(BaseProgramPath, LanguageResFileName.GetText()));
+    gLibraryResFile = OpenOptionalResFile(Cstring::Path(BaseProgramPath, "pw95lib1.dll"));
+
+    DescribeSystem(); // 20
+    gFramework.itsDrawingText = Cstring(10072); // 21
+
+    gMyProjectsPath = Cstring::Path(BaseProgramPath, "My Projects"); // 22
+    const Cstring documents = DocumentsFolder();
+    if (!IsUsablePath(gMyProjectsPath.GetText()) && documents.IsNotEmpty())
+        gMyProjectsPath = Cstring::Path(documents, "Patchwell");
+    for (int i = 0; i < 3; ++i) {
+        gFramework.itsFontNames[i] = "Geneva";
+        gFramework.itsFontSizes[i] = 12;
+    }
+
+    LoadProfile(-1); // 23
+    if (CDPath.IsEmpty())
+        CDPath = OrigCDPath;
+    if (gMyProjectsPath.IsEmpty())
+        gMyProjectsPath = OrigMyProjectsPath;
+
+    ApplyFolderOverrides(); // 24
+
+    if (PrinterName.IsNotEmpty()) // 25
+        SelectPrinter(PrinterName);
+}
+
+void UpdaterRunWindow()
+{
+    gGlobalWin->Open(); // 26
+    CreateCursors(); // 27
+    gGlobalWin->Show(); // 28
+    RunApplicationEventLoop(); // 29
+}
+
+void UpdaterCleanup()
+{
+    gFramework.itsDeferredObjects.DeleteAll(); // 1
+    gFramework.itsOffscreen = nullptr; // 2
+    delete gLibraryResFile; // 3
+    gLibraryResFile = nullptr;
+    delete gLanguageResFile;
+    gLanguageResFile = nullptr;
+    delete gAppResFile;
+    gAppResFile = nullptr;
+    ReleaseDrawingResources(); // 4
+    DestroyPrintSession(); // 5
+    for (Cstring& buffer : gFramework.itsWindowLocationBuffers) // 6
+        buffer.Free();
+    delete gGlobalWin; // 7
+    gGlobalWin = nullptr;
+    DeleteProfileEntries();
+}
+
+int UpdaterMain(uint32_t theInstance, const StartupOptions& theOptions)
+{
+    UpdaterStartup(theInstance, theOptions);
+    UpdaterRunWindow();
+    UpdaterCleanup(); // 30
+    return 0;
+}

@@ -1,0 +1,9 @@
+#include "identification/ProgramData.h"
+
+void ReadProgramData(CProgramList&, const char*)
+{
+}
+
+void DumpPrograms(CProgramList&, FILE*)
+{
+}

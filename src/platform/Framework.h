@@ -1,0 +1,37 @@
+#pragma once
+
+#include "foundation/CList.h"
+#include "foundation/Cstring.h"
+
+#include <cstdint>
+
+// Framework state that start-up sets and clean-up tears down. The updater's
+// own flow reads none of it beyond keeping it alive for the window.
+struct FrameworkState {
+    uint32_t itsInstance = 0;
+    long itsLengthScale = 0; // the numeric default drawing values derive from
+    bool bFillPatterns = false;
+    bool bPrintSession = false;
+    bool bCursors = false;
+    Cstring itsDrawingText; // string resource 10072
+    Cstring itsFontNames[3]; // the three framework fonts
+    int itsFontSizes[3] = { 0, 0, 0 };
+    CList itsDeferredObjects; // objects whose deletion waits for the end of the run
+    void* itsOffscreen = nullptr;
+    Cstring itsWindowLocationBuffers[2];
+};
+
+extern FrameworkState gFramework;
+
+// The arguments after the program path, joined by single spaces.
+extern Cstring gCommandLine;
+
+void CreatePrintSession();
+void SelectPrinter(const Cstring& thePrinterName);
+void DestroyPrintSession();
+void InstallFillPatterns();
+void CreateCursors();
+void ReleaseDrawingResources();
+// Runs the application event loop until the user quits; returns at once when
+// no window is open.
+void RunApplicationEventLoop();

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need, builds with the sanitizers and
+# runs every test. CTest's summary is the last thing it prints.
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/packages.sh
+install_missing_packages
+
+build=build/test
+cmake -S . -B "$build" -DPW_SANITIZE=ON -DPW_TESTS=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build "$build" -j "$(nproc)"
+cd "$build"
+ctest --output-on-failure -j "$(nproc)"
