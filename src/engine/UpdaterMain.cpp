@@ -105,6 +105,7 @@ void UpdaterStartup(uint32_t theInstance, const StartupOptions& theOptions)
     Cstring buildDate;
     GetProgramInfo(programFolder, version, buildDate);
     gAppBundlePath = theOptions.itsBundlePath.IsNotEmpty() ? theOptions.itsBundlePath : programFolder;
+    gAppBundlePath.TrimTrailing('/'); // a folder named on the command line may end in "/"
     if (theOptions.itsApplicationsFolder.IsNotEmpty())
         gApplicationsFolder = theOptions.itsApplicationsFolder;
     gDiagnostics = theOptions.itsDiagnostics;
@@ -129,7 +130,7 @@ void UpdaterStartup(uint32_t theInstance, const StartupOptions& theOptions)
     SetProfileDefaults(); // 15
     GetProgramInfo(programFolder, version, buildDate); // 16
     if (theOptions.itsBundlePath.IsNotEmpty())
-        programFolder = theOptions.itsBundlePath; // the program folder is the updater folder
+        programFolder = gAppBundlePath; // the program folder is the updater folder
 
     gCurrentFolder = WorkingFolder(); // 17
     if (gCurrentFolder.Length() > 0 && *gCurrentFolder.CharAt(-1) == '/')

@@ -1,10 +1,250 @@
 #include "foundation/Cstring.h"
+#include "foundation/Arrays.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
-TEST(Cstring, DefaultIsEmpty)
+#include <cstring>
+#include <string>
+
+namespace {
+
+// Every construction keeps the room rule: 15 spare bytes beyond maxLength.
+void ExpectRoomInvariant(const Cstring& theString)
+{
+    EXPECT_EQ(theString.GetAllocSize(), static_cast<uint32_t>(theString.GetMaxLength()) + 15);
+    EXPECT_LE(theString.Length(), theString.GetMaxLength());
+}
+
+} // namespace
+
+TEST(Cstring, RoomGrowsExactlyAndCopiesKeepIt)
+{
+    Cstring empty;
+    EXPECT_TRUE(empty.IsEmpty());
+    EXPECT_FALSE(empty.IsNotEmpty());
+    EXPECT_EQ(empty.Length(), 0);
+    EXPECT_EQ(empty.GetMaxLength(), 1);
+    ExpectRoomInvariant(empty);
+
+    Cstring text("abc");
+    text.Reserve(1000);
+    EXPECT_STREQ(text.GetText(), "abc") << "growing keeps the text";
+    const Cstring copy(text);
+    EXPECT_EQ(copy.GetMaxLength(), 1000) << "a copy keeps the source's room, not only its length";
+    ExpectRoomInvariant(copy);
+
+    text.Reserve(10);
+    EXPECT_EQ(text.GetMaxLength(), 1000) << "a smaller request changes nothing";
+
+    text.Append(std::string(1000, 'x').c_str());
+    EXPECT_EQ(text.GetMaxLength(), 1003) << "growth is to the exact length, no doubling";
+    EXPECT_EQ(text.Length(), 1003);
+    ExpectRoomInvariant(text);
+}
+
+TEST(Cstring, AssignCopiesPrefixesAndKeepsRoomForEmptySources)
 {
     Cstring s;
-    EXPECT_TRUE(s.IsEmpty());
-    EXPECT_EQ(s.GetMaxLength(), 1);
+    s.Assign("abcdef", 3);
+    EXPECT_STREQ(s.GetText(), "abc");
+
+    s.Reserve(50);
+    s.Assign(nullptr);
+    EXPECT_STREQ(s.GetText(), "");
+    EXPECT_EQ(s.GetMaxLength(), 50);
+    s.Assign("");
+    EXPECT_EQ(s.GetMaxLength(), 50);
+
+    // A prefix length does not look for the end of the source.
+    const char noTerminator[4] = { 'w', 'x', 'y', 'z' };
+    s.Assign(noTerminator, 2);
+    EXPECT_STREQ(s.GetText(), "wx");
+}
+
+TEST(Cstring, SelfReferencesSurviveGrowth)
+{
+    // Growing frees the old buffer; texts taken from the string itself must
+    // have been copied before that.
+    Cstring s("abcd");
+    s.Append(s.GetText());
+    EXPECT_STREQ(s.GetText(), "abcdabcd");
+    s.Assign(s.GetText() + 2);
+    EXPECT_STREQ(s.GetText(), "cdabcd");
+    s.Format("%s-%s-%s", s.GetText(), s.GetText(), s.GetText());
+    EXPECT_STREQ(s.GetText(), "cdabcd-cdabcd-cdabcd");
+    s = s;
+    EXPECT_STREQ(s.GetText(), "cdabcd-cdabcd-cdabcd");
+}
+
+TEST(Cstring, ClearZeroesEveryByteAndKeepsRoom)
+{
+    Cstring s("some text");
+    s.Reserve(40);
+    s.Clear();
+    EXPECT_EQ(s.GetMaxLength(), 40);
+    const char* bytes = s.GetText();
+    for (uint32_t i = 0; i < s.GetAllocSize(); ++i)
+        ASSERT_EQ(bytes[i], 0) << "byte " << i;
+}
+
+TEST(Cstring, FormatGrowsToFitLongResults)
+{
+    Cstring s;
+    const std::string longArgument(5000, 'q');
+    s.Format("[%s]", longArgument.c_str());
+    EXPECT_EQ(s.Length(), 5002);
+    EXPECT_EQ(std::string(s.GetText()), "[" + longArgument + "]");
+    ExpectRoomInvariant(s);
+
+    s.Format("%d-%s", 42, "x");
+    EXPECT_STREQ(s.GetText(), "42-x");
+    EXPECT_GE(s.GetMaxLength(), static_cast<int>(std::strlen("%d-%s")) + 256);
+}
+
+TEST(Cstring, ReplaceCountsOverlapsAndGrowsForFollowingAppends)
+{
+    Cstring shrink("aaa");
+    EXPECT_EQ(shrink.Replace("aa", "b"), 2) << "overlapping occurrences are each counted";
+    EXPECT_STREQ(shrink.GetText(), "ba");
+
+    Cstring grow("axbxc");
+    EXPECT_EQ(grow.Replace("x", "yy"), 2);
+    EXPECT_STREQ(grow.GetText(), "ayybyyc");
+    ExpectRoomInvariant(grow);
+    grow.Append("-tail");
+    EXPECT_STREQ(grow.GetText(), "ayybyyc-tail");
+
+    Cstring none("abc");
+    EXPECT_EQ(none.Replace("zz", "y"), 0);
+    EXPECT_STREQ(none.GetText(), "abc");
+    EXPECT_EQ(none.Replace("", "y"), 0) << "an empty pattern must not loop";
+
+    Cstring removal("|PROGNAME| and |PROGNAME|");
+    EXPECT_EQ(removal.Replace("|PROGNAME|", ""), 2);
+    EXPECT_STREQ(removal.GetText(), " and ");
+}
+
+TEST(Cstring, SplitKeepsEmptyPieces)
+{
+    CStringArray pieces;
+    Cstring("a,,b").Split(pieces, ',');
+    ASSERT_EQ(pieces.GetCount(), 3);
+    EXPECT_STREQ(pieces.At(0).GetText(), "a");
+    EXPECT_STREQ(pieces.At(1).GetText(), "");
+    EXPECT_STREQ(pieces.At(2).GetText(), "b");
+
+    CStringArray trailing;
+    Cstring("a,").Split(trailing, ',');
+    ASSERT_EQ(trailing.GetCount(), 2);
+    EXPECT_STREQ(trailing.At(1).GetText(), "");
+
+    CStringArray nothing;
+    Cstring("").Split(nothing, ',');
+    EXPECT_EQ(nothing.GetCount(), 0);
+}
+
+TEST(Cstring, TrimmingNeverRemovesTheFirstCharacter)
+{
+    Cstring xs("xxx");
+    xs.TrimTrailing('x');
+    EXPECT_STREQ(xs.GetText(), "x");
+    Cstring root("/");
+    root.TrimTrailing('/');
+    EXPECT_STREQ(root.GetText(), "/");
+    Cstring folder("/a/b//");
+    folder.TrimTrailing('/');
+    EXPECT_STREQ(folder.GetText(), "/a/b");
+    Cstring empty;
+    empty.TrimTrailing('/');
+    EXPECT_STREQ(empty.GetText(), "");
+
+    Cstring padded(" \t value ");
+    padded.TrimLeft();
+    EXPECT_STREQ(padded.GetText(), "value ");
+}
+
+TEST(Cstring, CharAtAtTheEdges)
+{
+    Cstring abc("abc");
+    EXPECT_EQ(*abc.CharAt(-1), 'c');
+    EXPECT_EQ(*abc.CharAt(abc.Length() - 1), 'c');
+    EXPECT_EQ(abc.CharAt(0), abc.GetText());
+    // Past the room the index is pulled back inside the buffer.
+    EXPECT_EQ(abc.CharAt(100000), abc.GetText() + abc.GetMaxLength() - 1);
+    Cstring empty;
+    EXPECT_EQ(empty.CharAt(-1), empty.GetText());
+    EXPECT_EQ(*empty.CharAt(-1), 0);
+}
+
+TEST(Cstring, NoCaseComparisons)
+{
+    EXPECT_TRUE(EndsWithNoCase("Update.ZIP", ".zip"));
+    EXPECT_TRUE(EndsWithNoCase(".zip", ".ZIP")) << "a text equal to the suffix ends with it";
+    EXPECT_FALSE(EndsWithNoCase("zip", ".zip"));
+    EXPECT_FALSE(EndsWithNoCase("", ".zip"));
+    EXPECT_FALSE(EndsWithNoCase(nullptr, ".zip"));
+
+    EXPECT_FALSE(StartsWithNoCase("abc", "ABC")) << "the text must be strictly longer";
+    EXPECT_TRUE(StartsWithNoCase("abcd", "ABC"));
+    EXPECT_FALSE(StartsWithNoCase("", ""));
+    EXPECT_FALSE(StartsWithNoCase(nullptr, "a"));
+
+    EXPECT_EQ(CompareNoCaseN("abc", "ABD", 2), 0);
+    EXPECT_EQ(CompareNoCaseN("abc", "ABD", 3), -1);
+    EXPECT_EQ(CompareNoCaseN("b", "A", 1), 1);
+    EXPECT_TRUE(Cstring("Abc") != Cstring("abc")) << "string equality is exact";
+}
+
+TEST(Cstring, PathJoining)
+{
+    EXPECT_STREQ(Cstring::Path("/a/", "/b").GetText(), "/a/b");
+    EXPECT_STREQ(Cstring::Path("/a", "b").GetText(), "/a/b");
+    EXPECT_STREQ(Cstring::Path("/a", "//b").GetText(), "/a/b");
+    EXPECT_STREQ(Cstring::Path("", "x").GetText(), "x");
+    EXPECT_STREQ(Cstring::Path("", "/x").GetText(), "x");
+    EXPECT_STREQ(Cstring::Path("/", "etc").GetText(), "/etc");
+}
+
+TEST(Cstring, SplitPathAsksTheFileSystemForFolders)
+{
+    TempFolder temp;
+    const std::string file = temp.Write("sub/file.txt", "x");
+    Cstring folder("junk");
+    Cstring name;
+
+    Cstring::SplitPath(Cstring(file.c_str()), folder, name);
+    EXPECT_EQ(std::string(folder.GetText()), (temp.Path() / "sub").string() + "/");
+    EXPECT_STREQ(name.GetText(), "file.txt");
+
+    const std::string sub = (temp.Path() / "sub").string();
+    Cstring::SplitPath(Cstring(sub.c_str()), folder, name);
+    EXPECT_EQ(std::string(folder.GetText()), sub) << "an existing folder is its own folder part";
+    EXPECT_STREQ(name.GetText(), "");
+
+    Cstring::SplitPath(Cstring("missing-no-separator"), folder, name);
+    EXPECT_STREQ(folder.GetText(), "");
+    EXPECT_STREQ(name.GetText(), "missing-no-separator");
+
+    Cstring::SplitPath(Cstring("/no/such/place/file"), folder, name);
+    EXPECT_STREQ(folder.GetText(), "/no/such/place/");
+    EXPECT_STREQ(name.GetText(), "file");
+}
+
+TEST(CstringDeathTest, OperationsWithoutABufferAssert)
+{
+    EXPECT_DEATH(
+        {
+            Cstring s("x");
+            s.Free();
+            (void)s.Length();
+        },
+        "Cstring.cpp:[0-9]+: failed assertion `buff != NULL'");
+    EXPECT_DEATH(
+        {
+            Cstring s;
+            s.Free();
+            (void)(s == Cstring("x"));
+        },
+        "failed assertion `buff != NULL'");
 }

@@ -1,0 +1,235 @@
+#include "engine/UpdateKit.h"
+#include "engine/UpdaterGlobals.h"
+#include "engine/UpdaterMain.h"
+#include "foundation/Profile.h"
+#include "platform/Resources.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// Start-up writes process-wide state; each test starts from none.
+class Startup : public testing::Test {
+protected:
+    void SetUp() override { ResetGlobals(); }
+    void TearDown() override
+    {
+        UpdaterCleanup();
+        ResetGlobals();
+    }
+
+    static void ResetGlobals()
+    {
+        BaseProgramPath = "";
+        MyFilesPath = "";
+        gMyProjectsPath = "";
+        gApplicationsFolder = "/Applications";
+    }
+
+    void Start(const std::string& theBundle)
+    {
+        StartupOptions options;
+        options.itsBundlePath = theBundle.c_str();
+        options.itsApplicationsFolder = (itsTemp / "Applications").c_str();
+        UpdaterStartup(0, options);
+    }
+
+    TempFolder itsTemp;
+};
+
+} // namespace
+
+TEST(UpdateKit, KeyTextIsTwentySixSymbolsOfTheAlphabet)
+{
+    Cstring key;
+    BuildDataKeyText(key);
+    ASSERT_EQ(key.Length(), 26);
+    for (const char* at = key.GetText(); *at; ++at)
+        EXPECT_TRUE(std::isalnum(static_cast<unsigned char>(*at)) || *at == '_') << *at;
+    Cstring again;
+    BuildDataKeyText(again);
+    EXPECT_TRUE(key == again) << "the updater and the vendor tool must build the same text";
+}
+
+TEST(UpdateKit, FindUpdateZipTakesOnlyNamesEndingInZip)
+{
+    TempFolder temp;
+    temp.Write("notes.zip.txt", "");
+    temp.Write("a.zipper", "");
+    Cstring key;
+    EXPECT_TRUE(FindUpdateZip(temp.Path().c_str(), key).IsEmpty());
+    EXPECT_EQ(key.Length(), 26) << "the key text is built even when no archive is found";
+
+    temp.Write("b.zip", "");
+    temp.Write("c.ZIP", "");
+    const Cstring found = FindUpdateZip(temp.Path().c_str(), key);
+    EXPECT_EQ(std::string(found.GetText()), temp / "b.zip") << "the first in name order wins";
+
+    TempFolder upper;
+    upper.Write("Spring Update.ZIP", "");
+    EXPECT_EQ(std::string(FindUpdateZip(upper.Path().c_str(), key).GetText()), upper / "Spring Update.ZIP");
+    EXPECT_TRUE(FindUpdateZip((temp / "missing").c_str(), key).IsEmpty());
+}
+
+TEST(UpdateKit, InstallNameDropsTheZipEndingOnly)
+{
+    EXPECT_STREQ(InstallNameFromZipPath("/x/Spring Update.ZIP").GetText(), "Spring Update");
+    EXPECT_STREQ(InstallNameFromZipPath("/x/v5.1.zip").GetText(), "v5.1");
+    EXPECT_STREQ(InstallNameFromZipPath("Fix1.zip").GetText(), "Fix1");
+    EXPECT_STREQ(InstallNameFromZipPath("/x.zip/archive").GetText(), "archive");
+}
+
+TEST(StartupFolders, BuildFolderIsCutBackToTheProject)
+{
+    Cstring folder("/Users/x/Proj/build/Universal Build Settings/Release");
+    CutBuildFolder(folder);
+    EXPECT_STREQ(folder.GetText(), "/Users/x/Proj");
+    Cstring other("/Users/x/Proj/build/Imported CodeWarrior Settings/build/Universal Build Settings");
+    CutBuildFolder(other);
+    EXPECT_STREQ(other.GetText(), "/Users/x/Proj");
+    Cstring plain("/opt/build/Patchwell");
+    CutBuildFolder(plain);
+    EXPECT_STREQ(plain.GetText(), "/opt/build/Patchwell");
+}
+
+TEST_F(Startup, NamesAndSubstitutionsComeFromTheArchive)
+{
+    itsTemp.Write("kit/Spring Update.ZIP", "");
+    itsTemp.Write("kit/notes.zip.txt", "");
+    Start(itsTemp / "kit");
+    EXPECT_EQ(std::string(gAppBundlePath.GetText()), itsTemp / "kit");
+    EXPECT_EQ(std::string(gZipPath.GetText()), itsTemp / "kit/Spring Update.ZIP");
+    EXPECT_STREQ(gInstallName.GetText(), "Spring Update");
+    EXPECT_EQ(gDataKeyText.Length(), 26);
+
+    Cstring text("Install |ZIPNAME| now");
+    ApplySubstitutions(text);
+    EXPECT_STREQ(text.GetText(), "Install Spring Update now");
+}
+
+TEST_F(Startup, NoArchiveLeavesTheNamesEmpty)
+{
+    itsTemp.Write("kit/readme.txt", "hello");
+    Start(itsTemp / "kit");
+    EXPECT_TRUE(gZipPath.IsEmpty());
+    EXPECT_TRUE(gInstallName.IsEmpty());
+    EXPECT_EQ(gDataKeyText.Length(), 26);
+}
+
+TEST_F(Startup, FoldersFollowTheUpdaterFolder)
+{
+    itsTemp.Write("kit/My Projects/keep", "");
+    Start(itsTemp / "kit/");
+    EXPECT_EQ(std::string(BaseProgramPath.GetText()), itsTemp / "kit") << "trailing separators are cut";
+    EXPECT_TRUE(gCurrentFolder == BaseProgramPath);
+    EXPECT_EQ(std::string(gMyProjectsPath.GetText()), itsTemp / "kit/My Projects");
+}
+
+TEST_F(Startup, ProjectsFolderFallsBackToDocuments)
+{
+    itsTemp.Write("kit/readme.txt", "");
+    Start(itsTemp / "kit");
+    const char* documents = std::getenv("XDG_DOCUMENTS_DIR");
+    ASSERT_NE(documents, nullptr) << "tests run with a private documents folder";
+    EXPECT_EQ(std::string(gMyProjectsPath.GetText()), std::string(documents) + "/Patchwell");
+}
+
+TEST_F(Startup, MyFilesPathOverridesTheProjectsFolder)
+{
+    BaseProgramPath = "/base/";
+    MyFilesPath = "%S";
+    ApplyFolderOverrides();
+    EXPECT_STREQ(gMyProjectsPath.GetText(), "/base/My Projects");
+    EXPECT_STREQ(BaseProgramPath.GetText(), "/base");
+
+    itsTemp.Write("mine/keep", "");
+    MyFilesPath = (itsTemp / "mine").c_str();
+    ApplyFolderOverrides();
+    EXPECT_EQ(std::string(gMyProjectsPath.GetText()), itsTemp / "mine");
+
+    MyFilesPath = (itsTemp / "not-there").c_str();
+    ApplyFolderOverrides();
+    EXPECT_EQ(std::string(gMyProjectsPath.GetText()), itsTemp / "mine") << "a missing folder is not taken";
+
+    MyFilesPath = "%d";
+    ApplyFolderOverrides();
+    EXPECT_EQ(std::string(gMyProjectsPath.GetText()), itsTemp / "mine");
+
+    BaseProgramPath = "/";
+    ApplyFolderOverrides();
+    EXPECT_STREQ(BaseProgramPath.GetText(), "/") << "a text that is only the separator keeps it";
+}
+
+TEST_F(Startup, RootWorkingFolderTakesTheProgramFolder)
+{
+    itsTemp.Write("kit/readme.txt", "");
+    char previous[4096];
+    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+    ASSERT_EQ(chdir("/"), 0);
+    Start(itsTemp / "kit");
+    EXPECT_EQ(chdir(previous), 0);
+    EXPECT_EQ(std::string(gCurrentFolder.GetText()), itsTemp / "kit");
+}
+
+namespace {
+
+struct RunResult {
+    int status;
+    std::string output;
+};
+
+RunResult RunUpdater(const std::string& theArguments)
+{
+    const char* updater = std::getenv("PW_UPDATER");
+    const std::string command = std::string("'") + updater + "' " + theArguments + " 2>&1";
+    RunResult result { -1, "" };
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return result;
+    char chunk[4096];
+    while (size_t got = fread(chunk, 1, sizeof chunk, pipe))
+        result.output.append(chunk, got);
+    const int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+} // namespace
+
+TEST(UpdaterCommandLine, HelpVersionAndBadOptions)
+{
+    const RunResult help = RunUpdater("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.output.find("--bundle DIR"), std::string::npos);
+
+    EXPECT_EQ(RunUpdater("--version").status, 0);
+
+    const RunResult unknown = RunUpdater("--frobnicate");
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_NE(unknown.output.find("unknown option '--frobnicate'"), std::string::npos);
+
+    EXPECT_EQ(RunUpdater("--bundle").status, 2) << "an option without its value is bad usage";
+}
+
+TEST(UpdaterCommandLine, DiagnosticsShowWhereThingsLieButNeverTheKey)
+{
+    TempFolder temp;
+    temp.Write("kit/Fix1.zip", "");
+    temp.Write("Applications/.keep", "");
+    const RunResult run = RunUpdater(
+        "--bundle '" + (temp / "kit") + "' --applications '" + (temp / "Applications") + "' --diagnostics -");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.output.find("gValidProgramNames[3] = PatchwellPPC"), std::string::npos);
+    EXPECT_NE(run.output.find("Dumping FoundPrograms"), std::string::npos);
+    EXPECT_NE(run.output.find("Install name: Fix1"), std::string::npos);
+    EXPECT_NE(run.output.find("Key text: 26 characters"), std::string::npos);
+    Cstring key;
+    BuildDataKeyText(key);
+    EXPECT_EQ(run.output.find(key.GetText()), std::string::npos);
+}
