@@ -38,3 +38,5 @@ void ReleaseDrawingResources()
 void RunApplicationEventLoop()
 {
 }
+
+void QuitApplicationEventLoop() {}

@@ -35,3 +35,5 @@ void ReleaseDrawingResources();
 // Runs the application event loop until the user quits; returns at once when
 // no window is open.
 void RunApplicationEventLoop();
+// Ends the event loop that RunApplicationEventLoop runs.
+void QuitApplicationEventLoop();

@@ -1,0 +1,74 @@
+#include "engine/UpdateSteps.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <unistd.h>
+#include <utime.h>
+
+namespace {
+
+// rename() silently replaces a file or an empty folder of the new name; a
+// backup must never take the place of anything, so a taken name fails.
+bool RenameWithoutReplacing(const char* theFrom, const char* theTo)
+{
+    if (renameat2(AT_FDCWD, theFrom, AT_FDCWD, theTo, RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system without the flag: check first, accepting the small race.
+    return access(theTo, F_OK) != 0 && std::rename(theFrom, theTo) == 0;
+}
+
+} // namespace
+
+int BackupFile(const char* thePath, FILE* theLog)
+{
+    Cstring base(thePath);
+    Cstring ending;
+    const char* dot = std::strrchr(thePath, '.');
+    if (dot && dot != thePath) {
+        base.Assign(thePath, static_cast<int>(dot - thePath));
+        ending = dot;
+    }
+    const int number = std::rand() % 1000;
+    Cstring backup;
+    backup.Format("%s_Backup_%04d%s", base.GetText(), number, ending.GetText());
+    const bool bMoved = RenameWithoutReplacing(thePath, backup.GetText());
+    if (theLog) {
+        std::fprintf(theLog, bMoved ? "Rename of %s to %s succeeded\n" : "Rename of %s to %s failed\n", thePath,
+                     backup.GetText());
+        std::fflush(theLog);
+    }
+    return bMoved ? 1 : 0;
+}
+
+bool SetFileTimestamp(const char* thePath, const char* theDateText)
+{
+    Cstring digits(theDateText);
+    for (char* at = digits.GetBuffer(); *at; ++at)
+        if (!std::isdigit(static_cast<unsigned char>(*at)))
+            *at = ' ';
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    const int count =
+        std::sscanf(digits.GetText(), "%d %d %d %d %d %d", &year, &month, &day, &hour, &minute, &second);
+    if (count < 1)
+        return false;
+    std::tm broken {};
+    broken.tm_year = year - 1900;
+    broken.tm_mon = month - 1;
+    broken.tm_mday = day;
+    broken.tm_hour = hour;
+    broken.tm_min = minute;
+    broken.tm_sec = second;
+    broken.tm_isdst = -1;
+    const std::time_t when = std::mktime(&broken);
+    if (when == static_cast<std::time_t>(-1))
+        return false;
+    const utimbuf times {when, when};
+    return utime(thePath, &times) == 0;
+}
