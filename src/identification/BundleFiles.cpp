@@ -7,17 +7,33 @@
 #include <cstring>
 #include <memory>
 #include <strings.h>
+#include <vector>
 
-void CollectFiles(CStringArray& theTarget, const char* theFolder)
+namespace {
+
+void CollectInto(std::vector<Cstring>& theFiles, const char* theFolder)
 {
     CFolderIterator folder(theFolder);
     while (folder.Next()) {
-        const Cstring path = folder.GetPath();
         if (folder.IsFolder())
-            CollectFiles(theTarget, path.GetText());
+            CollectInto(theFiles, folder.GetPath().GetText());
         else
-            theTarget.Add(path);
+            theFiles.push_back(folder.GetPath());
     }
+}
+
+} // namespace
+
+void CollectFiles(CStringArray& theTarget, const char* theFolder)
+{
+    // Gathered first and added at once: the array reallocates on every size
+    // change, and a bundle holds thousands of files.
+    std::vector<Cstring> files;
+    CollectInto(files, theFolder);
+    const int start = theTarget.GetCount();
+    theTarget.SetSize(start + static_cast<int>(files.size()));
+    for (size_t i = 0; i < files.size(); ++i)
+        theTarget.At(start + static_cast<int>(i)) = files[i];
 }
 
 Cstring GetBundleExecutable(const char* thePath)

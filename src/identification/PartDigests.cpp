@@ -2,10 +2,13 @@
 
 #include "identification/ByteText.h"
 
+#include <algorithm>
+#include <atomic>
 #include <fcntl.h>
 #include <memory>
 #include <nettle/md5.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -67,4 +70,23 @@ int32_t DigestFile(const char* thePath, char* pDigest)
 int32_t DigestResourceFork(const char*, char*)
 {
     return 0;
+}
+
+void DigestFiles(const CStringArray& theFiles, std::vector<PartDigest>& theDigests)
+{
+    const int count = theFiles.GetCount();
+    theDigests.assign(static_cast<size_t>(count), PartDigest());
+    std::atomic<int> next { 0 };
+    auto work = [&]() {
+        for (int i = next++; i < count; i = next++)
+            theDigests[i].itsSize = DigestFile(theFiles.At(i).GetText(), theDigests[i].itsText);
+    };
+    const int helpers
+        = std::min(count, static_cast<int>(std::min(4u, std::thread::hardware_concurrency()))) - 1;
+    std::vector<std::thread> threads;
+    for (int i = 0; i < helpers; ++i)
+        threads.emplace_back(work);
+    work();
+    for (std::thread& thread : threads)
+        thread.join();
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 // Digests of program parts: the MD5 of a part's bytes as 32 upper-case
 // hexadecimal characters, and the number of bytes digested.
@@ -24,3 +25,14 @@ int32_t DigestStream(FILE* theStream, char* pDigest);
 int32_t DigestFile(const char* thePath, char* pDigest);
 // Linux files have no resource fork: always 0, pDigest untouched.
 int32_t DigestResourceFork(const char* thePath, char* pDigest);
+
+// The digest of one part, as DigestFile leaves it.
+struct PartDigest {
+    int32_t itsSize = 0;
+    char itsText[kDigestTextRoom] = {};
+};
+
+// DigestFile of every path in theFiles; theDigests[i] belongs to path i. The
+// files are shared out among the processor's cores: hashing whole bundles is
+// most of start-up, and the results do not depend on the order of work.
+void DigestFiles(const CStringArray& theFiles, std::vector<PartDigest>& theDigests);

@@ -76,8 +76,9 @@ TEST(DigestFile, UnreadablePartsGiveNothing)
     EXPECT_EQ(DigestOf(folder / "missing").text, "");
     const std::string locked = folder.Write("locked", "secret");
     chmod(locked.c_str(), 0);
-    if (geteuid() != 0) // root reads it anyway
+    if (geteuid() != 0) { // root reads it anyway
         EXPECT_EQ(DigestOf(locked).text, "");
+    }
     // A pipe would block a reader for good; it is refused unopened.
     const std::string pipe = folder / "pipe";
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
@@ -139,4 +140,26 @@ TEST(GetBundleExecutable, LongLinesAreReadInPieces)
     TempFolder folder;
     const std::string filler(5000, 'x');
     EXPECT_EQ(Executable(folder, filler + "\n<key>CFBundleExecutable</key>\n<string>P</string>\n"), "P");
+}
+
+TEST(DigestFiles, EachResultBelongsToItsPath)
+{
+    TempFolder folder;
+    CStringArray files;
+    for (int i = 0; i < 40; ++i)
+        files.Add(
+            folder.Write("f" + std::to_string(i), std::string(static_cast<size_t>(i) * 300, 'a' + i % 26))
+                .c_str());
+    files.Add((folder / "missing").c_str());
+    std::vector<PartDigest> digests;
+    DigestFiles(files, digests);
+    ASSERT_EQ(digests.size(), 41u);
+    for (int i = 0; i < files.GetCount(); ++i) {
+        const Digest one = DigestOf(files.At(i).GetText());
+        EXPECT_EQ(digests[i].itsSize, one.count);
+        EXPECT_EQ(digests[i].itsText, one.text);
+    }
+    EXPECT_STREQ(digests[40].itsText, "");
+    DigestFiles(CStringArray(), digests);
+    EXPECT_TRUE(digests.empty());
 }
