@@ -1,0 +1,240 @@
+#include "foundation/Profile.h"
+#include "platform/DialogTemplate.h"
+#include "platform/MenuTemplate.h"
+#include "platform/Resources.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The application's own bundle, alone in the lookup order.
+class AppBundle : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        itsSaved[0] = gAppResFile;
+        itsSaved[1] = gLanguageResFile;
+        itsSaved[2] = gLibraryResFile;
+        gAppResFile = &itsApp;
+        gLanguageResFile = gLibraryResFile = nullptr;
+    }
+    void TearDown() override
+    {
+        gAppResFile = itsSaved[0];
+        gLanguageResFile = itsSaved[1];
+        gLibraryResFile = itsSaved[2];
+    }
+
+    CResFile itsApp;
+    CResFile* itsSaved[3] = {};
+};
+
+enum ItemKind { kButton = 3, kUserPane = 23, kProgressBar = 28, kAnyText = -1, kAnyKind = -2 };
+
+struct Expected {
+    int itsId;
+    int itsKind;
+    int itsList; // the item list that must hold it
+};
+
+bool KindMatches(int theKind, int theExpected)
+{
+    if (theExpected == kAnyText)
+        return theKind == 16 || theKind == 21;
+    if (theExpected == kAnyKind)
+        return theKind != 0;
+    return theKind == theExpected;
+}
+
+bool Overlap(const CShortRect& theFirst, const CShortRect& theSecond)
+{
+    return theFirst.left < theSecond.right && theSecond.left < theFirst.right
+        && theFirst.top < theSecond.bottom && theSecond.top < theFirst.bottom;
+}
+
+// A rough measure at the system font (about 7 pixels a character, 16 a line):
+// enough to catch a label that plainly cannot fit its frame.
+void ExpectTextFits(const CDialogItemDescription& theItem, int theList)
+{
+    const std::string text = theItem.itsText.GetText();
+    const int width = theItem.itsBounds.right - theItem.itsBounds.left;
+    const int height = theItem.itsBounds.bottom - theItem.itsBounds.top;
+    if (theItem.itsItemType == kButtonItem) {
+        EXPECT_LE(static_cast<int>(text.size()) * 7 + 16, width) << "button " << theItem.itsItemId;
+        return;
+    }
+    if (theItem.itsKind == 21 || text.empty())
+        return;
+    int lines = 0;
+    std::string::size_type start = 0;
+    do {
+        const std::string::size_type end = text.find('\n', start);
+        const int length = static_cast<int>((end == std::string::npos ? text.size() : end) - start);
+        lines += length * 7 / width + 1;
+        start = end == std::string::npos ? end : end + 1;
+    } while (start != std::string::npos);
+    EXPECT_LE(lines * 16, height + 4) << "text item " << theItem.itsItemId << " of list " << theList;
+}
+
+// Every item lies inside the window, no two items shown together overlap, and
+// every text fits its frame.
+void ExpectSoundLayout(const CDialogTemplate& theDialog, const std::vector<CDialogItemDescription>& theCommon,
+    const std::map<int, std::vector<CDialogItemDescription>>& thePages)
+{
+    const int width = theDialog.itsBounds.right - theDialog.itsBounds.left;
+    const int height = theDialog.itsBounds.bottom - theDialog.itsBounds.top;
+    std::map<int, std::vector<CDialogItemDescription>> shown = thePages;
+    if (shown.empty())
+        shown[theDialog.itsDialogId] = {};
+    for (auto& [list, items] : shown) {
+        items.insert(items.end(), theCommon.begin(), theCommon.end());
+        for (size_t i = 0; i < items.size(); ++i) {
+            const CShortRect& rect = items[i].itsBounds;
+            EXPECT_TRUE(rect.left >= 0 && rect.top >= 0 && rect.right <= width && rect.bottom <= height
+                && rect.left < rect.right && rect.top < rect.bottom)
+                << "item " << items[i].itsItemId << " of list " << list;
+            ExpectTextFits(items[i], list);
+            for (size_t j = i + 1; j < items.size(); ++j)
+                EXPECT_FALSE(Overlap(rect, items[j].itsBounds))
+                    << "items " << items[i].itsItemId << " and " << items[j].itsItemId << " on " << list;
+        }
+    }
+}
+
+void ExpectItems(const std::map<int, std::vector<CDialogItemDescription>>& theLists,
+    const std::vector<Expected>& theExpected)
+{
+    std::set<int> seen;
+    for (const auto& [list, items] : theLists) {
+        for (const CDialogItemDescription& item : items) {
+            if (item.itsKind != 0) {
+                EXPECT_TRUE(seen.insert(item.itsItemId).second) << "item " << item.itsItemId << " twice";
+            }
+        }
+    }
+    for (const Expected& expected : theExpected) {
+        const auto list = theLists.find(expected.itsList);
+        ASSERT_NE(list, theLists.end()) << expected.itsList;
+        bool bFound = false;
+        for (const CDialogItemDescription& item : list->second)
+            if (item.itsItemId == expected.itsId) {
+                bFound = true;
+                EXPECT_TRUE(KindMatches(item.itsKind, expected.itsKind))
+                    << "item " << expected.itsId << " has kind " << item.itsKind;
+            }
+        EXPECT_TRUE(bFound) << "item " << expected.itsId << " missing from list " << expected.itsList;
+    }
+}
+
+std::string Text(int theId)
+{
+    return LoadString(theId).GetText();
+}
+
+} // namespace
+
+TEST_F(AppBundle, OpensWithTheStringsTheProgramAsksFor)
+{
+    ASSERT_TRUE(itsApp.IsOpen());
+    EXPECT_FALSE(Text(10000).empty());
+    EXPECT_FALSE(Text(10001).empty());
+    EXPECT_EQ(Text(10006), "Patchwell Settings.txt");
+    EXPECT_FALSE(Text(10010).empty());
+    EXPECT_NE(Text(10012).find('\n'), std::string::npos) << "the readme fallback is a whole text";
+    EXPECT_FALSE(Text(10072).empty());
+    EXPECT_NE(Text(10107).find("folder"), std::string::npos);
+    EXPECT_EQ(Text(1001), "Cancel");
+    EXPECT_EQ(Text(1002), "Yes");
+    EXPECT_EQ(Text(1003), "No");
+    EXPECT_EQ(LoadResource(&itsApp, "vers", 1).itsBytes, PW_VERSION);
+
+    SetProfileFileName("");
+    EXPECT_STREQ(ProfileFileName().GetText(), "Patchwell Settings.txt");
+}
+
+TEST_F(AppBundle, MainWindowHoldsEveryItemTheWizardUses)
+{
+    CDialogTemplate dialog;
+    ASSERT_TRUE(LoadDialogTemplate(150, dialog));
+    EXPECT_EQ(dialog.itsFile, &itsApp);
+    std::map<int, std::vector<CDialogItemDescription>> lists;
+    lists[150] = dialog.itsItems;
+    std::map<int, std::vector<CDialogItemDescription>> pages;
+    for (int page = 152; page <= 157; ++page)
+        ASSERT_TRUE(LoadDialogItems(dialog.itsFile, page, pages[page])) << page;
+    lists.insert(pages.begin(), pages.end());
+
+    ExpectItems(lists,
+        {
+            { 2, kButton, 150 }, { 100, kButton, 150 }, { 101, kButton, 150 },
+            { 127, kAnyText, 150 }, // the result message, seen on pages 156 and 157
+            { 163, kAnyText, 152 }, { 162, kAnyText, 152 }, { 157, 21, 152 }, // the readme scrolls
+            { 137, kUserPane, 153 }, { 175, kButton, 153 }, { 174, kAnyText, 154 }, { 125, kAnyText, 155 },
+            { 141, kAnyText, 155 }, { 143, kAnyText, 155 }, { 147, kAnyText, 155 },
+            { 169, kProgressBar, 155 }, { 177, kAnyText, 155 }, { 178, kAnyText, 155 },
+            { 190, kAnyText, 157 }, // names the log file and the backup
+        });
+    for (const CDialogItemDescription& item : pages[154])
+        if (item.itsItemId == 174) {
+            EXPECT_NE(std::string(item.itsText.GetText()).find("%DIRNAME%"), std::string::npos);
+            EXPECT_NE(std::string(item.itsText.GetText()).find("%BLOCKNAME%"), std::string::npos);
+        }
+    ExpectSoundLayout(dialog, dialog.itsItems, pages);
+}
+
+TEST_F(AppBundle, OverwriteQuestionHoldsItsAnswers)
+{
+    CDialogTemplate dialog;
+    ASSERT_TRUE(LoadDialogTemplate(109, dialog));
+    std::map<int, std::vector<CDialogItemDescription>> lists { { 109, dialog.itsItems } };
+    ExpectItems(lists,
+        {
+            { 1, kButton, 109 },
+            { 7, kButton, 109 },
+            { 128, kButton, 109 },
+            { 129, kButton, 109 },
+            { 2, kButton, 109 },
+            { 127, kAnyText, 109 },
+            { 123, kAnyKind, 109 },
+        });
+    std::map<int, std::string> labels;
+    for (const CDialogItemDescription& item : dialog.itsItems)
+        labels[item.itsItemId] = item.itsText.GetText();
+    EXPECT_EQ(labels[1], "Yes");
+    EXPECT_EQ(labels[7], "No");
+    EXPECT_EQ(labels[129], "Yes to All");
+    EXPECT_EQ(labels[128], "No to All");
+    EXPECT_EQ(labels[2], "Cancel");
+    ExpectSoundLayout(dialog, dialog.itsItems, {});
+}
+
+TEST_F(AppBundle, MenuBarAndSplashPicture)
+{
+    std::vector<CMenuTemplate> menus;
+    ASSERT_TRUE(LoadMenuBar(130, menus));
+    ASSERT_EQ(menus.size(), 3u);
+    bool bQuit = false;
+    for (const CMenuTemplate& menu : menus) {
+        EXPECT_FALSE(menu.itsTitle.IsEmpty());
+        for (const CMenuItemTemplate& item : menu.itsItems)
+            bQuit = bQuit || (item.itsCommand == 0x71756974 && item.itsKey == 'Q');
+    }
+    EXPECT_TRUE(bQuit) << "the bar offers Quit";
+
+    const ResourceData picture = GetPicture(&itsApp, 233);
+    ASSERT_GT(picture.Size(), 8u);
+    EXPECT_EQ(picture.itsBytes.substr(0, 8), "\x89PNG\r\n\x1a\n");
+    const char* source = std::getenv("PW_SOURCE_DIR");
+    if (source) {
+        EXPECT_EQ(picture.itsBytes, ReadWholeFile(std::string(source) + "/resources/splash.png"))
+            << "run resources/make_splash.py after changing the picture";
+    }
+}
