@@ -1,0 +1,74 @@
+// Extraction of an update archive the way the update run does it.
+//   ExtractBench --once ARCHIVE DEST   one extraction, for timing whole runs
+//   ExtractBench --key                 prints the archive password, for the peer tool
+//   PW_BENCH_ARCHIVE=... ExtractBench  Google Benchmark loop, each run into a fresh folder
+
+#include "engine/UpdateKit.h"
+#include "engine/ZipExtractor.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+int ExtractOnce(const char* theArchive, const char* theDestination)
+{
+    Cstring key;
+    BuildDataKeyText(key);
+    const std::string logPath = std::string(theDestination) + ".log";
+    FILE* log = std::fopen(logPath.c_str(), "w");
+    CZipExtractor extractor;
+    extractor.SetLogFile(log);
+    extractor.AddNameMapping("NewFiles/", "", "");
+    extractor.SetPassword(key.GetText());
+    extractor.SetOverwriteMode(CZipExtractor::kOverwriteReplace);
+    extractor.SetDestination(theDestination);
+    int result = extractor.Open(theArchive) ? extractor.ExtractFiles() : 0;
+    if (!result)
+        std::fprintf(stderr, "extraction failed: %s\n", extractor.GetLastError().GetText());
+    if (log)
+        std::fclose(log);
+    return result;
+}
+
+void BM_ExtractArchive(benchmark::State& theState)
+{
+    const char* archive = std::getenv("PW_BENCH_ARCHIVE");
+    if (!archive) {
+        theState.SkipWithError("set PW_BENCH_ARCHIVE to an update archive");
+        return;
+    }
+    const std::filesystem::path destination = std::filesystem::temp_directory_path() / "pw-extract-bench";
+    for (auto _ : theState) {
+        theState.PauseTiming();
+        std::filesystem::remove_all(destination);
+        theState.ResumeTiming();
+        if (!ExtractOnce(archive, destination.c_str()))
+            theState.SkipWithError("extraction failed");
+    }
+    std::filesystem::remove_all(destination);
+    std::filesystem::remove(destination.string() + ".log");
+}
+BENCHMARK(BM_ExtractArchive)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 4 && std::strcmp(argv[1], "--once") == 0)
+        return ExtractOnce(argv[2], argv[3]) ? 0 : 1;
+    if (argc == 2 && std::strcmp(argv[1], "--key") == 0) {
+        Cstring key;
+        BuildDataKeyText(key);
+        std::printf("%s\n", key.GetText());
+        return 0;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
