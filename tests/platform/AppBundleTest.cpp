@@ -1,3 +1,4 @@
+#include "SavedResFiles.h"
 #include "foundation/Profile.h"
 #include "platform/DialogTemplate.h"
 #include "platform/MenuTemplate.h"
@@ -18,23 +19,10 @@ namespace {
 // The application's own bundle, alone in the lookup order.
 class AppBundle : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        itsSaved[0] = gAppResFile;
-        itsSaved[1] = gLanguageResFile;
-        itsSaved[2] = gLibraryResFile;
-        gAppResFile = &itsApp;
-        gLanguageResFile = gLibraryResFile = nullptr;
-    }
-    void TearDown() override
-    {
-        gAppResFile = itsSaved[0];
-        gLanguageResFile = itsSaved[1];
-        gLibraryResFile = itsSaved[2];
-    }
+    void SetUp() override { gAppResFile = &itsApp; }
 
+    CSavedResFiles itsSaved;
     CResFile itsApp;
-    CResFile* itsSaved[3] = {};
 };
 
 enum ItemKind { kButton = 3, kUserPane = 23, kProgressBar = 28, kAnyText = -1, kAnyKind = -2 };

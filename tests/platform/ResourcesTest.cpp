@@ -1,4 +1,5 @@
 #include "platform/Resources.h"
+#include "SavedResFiles.h"
 #include "platform/DialogTemplate.h"
 #include "platform/MenuTemplate.h"
 #include "support/TempFolder.h"
@@ -10,31 +11,15 @@
 
 namespace {
 
-// The three lookup files are process-wide; each test installs its own and
-// puts back what was there.
 class Bundles : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        itsSaved[0] = gAppResFile;
-        itsSaved[1] = gLanguageResFile;
-        itsSaved[2] = gLibraryResFile;
-        gAppResFile = gLanguageResFile = gLibraryResFile = nullptr;
-    }
-    void TearDown() override
-    {
-        gAppResFile = itsSaved[0];
-        gLanguageResFile = itsSaved[1];
-        gLibraryResFile = itsSaved[2];
-    }
-
     std::unique_ptr<CResFile> Bundle(const std::string& theName, const std::string& theJson)
     {
         return std::make_unique<CResFile>(itsTemp.Write(theName, theJson).c_str());
     }
 
+    CSavedResFiles itsSaved;
     TempFolder itsTemp;
-    CResFile* itsSaved[3] = {};
 };
 
 std::string Text(const Cstring& theText)
