@@ -1,7 +1,9 @@
 #include "platform/SystemServices.h"
 
 #include "foundation/ProgramFolders.h"
+#include "platform/Resources.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -81,7 +83,12 @@ Cstring gSystemDescription;
 void GetProgramInfo(Cstring& theFolder, Cstring& theVersion, Cstring& theBuildDate)
 {
     theFolder = "";
-    theVersion = PW_VERSION;
+    // The short version text of 'vers' 1 held at most 255 bytes.
+    const ResourceData version = LoadResource(gAppResFile, "vers", 1);
+    if (version.IsEmpty())
+        theVersion = PW_VERSION;
+    else
+        theVersion.Assign(version.Data(), static_cast<int>(std::min<size_t>(version.Size(), 255)));
     theBuildDate = "";
     char path[4096];
     const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);

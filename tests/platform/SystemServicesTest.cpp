@@ -1,5 +1,6 @@
 #include "platform/SystemServices.h"
 #include "platform/FolderIterator.h"
+#include "platform/Resources.h"
 #include "support/TempFolder.h"
 
 #include <cstring>
@@ -88,13 +89,28 @@ TEST(SystemServices, ProgramInfoAndSystemText)
     char self[4096] = {};
     ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
     EXPECT_EQ(std::string(folder.GetText()), std::filesystem::path(self).parent_path().string());
-    EXPECT_TRUE(version.IsNotEmpty());
+    EXPECT_TRUE(version.IsNotEmpty()) << "the application's 'vers' 1, else the project version";
     EXPECT_EQ(std::strchr(buildDate.GetText(), ',') != nullptr, true) << buildDate.GetText();
 
     DescribeSystem();
     const std::string text = gSystemDescription.GetText();
     EXPECT_EQ(text.rfind("Linux ", 0), 0u) << text;
     EXPECT_EQ(text.back(), ')');
+}
+
+TEST(SystemServices, VersionComesFromTheApplicationResources)
+{
+    TempFolder folder;
+    CResFile* saved = gAppResFile;
+    CResFile resources(folder.Write("app.json", R"({ "vers": { "1": "9.8.7b2" } })").c_str());
+    ASSERT_TRUE(resources.IsOpen());
+    gAppResFile = &resources;
+    Cstring programFolder;
+    Cstring version;
+    Cstring buildDate;
+    GetProgramInfo(programFolder, version, buildDate);
+    gAppResFile = saved;
+    EXPECT_EQ(version, Cstring("9.8.7b2"));
 }
 
 TEST(SystemServices, PathAttributesAndFolders)
