@@ -3,6 +3,7 @@
 #include "platform/Resources.h"
 #include "support/TempFolder.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -130,6 +131,18 @@ TEST(SystemServices, PathAttributesAndFolders)
     EXPECT_FALSE(CreateFolder((folder / "no/parent").c_str()));
     EXPECT_TRUE(FileExists(file.c_str()));
     EXPECT_FALSE(FileExists((folder / "missing").c_str()));
+}
+
+TEST(SystemServices, SpecialFoldersFollowXdg)
+{
+    const std::string saved = std::getenv("XDG_CONFIG_HOME") ? std::getenv("XDG_CONFIG_HOME") : "";
+    setenv("XDG_CONFIG_HOME", "/config/here", 1);
+    EXPECT_EQ(PreferencesFolder(), Cstring("/config/here/Patchwell"));
+    setenv("XDG_CONFIG_HOME", "relative", 1); // not absolute: ignored
+    EXPECT_EQ(
+        PreferencesFolder(), Cstring((std::string(std::getenv("HOME")) + "/.config/Patchwell").c_str()));
+    setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    EXPECT_TRUE(DocumentsFolder().IsNotEmpty());
 }
 
 TEST(FolderIterator, FiltersAndOrder)
