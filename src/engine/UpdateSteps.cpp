@@ -26,7 +26,7 @@ bool RenameWithoutReplacing(const char* theFrom, const char* theTo)
 
 } // namespace
 
-int BackupFile(const char* thePath, FILE* theLog)
+int BackupFile(const char* thePath, FILE* theLog, Cstring* pBackupPath)
 {
     Cstring base(thePath);
     Cstring ending;
@@ -44,6 +44,8 @@ int BackupFile(const char* thePath, FILE* theLog)
                      backup.GetText());
         std::fflush(theLog);
     }
+    if (bMoved && pBackupPath)
+        *pBackupPath = backup;
     return bMoved ? 1 : 0;
 }
 
