@@ -6,7 +6,6 @@ Cstring gInstallName;
 Cstring gProgramName;
 Cstring gDataKeyText;
 Cstring gCurrentFolder;
-Cstring gMyProjectsPath;
 Cstring gApplicationsFolder("/Applications");
 CProgramList ValidPrograms;
 CProgramList FoundPrograms;

@@ -127,7 +127,7 @@ void UpdaterStartup(uint32_t theInstance, const StartupOptions& theOptions)
 
     CreatePrintSession(); // 13
     InstallFillPatterns(); // 14
-    SetProfileDefaults(); // 15
+    SetProfileDefaults(gFramework.itsLengthScale); // 15
     GetProgramInfo(programFolder, version, buildDate); // 16
     if (theOptions.itsBundlePath.IsNotEmpty())
         programFolder = gAppBundlePath; // the program folder is the updater folder
@@ -154,10 +154,7 @@ void UpdaterStartup(uint32_t theInstance, const StartupOptions& theOptions)
     DescribeSystem(); // 20
     gFramework.itsDrawingText = Cstring(10072); // 21
 
-    gMyProjectsPath = Cstring::Path(BaseProgramPath, "My Projects"); // 22
-    const Cstring documents = DocumentsFolder();
-    if (!IsUsablePath(gMyProjectsPath.GetText()) && documents.IsNotEmpty())
-        gMyProjectsPath = Cstring::Path(documents, "Patchwell");
+    gMyProjectsPath = ChooseProjectsFolder(BaseProgramPath, DocumentsFolder()); // 22
     for (int i = 0; i < 3; ++i) {
         gFramework.itsFontNames[i] = "Geneva";
         gFramework.itsFontSizes[i] = 12;

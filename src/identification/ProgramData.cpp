@@ -1,9 +1,212 @@
 #include "identification/ProgramData.h"
 
-void ReadProgramData(CProgramList&, const char*)
+#include "identification/ByteText.h"
+#include "identification/DataCipher.h"
+#include "platform/MessageBox.h"
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+using FilePtr = std::unique_ptr<FILE, int (*)(FILE*)>;
+
+// The reader takes at most this many characters of a line at a time.
+const int kLineRoom = 1024;
+// The longest plaintext whose base64 line still fits the reader's room.
+const int kLongestRecord = 735;
+
+const char kProgramPrefix[] = "File=";
+
+Cstring ProgramLine(const CProgram& theProgram)
 {
+    return Cstring(kProgramPrefix, theProgram.AsText().GetText());
 }
 
-void DumpPrograms(CProgramList&, FILE*)
+// The record text of one line: the plaintext up to its first zero byte, but
+// never past the bytes that were deciphered.
+Cstring PlaintextOf(const CBuffer& thePlain)
 {
+    Cstring text;
+    const int length
+        = static_cast<int>(strnlen(thePlain.GetText(), static_cast<size_t>(thePlain.itsDataLength)));
+    if (length > 0)
+        text.Assign(thePlain.GetText(), length);
+    text.TrimLeft();
+    text.TrimTrailing(' ');
+    return text;
+}
+
+void ReadRecord(CProgramList& theList, CProgram*& pCurrent, const Cstring& theText)
+{
+    if (StartsWithNoCase(theText.GetText(), kProgramPrefix)) {
+        Cstring programText(theText.GetText() + std::strlen(kProgramPrefix));
+        programText.TrimLeft();
+        programText.TrimTrailing(' ');
+        theList.Trace("Found File= line for %s\n", programText.GetText());
+        pCurrent = new CProgram();
+        pCurrent->Parse(programText.GetText());
+        theList.Append(pCurrent);
+    } else if (pCurrent) {
+        pCurrent->AddPart(new CProgramPart(theText.GetText(), theList.itsStream));
+    } else {
+        theList.Trace("Tried to process file part before data allocated\n");
+    }
+}
+
+// Why a record would not read back as written, or empty: the reader splits at
+// every separator, trims blanks at both ends and takes any "File=" text for a
+// program line, and it reads lines in pieces of kLineRoom - 1 characters.
+Cstring Unstorable(const char* theKind, const char* theName, const Cstring& theText, int theFields)
+{
+    Cstring reason;
+    int separators = 0;
+    for (const char* at = theText.GetText(); *at; ++at)
+        separators += *at == kFieldSeparator;
+    const char first = *theText.GetText();
+    const bool isPart = theFields == 3;
+    if (separators != theFields - 1)
+        reason.Format("A field of %s \"%s\" holds \"%c\"", theKind, theName, kFieldSeparator);
+    else if (first == ' ' || first == '\t' || *theText.CharAt(-1) == ' ')
+        reason.Format("The record of %s \"%s\" begins or ends with a blank", theKind, theName);
+    else if (isPart && StartsWithNoCase(theText.GetText(), kProgramPrefix))
+        reason.Format("The name of part \"%s\" begins with \"%s\"", theName, kProgramPrefix);
+    else if (theText.Length() > kLongestRecord)
+        reason.Format(
+            "The record of %s \"%s\" is longer than %d characters", theKind, theName, kLongestRecord);
+    return reason;
+}
+
+Cstring FindUnstorable(const CProgramList& theList)
+{
+    for (CProgram* program = theList.First(); program; program = CProgramList::Next(program)) {
+        Cstring reason = Unstorable("program", program->itsName.GetText(), ProgramLine(*program), 5);
+        for (CProgramPart* part = program->FirstPart(); part && reason.IsEmpty();
+             part = CProgram::NextPart(part))
+            reason = Unstorable("part", part->itsName.GetText(), part->AsText(), 3);
+        if (reason.IsNotEmpty())
+            return reason;
+    }
+    return Cstring();
+}
+
+class CRecordWriter {
+public:
+    CRecordWriter(const CProgramList& theList, FILE* theFile)
+        : itsList(theList)
+        , itsFile(theFile)
+        , itsKey(MakeDataKey())
+    {
+    }
+
+    void Write(const Cstring& theText)
+    {
+        PadPlaintext(theText.GetText(), itsPlain);
+        itsCipher.Encrypt(itsPlain, itsKey, itsSecret);
+        std::fprintf(itsFile, "%s\n", Base64Encode(itsSecret.GetText(), itsSecret.itsDataLength, itsLine));
+        if (itsList.itsStream) {
+            Cstring hex;
+            itsList.Trace("As Text: %s\n", theText.GetText());
+            itsList.Trace("Encrypted: %s\n", HexText(itsSecret.GetText(), itsSecret.itsDataLength, hex));
+        }
+    }
+
+private:
+    const CProgramList& itsList;
+    FILE* itsFile;
+    Cstring itsKey;
+    CDataCipher itsCipher;
+    CBuffer itsPlain { 64 };
+    CBuffer itsSecret { 64 };
+    Cstring itsLine;
+};
+
+} // namespace
+
+void ReadProgramData(CProgramList& theList, const char* thePath)
+{
+    errno = ENOENT;
+    FilePtr file(thePath && *thePath ? std::fopen(thePath, "r") : nullptr, std::fclose);
+    if (!file) {
+        Cstring message;
+        message.Format("Unable to open program data\n%s", std::strerror(errno));
+        MessageBox(message.GetText(), kMessageBoxOk);
+        return;
+    }
+    theList.Trace("Reading program data from: %s\n", thePath);
+
+    CBuffer line(kLineRoom);
+    const Cstring key = MakeDataKey();
+    CDataCipher cipher;
+    CBuffer decoded(10);
+    CBuffer plain(10);
+    Cstring hex;
+    int lineNumber = 0;
+    CProgram* current = nullptr;
+    for (;;) {
+        line.Clear();
+        plain.Clear();
+        if (!std::fgets(line.GetBuffer(), kLineRoom, file.get()))
+            break;
+        if (char* end = std::strrchr(line.GetBuffer(), '\n'))
+            *end = 0;
+        ++lineNumber;
+        if (line.IsEmpty())
+            continue;
+        theList.Trace("As B64 - %s\n", line.GetText());
+
+        decoded.itsDataLength = Base64Decode(decoded, line.GetText(), line.Length());
+        theList.Trace("After decode - %s\n", HexText(decoded.GetText(), decoded.itsDataLength, hex));
+        cipher.Decrypt(decoded, key, plain);
+        theList.Trace("After decrypt - %s\n", HexText(plain.GetText(), plain.itsDataLength, hex));
+
+        const Cstring text = PlaintextOf(plain);
+        theList.Trace("Line %d: %s\n", lineNumber, text.GetText());
+        ReadRecord(theList, current, text);
+    }
+}
+
+int WriteProgramData(const CProgramList& theList, const char* thePath, Cstring* pReason)
+{
+    Cstring reason = thePath && *thePath ? FindUnstorable(theList) : Cstring("No file to write to");
+    // Written beside the target and renamed over it, so a failed write leaves
+    // the old file whole.
+    const Cstring fresh(thePath, ".new");
+    if (reason.IsEmpty()) {
+        FilePtr file(std::fopen(fresh.GetText(), "w"), std::fclose);
+        if (!file) {
+            reason.Format("Unable to create %s\n%s", fresh.GetText(), std::strerror(errno));
+        } else {
+            CRecordWriter writer(theList, file.get());
+            for (CProgram* program = theList.First(); program; program = CProgramList::Next(program)) {
+                if (program != theList.First())
+                    std::fputc('\n', file.get());
+                writer.Write(ProgramLine(*program));
+                for (CProgramPart* part = program->FirstPart(); part; part = CProgram::NextPart(part))
+                    writer.Write(part->AsText());
+            }
+            const bool bWritten = !std::ferror(file.get());
+            if (std::fclose(file.release()) != 0 || !bWritten || std::rename(fresh.GetText(), thePath) != 0) {
+                reason.Format("Unable to write %s\n%s", thePath, std::strerror(errno));
+                std::remove(fresh.GetText());
+            }
+        }
+    }
+    if (pReason)
+        *pReason = reason;
+    return reason.IsEmpty() ? 1 : 0;
+}
+
+void DumpPrograms(const CProgramList& theList, FILE* theStream)
+{
+    if (!theStream)
+        return;
+    for (CProgram* program = theList.First(); program; program = CProgramList::Next(program)) {
+        if (program != theList.First())
+            std::fputc('\n', theStream);
+        std::fprintf(theStream, "%s\n", ProgramLine(*program).GetText());
+        for (CProgramPart* part = program->FirstPart(); part; part = CProgram::NextPart(part))
+            std::fprintf(theStream, "%s\n", part->AsText().GetText());
+    }
 }

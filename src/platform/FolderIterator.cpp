@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <fnmatch.h>
 #include <memory>
 #include <strings.h>
@@ -77,11 +78,13 @@ CFolderIterator::CFolderIterator(const char* theFolder, const char* thePattern)
             continue;
         if (thePattern && fnmatch(thePattern, entry->d_name, FNM_CASEFOLD) != 0)
             continue;
+        // A symbolic link is an entry of its own, never a folder to enter, as
+        // the host's catalog had it: a link loop cannot send a walk round.
         bool isFolder = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
-            const int attributes = GetPathAttributes(Cstring::Path(itsFolder, entry->d_name).GetText());
-            isFolder = attributes != -1 && (attributes & kPathIsFolder);
-        }
+        struct stat info;
+        if (entry->d_type == DT_UNKNOWN)
+            isFolder = fstatat(dirfd(folder.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0
+                && S_ISDIR(info.st_mode);
         const size_t length = strlen(entry->d_name);
         const bool isBundle = length > 4
             && (strcasecmp(entry->d_name + length - 4, ".app") == 0

@@ -1,5 +1,7 @@
 #include "platform/SystemServices.h"
 
+#include "foundation/ProgramFolders.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -21,8 +23,10 @@ int GetPathAttributes(const char* thePath)
 
 bool FileExists(const char* thePath)
 {
+    // Short references ("./Help/x") name files below the program folders.
+    const Cstring path = MakeAbsolutePath(thePath);
     struct stat info;
-    return thePath && *thePath && stat(thePath, &info) == 0;
+    return path.IsNotEmpty() && stat(path.GetText(), &info) == 0;
 }
 
 bool CreateFolder(const char* thePath)

@@ -1,0 +1,92 @@
+#include "engine/Progress.h"
+
+#include "platform/DialogItems.h"
+#include "platform/MessageBox.h"
+
+#include <strings.h>
+#include <utility>
+
+int32_t gAbortUpdate = 0;
+int32_t gOverwriteAnswer = 0;
+
+namespace {
+
+UserCancelHook gUserCancelHook;
+OverwriteQuestionHook gOverwriteQuestionHook;
+
+} // namespace
+
+bool CheckEventQueueForUserCancel()
+{
+    return gUserCancelHook ? gUserCancelHook() : false;
+}
+
+void SetUserCancelHook(UserCancelHook theHook)
+{
+    gUserCancelHook = std::move(theHook);
+}
+
+int AskOverwriteQuestion(const char* thePath, uint32_t theEntryCount)
+{
+    return gOverwriteQuestionHook ? gOverwriteQuestionHook(thePath, theEntryCount) : kResultNo;
+}
+
+void SetOverwriteQuestionHook(OverwriteQuestionHook theHook)
+{
+    gOverwriteQuestionHook = std::move(theHook);
+}
+
+void CProgressDisplay::SetProgressItems(int theBarItem, int thePercentItem, const char* theFormat)
+{
+    itsBarItem = theBarItem;
+    itsPercentItem = thePercentItem;
+    itsPercentFormat = theFormat ? theFormat : "";
+}
+
+void CProgressDisplay::SetCounterItem(int theItem, const char* theFormat)
+{
+    itsCounterItem = theItem;
+    itsCounterFormat = theFormat ? theFormat : "";
+}
+
+void CProgressDisplay::Update(const Cstring& theName, int64_t theBytesDone, int64_t theTotalBytes,
+    uint32_t theFilesDone, uint32_t theFileCount)
+{
+    if (CheckEventQueueForUserCancel()
+        && MessageBox("Are you sure you want to abort the update?", kMessageBoxYesNo) == kResultYes)
+        gAbortUpdate = 1;
+    if (!itsWindow)
+        return;
+
+    double fraction = 0.0;
+    if (theBytesDone != 0 && theTotalBytes != 0)
+        fraction = static_cast<double>(theBytesDone) / static_cast<double>(theTotalBytes);
+    const int32_t percent = static_cast<int32_t>(100.0 * fraction);
+
+    if (percent != itsLastPercent) {
+        if (itsBarItem != 0) {
+            itsWindow->SetItemValue(itsBarItem, percent);
+            itsWindow->RedrawItem(itsBarItem);
+        }
+        if (itsPercentItem != 0) {
+            Cstring text;
+            text.Format(itsPercentFormat.IsEmpty() ? "%d%%" : itsPercentFormat.GetText(), percent);
+            itsWindow->SetItemText(itsPercentItem, text.GetText());
+            itsWindow->RedrawItem(itsPercentItem);
+        }
+    }
+    if (theFilesDone != itsLastCounter && itsCounterItem != 0) {
+        Cstring text;
+        text.Format(itsCounterFormat.IsEmpty() ? "%d of %d" : itsCounterFormat.GetText(),
+            static_cast<int>(theFilesDone), static_cast<int>(theFileCount));
+        itsWindow->SetItemText(itsCounterItem, text.GetText());
+        itsWindow->RedrawItem(itsCounterItem);
+    }
+    if (strcasecmp(theName.GetText(), itsLastName.GetText()) != 0 && itsNameItem != 0) {
+        itsWindow->SetItemText(itsNameItem, theName.GetText());
+        itsWindow->RedrawItem(itsNameItem);
+    }
+    itsLastPercent = percent;
+    itsLastCounter = theFilesDone;
+    itsLastName = theName;
+}

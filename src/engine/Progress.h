@@ -1,0 +1,72 @@
+#pragma once
+
+#include "foundation/Cstring.h"
+
+#include <cstdint>
+#include <functional>
+
+class CDialogItems;
+
+// Set to 1 when the user confirms an abort or cancels the overwrite question.
+// Never reset: once set, every later extraction in the process stops at its
+// first check.
+extern int32_t gAbortUpdate;
+// 128 (no to all) or 129 (yes to all) once the user has given such an answer;
+// never reset, so a later extractor remembers it.
+extern int32_t gOverwriteAnswer;
+
+// Answers of the overwrite question beside the alert results 1, 2, 6, 7.
+enum OverwriteAnswer {
+    kOverwriteNoToAll = 128,
+    kOverwriteYesToAll = 129,
+};
+
+// The two questions the extraction puts to the host while the event loop is
+// blocked. The window layer installs its own answerers; tests install theirs.
+// An empty hook restores the fallback noted on each.
+
+// True when the host's event queue holds a cancel request from the user; the
+// request is taken from the queue. Fallback: never.
+bool CheckEventQueueForUserCancel();
+using UserCancelHook = std::function<bool()>;
+void SetUserCancelHook(UserCancelHook theHook);
+
+// Asks whether the existing file at thePath is to be replaced and returns the
+// result of the overwrite dialog: 1 or 6 yes, 7 no, 2 cancel, 128 no to all,
+// 129 yes to all. With an entry count of 1 the answers for all files and
+// Cancel are not offered. Fallback: 7, the existing file is kept.
+int AskOverwriteQuestion(const char* thePath, uint32_t theEntryCount);
+using OverwriteQuestionHook = std::function<int(const char* thePath, uint32_t theEntryCount)>;
+void SetOverwriteQuestionHook(OverwriteQuestionHook theHook);
+
+// What the progress page shows during an extraction: a bar and a percentage
+// of bytes, a counter of finished entries and the current entry's name. Each
+// item is redrawn only when its shown value changes; an item id of 0 means
+// the page has no such item.
+class CProgressDisplay {
+public:
+    // Not owned; null shows nothing (the cancel poll still runs).
+    void SetWindow(CDialogItems* pWindow) { itsWindow = pWindow; }
+    // A null or empty format shows "%d%%".
+    void SetProgressItems(int theBarItem, int thePercentItem, const char* theFormat);
+    // A null or empty format shows "%d of %d".
+    void SetCounterItem(int theItem, const char* theFormat);
+    void SetNameItem(int theItem) { itsNameItem = theItem; }
+
+    // Polls for a cancel request (a confirmed one sets gAbortUpdate), then
+    // brings the items up to date.
+    void Update(const Cstring& theName, int64_t theBytesDone, int64_t theTotalBytes, uint32_t theFilesDone,
+        uint32_t theFileCount);
+
+private:
+    CDialogItems* itsWindow = nullptr;
+    int itsBarItem = 0;
+    int itsPercentItem = 0;
+    int itsCounterItem = 0;
+    int itsNameItem = 0;
+    int32_t itsLastPercent = -1;
+    int64_t itsLastCounter = -1;
+    Cstring itsLastName;
+    Cstring itsPercentFormat;
+    Cstring itsCounterFormat;
+};

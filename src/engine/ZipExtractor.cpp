@@ -1,0 +1,353 @@
+#include "engine/ZipExtractor.h"
+
+#include "engine/SafeEntryName.h"
+#include "engine/TempFileWriter.h"
+#include "engine/UpdaterGlobals.h"
+#include "foundation/Profile.h"
+#include "platform/MessageBox.h"
+#include "platform/SystemServices.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <strings.h>
+#include <unordered_map>
+#include <zip.h>
+
+namespace {
+
+// Data moves in blocks of this size, one write per block.
+constexpr int kBlockSize = 16384;
+
+bool MakeFolderChain(const Cstring& theFolder)
+{
+    Cstring folder(theFolder);
+    folder.TrimTrailing('/');
+    if (folder.IsEmpty() || CreateFolder(folder.GetText()))
+        return true;
+    for (char* at = std::strchr(folder.GetBuffer() + 1, '/'); at; at = std::strchr(at + 1, '/')) {
+        *at = 0;
+        const bool bMade = CreateFolder(folder.GetText());
+        *at = '/';
+        if (!bMade)
+            return false;
+    }
+    return CreateFolder(folder.GetText());
+}
+
+} // namespace
+
+CZipExtractor::CZipExtractor()
+    : itsBlock(kBlockSize)
+{
+}
+
+CZipExtractor::~CZipExtractor()
+{
+    Close();
+}
+
+int CZipExtractor::Open(const char* theArchivePath)
+{
+    Close();
+    int error = 0;
+    itsReader.reset(theArchivePath ? zip_open(theArchivePath, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr);
+    itsEntryIndex = 0;
+    if (!itsReader) {
+        itsLastError = "Error opening compressed file container";
+        return 0;
+    }
+    return 1;
+}
+
+int CZipExtractor::Close()
+{
+    itsReader.reset();
+    return 1;
+}
+
+void CZipExtractor::AddNameMapping(const char* theFrom, const char* theTo, const char* theExtra)
+{
+    if (!theFrom || !theTo)
+        return;
+    Cstring rule;
+    rule.Format("%s|%s|%s", theFrom, theTo, theExtra ? theExtra : "");
+    itsNameRules.Add(rule);
+}
+
+Cstring CZipExtractor::MapEntryName(const char* theName) const
+{
+    Cstring result(theName);
+    for (int i = 0; i < itsNameRules.GetCount(); ++i) {
+        CStringArray fields;
+        itsNameRules.At(i).Split(fields, '|');
+        const char* from = fields.GetCount() > 0 ? fields.At(0).GetText() : "";
+        const char* to = fields.GetCount() > 1 ? fields.At(1).GetText() : "";
+        if (std::strcmp(theName, from) == 0) {
+            result = to;
+        } else if (StartsWithNoCase(theName, from)) {
+            result = Cstring(to, theName + std::strlen(from));
+            break;
+        }
+    }
+    return result;
+}
+
+int CZipExtractor::ExtractFiles()
+{
+    itsEntriesDone = 0;
+    itsLastError = "";
+    const zip_int64_t count = itsReader ? zip_get_num_entries(itsReader.get(), 0) : -1;
+    if (count < 0) {
+        Fail("ExtractFiles failed - %s\n", "Unable to get global info (%d)", ZIP_ER_INVAL);
+        return 0;
+    }
+    if (!CountEntries(static_cast<uint64_t>(count)))
+        return 0;
+    itsEntryCount = static_cast<uint32_t>(count);
+
+    int result = 0;
+    for (uint64_t i = 0; i < itsEntryCount; ++i) {
+        itsEntryIndex = i;
+        result = ExtractOneFile();
+        if (gAbortUpdate) {
+            itsLastError = "Extract Aborted";
+            Log("ExtractFiles aborted\n");
+            return result;
+        }
+        if (!result)
+            return 0;
+        ++itsEntriesDone;
+    }
+    // Entries are reached by index, so the step to the next entry cannot
+    // fail the way a sequential reader's can.
+    return result;
+}
+
+bool CZipExtractor::CountEntries(uint64_t theCount)
+{
+    itsTotalBytes = 0;
+    // Mapped name without its folder mark -> whether it is a folder entry.
+    std::unordered_map<std::string, bool> seen;
+    seen.reserve(theCount);
+    for (uint64_t i = 0; i < theCount; ++i) {
+        zip_stat_t info;
+        if (zip_stat_index(itsReader.get(), i, 0, &info) != 0 || !(info.valid & ZIP_STAT_NAME))
+            break; // the entry itself reports it when its turn comes
+        if (info.valid & ZIP_STAT_SIZE)
+            itsTotalBytes += static_cast<int64_t>(info.size);
+        const Cstring mapped = MapEntryName(info.name);
+        std::string key(mapped.GetText());
+        const bool bFolder = !key.empty() && key.back() == '/';
+        if (bFolder)
+            key.pop_back();
+        bool bSafe = IsSafeEntryName(mapped.GetText());
+        if (bSafe) {
+            const auto [place, bNew] = seen.emplace(key, bFolder);
+            bSafe = bNew || (bFolder && place->second);
+        }
+        if (!bSafe) {
+            Fail("ExtractFiles failed - %s\n", "Unsafe file name in archive: %s", info.name);
+            return false;
+        }
+    }
+    return true;
+}
+
+int CZipExtractor::ExtractOneFile()
+{
+    int result = 0;
+    itsCurrentName.Clear();
+    zip_stat_t info;
+    zip_stat_init(&info);
+    if (!itsReader || zip_stat_index(itsReader.get(), itsEntryIndex, 0, &info) != 0) {
+        Fail("ExtractOneFile failed - %s\n", "Unable to get compressed file info (%d)",
+            itsReader ? ZipArchiveErrorCode(itsReader.get()) : ZIP_ER_INVAL);
+        return 0;
+    }
+    SetCurrentName(info.name);
+    UpdateProgress();
+
+    const Cstring path = DestinationPath(MapEntryName(info.name));
+    Cstring folder;
+    Cstring fileName;
+    Cstring::SplitPath(path, folder, fileName);
+    Log("ExtractOneFile - %s\n", path.GetText());
+
+    CZipEntryHandle entry(itsPassword.IsNotEmpty()
+            ? zip_fopen_index_encrypted(itsReader.get(), itsEntryIndex, 0, itsPassword.GetText())
+            : zip_fopen_index(itsReader.get(), itsEntryIndex, 0));
+    if (!entry) {
+        Fail("ExtractOneFile failed - %s\n", "Unable to open compressed file (%d)",
+            ZipArchiveErrorCode(itsReader.get()));
+        return 0;
+    }
+    if (!MakeFolderChain(folder)) {
+        Fail("ExtractOneFile failed - %s\n", "Unable to create directory\nDirectory is %s", folder.GetText());
+        return 0;
+    }
+
+    bool bWrite = true;
+    const bool bFolderEntry = EndsWithNoCase(path.GetText(), "/");
+    if (bFolderEntry) {
+        bWrite = false;
+        result = 1;
+    } else if (FileExists(path.GetText())) {
+        if (itsOverwriteMode == kOverwriteAsk)
+            bWrite = AskOverwrite(path.GetText(), itsEntryCount) != 0;
+        else
+            bWrite = itsOverwriteMode == kOverwriteReplace;
+        if (!bWrite)
+            result = 1; // the existing file stays untouched
+    }
+
+    CTempFileWriter output;
+    if (bWrite) {
+        const int error = output.Create(folder, path);
+        if (error == 0) {
+            result = 1;
+        } else {
+            itsLastError.Format("ExtractOneFile file open failed - %d - %s\nFile: %s", error,
+                std::strerror(error), path.GetText());
+            Log("ExtractOneFile %s\n", itsLastError.GetText());
+        }
+    }
+    if (!output.IsOpen())
+        itsBytesDone += static_cast<int64_t>(info.size);
+
+    bool bFailed = false;
+    uint64_t written = 0;
+    for (;;) {
+        if (gAbortUpdate) {
+            itsLastError = "Extract Aborted";
+            bFailed = true;
+            break;
+        }
+        const zip_int64_t count = zip_fread(entry.get(), itsBlock.GetBuffer(), kBlockSize);
+        if (count == 0)
+            break;
+        written += count > 0 ? static_cast<uint64_t>(count) : 0;
+        // An entry that yields more than it declares is damaged or forged.
+        if (count < 0 || written > info.size) {
+            Fail("ExtractOneFile failed - %s\n", "Decompress Error (%d)",
+                count < 0 ? ZipEntryErrorCode(entry.get()) : ZIP_ER_INCONS);
+            bFailed = true;
+            break;
+        }
+        if (!output.IsOpen())
+            continue;
+        if (!output.Write(itsBlock.GetText(), static_cast<size_t>(count))) {
+            Fail("ExtractOneFile failed - %s\n", "Data Write Failed");
+            bFailed = true;
+            break;
+        }
+        itsBytesDone += count;
+        UpdateProgress();
+    }
+    if (bFailed)
+        result = 0;
+
+    // Closing checks the entry's CRC; a failure already reported keeps its text.
+    const int closeError = zip_fclose(entry.release());
+    if (closeError != 0 && !bFailed) {
+        Fail("ExtractOneFile failed - %s\n", "Failed to close compressed file (%d)", closeError);
+        result = 0;
+    }
+    if (!output.IsOpen() || result == 0)
+        return result;
+
+    const mode_t mode = std::strstr(path.GetText(), ".app/Contents/MacOS/") ? 0755 : 0644;
+    int modeError = 0;
+    if (!output.Finish(info.mtime, mode, modeError)) {
+        Fail("ExtractOneFile failed - %s\n", "Data Write Failed");
+        return 0;
+    }
+    if (modeError != 0)
+        Log("ExtractOneFile failed - chmod error %d - %s\n", modeError, std::strerror(modeError));
+    if (const int error = output.Install(); error != 0) {
+        itsLastError.Format("ExtractOneFile file open failed - %d - %s\nFile: %s", error,
+            std::strerror(error), path.GetText());
+        Log("ExtractOneFile %s\n", itsLastError.GetText());
+        return 0;
+    }
+    return result;
+}
+
+int CZipExtractor::AskOverwrite(const char* thePath, uint32_t theEntryCount)
+{
+    if (gAbortUpdate)
+        return 0;
+    if (gOverwriteAnswer == kOverwriteYesToAll)
+        return 1;
+    if (gOverwriteAnswer != 0)
+        return 0;
+    switch (AskOverwriteQuestion(thePath, theEntryCount)) {
+    case kResultOk:
+    case kResultYes:
+        return 1;
+    case kResultCancel:
+        gAbortUpdate = 1;
+        return 0;
+    case kOverwriteNoToAll:
+        gOverwriteAnswer = kOverwriteNoToAll;
+        return 0;
+    case kOverwriteYesToAll:
+        gOverwriteAnswer = kOverwriteYesToAll;
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+void CZipExtractor::UpdateProgress()
+{
+    itsProgress.Update(itsCurrentName, itsBytesDone, itsTotalBytes, itsEntriesDone, itsEntryCount);
+}
+
+Cstring CZipExtractor::DestinationPath(const Cstring& theName) const
+{
+    if (*theName.GetText() == '/')
+        return theName;
+    if (itsDestination.IsNotEmpty())
+        return Cstring::Path(itsDestination, theName.GetText());
+    const char* slash = std::strchr(theName.GetText(), '/');
+    if (slash) {
+        const std::string first(theName.GetText(), slash);
+        if (strcasecmp(first.c_str(), "My Library") == 0 || strcasecmp(first.c_str(), "My Projects") == 0)
+            return Cstring::Path(gMyProjectsPath, slash + 1);
+    }
+    return Cstring::Path(BaseProgramPath, theName.GetText());
+}
+
+void CZipExtractor::SetCurrentName(const char* theEntryName)
+{
+    itsCurrentName = theEntryName;
+    // Every entry of a bundle shows as the bundle.
+    if (const char* bundle = std::strstr(theEntryName, ".app/"))
+        itsCurrentName.Assign(theEntryName, static_cast<int>(bundle - theEntryName) + 4);
+}
+
+void CZipExtractor::Log(const char* theFormat, ...)
+{
+    if (!itsLog)
+        return;
+    va_list args;
+    va_start(args, theFormat);
+    std::vfprintf(itsLog, theFormat, args);
+    va_end(args);
+}
+
+void CZipExtractor::Fail(const char* theLogFormat, const char* theErrorFormat, ...)
+{
+    va_list args;
+    va_start(args, theErrorFormat);
+    char* text = nullptr;
+    if (vasprintf(&text, theErrorFormat, args) >= 0) {
+        itsLastError = text;
+        std::free(text);
+    }
+    va_end(args);
+    Log(theLogFormat, itsLastError.GetText());
+}

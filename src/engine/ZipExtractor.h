@@ -1,0 +1,108 @@
+#pragma once
+
+#include "engine/Progress.h"
+#include "engine/ZipHandles.h"
+#include "foundation/Arrays.h"
+#include "foundation/Cstring.h"
+
+#include <cstdint>
+#include <cstdio>
+
+class CDialogItems;
+
+// Unpacks the update archive into a destination folder: entry names are
+// rewritten by the name mapping, existing files follow the overwrite mode,
+// entries may need a password, every written file gets the entry's date and
+// a mode (0755 inside a bundle's "Contents/MacOS", else 0644), and progress
+// goes to the dialog items. Every failure sets the last error and writes one
+// line to the log.
+//
+// Names that would land outside the destination refuse the whole archive
+// before anything is written, and each file appears under its final name
+// only when it is complete.
+class CZipExtractor {
+public:
+    enum OverwriteMode {
+        kOverwriteAsk = 0,
+        kOverwriteKeep = 1, // so is every value other than 0 and 2
+        kOverwriteReplace = 2,
+    };
+
+    CZipExtractor();
+    ~CZipExtractor();
+    CZipExtractor(const CZipExtractor&) = delete;
+    CZipExtractor& operator=(const CZipExtractor&) = delete;
+
+    // 1 when the archive is open; 0 with the last error
+    // "Error opening compressed file container".
+    int Open(const char* theArchivePath);
+    int Close();
+
+    // The log and the window belong to the caller; null turns them off.
+    void SetLogFile(FILE* pLog) { itsLog = pLog; }
+    void SetWindow(CDialogItems* pWindow) { itsProgress.SetWindow(pWindow); }
+    void SetProgressItems(int theBarItem, int thePercentItem, const char* theFormat)
+    {
+        itsProgress.SetProgressItems(theBarItem, thePercentItem, theFormat);
+    }
+    void SetCounterItem(int theItem, const char* theFormat)
+    {
+        itsProgress.SetCounterItem(theItem, theFormat);
+    }
+    void SetNameItem(int theItem) { itsProgress.SetNameItem(theItem); }
+    // Null or empty: entries are opened without a password.
+    void SetPassword(const char* theText) { itsPassword = theText ? theText : ""; }
+    void SetOverwriteMode(int32_t theMode) { itsOverwriteMode = theMode; }
+    void SetDestination(const char* theFolder) { itsDestination = theFolder ? theFolder : ""; }
+
+    // Adds the rule "from|to|extra" when from and to are both given.
+    void AddNameMapping(const char* theFrom, const char* theTo, const char* theExtra = nullptr);
+    // An entry name exactly equal to a rule's "from" becomes its "to" and the
+    // next rule is tried; a longer name that starts with "from" in any case
+    // gets "to" in place of that start, and no further rule applies.
+    Cstring MapEntryName(const char* theName) const;
+
+    // Extracts every entry in order. 1 when all were done; 0 on the first
+    // failure, on an abort, on an unsafe name and for an empty archive.
+    int ExtractFiles();
+    // Extracts the current entry (the first after Open, then the one that
+    // ExtractFiles has reached). 1 or 0.
+    int ExtractOneFile();
+    // Whether to replace the existing file at thePath when the mode is "ask":
+    // the remembered answer for all files, else the overwrite question.
+    int AskOverwrite(const char* thePath, uint32_t theEntryCount);
+    // Shows the counts and the current name; polls for the user's cancel.
+    void UpdateProgress();
+
+    Cstring GetLastError() const { return itsLastError; }
+    uint32_t GetFilesDone() const { return itsEntriesDone; }
+    uint32_t GetFileCount() const { return itsEntryCount; }
+
+private:
+    // Sums the sizes into the total and refuses the archive when a mapped
+    // name is unsafe or names the same item as an earlier entry.
+    bool CountEntries(uint64_t theCount);
+    Cstring DestinationPath(const Cstring& theName) const;
+    void SetCurrentName(const char* theEntryName);
+    void Log(const char* theFormat, ...) __attribute__((format(printf, 2, 3)));
+    // Sets the last error and logs it with theLogFormat ("... %s\n").
+    void Fail(const char* theLogFormat, const char* theErrorFormat, ...)
+        __attribute__((format(printf, 3, 4)));
+
+    CProgressDisplay itsProgress;
+    Cstring itsCurrentName;
+    FILE* itsLog = nullptr;
+    CZipArchiveHandle itsReader;
+    uint64_t itsEntryIndex = 0;
+    uint32_t itsEntriesDone = 0;
+    uint32_t itsEntryCount = 0;
+    // 64-bit: archives beyond 2 GB must not wrap the progress fraction.
+    int64_t itsBytesDone = 0;
+    int64_t itsTotalBytes = 0;
+    Cstring itsLastError;
+    Cstring itsPassword;
+    Cstring itsDestination;
+    int32_t itsOverwriteMode = kOverwriteAsk;
+    CStringArray itsNameRules;
+    CBuffer itsBlock;
+};

@@ -1,0 +1,57 @@
+#include "foundation/ImageFileKind.h"
+
+#include <cstdio>
+#include <cstring>
+#include <strings.h>
+
+namespace {
+
+struct ExtensionKind {
+    const char* itsExtension;
+    int itsKind;
+};
+
+// Order matters only for readability; no extension appears twice.
+const ExtensionKind kExtensionKinds[] = {
+    { "bmp", kBmpImage },
+    { "jpg", kJpegImage },
+    { "jpeg", kJpegImage },
+    { "png", kPngImage },
+    { "tif", kTiffImage },
+    { "tiff", kTiffImage },
+    { "gif", kGifImage },
+    { "pict", kPictImage },
+    { "pct", kPictImage },
+};
+
+} // namespace
+
+int GetImageFileKind(const char* thePath)
+{
+    if (!thePath || !*thePath)
+        return kNotAnImage;
+
+    unsigned char head[20] = {};
+    size_t headLength = 0;
+    bool bOpened = false;
+    if (FILE* file = std::fopen(thePath, "rb")) {
+        bOpened = true;
+        headLength = std::fread(head, 1, sizeof head, file);
+        std::fclose(file);
+    }
+
+    const char* dot = std::strrchr(thePath, '.');
+    if (!dot)
+        return kNotAnImage;
+    for (const ExtensionKind& row : kExtensionKinds) {
+        if (strcasecmp(dot + 1, row.itsExtension) != 0)
+            continue;
+        // A file that cannot be read is judged by its name alone.
+        if (bOpened && row.itsKind == kBmpImage)
+            return headLength >= 2 && std::memcmp(head, "BM", 2) == 0 ? kBmpImage : kNotAnImage;
+        if (bOpened && row.itsKind == kGifImage)
+            return headLength >= 3 && std::memcmp(head, "GIF", 3) == 0 ? kGifImage : kNotAnImage;
+        return row.itsKind;
+    }
+    return kNotAnImage;
+}

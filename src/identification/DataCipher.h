@@ -1,0 +1,39 @@
+#pragma once
+
+#include "foundation/Cstring.h"
+
+#include <nettle/twofish.h>
+
+// The cipher of the data file: Twofish with a 256-bit key in electronic
+// codebook mode, every 16-byte block by itself. One object serves a whole
+// read or write; it is keyed anew for every line.
+class CDataCipher {
+public:
+    CDataCipher();
+
+    // theInput's itsDataLength bytes into theOutput, whose itsDataLength
+    // becomes the same. Only whole 16-byte blocks can be processed: a ragged
+    // tail is left as zero bytes and the call returns false.
+    bool Encrypt(const CBuffer& theInput, const Cstring& theKey, CBuffer& theOutput);
+    bool Decrypt(const CBuffer& theInput, const Cstring& theKey, CBuffer& theOutput);
+
+private:
+    enum class Direction { kEncrypt, kDecrypt };
+    bool Run(Direction theDirection, const CBuffer& theInput, const Cstring& theKey, CBuffer& theOutput);
+
+    enum class Mode { kElectronicCodebook };
+
+    twofish_ctx itsSchedule;
+    Mode itsMode;
+    int itsKeyBits;
+};
+
+const int kDataKeyLength = 32;
+
+// gDataKeyText (built first when start-up has not done so yet) cut or padded
+// with spaces to exactly 32 bytes; the bytes are the key as they stand.
+Cstring MakeDataKey();
+// theText followed by 1 to 32 zero bytes, up to the next multiple of 32
+// beyond its length, into theOut; itsDataLength is the padded length. (An out
+// parameter: copying a Cstring keeps only its text, not the bytes after it.)
+void PadPlaintext(const char* theText, CBuffer& theOut);

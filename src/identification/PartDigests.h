@@ -1,0 +1,38 @@
+#pragma once
+
+#include "foundation/Arrays.h"
+#include "foundation/Cstring.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+// Digests of program parts: the MD5 of a part's bytes as 32 upper-case
+// hexadecimal characters, and the number of bytes digested.
+
+// Room a caller gives the digest text; it is cleared beforehand, and left
+// untouched (so empty) when the part cannot be read.
+const int kDigestTextRoom = 40;
+
+// Opens a regular file (or a folder, whose reads then fail) for reading;
+// null for anything else, such as a pipe or a device, and on failure.
+FILE* OpenPartFile(const char* thePath);
+
+// Digests theStream to its end in 1024-byte reads; writes the digest text
+// into pDigest (at least 33 bytes) and returns the byte count.
+int32_t DigestStream(FILE* theStream, char* pDigest);
+// 0 and pDigest untouched when the file cannot be opened.
+int32_t DigestFile(const char* thePath, char* pDigest);
+// Linux files have no resource fork: always 0, pDigest untouched.
+int32_t DigestResourceFork(const char* thePath, char* pDigest);
+
+// The digest of one part, as DigestFile leaves it.
+struct PartDigest {
+    int32_t itsSize = 0;
+    char itsText[kDigestTextRoom] = {};
+};
+
+// DigestFile of every path in theFiles; theDigests[i] belongs to path i. The
+// files are shared out among the processor's cores: hashing whole bundles is
+// most of start-up, and the results do not depend on the order of work.
+void DigestFiles(const CStringArray& theFiles, std::vector<PartDigest>& theDigests);

@@ -1,0 +1,15 @@
+#pragma once
+
+// The subcommands of patchwell-pack. Each gets the arguments after its own
+// name and returns the process's exit status: 0 done, 1 failed (the reason
+// is on standard error), 2 bad usage. A new subcommand is one function here
+// and one row in the table of PackMain.cpp.
+
+enum PackExitStatus {
+    kPackDone = 0,
+    kPackFailed = 1,
+    kPackBadUsage = 2,
+};
+
+// archive OUT.zip FOLDER
+int RunArchiveCommand(int theCount, char** theArgs);

@@ -1,0 +1,56 @@
+// patchwell-pack: the vendor's side of an update kit.
+
+#include "tools/PackCommands.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+struct PackCommand {
+    const char* itsName;
+    const char* itsArguments;
+    const char* itsSummary;
+    int (*itsRun)(int theCount, char** theArgs);
+};
+
+const PackCommand kCommands[] = {
+    { "archive", "OUT.zip FOLDER",
+        "pack FOLDER's contents under \"NewFiles/\", deflated and protected with the key text",
+        RunArchiveCommand },
+};
+
+void PrintUsage(FILE* theStream)
+{
+    std::fprintf(theStream, "usage: patchwell-pack COMMAND ARGUMENTS...\n\ncommands:\n");
+    for (const PackCommand& command : kCommands)
+        std::fprintf(
+            theStream, "  %s %s\n      %s\n", command.itsName, command.itsArguments, command.itsSummary);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        PrintUsage(stdout);
+        return kPackDone;
+    }
+    if (argc < 2) {
+        PrintUsage(stderr);
+        return kPackBadUsage;
+    }
+    for (const PackCommand& command : kCommands) {
+        if (std::strcmp(argv[1], command.itsName) != 0)
+            continue;
+        if (argc == 3 && std::strcmp(argv[2], "--help") == 0) {
+            std::printf("usage: patchwell-pack %s %s\n  %s\n", command.itsName, command.itsArguments,
+                command.itsSummary);
+            return kPackDone;
+        }
+        return command.itsRun(argc - 2, argv + 2);
+    }
+    std::fprintf(stderr, "patchwell-pack: unknown command '%s'\n", argv[1]);
+    PrintUsage(stderr);
+    return kPackBadUsage;
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "engine/Progress.h"
+#include "engine/RecordingWindow.h"
+#include "engine/ZipExtractor.h"
+#include "platform/MessageBox.h"
+#include "support/TempFolder.h"
+#include "support/ZipFixtures.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
+
+// One extraction the way the update run does it: "NewFiles/" mapped away,
+// the key text as password, replace mode, a log, into itsTemp/dest.
+class ExtractionTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetProcessState(); }
+    void TearDown() override { ResetProcessState(); }
+
+    static void ResetProcessState()
+    {
+        gAbortUpdate = 0;
+        gOverwriteAnswer = 0;
+        SetUserCancelHook(nullptr);
+        SetOverwriteQuestionHook(nullptr);
+        SetMessageBoxHook(nullptr);
+    }
+
+    int Extract(const std::string& theArchive)
+    {
+        CZipExtractor extractor;
+        char* logText = nullptr;
+        size_t logSize = 0;
+        FILE* log = open_memstream(&logText, &logSize);
+        extractor.SetLogFile(log);
+        extractor.AddNameMapping("NewFiles/", "", "");
+        extractor.SetPassword(itsPassword.c_str());
+        extractor.SetOverwriteMode(itsMode);
+        extractor.SetDestination(itsDestination.c_str());
+        if (bWithWindow) {
+            extractor.SetWindow(&itsWindow);
+            extractor.SetProgressItems(169, 125, nullptr);
+            extractor.SetCounterItem(143, "File %d of %d");
+            extractor.SetNameItem(178);
+        }
+        itsOpened = extractor.Open(theArchive.c_str());
+        const int result = itsOpened ? extractor.ExtractFiles() : 0;
+        itsError = extractor.GetLastError().GetText();
+        itsFilesDone = extractor.GetFilesDone();
+        itsFileCount = extractor.GetFileCount();
+        std::fclose(log);
+        itsLog.assign(logText, logSize);
+        std::free(logText);
+        return result;
+    }
+
+    std::string WriteArchive(const std::string& theBytes) { return itsTemp.Write("archive.zip", theBytes); }
+
+    TempFolder itsTemp;
+    std::string itsDestination = itsTemp / "dest";
+    std::string itsPassword = KeyText();
+    int itsMode = CZipExtractor::kOverwriteReplace;
+    bool bWithWindow = false;
+    CRecordingWindow itsWindow;
+
+    int itsOpened = 0;
+    std::string itsError;
+    std::string itsLog;
+    uint32_t itsFilesDone = 0;
+    uint32_t itsFileCount = 0;
+};

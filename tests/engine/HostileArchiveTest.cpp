@@ -1,0 +1,71 @@
+#include "engine/ExtractionFixture.h"
+
+#include <gmock/gmock.h>
+
+using ::testing::ElementsAre;
+
+namespace {
+
+// Each archive holds a harmless entry first and one hostile entry, and must
+// be refused before anything is written, inside the destination or outside.
+class HostileArchive : public ExtractionTest {
+protected:
+    void SetUp() override
+    {
+        ExtractionTest::SetUp();
+        itsPassword = "";
+    }
+
+    void ExpectRefused(const std::vector<RawZipEntry>& theEntries, const std::string& theBadName)
+    {
+        SCOPED_TRACE(theBadName);
+        const std::string archive = WriteArchive(RawZip(theEntries));
+        EXPECT_EQ(Extract(archive), 0);
+        EXPECT_EQ(itsError, "Unsafe file name in archive: " + theBadName);
+        EXPECT_EQ(itsLog, "ExtractFiles failed - Unsafe file name in archive: " + theBadName + "\n");
+        EXPECT_EQ(itsFilesDone, 0u);
+        EXPECT_THAT(ListTree(itsTemp.Path().string()), ElementsAre("archive.zip"));
+    }
+
+    void ExpectRefused(const std::string& theBadName)
+    {
+        ExpectRefused({ { "NewFiles/ok.txt", "ok" }, { theBadName, "evil" } }, theBadName);
+    }
+};
+
+TEST_F(HostileArchive, PathTraversalLayouts)
+{
+    const std::string root = itsTemp.Path().string();
+    for (const std::string& name : { "/" + root + "/escaped", "//" + root + "/escaped", std::string("../x"),
+             std::string("NewFiles/../x"), std::string("NewFiles/a/../../x"), std::string("NewFiles/..\\x"),
+             std::string("NewFiles/a\\..\\..\\x"), std::string("C:/x"), std::string("NewFiles/C:\\x"),
+             std::string("NewFiles/./x"), std::string("NewFiles/a//b"), std::string("NewFiles/..") })
+        ExpectRefused(name);
+}
+
+TEST_F(HostileArchive, NamesThatEscapeOnlyOnceTheTopFolderIsMappedAway)
+{
+    const std::string root = itsTemp.Path().string();
+    ExpectRefused("NewFiles/" + root + "/escaped"); // "NewFiles//tmp/..." becomes absolute
+    ExpectRefused("newfiles/../x");
+}
+
+TEST_F(HostileArchive, DuplicateNames)
+{
+    // Two entries for one file: which content wins would depend on order.
+    ExpectRefused({ { "NewFiles/a", "1" }, { "newfiles/a", "2" } }, "newfiles/a");
+    ExpectRefused({ { "NewFiles/a/", "" }, { "NewFiles/a", "2" } }, "NewFiles/a");
+    // The exact same name twice is inconsistent and is not even opened.
+    EXPECT_EQ(Extract(WriteArchive(RawZip({ { "NewFiles/a", "1" }, { "NewFiles/a", "2" } }))), 0);
+    EXPECT_EQ(itsError, "Error opening compressed file container");
+    EXPECT_THAT(ListTree(itsTemp.Path().string()), ElementsAre("archive.zip"));
+}
+
+TEST_F(HostileArchive, RepeatedFolderEntriesAreHarmless)
+{
+    EXPECT_EQ(
+        Extract(WriteArchive(RawZip({ { "NewFiles/", "" }, { "newfiles/", "" }, { "NewFiles/a/", "" } }))), 1)
+        << itsError;
+}
+
+} // namespace

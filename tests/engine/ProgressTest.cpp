@@ -1,0 +1,110 @@
+#include "engine/Progress.h"
+#include "engine/RecordingWindow.h"
+#include "platform/MessageBox.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+class ProgressDisplay : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        gAbortUpdate = 0;
+        itsDisplay.SetWindow(&itsWindow);
+        // The progress page as the update run sets it up.
+        itsDisplay.SetProgressItems(169, 125, nullptr);
+        itsDisplay.SetCounterItem(143, "File %d of %d");
+        itsDisplay.SetNameItem(178);
+    }
+    void TearDown() override
+    {
+        gAbortUpdate = 0;
+        SetUserCancelHook(nullptr);
+        SetMessageBoxHook(nullptr);
+    }
+
+    CRecordingWindow itsWindow;
+    CProgressDisplay itsDisplay;
+};
+
+TEST_F(ProgressDisplay, FirstCallDrawsEveryItem)
+{
+    itsDisplay.Update("Readme.txt", 0, 300, 0, 3);
+    EXPECT_THAT(itsWindow.itsCalls,
+        ElementsAre("value 169 0", "redraw 169", "text 125 0%", "redraw 125", "text 143 File 0 of 3",
+            "redraw 143", "text 178 Readme.txt", "redraw 178"));
+}
+
+TEST_F(ProgressDisplay, RedrawsOnlyWhatChanged)
+{
+    itsDisplay.Update("a", 0, 300, 0, 3);
+    itsWindow.itsCalls.clear();
+    itsDisplay.Update("a", 2, 300, 0, 3); // 0.66% is still 0%
+    EXPECT_THAT(itsWindow.itsCalls, IsEmpty());
+    itsDisplay.Update("A", 100, 300, 0, 3); // 33.3% truncates; the name differs only in case
+    EXPECT_THAT(itsWindow.itsCalls, ElementsAre("value 169 33", "redraw 169", "text 125 33%", "redraw 125"));
+    itsWindow.itsCalls.clear();
+    itsDisplay.Update("b", 100, 300, 1, 3);
+    EXPECT_THAT(
+        itsWindow.itsCalls, ElementsAre("text 143 File 1 of 3", "redraw 143", "text 178 b", "redraw 178"));
+}
+
+TEST_F(ProgressDisplay, ZeroTotalStaysAtZero)
+{
+    itsDisplay.Update("a", 0, 0, 0, 2);
+    itsDisplay.Update("b", 50, 0, 1, 2);
+    EXPECT_THAT(itsWindow.TextsOf(125), ElementsAre("0%"));
+}
+
+TEST_F(ProgressDisplay, FormatsAndMissingItems)
+{
+    CProgressDisplay display;
+    display.SetWindow(&itsWindow);
+    display.SetProgressItems(0, 125, "%d percent");
+    display.SetCounterItem(143, "");
+    display.Update("a", 1, 2, 4, 9);
+    EXPECT_THAT(itsWindow.itsCalls,
+        ElementsAre("text 125 50 percent", "redraw 125", "text 143 4 of 9", "redraw 143"));
+}
+
+TEST_F(ProgressDisplay, CancelRequestIsConfirmedBeforeItAborts)
+{
+    std::vector<std::string> questions;
+    int answer = kResultNo;
+    SetMessageBoxHook([&](const char* theText, int theStyle) {
+        questions.push_back(std::string(theText) + " / " + std::to_string(theStyle));
+        return answer;
+    });
+    bool bCancel = false;
+    SetUserCancelHook([&] { return bCancel; });
+
+    CProgressDisplay windowless; // the poll runs with no window too
+    windowless.Update("a", 0, 1, 0, 1);
+    EXPECT_THAT(questions, IsEmpty());
+    bCancel = true;
+    windowless.Update("a", 0, 1, 0, 1);
+    EXPECT_EQ(gAbortUpdate, 0);
+    answer = kResultYes;
+    windowless.Update("a", 0, 1, 0, 1);
+    EXPECT_EQ(gAbortUpdate, 1);
+    EXPECT_THAT(questions,
+        ElementsAre("Are you sure you want to abort the update? / 4",
+            "Are you sure you want to abort the update? / 4"));
+}
+
+TEST(OverwriteQuestion, FallbackKeepsTheFileAndHookAnswers)
+{
+    EXPECT_EQ(AskOverwriteQuestion("/x", 2), kResultNo);
+    SetOverwriteQuestionHook([](const char*, uint32_t theCount) { return theCount == 1 ? 6 : 129; });
+    EXPECT_EQ(AskOverwriteQuestion("/x", 1), 6);
+    EXPECT_EQ(AskOverwriteQuestion("/x", 5), 129);
+    SetOverwriteQuestionHook(nullptr);
+    EXPECT_FALSE(CheckEventQueueForUserCancel());
+}
+
+} // namespace

@@ -1,0 +1,401 @@
+#include "engine/ExtractionFixture.h"
+
+#include <fstream>
+#include <gmock/gmock.h>
+#include <random>
+#include <sys/stat.h>
+
+using ::testing::AnyOf;
+using ::testing::ElementsAre;
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+namespace {
+
+const char kBinaryName[] = "Patchwell 5.app/Contents/MacOS/Patchwell 5";
+
+std::string RandomBytes(size_t theCount, unsigned theSeed)
+{
+    std::mt19937 generator(theSeed);
+    std::string bytes(theCount, 0);
+    for (char& byte : bytes)
+        byte = static_cast<char>(generator());
+    return bytes;
+}
+
+class Extraction : public ExtractionTest {
+protected:
+    // The kinds of entry an update holds, each file with its own date.
+    void MakeSource()
+    {
+        const std::vector<std::pair<std::string, std::string>> files = {
+            { "Readme.txt", "hello\n" },
+            { "empty.dat", "" },
+            { "Help/index.html", "<p>help</p>" },
+            { kBinaryName, RandomBytes(70000, 1) },
+            { "Patchwell 5.app/Contents/Info.plist", std::string(50000, 'x') },
+        };
+        int second = 0;
+        for (const auto& [name, data] : files)
+            SetFileDate(
+                itsTemp.Write("src/NewFiles/" + name, data), LocalTime(2015, 6, 15, 12, 30, second += 2));
+        std::filesystem::create_directories(itsTemp / "src/NewFiles/Help/Empty");
+    }
+
+    std::string PackSource()
+    {
+        const std::string archive = itsTemp / "packed.zip";
+        EXPECT_EQ(PackArchive(archive, itsTemp / "src/NewFiles"), 0);
+        return archive;
+    }
+
+    void ExpectSourceExtracted()
+    {
+        const std::string source = itsTemp / "src/NewFiles";
+        EXPECT_EQ(ListTree(itsDestination), ListTree(source));
+        for (const std::string& path : ListTree(source)) {
+            if (path.back() == '/')
+                continue;
+            const std::string written = itsDestination + "/" + path;
+            EXPECT_EQ(ReadWholeFile(written), ReadWholeFile(source + "/" + path)) << path;
+            EXPECT_EQ(FileDate(written), FileDate(source + "/" + path)) << path;
+            EXPECT_EQ(FileMode(written), path == kBinaryName ? 0755 : 0644) << path;
+        }
+    }
+};
+
+TEST_F(Extraction, ArchiveFromPackRoundTrips)
+{
+    MakeSource();
+    ASSERT_EQ(Extract(PackSource()), 1) << itsError;
+    EXPECT_EQ(itsError, "");
+    ExpectSourceExtracted();
+    EXPECT_EQ(itsFilesDone, 11u);
+    EXPECT_EQ(itsFileCount, 11u);
+    // Pack writes entries in name order, the top folder first.
+    const std::string d = itsDestination + "/";
+    EXPECT_EQ(itsLog,
+        "ExtractOneFile - " + d + "\n" + "ExtractOneFile - " + d + "Help/\n" + "ExtractOneFile - " + d
+            + "Help/Empty/\n" + "ExtractOneFile - " + d + "Help/index.html\n" + "ExtractOneFile - " + d
+            + "Patchwell 5.app/\n" + "ExtractOneFile - " + d + "Patchwell 5.app/Contents/\n"
+            + "ExtractOneFile - " + d + "Patchwell 5.app/Contents/Info.plist\n" + "ExtractOneFile - " + d
+            + "Patchwell 5.app/Contents/MacOS/\n" + "ExtractOneFile - " + d + kBinaryName + "\n"
+            + "ExtractOneFile - " + d + "Readme.txt\n" + "ExtractOneFile - " + d + "empty.dat\n");
+}
+
+TEST_F(Extraction, ArchiveFromInfoZipRoundTrips)
+{
+    MakeSource();
+    const std::string archive = itsTemp / "infozip.zip";
+    ASSERT_EQ(RunShell("cd " + ShellQuote(itsTemp / "src") + " && zip -q -r -P " + ShellQuote(KeyText()) + " "
+                  + ShellQuote(archive) + " NewFiles"),
+        0);
+    ASSERT_EQ(Extract(archive), 1) << itsError;
+    ExpectSourceExtracted();
+    EXPECT_EQ(itsFilesDone, itsFileCount);
+}
+
+TEST_F(Extraction, LongEntryNamesAreKeptWhole)
+{
+    std::string name = "NewFiles";
+    for (int i = 0; i < 12; ++i)
+        name += "/" + std::string(100, static_cast<char>('a' + i));
+    ASSERT_EQ(Extract(WriteArchive(RawZip({ { name, "deep" } }))), 1) << itsError;
+    EXPECT_EQ(ReadWholeFile(itsDestination + name.substr(8)), "deep");
+}
+
+std::string Mapped(const CZipExtractor& theExtractor, const char* theName)
+{
+    return theExtractor.MapEntryName(theName).GetText();
+}
+
+TEST(NameMapping, RulesOfTheUpdateRun)
+{
+    CZipExtractor extractor;
+    EXPECT_EQ(Mapped(extractor, "NewFiles/Readme.txt"), "NewFiles/Readme.txt");
+    extractor.AddNameMapping("NewFiles/", "", nullptr);
+    extractor.AddNameMapping("Other", nullptr); // incomplete: not added
+    EXPECT_EQ(Mapped(extractor, "NewFiles/Readme.txt"), "Readme.txt");
+    EXPECT_EQ(Mapped(extractor, "newfiles/a/b.txt"), "a/b.txt");
+    EXPECT_EQ(Mapped(extractor, "NewFiles/"), "");
+    EXPECT_EQ(Mapped(extractor, "Other/x"), "Other/x");
+}
+
+TEST(NameMapping, ExactMatchGoesOnToLaterRulesAPrefixStops)
+{
+    CZipExtractor extractor;
+    extractor.AddNameMapping("ab", "x", "");
+    extractor.AddNameMapping("a", "y", "");
+    extractor.AddNameMapping("yb", "never", "");
+    EXPECT_EQ(Mapped(extractor, "ab"), "yb");
+    EXPECT_EQ(Mapped(extractor, "a"), "y");
+    EXPECT_EQ(Mapped(extractor, "ax"), "yx");
+}
+
+class Overwrite : public ExtractionTest {
+protected:
+    void SetUp() override
+    {
+        ExtractionTest::SetUp();
+        itsArchive = WriteArchive(RawZip({ { "NewFiles/one.txt", "new one" },
+            { "NewFiles/two.txt", "new two" }, { "NewFiles/three.txt", "new 3" } }));
+        for (const char* name : { "one.txt", "two.txt", "three.txt" })
+            itsTemp.Write(std::string("dest/") + name, "old");
+        itsPassword = "";
+        itsMode = CZipExtractor::kOverwriteAsk;
+        SetOverwriteQuestionHook([this](const char* thePath, uint32_t theCount) {
+            itsAsked.push_back(
+                std::string(thePath).substr(itsDestination.size() + 1) + " of " + std::to_string(theCount));
+            const int answer = itsAnswers.empty() ? kResultNo : itsAnswers.front();
+            if (!itsAnswers.empty())
+                itsAnswers.erase(itsAnswers.begin());
+            return answer;
+        });
+    }
+
+    std::string Contents() const
+    {
+        return ReadWholeFile(itsDestination + "/one.txt") + "|" + ReadWholeFile(itsDestination + "/two.txt")
+            + "|" + ReadWholeFile(itsDestination + "/three.txt");
+    }
+
+    std::string itsArchive;
+    std::vector<int> itsAnswers;
+    std::vector<std::string> itsAsked;
+};
+
+TEST_F(Overwrite, ModesReplaceAndKeep)
+{
+    itsMode = CZipExtractor::kOverwriteReplace;
+    EXPECT_EQ(Extract(itsArchive), 1);
+    EXPECT_EQ(Contents(), "new one|new two|new 3");
+
+    for (const char* name : { "one.txt", "two.txt", "three.txt" })
+        itsTemp.Write(std::string("dest/") + name, "old");
+    itsMode = 7;
+    EXPECT_EQ(Extract(itsArchive), 1);
+    EXPECT_EQ(Contents(), "old|old|old");
+    EXPECT_EQ(itsFilesDone, 3u);
+    EXPECT_TRUE(itsAsked.empty());
+}
+
+TEST_F(Overwrite, YesAndNoPerFile)
+{
+    itsAnswers = { kResultYes, kResultNo, kResultOk };
+    EXPECT_EQ(Extract(itsArchive), 1);
+    EXPECT_EQ(Contents(), "new one|old|new 3");
+    EXPECT_THAT(itsAsked, ElementsAre("one.txt of 3", "two.txt of 3", "three.txt of 3"));
+}
+
+TEST_F(Overwrite, YesToAllIsRememberedByALaterExtractor)
+{
+    itsAnswers = { kResultNo, kOverwriteYesToAll };
+    EXPECT_EQ(Extract(itsArchive), 1);
+    EXPECT_EQ(Contents(), "old|new two|new 3");
+    EXPECT_EQ(gOverwriteAnswer, kOverwriteYesToAll);
+    itsTemp.Write("dest/one.txt", "old");
+    EXPECT_EQ(Extract(itsArchive), 1);
+    EXPECT_EQ(Contents(), "new one|new two|new 3");
+    EXPECT_EQ(itsAsked.size(), 2u);
+}
+
+TEST_F(Overwrite, NoToAllKeepsTheRest)
+{
+    itsAnswers = { kResultYes, kOverwriteNoToAll };
+    EXPECT_EQ(Extract(itsArchive), 1);
+    EXPECT_EQ(Contents(), "new one|old|old");
+    EXPECT_EQ(itsAsked.size(), 2u);
+}
+
+TEST_F(Overwrite, CancelAbortsTheExtraction)
+{
+    itsAnswers = { kResultYes, kResultCancel };
+    EXPECT_EQ(Extract(itsArchive), 0);
+    EXPECT_EQ(itsError, "Extract Aborted");
+    EXPECT_THAT(itsLog, EndsWith("two.txt\nExtractFiles aborted\n"));
+    EXPECT_EQ(Contents(), "new one|old|old");
+    EXPECT_EQ(gAbortUpdate, 1);
+    // Nothing resets the flag: a later extraction stops at once.
+    EXPECT_EQ(Extract(itsArchive), 0);
+    EXPECT_EQ(itsLog, "ExtractOneFile - " + itsDestination + "/one.txt\nExtractFiles aborted\n");
+}
+
+TEST_F(Overwrite, KeptFileStillCountsInTheProgress)
+{
+    bWithWindow = true;
+    itsAnswers = { kResultNo, kResultNo, kResultYes };
+    EXPECT_EQ(Extract(itsArchive), 1);
+    // Only the last file is written; its one block brings the bar to 100%
+    // because the two kept files were counted (shown at the next entry).
+    EXPECT_THAT(itsWindow.TextsOf(125), ElementsAre("0%", "36%", "73%", "100%"));
+}
+
+TEST_F(Extraction, CounterNeverShowsTheCountOfTheCount)
+{
+    bWithWindow = true;
+    const std::string big = RandomBytes(40000, 2); // three blocks
+    ASSERT_EQ(Extract(WriteArchive(
+                  RawZip({ { "NewFiles/a", big }, { "NewFiles/B.txt", "b" }, { "NewFiles/b.TXT", "c" } }))),
+        1);
+    EXPECT_THAT(itsWindow.TextsOf(143), ElementsAre("File 0 of 3", "File 1 of 3", "File 2 of 3"));
+    EXPECT_THAT(itsWindow.TextsOf(178), ElementsAre("NewFiles/a", "NewFiles/B.txt"));
+    EXPECT_THAT(itsWindow.TextsOf(125), ElementsAre("0%", "40%", "81%", "99%", "100%"));
+}
+
+TEST_F(Extraction, BundleEntriesShowAsTheBundle)
+{
+    bWithWindow = true;
+    ASSERT_EQ(
+        Extract(WriteArchive(RawZip({ { "NewFiles/X.app/Contents/a", "1" }, { "NewFiles/X.app/b", "2" } }))),
+        1);
+    EXPECT_THAT(itsWindow.TextsOf(178), ElementsAre("NewFiles/X.app"));
+}
+
+TEST_F(Extraction, FailuresToOpen)
+{
+    EXPECT_EQ(Extract(WriteArchive("this is not a zip file")), 0);
+    EXPECT_EQ(itsOpened, 0);
+    EXPECT_EQ(itsError, "Error opening compressed file container");
+
+    MakeSource();
+    const std::string whole = ReadWholeFile(PackSource());
+    EXPECT_EQ(Extract(WriteArchive(whole.substr(0, whole.size() / 2))), 0);
+    EXPECT_EQ(itsError, "Error opening compressed file container");
+    EXPECT_FALSE(std::filesystem::exists(itsDestination));
+
+    CZipExtractor unopened;
+    EXPECT_EQ(unopened.ExtractFiles(), 0);
+    EXPECT_EQ(unopened.GetLastError(), Cstring("Unable to get global info (18)"));
+}
+
+TEST_F(Extraction, EmptyArchiveGivesZeroWithoutError)
+{
+    EXPECT_EQ(Extract(WriteArchive(RawZip({}))), 0);
+    EXPECT_EQ(itsError, "");
+}
+
+TEST_F(Extraction, PasswordFailures)
+{
+    MakeSource();
+    const std::string archive = PackSource();
+    itsPassword = "";
+    EXPECT_EQ(Extract(archive), 0);
+    EXPECT_EQ(itsError, "Unable to open compressed file (26)");
+    EXPECT_EQ(itsLog,
+        "ExtractOneFile - " + itsDestination
+            + "/\nExtractOneFile failed - Unable to open compressed file (26)\n");
+    EXPECT_FALSE(std::filesystem::exists(itsDestination));
+
+    // A wrong password passes the one-byte check of an entry now and then;
+    // the data then fails to decrypt into what the entry declares.
+    itsPassword = "not the key";
+    EXPECT_EQ(Extract(archive), 0);
+    EXPECT_THAT(itsError, AnyOf("Unable to open compressed file (27)", StartsWith("Decompress Error (")));
+    EXPECT_FALSE(std::filesystem::exists(itsDestination + "/Readme.txt"));
+}
+
+TEST_F(Extraction, CorruptEntryLeavesTheOldFile)
+{
+    itsTemp.Write("dest/big.dat", "old");
+    itsPassword = "";
+    EXPECT_EQ(Extract(WriteArchive(RawZip({ { "NewFiles/big.dat", RandomBytes(50000, 3), true } }))), 0);
+    EXPECT_EQ(itsError, "Decompress Error (7)");
+    EXPECT_THAT(itsLog, EndsWith("ExtractOneFile failed - Decompress Error (7)\n"));
+    EXPECT_THAT(ListTree(itsDestination), ElementsAre("big.dat"));
+    EXPECT_EQ(ReadWholeFile(itsDestination + "/big.dat"), "old");
+}
+
+TEST_F(Extraction, FileEntryOntoAFolderFailsWithAMessage)
+{
+    std::filesystem::create_directories(itsDestination + "/Readme.txt");
+    itsPassword = "";
+    EXPECT_EQ(Extract(WriteArchive(RawZip({ { "NewFiles/Readme.txt", "text" } }))), 0);
+    const std::string error
+        = "ExtractOneFile file open failed - 21 - Is a directory\nFile: " + itsDestination + "/Readme.txt";
+    EXPECT_EQ(itsError, error);
+    EXPECT_THAT(itsLog, EndsWith("ExtractOneFile " + error + "\n"));
+}
+
+TEST_F(Extraction, AbortInALargeEntryKeepsThePreviousFile)
+{
+    itsTemp.Write("dest/large.dat", "previous");
+    itsPassword = "";
+    const std::string archive = WriteArchive(RawZip({ { "NewFiles/large.dat", RandomBytes(1 << 20, 4) } }));
+    int polls = 0;
+    SetUserCancelHook([&] { return ++polls == 5; });
+    int answer = kResultNo;
+    SetMessageBoxHook([&](const char*, int) { return answer; });
+
+    // Declined: the run goes on to the end.
+    EXPECT_EQ(Extract(archive), 1);
+    EXPECT_EQ(ReadWholeFile(itsDestination + "/large.dat").size(), 1u << 20);
+
+    itsTemp.Write("dest/large.dat", "previous");
+    polls = 0;
+    answer = kResultYes;
+    EXPECT_EQ(Extract(archive), 0);
+    EXPECT_EQ(itsError, "Extract Aborted");
+    EXPECT_EQ(itsLog, "ExtractOneFile - " + itsDestination + "/large.dat\nExtractFiles aborted\n");
+    EXPECT_THAT(ListTree(itsDestination), ElementsAre("large.dat"));
+    EXPECT_EQ(ReadWholeFile(itsDestination + "/large.dat"), "previous");
+}
+
+// A small file system of its own, for the failures a normal folder cannot
+// show to root.
+class MountedFolder {
+public:
+    MountedFolder(const std::string& thePath, const char* theOptions)
+        : itsPath(thePath)
+    {
+        std::filesystem::create_directories(thePath);
+        bMounted = RunShell(std::string("mount -t tmpfs -o ") + theOptions + " tmpfs " + ShellQuote(thePath)
+                       + " 2>/dev/null")
+            == 0;
+    }
+    ~MountedFolder()
+    {
+        if (bMounted)
+            RunShell("umount " + ShellQuote(itsPath));
+    }
+    bool bMounted = false;
+
+private:
+    std::string itsPath;
+};
+
+TEST_F(Extraction, ReadOnlyDestination)
+{
+    itsPassword = "";
+    const std::string archive = WriteArchive(RawZip({ { "NewFiles/a.txt", "a" } }));
+    std::filesystem::create_directories(itsDestination);
+    std::unique_ptr<MountedFolder> mount;
+    if (geteuid() == 0) {
+        mount = std::make_unique<MountedFolder>(itsDestination, "ro,size=64k");
+        if (!mount->bMounted)
+            GTEST_SKIP() << "root cannot be refused by permissions and tmpfs cannot be mounted here";
+    } else {
+        chmod(itsDestination.c_str(), 0555);
+    }
+    EXPECT_EQ(Extract(archive), 0);
+    EXPECT_THAT(itsError,
+        AnyOf(StartsWith("ExtractOneFile file open failed - 30 - Read-only file system\nFile: "),
+            StartsWith("ExtractOneFile file open failed - 13 - Permission denied\nFile: ")));
+    EXPECT_THAT(itsError, EndsWith(itsDestination + "/a.txt"));
+}
+
+TEST_F(Extraction, FullDiskLeavesNoPartialFile)
+{
+    MountedFolder mount(itsDestination, "size=256k");
+    if (!mount.bMounted)
+        GTEST_SKIP() << "a small tmpfs cannot be mounted here (needs root)";
+    itsTemp.Write("dest/large.dat", "previous");
+    itsPassword = "";
+    EXPECT_EQ(Extract(WriteArchive(RawZip({ { "NewFiles/large.dat", RandomBytes(1 << 20, 5) } }))), 0);
+    EXPECT_EQ(itsError, "Data Write Failed");
+    EXPECT_THAT(itsLog, EndsWith("ExtractOneFile failed - Data Write Failed\n"));
+    EXPECT_THAT(ListTree(itsDestination), ElementsAre("large.dat"));
+    EXPECT_EQ(ReadWholeFile(itsDestination + "/large.dat"), "previous");
+}
+
+} // namespace

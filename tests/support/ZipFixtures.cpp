@@ -1,0 +1,157 @@
+#include "support/ZipFixtures.h"
+
+#include "engine/UpdateKit.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <utime.h>
+
+namespace {
+
+uint32_t Crc32(const std::string& theData)
+{
+    uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char byte : theData) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void Put16(std::string& theOut, uint32_t theValue)
+{
+    theOut += static_cast<char>(theValue & 0xFF);
+    theOut += static_cast<char>((theValue >> 8) & 0xFF);
+}
+
+void Put32(std::string& theOut, uint32_t theValue)
+{
+    Put16(theOut, theValue & 0xFFFF);
+    Put16(theOut, theValue >> 16);
+}
+
+} // namespace
+
+std::string RawZip(const std::vector<RawZipEntry>& theEntries)
+{
+    const uint32_t dosTime = (12u << 11) | (30u << 5);
+    const uint32_t dosDate = ((2015u - 1980u) << 9) | (6u << 5) | 15u;
+    std::string out;
+    std::string directory;
+    for (const RawZipEntry& entry : theEntries) {
+        const uint32_t offset = static_cast<uint32_t>(out.size());
+        const uint32_t crc = Crc32(entry.itsData) ^ (entry.bBadCrc ? 1u : 0u);
+        const auto size = static_cast<uint32_t>(entry.itsData.size());
+        const auto nameLength = static_cast<uint32_t>(entry.itsName.size());
+        Put32(out, 0x04034b50);
+        for (uint32_t value : { 20u, 0u, 0u, dosTime, dosDate })
+            Put16(out, value);
+        Put32(out, crc);
+        Put32(out, size);
+        Put32(out, size);
+        Put16(out, nameLength);
+        Put16(out, 0);
+        out += entry.itsName + entry.itsData;
+
+        Put32(directory, 0x02014b50);
+        for (uint32_t value : { 20u, 20u, 0u, 0u, dosTime, dosDate })
+            Put16(directory, value);
+        Put32(directory, crc);
+        Put32(directory, size);
+        Put32(directory, size);
+        for (uint32_t value : { nameLength, 0u, 0u, 0u, 0u })
+            Put16(directory, value);
+        Put32(directory, 0);
+        Put32(directory, offset);
+        directory += entry.itsName;
+    }
+    const auto directoryOffset = static_cast<uint32_t>(out.size());
+    out += directory;
+    Put32(out, 0x06054b50);
+    const auto count = static_cast<uint32_t>(theEntries.size());
+    for (uint32_t value : { 0u, 0u, count, count })
+        Put16(out, value);
+    Put32(out, static_cast<uint32_t>(directory.size()));
+    Put32(out, directoryOffset);
+    Put16(out, 0);
+    return out;
+}
+
+std::string KeyText()
+{
+    Cstring key;
+    BuildDataKeyText(key);
+    return key.GetText();
+}
+
+int RunShell(const std::string& theCommand)
+{
+    const int status = std::system(theCommand.c_str());
+    return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string ShellQuote(const std::string& theText)
+{
+    std::string quoted = "'";
+    for (char c : theText)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+int PackArchive(const std::string& theArchive, const std::string& theFolder)
+{
+    const char* pack = std::getenv("PW_PACK");
+    if (!pack)
+        return -1;
+    return RunShell(ShellQuote(pack) + " archive " + ShellQuote(theArchive) + " " + ShellQuote(theFolder));
+}
+
+time_t LocalTime(int theYear, int theMonth, int theDay, int theHour, int theMinute, int theSecond)
+{
+    struct tm parts = {};
+    parts.tm_year = theYear - 1900;
+    parts.tm_mon = theMonth - 1;
+    parts.tm_mday = theDay;
+    parts.tm_hour = theHour;
+    parts.tm_min = theMinute;
+    parts.tm_sec = theSecond;
+    parts.tm_isdst = -1;
+    return mktime(&parts);
+}
+
+void SetFileDate(const std::string& thePath, time_t theDate)
+{
+    const struct utimbuf times = { theDate, theDate };
+    utime(thePath.c_str(), &times);
+}
+
+time_t FileDate(const std::string& thePath)
+{
+    struct stat info;
+    return stat(thePath.c_str(), &info) == 0 ? info.st_mtime : -1;
+}
+
+int FileMode(const std::string& thePath)
+{
+    struct stat info;
+    return stat(thePath.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 07777) : -1;
+}
+
+std::vector<std::string> ListTree(const std::string& theFolder)
+{
+    std::vector<std::string> paths;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(theFolder, error)) {
+        std::string path = std::filesystem::relative(entry.path(), theFolder).string();
+        if (entry.is_directory())
+            path += "/";
+        paths.push_back(path);
+    }
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}

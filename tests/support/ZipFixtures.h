@@ -1,0 +1,33 @@
+#pragma once
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+// Archives and folders for the extraction tests, made at test time.
+
+struct RawZipEntry {
+    std::string itsName;
+    std::string itsData;
+    bool bBadCrc = false;
+};
+
+// A zip file, entries stored unencrypted, with names taken exactly as given:
+// the way to make the archives no well-behaved tool would write.
+std::string RawZip(const std::vector<RawZipEntry>& theEntries);
+
+// The key text the updater uses as the archive password.
+std::string KeyText();
+
+// Runs a shell command; its exit status, or -1.
+int RunShell(const std::string& theCommand);
+// patchwell-pack archive theArchive theFolder; its exit status.
+int PackArchive(const std::string& theArchive, const std::string& theFolder);
+std::string ShellQuote(const std::string& theText);
+
+time_t LocalTime(int theYear, int theMonth, int theDay, int theHour, int theMinute, int theSecond);
+void SetFileDate(const std::string& thePath, time_t theDate);
+time_t FileDate(const std::string& thePath);
+int FileMode(const std::string& thePath);
+// Every path under theFolder, relative, folders with a trailing "/", sorted.
+std::vector<std::string> ListTree(const std::string& theFolder);
