@@ -4,6 +4,7 @@
 #include "engine/TempFileWriter.h"
 #include "engine/UpdaterGlobals.h"
 #include "foundation/Profile.h"
+#include "foundation/ProgramFolders.h"
 #include "platform/MessageBox.h"
 #include "platform/SystemServices.h"
 
@@ -20,22 +21,6 @@ namespace {
 
 // Data moves in blocks of this size, one write per block.
 constexpr int kBlockSize = 16384;
-
-bool MakeFolderChain(const Cstring& theFolder)
-{
-    Cstring folder(theFolder);
-    folder.TrimTrailing('/');
-    if (folder.IsEmpty() || CreateFolder(folder.GetText()))
-        return true;
-    for (char* at = std::strchr(folder.GetBuffer() + 1, '/'); at; at = std::strchr(at + 1, '/')) {
-        *at = 0;
-        const bool bMade = CreateFolder(folder.GetText());
-        *at = '/';
-        if (!bMade)
-            return false;
-    }
-    return CreateFolder(folder.GetText());
-}
 
 } // namespace
 
@@ -184,7 +169,8 @@ int CZipExtractor::ExtractOneFile()
             ZipArchiveErrorCode(itsReader.get()));
         return 0;
     }
-    if (!MakeFolderChain(folder)) {
+    // An empty folder part is the working folder, which exists.
+    if (folder.IsNotEmpty() && !MakeFolders(folder.GetText())) {
         Fail("ExtractOneFile failed - %s\n", "Unable to create directory\nDirectory is %s", folder.GetText());
         return 0;
     }

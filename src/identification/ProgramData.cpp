@@ -44,14 +44,14 @@ void ReadRecord(CProgramList& theList, CProgram*& pCurrent, const Cstring& theTe
         Cstring programText(theText.GetText() + std::strlen(kProgramPrefix));
         programText.TrimLeft();
         programText.TrimTrailing(' ');
-        theList.Trace("Found File= line for %s\n", programText.GetText());
+        TraceTo(theList.itsStream, "Found File= line for %s\n", programText.GetText());
         pCurrent = new CProgram();
         pCurrent->Parse(programText.GetText());
         theList.Append(pCurrent);
     } else if (pCurrent) {
         pCurrent->AddPart(new CProgramPart(theText.GetText(), theList.itsStream));
     } else {
-        theList.Trace("Tried to process file part before data allocated\n");
+        TraceTo(theList.itsStream, "Tried to process file part before data allocated\n");
     }
 }
 
@@ -107,8 +107,9 @@ public:
         std::fprintf(itsFile, "%s\n", Base64Encode(itsSecret.GetText(), itsSecret.itsDataLength, itsLine));
         if (itsList.itsStream) {
             Cstring hex;
-            itsList.Trace("As Text: %s\n", theText.GetText());
-            itsList.Trace("Encrypted: %s\n", HexText(itsSecret.GetText(), itsSecret.itsDataLength, hex));
+            TraceTo(itsList.itsStream, "As Text: %s\n", theText.GetText());
+            TraceTo(itsList.itsStream, "Encrypted: %s\n",
+                HexText(itsSecret.GetText(), itsSecret.itsDataLength, hex));
         }
     }
 
@@ -134,7 +135,7 @@ void ReadProgramData(CProgramList& theList, const char* thePath)
         MessageBox(message.GetText(), kMessageBoxOk);
         return;
     }
-    theList.Trace("Reading program data from: %s\n", thePath);
+    TraceTo(theList.itsStream, "Reading program data from: %s\n", thePath);
 
     CBuffer line(kLineRoom);
     const Cstring key = MakeDataKey();
@@ -154,15 +155,17 @@ void ReadProgramData(CProgramList& theList, const char* thePath)
         ++lineNumber;
         if (line.IsEmpty())
             continue;
-        theList.Trace("As B64 - %s\n", line.GetText());
+        TraceTo(theList.itsStream, "As B64 - %s\n", line.GetText());
 
         decoded.itsDataLength = Base64Decode(decoded, line.GetText(), line.Length());
-        theList.Trace("After decode - %s\n", HexText(decoded.GetText(), decoded.itsDataLength, hex));
+        TraceTo(
+            theList.itsStream, "After decode - %s\n", HexText(decoded.GetText(), decoded.itsDataLength, hex));
         cipher.Decrypt(decoded, key, plain);
-        theList.Trace("After decrypt - %s\n", HexText(plain.GetText(), plain.itsDataLength, hex));
+        TraceTo(
+            theList.itsStream, "After decrypt - %s\n", HexText(plain.GetText(), plain.itsDataLength, hex));
 
         const Cstring text = PlaintextOf(plain);
-        theList.Trace("Line %d: %s\n", lineNumber, text.GetText());
+        TraceTo(theList.itsStream, "Line %d: %s\n", lineNumber, text.GetText());
         ReadRecord(theList, current, text);
     }
 }

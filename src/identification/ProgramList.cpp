@@ -3,13 +3,13 @@
 #include <cstdarg>
 #include <strings.h>
 
-void CProgramList::Trace(const char* theFormat, ...) const
+void TraceTo(FILE* pStream, const char* theFormat, ...)
 {
-    if (!itsStream)
+    if (!pStream)
         return;
     va_list args;
     va_start(args, theFormat);
-    std::vfprintf(itsStream, theFormat, args);
+    std::vfprintf(pStream, theFormat, args);
     va_end(args);
 }
 

@@ -18,11 +18,12 @@ public:
     CProgram* First() const { return static_cast<CProgram*>(GetHead()); }
     static CProgram* Next(const CProgram* pProgram) { return static_cast<CProgram*>(pProgram->GetNext()); }
 
-    // Writes to the diagnostic stream when one is attached.
-    void Trace(const char* theFormat, ...) const __attribute__((format(printf, 2, 3)));
-
     FILE* itsStream = nullptr;
 };
+
+// A trace line to pStream; nothing when it is null (no flow of the updater
+// opens one, so tracing costs a test and nothing more).
+void TraceTo(FILE* pStream, const char* theFormat, ...) __attribute__((format(printf, 2, 3)));
 
 // The first program whose folder equals thePath ignoring case, or null.
 CProgram* FindProgramByFolder(const CProgramList& theList, const char* thePath);

@@ -2,11 +2,31 @@
 
 #include "identification/ProgramList.h"
 
-// The executable names of Patchwell builds, null-terminated.
-extern const char* const gValidProgramNames[];
+#include <cstdio>
 
-// Appends to theList every copy of Patchwell found in the folders of
-// theFolder; with theValid, only copies matching a valid build. Returns the
-// number of records appended.
+// Finds installed copies of the program: entries whose names, reduced to
+// letters and digits, are those of the program, described part by part and
+// kept when they are a valid build. Trace lines go to the list's stream.
+
+// The reduced names looked for, in order, ended by null.
+extern const char* const gValidProgramNames[];
+// A folder whose path, upper-cased and without spaces, holds this belongs to
+// a companion program and is never scanned.
+extern const char kCompanionMarker[];
+
+// ProcessDirectory of every subfolder of theFolder; a program lying in
+// theFolder itself is not looked at. Returns the number of records appended.
 int ScanDirectory(
-    CProgramList& theList, const char* theFolder, const char* const* theNames, CProgramList* theValid);
+    CProgramList& theList, const char* theFolder, const char* const* theNames, const CProgramList* theValid);
+
+// Appends the candidates among the entries of theFolder (not descending into
+// subfolders). With theNames, only entries whose reduced name (with theValid)
+// or whole name (without) is in the table; with theValid, only those matching
+// one of its records. Without theNames, every entry that is not a folder.
+// Returns the number of records appended.
+int ProcessDirectory(
+    CProgramList& theList, const char* theFolder, const char* const* theNames, const CProgramList* theValid);
+
+// Describes the program file or ".app" bundle at thePath: name, folder,
+// date, executable, size and every part with its digest. Always 1.
+int ScanFile(CProgram& theProgram, const char* thePath, FILE* pTrace);

@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 int GetPathAttributes(const char* thePath)
@@ -86,15 +88,50 @@ void GetProgramInfo(Cstring& theFolder, Cstring& theVersion, Cstring& theBuildDa
     if (length <= 0)
         return;
     path[length] = 0;
-    Cstring folder;
-    Cstring name;
-    folder.Assign(path, static_cast<int>(length));
-    if (char* last = strrchr(folder.GetBuffer(), '/'))
+    struct stat info;
+    if (stat(path, &info) == 0)
+        theBuildDate = BuildDateText(info.st_mtime);
+    if (char* last = strrchr(path, '/'))
         *last = 0;
-    theFolder = folder;
+    theFolder = path;
 }
 
 void DescribeSystem()
 {
-    gSystemDescription = "";
+    utsname system;
+    if (uname(&system) != 0) {
+        gSystemDescription = "Linux (Unknown CPU)";
+        return;
+    }
+    gSystemDescription.Format("%s %s (%s)", system.sysname, system.release, system.machine);
+}
+
+Cstring FileModDateText(const char* thePath)
+{
+    Cstring text;
+    // Not blocking: opening a pipe for reading would wait for a writer.
+    const int descriptor = thePath && *thePath ? open(thePath, O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1;
+    if (descriptor < 0)
+        return text;
+    struct stat info;
+    tm local;
+    if (fstat(descriptor, &info) == 0 && localtime_r(&info.st_mtime, &local))
+        text.Format("%04d/%02d/%02d %02d:%02d:%02d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+            local.tm_hour, local.tm_min, local.tm_sec);
+    close(descriptor);
+    return text;
+}
+
+Cstring BuildDateText(time_t theTime)
+{
+    static const char* const kMonths[]
+        = { "UNK", "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec" };
+    Cstring text;
+    tm local;
+    if (!localtime_r(&theTime, &local) || local.tm_year + 1900 < 2000)
+        return text;
+    const int month = local.tm_mon + 1;
+    text.Format("%s %d, %d, %02d:%02d:%02d", kMonths[month >= 1 && month <= 12 ? month : 0], local.tm_mday,
+        local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec);
+    return text;
 }

@@ -1,0 +1,219 @@
+#include "identification/ProgramScanner.h"
+#include "DataLines.h"
+#include "identification/ProgramData.h"
+#include "identification/ProgramMatch.h"
+#include "support/TempFolder.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kPlist[] = "<plist>\n\t<key>CFBundleExecutable</key>\n\t<string>Patchwell 5</string>\n</plist>\n";
+
+// Writes a bundle under theFolder/theBundle with the given executable bytes.
+void MakeBundle(const TempFolder& theRoot, const std::string& theBundle, const std::string& theExecutable,
+    const std::string& theResource = "resource", const char* thePlist = kPlist)
+{
+    theRoot.Write(theBundle + "/Contents/Info.plist", thePlist);
+    theRoot.Write(theBundle + "/Contents/MacOS/Patchwell 5", theExecutable);
+    theRoot.Write(theBundle + "/Contents/Resources/English.lproj/Main.nib", theResource);
+}
+
+// The valid builds, described from known-good copies, written to a data file
+// and read back as start-up reads them.
+class ScannerTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        MakeBundle(itsBuilds, "Patchwell 5.app", "build 5 executable");
+        itsBuilds.Write("Patchwell PPC", "old style program");
+        CProgramList known;
+        for (const char* name : { "Patchwell 5.app", "Patchwell PPC" }) {
+            CProgram* program = new CProgram();
+            ScanFile(*program, (itsBuilds / name).c_str(), nullptr);
+            known.Append(program);
+        }
+        ASSERT_EQ(WriteProgramData(known, (itsBuilds / "data.txt").c_str()), 1);
+        ReadProgramData(itsValid, (itsBuilds / "data.txt").c_str());
+        ASSERT_EQ(itsValid.GetCount(), 2);
+    }
+
+    int Scan(const char* const* theNames = gValidProgramNames, bool bWithValid = true)
+    {
+        itsFound.itsStream = itsTrace.Stream();
+        const int count
+            = ScanDirectory(itsFound, itsApps.Path().c_str(), theNames, bWithValid ? &itsValid : nullptr);
+        itsFound.itsStream = nullptr;
+        EXPECT_EQ(count, itsFound.GetCount());
+        return count;
+    }
+
+    std::vector<std::string> FoundPaths() const
+    {
+        std::vector<std::string> paths;
+        for (CProgram* program = itsFound.First(); program; program = CProgramList::Next(program))
+            paths.push_back(fs::path(program->itsFolder.GetText()).filename().string() + "/"
+                + program->itsName.GetText());
+        return paths;
+    }
+
+    bool Traced(const std::string& theText) { return itsTrace.Text().find(theText) != std::string::npos; }
+
+    TempFolder itsBuilds;
+    TempFolder itsApps;
+    CProgramList itsValid;
+    CProgramList itsFound;
+    TraceCapture itsTrace;
+};
+
+} // namespace
+
+TEST_F(ScannerTest, FindsCopiesInSubfoldersOnly)
+{
+    MakeBundle(itsApps, "Patchwell 5/Patchwell 5.app", "build 5 executable");
+    MakeBundle(itsApps, "Patchwell 5.app", "build 5 executable");
+    MakeBundle(itsApps, "Second/Patchwell 5.APP", "build 5 executable");
+    MakeBundle(itsApps, "Second/Patchwell 5.1.app", "build 5 executable");
+    itsApps.Write("Old/Patchwell PPC", "old style program");
+    ASSERT_EQ(Scan(), 3);
+    EXPECT_EQ(FoundPaths(),
+        (std::vector<std::string> {
+            "Old/Patchwell PPC", "Patchwell 5/Patchwell 5.app", "Second/Patchwell 5.APP" }));
+
+    const CProgram& bundle = *CProgramList::Next(itsFound.First());
+    EXPECT_EQ(bundle.itsFolder, Cstring((itsApps / "Patchwell 5").c_str()));
+    EXPECT_EQ(bundle.itsExecutable, Cstring("Patchwell 5"));
+    EXPECT_EQ(bundle.itsSize, 18 + static_cast<int>(sizeof kPlist) - 1 + 8);
+    EXPECT_EQ(bundle.itsDate.Length(), 19);
+    ASSERT_EQ(bundle.itsParts.GetCount(), 3);
+    EXPECT_EQ(bundle.FirstPart()->itsName, Cstring("Contents/Info.plist"));
+    EXPECT_EQ(bundle.FirstPart()->itsOwner, &bundle);
+
+    const CProgram& old = *itsFound.First();
+    EXPECT_EQ(old.itsExecutable, Cstring(""));
+    ASSERT_NE(FindPartByName(old, "<DF>"), nullptr);
+    EXPECT_EQ(FindPartByName(old, "<DF>")->itsSize, 17);
+    EXPECT_EQ(FindPartByName(old, "<rf>")->itsDigest, Cstring(""));
+
+    EXPECT_TRUE(
+        Traced("Scanning directory: " + itsApps.Path().string() + "\n" + std::string(60, '*') + "\n"));
+    EXPECT_TRUE(Traced("***** Processing directory: " + (itsApps / "Second") + "\n"));
+    EXPECT_TRUE(Traced("File Patchwell 5.1.app (Patchwell51) did not match anything\n"));
+    EXPECT_TRUE(Traced("Processing .app program: " + (itsApps / "Second/Patchwell 5.APP") + "\n"));
+    EXPECT_TRUE(
+        Traced("Processing program part: " + (itsApps / "Second/Patchwell 5.APP/Contents/Info.plist")));
+    EXPECT_TRUE(Traced("Processing old style program: " + (itsApps / "Old/Patchwell PPC") + "\n"));
+    EXPECT_FALSE(Traced("Processing directory: " + itsApps.Path().string() + "\n"));
+}
+
+TEST_F(ScannerTest, TwoCopiesGiveTwoRecords)
+{
+    MakeBundle(itsApps, "A/Patchwell 5.app", "build 5 executable");
+    MakeBundle(itsApps, "B/Patchwell 5.app", "build 5 executable");
+    ASSERT_EQ(Scan(), 2);
+    EXPECT_EQ(FoundPaths(), (std::vector<std::string> { "A/Patchwell 5.app", "B/Patchwell 5.app" }));
+    EXPECT_NE(FindProgramByFolder(itsFound, (itsApps / "B").c_str()), nullptr);
+}
+
+TEST_F(ScannerTest, CompanionFoldersAreSkippedWhole)
+{
+    MakeBundle(itsApps, "Bevel Companion 2/Patchwell 5.app", "build 5 executable");
+    MakeBundle(itsApps, "bevelcompanion/Patchwell 5.app", "build 5 executable");
+    EXPECT_EQ(Scan(), 0);
+    EXPECT_FALSE(Traced("Processing directory"));
+}
+
+TEST_F(ScannerTest, OnlyTheExecutableDecides)
+{
+    MakeBundle(itsApps, "Changed exe/Patchwell 5.app", "patched executable");
+    MakeBundle(itsApps, "Changed nib/Patchwell 5.app", "build 5 executable", "another resource");
+    MakeBundle(itsApps, "Renamed/Patchwell 5.app", "build 5 executable");
+    fs::rename(itsApps / "Renamed/Patchwell 5.app/Contents/MacOS/Patchwell 5",
+        itsApps / "Renamed/Patchwell 5.app/Contents/MacOS/Other");
+    itsApps.Write("Changed old/Patchwell PPC", "old style, patched");
+    ASSERT_EQ(Scan(), 1);
+    EXPECT_EQ(FoundPaths(), (std::vector<std::string> { "Changed nib/Patchwell 5.app" }));
+}
+
+TEST_F(ScannerTest, BundleWithoutExecutableKeyTakesItsName)
+{
+    MakeBundle(itsApps, "Plain/Patchwell 5.app", "build 5 executable", "resource", "<plist/>\n");
+    ASSERT_EQ(Scan(), 1);
+    EXPECT_EQ(itsFound.First()->itsExecutable, Cstring("Patchwell 5"));
+}
+
+TEST_F(ScannerTest, WithoutNameTableEveryFileIsKept)
+{
+    MakeBundle(itsApps, "Misc/Other.app", "x");
+    itsApps.Write("Misc/notes.txt", "text");
+    fs::create_directories(itsApps / "Misc/Folder");
+    EXPECT_EQ(Scan(nullptr, false), 2);
+    EXPECT_FALSE(Traced("ScanFile:")) << "no trace stream when every file is taken";
+}
+
+TEST_F(ScannerTest, WithoutValidListWholeNamesAreCompared)
+{
+    MakeBundle(itsApps, "Tool/Patchwell 5.app", "something else");
+    itsApps.Write("Tool/Patchwell", "anything");
+    EXPECT_EQ(Scan(gValidProgramNames, false), 1);
+    EXPECT_EQ(FoundPaths(), (std::vector<std::string> { "Tool/Patchwell" }));
+}
+
+TEST_F(ScannerTest, HostileFoldersAreScannedSafely)
+{
+    MakeBundle(itsApps, "Links/Patchwell 5.app", "build 5 executable");
+    fs::create_directory_symlink("..", itsApps / "Links/Patchwell 5.app/Contents/loop");
+    fs::create_directory_symlink("../..", itsApps / "Links/Patchwell 5.app/Contents/Resources/up");
+    fs::create_symlink("missing", itsApps / "Links/Patchwell 5.app/Contents/dangling");
+    fs::create_symlink("missing", itsApps / "Links/Patchwell PPC");
+    ASSERT_EQ(mkfifo((itsApps / "Links/Patchwell 5.app/Contents/pipe").c_str(), 0600), 0);
+    MakeBundle(itsApps, "Odd \xE9\xFF|/Patchwell \xE9 5|.app", "build 5 executable");
+    itsApps.Write("Odd \xE9\xFF|/Patchwell \xE9 5|.app/Contents/Resources/a|b\xC3\xA9", "x");
+    fs::create_directories(itsApps / "Locked/Patchwell 5.app");
+    chmod((itsApps / "Locked").c_str(), 0);
+    fs::create_directory_symlink("nowhere", itsApps / "Dangling folder");
+
+    EXPECT_EQ(Scan(), 2);
+    chmod((itsApps / "Locked").c_str(), 0700);
+    EXPECT_EQ(FoundPaths()[0], "Links/Patchwell 5.app");
+    const CProgram& odd = *CProgramList::Next(itsFound.First());
+    EXPECT_NE(FindPartByName(odd, "Contents/Resources/a|b\xC3\xA9"), nullptr);
+    // A "|" cannot be stored: the writer refuses the list rather than corrupt it.
+    Cstring reason;
+    EXPECT_EQ(WriteProgramData(itsFound, (itsBuilds / "found.txt").c_str(), &reason), 0);
+    EXPECT_NE(std::string(reason.GetText()).find("holds \"|\""), std::string::npos);
+}
+
+TEST(ProgramMatch, Rules)
+{
+    EXPECT_EQ(KeepAlnum("Patchwell 5.1 \xC3\xA9-PPC"), Cstring("Patchwell51PPC"));
+    EXPECT_EQ(KeepAlnum(""), Cstring(""));
+
+    CProgram valid;
+    valid.AddPart(new CProgramPart(nullptr, "Contents/Info.plist", 1, "AA"));
+    valid.AddPart(new CProgramPart(nullptr, "Contents/MacOS/P", 1, "abcd"));
+    valid.AddPart(new CProgramPart(nullptr, "Contents/MacOS/Q", 1, "EEEE"));
+    CProgram found;
+    EXPECT_FALSE(ProgramMatches(valid, nullptr));
+    EXPECT_FALSE(ProgramMatches(valid, &found));
+    found.AddPart(new CProgramPart(nullptr, "Contents/MacOS/Q", 1, "EEEE"));
+    EXPECT_FALSE(ProgramMatches(valid, &found)) << "only the first executable part counts";
+    found.AddPart(new CProgramPart(nullptr, "contents/macos/p", 9, "ABCD"));
+    EXPECT_TRUE(ProgramMatches(valid, &found)) << "names and digests ignore case, sizes are not compared";
+
+    // Data forks that could not be read on either side still match.
+    CProgram oldValid;
+    oldValid.AddPart(new CProgramPart(nullptr, "<DF>", 0, ""));
+    CProgram oldFound;
+    oldFound.AddPart(new CProgramPart(nullptr, "<DF>", 0, ""));
+    EXPECT_TRUE(ProgramMatches(oldValid, &oldFound));
+
+    CProgramList list;
+    EXPECT_EQ(FindMatchingProgram(list, oldFound), nullptr);
+}
