@@ -3,6 +3,7 @@
 #include "engine/Progress.h"
 #include "engine/UpdaterGlobals.h"
 #include "identification/ProgramList.h"
+#include "identification/ProgramMatch.h"
 #include "identification/ProgramScanner.h"
 #include "platform/MessageBox.h"
 #include "ui/Gblwin.h"
@@ -28,7 +29,11 @@ class CConsoleProgress {
 public:
     class CItemView : public CControlView {
     public:
-        CItemView(CConsoleProgress& theOwner, Cstring& theText) : itsOwner(theOwner), itsText(theText) {}
+        CItemView(CConsoleProgress& theOwner, Cstring& theText)
+            : itsOwner(theOwner)
+            , itsText(theText)
+        {
+        }
         void ShowText(const Cstring& theText) override
         {
             if (theText == itsText)
@@ -36,11 +41,11 @@ public:
             itsText = theText;
             itsOwner.Print();
         }
-        void ShowValue(int32_t) override {}
-        void ShowRange(int32_t, int32_t) override {}
-        void ShowEnabled(bool) override {}
-        void ShowVisible(bool) override {}
-        void Redraw() override {}
+        void ShowValue(int32_t) override { }
+        void ShowRange(int32_t, int32_t) override { }
+        void ShowEnabled(bool) override { }
+        void ShowVisible(bool) override { }
+        void Redraw() override { }
 
     private:
         CConsoleProgress& itsOwner;
@@ -55,8 +60,8 @@ public:
 
     Cstring itsCounter;
     Cstring itsPercent;
-    CItemView itsCounterView {*this, itsCounter};
-    CItemView itsPercentView {*this, itsPercent};
+    CItemView itsCounterView { *this, itsCounter };
+    CItemView itsPercentView { *this, itsPercent };
 };
 
 void PrintItem(int theItemId)
@@ -82,7 +87,8 @@ int ApplyUnattended(const char* theFolder)
     // Refusals and questions have nobody to answer them: say them and answer
     // the abort question with yes, since only a signal asks it here.
     SetMessageBoxHook([](const char* theText, int theStyle) {
-        if (theStyle == kMessageBoxYesNo && strcmp(theText, "Are you sure you want to abort the update?") == 0)
+        if (theStyle == kMessageBoxYesNo
+            && strcmp(theText, "Are you sure you want to abort the update?") == 0)
             return static_cast<int>(kResultYes);
         std::fprintf(stderr, "%s\n", theText);
         return theStyle == kMessageBoxYesNo ? static_cast<int>(kResultNo) : static_cast<int>(kResultOk);
@@ -125,7 +131,7 @@ int ApplyUnattended(const char* theFolder)
         PrintItem(kItemWhereThingsAre);
     else if (gGlobalWin->GetBackupPath().IsNotEmpty())
         std::fprintf(stderr, "Log: %s\nBackup: %s\n", gGlobalWin->GetLogPath().GetText(),
-                     gGlobalWin->GetBackupPath().GetText());
+            gGlobalWin->GetBackupPath().GetText());
     else
         std::fprintf(stderr, "Log: %s\n", gGlobalWin->GetLogPath().GetText());
     return bDone ? 0 : 1;
@@ -136,10 +142,10 @@ int ListFoundCopies()
     if (!FoundPrograms.First())
         std::printf("No copies of Patchwell were found in %s.\n", gApplicationsFolder.GetText());
     for (CProgram* found = FoundPrograms.First(); found; found = CProgramList::Next(found)) {
-        const CProgram* valid = FindMatchingProgram(ValidPrograms, found);
+        const CProgram* valid = FindMatchingProgram(ValidPrograms, *found);
         std::printf("%s\n    %s, %s, %s%s\n", found->itsFolder.GetText(), found->itsName.GetText(),
-                    found->itsDate.GetText(), valid ? "matches the valid build of " : "matches no valid build",
-                    valid ? valid->itsDate.GetText() : "");
+            found->itsDate.GetText(), valid ? "matches the valid build of " : "matches no valid build",
+            valid ? valid->itsDate.GetText() : "");
     }
     return 0;
 }

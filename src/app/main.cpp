@@ -22,9 +22,9 @@ const char kUsage[] = "Usage: patchwell-updater [OPTION]...\n"
                       "                        readme.txt (default: the folder of this program)\n"
                       "  --applications DIR    where to look for installed copies (default: /Applications)\n"
                       "  --diagnostics FILE    write start-up diagnostics to FILE ('-' for standard error)\n"
-    "  --list                list the installed copies found and exit\n"
-    "  --apply FOLDER        update the copy in FOLDER without opening a window;\n"
-    "                        exit status 0 done, 1 failed, 2 refused\n"
+                      "  --list                list the installed copies found and exit\n"
+                      "  --apply FOLDER        update the copy in FOLDER without opening a window;\n"
+                      "                        exit status 0 done, 1 failed, 2 refused\n"
                       "  --help                show this help and exit\n"
                       "  --version             show the version and exit\n";
 
@@ -84,8 +84,8 @@ int main(int argc, char** argv)
             bList = true;
             continue;
         }
-        if (argument == "--bundle" || argument == "--applications" || argument == "--diagnostics" ||
-            argument == "--apply") {
+        if (argument == "--bundle" || argument == "--applications" || argument == "--diagnostics"
+            || argument == "--apply") {
             if (!hasValue)
                 return UsageError("option '%s' needs a folder or file", argv[i]);
             const char* value = argv[++i];

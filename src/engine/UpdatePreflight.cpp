@@ -18,12 +18,12 @@ bool Refuse(FILE* theLog, Cstring& theMessage)
 
 } // namespace
 
-bool PreflightUpdate(const char* theZipPath, const char* thePassword, const char* theTarget, Cstring& theMessage,
-                     FILE* theLog)
+bool PreflightUpdate(
+    const char* theZipPath, const char* thePassword, const char* theTarget, Cstring& theMessage, FILE* theLog)
 {
     int error = 0;
-    CZipArchiveHandle archive(theZipPath && *theZipPath ? zip_open(theZipPath, ZIP_RDONLY | ZIP_CHECKCONS, &error)
-                                                          : nullptr);
+    CZipArchiveHandle archive(
+        theZipPath && *theZipPath ? zip_open(theZipPath, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr);
     if (!archive) {
         if (theLog)
             std::fprintf(theLog, "Opening update zip file - %s failed\n", theZipPath ? theZipPath : "");
@@ -50,9 +50,9 @@ bool PreflightUpdate(const char* theZipPath, const char* thePassword, const char
             return Refuse(theLog, theMessage);
         }
         total += info.size;
-        CZipEntryHandle entry(bPassword ? zip_fopen_index_encrypted(archive.get(), static_cast<zip_uint64_t>(i), 0,
-                                                                    thePassword)
-                                        : zip_fopen_index(archive.get(), static_cast<zip_uint64_t>(i), 0));
+        CZipEntryHandle entry(bPassword
+                ? zip_fopen_index_encrypted(archive.get(), static_cast<zip_uint64_t>(i), 0, thePassword)
+                : zip_fopen_index(archive.get(), static_cast<zip_uint64_t>(i), 0));
         if (!entry) {
             theMessage.Format("Unable to open compressed file (%d)", ZipArchiveErrorCode(archive.get()));
             return Refuse(theLog, theMessage);
@@ -63,8 +63,9 @@ bool PreflightUpdate(const char* theZipPath, const char* thePassword, const char
     if (statvfs(theTarget, &disk) == 0) {
         const unsigned long long room = static_cast<unsigned long long>(disk.f_bavail) * disk.f_frsize;
         if (total > room) {
-            theMessage.Format("Not enough room on the disk for the update: it needs %llu bytes, %llu are free",
-                              total, room);
+            theMessage.Format(
+                "Not enough room on the disk for the update: it needs %llu bytes, %llu are free", total,
+                room);
             return Refuse(theLog, theMessage);
         }
     }

@@ -39,16 +39,16 @@ public:
 struct ControlEntry {
     int itsKind = kKindNone;
     int itsItemId = 0;
-    int itsPage = 0;          // the page item list that holds it; 0 on every page
-    Cstring itsText;          // current title or contents
-    Cstring itsSecondText;    // the text the dialog resource gave it
+    int itsPage = 0; // the page item list that holds it; 0 on every page
+    Cstring itsText; // current title or contents
+    Cstring itsSecondText; // the text the dialog resource gave it
     int32_t itsValue = 0;
     int32_t itsMinimum = 0;
     int32_t itsMaximum = 0;
     bool bEnabled = true;
-    bool bVisible = true;     // as the resource says; pages hide and show on top of it
-    bool bShown = true;       // visible now
-    int itsRedrawCount = 0;   // how often the item was asked to redraw
+    bool bVisible = true; // as the resource says; pages hide and show on top of it
+    bool bShown = true; // visible now
+    int itsRedrawCount = 0; // how often the item was asked to redraw
     CControlView* itsView = nullptr; // not owned
 
     // The kinds whose value and range mean something (bars and toggles).

@@ -1,17 +1,27 @@
 #include "platform/mdialog.h"
 
+#include "platform/DialogTemplate.h"
 #include "platform/MessageBox.h"
 
 #include <algorithm>
 
-CDialog::CDialog(int theDialogId) : itsDialogId(theDialogId) {}
+CDialog::CDialog(int theDialogId)
+    : itsDialogId(theDialogId)
+{
+}
 
 CDialog::~CDialog() = default;
 
 bool CDialog::Build()
 {
-    bBuilt = BuildDialogEntries(*this);
-    if (!bBuilt) {
+    CDialogTemplate dialog;
+    bBuilt = LoadDialogTemplate(itsDialogId, dialog);
+    if (bBuilt) {
+        itsResFile = dialog.itsFile;
+        for (const CDialogItemDescription& item : dialog.itsItems)
+            if (item.itsKind != kKindNone)
+                AddEntry(item, 0);
+    } else {
         Cstring message;
         message.Format("Dialog Resource %d not found", itsDialogId);
         MessageBox(message.GetText(), 0);
@@ -57,6 +67,33 @@ ControlEntry* CDialog::FindEntry(int theItemId)
 const ControlEntry* CDialog::FindEntry(int theItemId) const
 {
     return const_cast<CDialog*>(this)->FindEntry(theItemId);
+}
+
+ControlEntry& CDialog::AddEntry(const CDialogItemDescription& theItem, int thePage)
+{
+    ControlEntry entry;
+    entry.itsKind = theItem.itsKind;
+    entry.itsItemId = theItem.itsItemId;
+    entry.itsPage = thePage;
+    entry.itsText = theItem.itsText;
+    entry.itsSecondText = theItem.itsText;
+    entry.bEnabled = !theItem.bDisabled;
+    entry.bVisible = theItem.bVisible;
+    entry.bShown = theItem.bVisible && thePage == 0;
+    if (entry.itsKind == kKindProgressBar)
+        entry.itsMaximum = 100;
+    return AddEntry(entry);
+}
+
+void CDialog::AddTabPage(int thePage)
+{
+    itsPages.push_back(thePage);
+    std::vector<CDialogItemDescription> items;
+    if (!itsResFile || !LoadDialogItems(itsResFile, thePage, items))
+        return;
+    for (const CDialogItemDescription& item : items)
+        if (item.itsKind != kKindNone)
+            AddEntry(item, thePage);
 }
 
 ControlEntry& CDialog::AddEntry(const ControlEntry& theEntry)

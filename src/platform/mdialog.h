@@ -3,6 +3,9 @@
 #include "platform/DialogItems.h"
 #include "platform/controlentry.h"
 
+class CResFile;
+struct CDialogItemDescription;
+
 #include <memory>
 #include <vector>
 
@@ -19,19 +22,21 @@ public:
     // Builds the entries and pages from the dialog resource of our ID; false
     // (and an alert) when the resource is missing.
     bool Build();
-    virtual void InitDialog() {}
+    virtual void InitDialog() { }
     // Builds when needed, runs InitDialog and opens the dialog; returns the result.
     virtual int DoModal();
     void EndDialog(int theResult);
     virtual void Close() { EndDialog(2); }
-    virtual void DoCommand(int /*theCommand*/) {}
+    virtual void DoCommand(int /*theCommand*/) { }
     // Shows the entries of thePage and hides those of every other page.
     virtual void SelectTabPage(int thePage);
 
     ControlEntry* FindEntry(int theItemId);
     const ControlEntry* FindEntry(int theItemId) const;
     ControlEntry& AddEntry(const ControlEntry& theEntry);
-    void AddTabPage(int thePage) { itsPages.push_back(thePage); }
+    ControlEntry& AddEntry(const CDialogItemDescription& theItem, int thePage);
+    // Adds the entries of item list thePage, hidden until the page is selected.
+    void AddTabPage(int thePage);
 
     void SetItemText(int theItemId, const char* theText) override;
     void SetItemValue(int theItemId, long theValue) override;
@@ -45,7 +50,7 @@ public:
     void SetCancelItem(int theItemId) { itsCancelItem = theItemId; }
     void SetDefaultItem(int theItemId) { itsDefaultItem = theItemId; }
     // Pushes pending drawing to the screen; the state needs nothing.
-    virtual void FlushDrawing() {}
+    virtual void FlushDrawing() { }
 
     int GetDialogId() const { return itsDialogId; }
     bool IsOpen() const { return bOpen; }
@@ -62,13 +67,10 @@ protected:
     int itsDefaultItem = 0;
     int itsCancelItem = 0;
     int itsCurrentPage = 0;
+    const CResFile* itsResFile = nullptr; // where the dialog came from; its pages too
     std::vector<int> itsPages;
     std::vector<std::unique_ptr<ControlEntry>> itsEntries;
 };
-
-// Fills theDialog's entries and pages from the dialog resource of its ID (the
-// item lists of its pages included); false when the resource is missing.
-bool BuildDialogEntries(CDialog& theDialog);
 
 // A dialog that opens without a modal loop: DoModal opens it and returns 1.
 class CModelessDialog : public CDialog {

@@ -44,7 +44,10 @@ Cstring ReadTextFile(const char* thePath)
     return text;
 }
 
-CGlobalWin::CGlobalWin() : CModelessDialog(150) {}
+CGlobalWin::CGlobalWin()
+    : CModelessDialog(150)
+{
+}
 
 CGlobalWin::~CGlobalWin() = default;
 
@@ -97,7 +100,8 @@ void CGlobalWin::SelectTabPage(int thePage)
         bNext = itsFolderList.HasSelection();
         break;
     case kPageConfirm: {
-        itsChosenFolder = itsFolderList.HasSelection() ? itsFolderList.RowText(itsFolderList.GetSelected()) : Cstring();
+        itsChosenFolder
+            = itsFolderList.HasSelection() ? itsFolderList.RowText(itsFolderList.GetSelected()) : Cstring();
         // The item list's text is the template on every visit, so the page
         // always names the folder selected now.
         Cstring confirmation = GetItemText(kItemConfirmation);
@@ -205,12 +209,12 @@ int CGlobalWin::AddTargetFolderPath(const Cstring& thePath)
     }
     if (FindProgramByFolder(FoundPrograms, thePath.GetText())) {
         MessageBox(message.Format("The folder\n'%s',\nis already in the list", thePath.GetText()).GetText(),
-                   kMessageBoxOk);
+            kMessageBoxOk);
         return 0;
     }
     if (ProcessDirectory(FoundPrograms, thePath.GetText(), gValidProgramNames, &ValidPrograms) == 0) {
         MessageBox(message.Format("No valid Patchwell program found in\n'%s'", thePath.GetText()).GetText(),
-                   kMessageBoxOk);
+            kMessageBoxOk);
         return 0;
     }
     itsFolders.Add(thePath);
@@ -229,6 +233,7 @@ int CGlobalWin::AddTargetFolderPath(const Cstring& thePath)
 void CGlobalWin::SelectFolderRow(int theRow)
 {
     itsFolderList.Select(theRow);
-    itsTargetFolder = itsFolderList.HasSelection() ? itsFolderList.RowText(itsFolderList.GetSelected()) : Cstring();
+    itsTargetFolder
+        = itsFolderList.HasSelection() ? itsFolderList.RowText(itsFolderList.GetSelected()) : Cstring();
     EnableItem(kItemNext, itsFolderList.HasSelection());
 }

@@ -73,7 +73,7 @@ public:
 
 private:
     int ApplyUpdate(CZipExtractor& theExtractor, FILE* theLog, const Cstring& thePassword,
-                    const Cstring& theDateText, Cstring& theMessage);
+        const Cstring& theDateText, Cstring& theMessage);
     Cstring WhereThingsAreText() const;
     void RebuildFolderRows();
     void ExitRequest();

@@ -8,7 +8,6 @@
 
 #include <cstdio>
 
-
 void CGlobalWin::RunUpdate()
 {
     itsLogPath = Cstring::Path(itsTargetFolder, "Updater Log File.txt");
@@ -64,7 +63,7 @@ void CGlobalWin::RunUpdate()
 
 // Steps 8 on: the old-style rename, the backup, the extraction and the date.
 int CGlobalWin::ApplyUpdate(CZipExtractor& theExtractor, FILE* theLog, const Cstring& thePassword,
-                            const Cstring& theDateText, Cstring& theMessage)
+    const Cstring& theDateText, Cstring& theMessage)
 {
     int resultPage = kPageDone;
     const Cstring bundlePath = Cstring::Path(itsTargetFolder, "Patchwell 5.app");
@@ -91,7 +90,8 @@ int CGlobalWin::ApplyUpdate(CZipExtractor& theExtractor, FILE* theLog, const Cst
         if (theExtractor.ExtractFiles() == 1) {
             if (theExtractor.GetFilesDone() != theExtractor.GetFileCount()) {
                 theMessage.Format("One or more files were skipped, %d of %d processed",
-                               static_cast<int>(theExtractor.GetFilesDone()), static_cast<int>(theExtractor.GetFileCount()));
+                    static_cast<int>(theExtractor.GetFilesDone()),
+                    static_cast<int>(theExtractor.GetFileCount()));
                 SetItemText(kItemStatus, theMessage.GetText());
             }
         } else {

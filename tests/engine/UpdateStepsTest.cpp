@@ -23,7 +23,7 @@ TEST(BackupFile, MovesTheBundleToAFreeNumberedName)
     EXPECT_EQ(ReadWholeFile(std::string(backup.GetText()) + "/Contents/Info.plist"), "old");
     EXPECT_FALSE(std::filesystem::exists(temp / "Patchwell 5.app"));
     EXPECT_EQ(ReadWholeFile(logPath),
-              "Rename of " + (temp / "Patchwell 5.app") + " to " + backup.GetText() + " succeeded\n");
+        "Rename of " + (temp / "Patchwell 5.app") + " to " + backup.GetText() + " succeeded\n");
 }
 
 TEST(BackupFile, EndingIsTakenOnlyFromADotAfterTheStart)
@@ -32,7 +32,8 @@ TEST(BackupFile, EndingIsTakenOnlyFromADotAfterTheStart)
     temp.Write("Patchwell", "program");
     Cstring backup;
     ASSERT_EQ(BackupFile((temp / "Patchwell").c_str(), nullptr, &backup), 1);
-    EXPECT_TRUE(std::regex_match(backup.GetText(), std::regex(".*/Patchwell_Backup_[0-9]{4}"))) << backup.GetText();
+    EXPECT_TRUE(std::regex_match(backup.GetText(), std::regex(".*/Patchwell_Backup_[0-9]{4}")))
+        << backup.GetText();
 }
 
 TEST(BackupFile, ATakenNameFailsAndReplacesNothing)
@@ -75,7 +76,8 @@ TEST(SetFileTimestamp, ReadsSixNumbersAsLocalTime)
     EXPECT_EQ(info.st_mtime, std::mktime(&expected));
     EXPECT_EQ(info.st_atime, std::mktime(&expected));
 
-    EXPECT_TRUE(SetFileTimestamp(file.c_str(), "2009-01-02T10:00:00")) << "any non-digit separates the numbers";
+    EXPECT_TRUE(SetFileTimestamp(file.c_str(), "2009-01-02T10:00:00"))
+        << "any non-digit separates the numbers";
     ASSERT_EQ(stat(file.c_str(), &info), 0);
     expected = {};
     expected.tm_year = 109;
