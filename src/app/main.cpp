@@ -1,6 +1,7 @@
 // patchwell-updater: finds the installed copies of Patchwell, checks them
 // against the known builds and applies the update archive beside it.
 
+#include "app/Unattended.h"
 #include "engine/UpdaterGlobals.h"
 #include "engine/UpdaterMain.h"
 #include "foundation/Profile.h"
@@ -21,6 +22,9 @@ const char kUsage[] = "Usage: patchwell-updater [OPTION]...\n"
                       "                        readme.txt (default: the folder of this program)\n"
                       "  --applications DIR    where to look for installed copies (default: /Applications)\n"
                       "  --diagnostics FILE    write start-up diagnostics to FILE ('-' for standard error)\n"
+                      "  --list                list the installed copies found and exit\n"
+                      "  --apply FOLDER        update the copy in FOLDER without opening a window;\n"
+                      "                        exit status 0 done, 1 failed, 2 refused\n"
                       "  --help                show this help and exit\n"
                       "  --version             show the version and exit\n";
 
@@ -63,6 +67,8 @@ int main(int argc, char** argv)
     JoinCommandLine(argc, argv);
     StartupOptions options;
     const char* diagnosticsPath = nullptr;
+    const char* applyFolder = nullptr;
+    bool bList = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument(argv[i]);
         const bool hasValue = i + 1 < argc;
@@ -74,7 +80,12 @@ int main(int argc, char** argv)
             std::printf("patchwell-updater %s\n", PW_VERSION);
             return 0;
         }
-        if (argument == "--bundle" || argument == "--applications" || argument == "--diagnostics") {
+        if (argument == "--list") {
+            bList = true;
+            continue;
+        }
+        if (argument == "--bundle" || argument == "--applications" || argument == "--diagnostics"
+            || argument == "--apply") {
             if (!hasValue)
                 return UsageError("option '%s' needs a folder or file", argv[i]);
             const char* value = argv[++i];
@@ -82,6 +93,8 @@ int main(int argc, char** argv)
                 options.itsBundlePath = value;
             else if (argument == "--applications")
                 options.itsApplicationsFolder = value;
+            else if (argument == "--apply")
+                applyFolder = value;
             else
                 diagnosticsPath = value;
             continue;
@@ -106,7 +119,13 @@ int main(int argc, char** argv)
         if (diagnostics != stderr)
             std::fclose(diagnostics);
     }
-    UpdaterRunWindow();
+    int status = 0;
+    if (bList)
+        status = ListFoundCopies();
+    else if (applyFolder)
+        status = ApplyUnattended(applyFolder);
+    else
+        UpdaterRunWindow();
     UpdaterCleanup();
-    return 0;
+    return status;
 }

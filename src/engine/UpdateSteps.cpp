@@ -3,10 +3,10 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <unistd.h>
 #include <utime.h>
 
@@ -26,7 +26,7 @@ bool RenameWithoutReplacing(const char* theFrom, const char* theTo)
 
 } // namespace
 
-int BackupFile(const char* thePath, FILE* theLog)
+int BackupFile(const char* thePath, FILE* theLog, Cstring* pBackupPath)
 {
     Cstring base(thePath);
     Cstring ending;
@@ -40,10 +40,12 @@ int BackupFile(const char* thePath, FILE* theLog)
     backup.Format("%s_Backup_%04d%s", base.GetText(), number, ending.GetText());
     const bool bMoved = RenameWithoutReplacing(thePath, backup.GetText());
     if (theLog) {
-        std::fprintf(theLog, bMoved ? "Rename of %s to %s succeeded\n" : "Rename of %s to %s failed\n", thePath,
-                     backup.GetText());
+        std::fprintf(theLog, bMoved ? "Rename of %s to %s succeeded\n" : "Rename of %s to %s failed\n",
+            thePath, backup.GetText());
         std::fflush(theLog);
     }
+    if (bMoved && pBackupPath)
+        *pBackupPath = backup;
     return bMoved ? 1 : 0;
 }
 
@@ -54,8 +56,8 @@ bool SetFileTimestamp(const char* thePath, const char* theDateText)
         if (!std::isdigit(static_cast<unsigned char>(*at)))
             *at = ' ';
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    const int count =
-        std::sscanf(digits.GetText(), "%d %d %d %d %d %d", &year, &month, &day, &hour, &minute, &second);
+    const int count
+        = std::sscanf(digits.GetText(), "%d %d %d %d %d %d", &year, &month, &day, &hour, &minute, &second);
     if (count < 1)
         return false;
     std::tm broken {};
@@ -69,6 +71,6 @@ bool SetFileTimestamp(const char* thePath, const char* theDateText)
     const std::time_t when = std::mktime(&broken);
     if (when == static_cast<std::time_t>(-1))
         return false;
-    const utimbuf times {when, when};
+    const utimbuf times { when, when };
     return utime(thePath, &times) == 0;
 }

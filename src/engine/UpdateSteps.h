@@ -6,8 +6,9 @@
 
 // Moves the file or bundle at thePath to a free name "<base>_Backup_NNNN<ending>"
 // with a random NNNN, logging the attempt when theLog is given. Returns 1 when
-// the rename succeeded, 0 when it did not (the name may be taken: try again).
-int BackupFile(const char* thePath, FILE* theLog);
+// the rename succeeded (pBackupPath, when given, receives the new name), 0 when
+// it did not (the name may be taken: try again).
+int BackupFile(const char* thePath, FILE* theLog, Cstring* pBackupPath = nullptr);
 
 // Sets the access and modification time of thePath to theDateText, read as six
 // numbers (year, month, day, hour, minute, second) in local time; any other

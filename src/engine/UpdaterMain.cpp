@@ -118,7 +118,7 @@ void UpdaterStartup(uint32_t theInstance, const StartupOptions& theOptions)
     gProgramName = Cstring(10000); // 9
     AddTextSubstitution("|PROGNAME|", gProgramName.GetText());
     if (!gGlobalWin) // 10
-        gGlobalWin = new CGlobalWin(150);
+        gGlobalWin = new CGlobalWin();
 
     ReadProgramData(ValidPrograms, Cstring::Path(gAppBundlePath, "data.txt").GetText()); // 11
     ScanDirectory(FoundPrograms, gApplicationsFolder.GetText(), gValidProgramNames, &ValidPrograms); // 12
@@ -174,9 +174,9 @@ void UpdaterStartup(uint32_t theInstance, const StartupOptions& theOptions)
 
 void UpdaterRunWindow()
 {
-    gGlobalWin->Open(); // 26
+    gGlobalWin->DoModal(); // 26
     CreateCursors(); // 27
-    gGlobalWin->Show(); // 28
+    // 28: the window layer positions and shows the window when it opens.
     RunApplicationEventLoop(); // 29
 }
 

@@ -1,24 +1,94 @@
 #pragma once
 
-#include "foundation/Cstring.h"
+#include "foundation/Arrays.h"
+#include "platform/mdialog.h"
+#include "ui/FolderList.h"
 
-// The main updater window: the six-page wizard built from dialog resource 150.
-class CGlobalWin {
+#include <cstdio>
+
+class CZipExtractor;
+
+// Item IDs of dialog 150 that the updater's own code uses.
+enum GlobalWinItem {
+    kItemCancel = 2,
+    kItemBack = 100,
+    kItemNext = 101,
+    kItemPercent = 125,
+    kItemMessage = 127,
+    kItemFolderList = 137,
+    kItemTargetFolder = 141,
+    kItemCounter = 143,
+    kItemRunBlank = 147,
+    kItemReadme = 157,
+    kItemInitBlank = 162,
+    kItemInstallName = 163,
+    kItemProgressBar = 169,
+    kItemConfirmation = 174,
+    kItemAdd = 175,
+    kItemStatus = 177,
+    kItemEntryName = 178,
+    kItemWhereThingsAre = 190,
+};
+
+// The wizard's pages, by the item list that forms each.
+enum GlobalWinPage {
+    kPageWelcome = 152,
+    kPageFolder = 153,
+    kPageConfirm = 154,
+    kPageProgress = 155,
+    kPageDone = 156,
+    kPageFailed = 157,
+};
+
+// The main updater window: a six-page wizard over dialog 150. It owns the
+// folder list and the candidate folders, and runs the update on the target.
+class CGlobalWin : public CModelessDialog {
 public:
-    explicit CGlobalWin(int theDialogId)
-        : itsDialogId(theDialogId)
-    {
-    }
-    virtual ~CGlobalWin() = default;
+    CGlobalWin();
+    ~CGlobalWin() override;
 
-    // Opens the window as a modeless dialog and fills its pages.
-    virtual void Open() { bOpen = true; }
-    // Positions the window on the screen and shows it.
-    virtual void Show() { }
-    bool IsOpen() const { return bOpen; }
-    int GetDialogId() const { return itsDialogId; }
+    void InitDialog() override;
+    void SelectTabPage(int thePage) override;
+    void DoCommand(int theCommand) override;
+    void Close() override;
+
+    // The update itself, on the target folder; ends on page 156 or 157.
+    void RunUpdate();
+    // Offers every folder of the found copies that still exists, once.
+    void CollectTargetFolders();
+    // Asks for a folder, checks it holds a valid copy and selects it.
+    void AddTargetFolder();
+    // The same checks for a folder already chosen; 1 when it was added,
+    // else 0 after the refusal message.
+    int AddTargetFolderPath(const Cstring& thePath);
+    // The folder list's selection changed to theRow (-1: none).
+    void SelectFolderRow(int theRow);
+
+    const Cstring& GetTargetFolder() const { return itsTargetFolder; }
+    const CStringArray& GetFolders() const { return itsFolders; }
+    const CFolderList& GetFolderList() const { return itsFolderList; }
+    // Where the last failed run left the log and the backup, for the user.
+    const Cstring& GetLogPath() const { return itsLogPath; }
+    const Cstring& GetBackupPath() const { return itsBackupPath; }
 
 private:
-    int itsDialogId;
-    bool bOpen = false;
+    int ApplyUpdate(CZipExtractor& theExtractor, FILE* theLog, const Cstring& thePassword,
+        const Cstring& theDateText, Cstring& theMessage);
+    Cstring WhereThingsAreText() const;
+    void RebuildFolderRows();
+    void ExitRequest();
+
+    CFolderList itsFolderList;
+    Cstring itsBlockName; // never given a value
+    Cstring itsChosenFolder;
+    Cstring itsTargetFolder;
+    CStringArray itsFolders;
+    Cstring itsLogPath;
+    Cstring itsBackupPath;
 };
+
+// 0 until the main window has been closed.
+extern bool bGlobalClosed;
+
+// The whole of a text file, line ends included; empty when it cannot be read.
+Cstring ReadTextFile(const char* thePath);

@@ -95,14 +95,6 @@ int RunShell(const std::string& theCommand)
     return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string ShellQuote(const std::string& theText)
-{
-    std::string quoted = "'";
-    for (char c : theText)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
 int PackArchive(const std::string& theArchive, const std::string& theFolder)
 {
     const char* pack = std::getenv("PW_PACK");

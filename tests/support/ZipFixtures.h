@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/RunProgram.h" // ShellQuote
+
 #include <ctime>
 #include <string>
 #include <vector>
@@ -23,7 +25,6 @@ std::string KeyText();
 int RunShell(const std::string& theCommand);
 // patchwell-pack archive theArchive theFolder; its exit status.
 int PackArchive(const std::string& theArchive, const std::string& theFolder);
-std::string ShellQuote(const std::string& theText);
 
 time_t LocalTime(int theYear, int theMonth, int theDay, int theHour, int theMinute, int theSecond);
 void SetFileDate(const std::string& thePath, time_t theDate);

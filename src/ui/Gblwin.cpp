@@ -1,0 +1,239 @@
+#include "ui/Gblwin.h"
+
+#include "engine/UpdaterGlobals.h"
+#include "foundation/Profile.h"
+#include "identification/ProgramList.h"
+#include "identification/ProgramScanner.h"
+#include "platform/ChooseFolder.h"
+#include "platform/Framework.h"
+#include "platform/MessageBox.h"
+#include "platform/Resources.h"
+#include "platform/SystemServices.h"
+
+#include <cstdio>
+#include <cstring>
+#include <strings.h>
+
+bool bGlobalClosed = false;
+
+namespace {
+
+const int kPageCount = 6;
+
+// Every line end becomes carriage return plus line feed, whatever the file used.
+void NormaliseLineEnds(Cstring& theText)
+{
+    theText.Replace("\r\n", "\n");
+    theText.Replace("\r", "\n");
+    theText.Replace("\n", "\r\n");
+}
+
+} // namespace
+
+Cstring ReadTextFile(const char* thePath)
+{
+    Cstring text;
+    text.Reserve(2048);
+    FILE* file = std::fopen(thePath, "r");
+    if (!file)
+        return text;
+    char line[1024];
+    while (std::fgets(line, sizeof line, file))
+        text.Append(line);
+    std::fclose(file);
+    return text;
+}
+
+CGlobalWin::CGlobalWin()
+    : CModelessDialog(150)
+{
+}
+
+CGlobalWin::~CGlobalWin() = default;
+
+void CGlobalWin::InitDialog()
+{
+    CModelessDialog::InitDialog();
+    for (int i = 0; i < kPageCount; ++i)
+        AddTabPage(kPageWelcome + i);
+    itsFolderList.Show(true);
+    itsFolderList.Show(false);
+
+    if (gZipPath.IsEmpty()) {
+        gInstallName = " ";
+        SetItemText(kItemMessage, "There are no blocks to install");
+        SelectTabPage(kPageFailed);
+    } else {
+        SelectTabPage(kPageWelcome);
+    }
+    SetItemText(kItemInstallName, gInstallName.GetText());
+    SetItemText(kItemInitBlank, " ");
+
+    Cstring readme = ReadTextFile(Cstring::Path(gAppBundlePath, "readme.txt").GetText());
+    if (readme.IsEmpty())
+        readme = Cstring(10012);
+    NormaliseLineEnds(readme);
+    SetItemText(kItemReadme, readme.GetText());
+
+    CollectTargetFolders();
+    RebuildFolderRows();
+    itsFolderList.Select(-1);
+    SetCancelItem(kItemCancel);
+}
+
+void CGlobalWin::SelectTabPage(int thePage)
+{
+    if (thePage != kPageFolder)
+        itsFolderList.Show(false);
+    CModelessDialog::SelectTabPage(thePage);
+
+    bool bNext = true;
+    bool bBack = true;
+    bool bCancel = true;
+    switch (thePage) {
+    case kPageWelcome:
+        bBack = false;
+        break;
+    case kPageFolder:
+        itsFolderList.Show(true);
+        RedrawItem(kItemFolderList);
+        bNext = itsFolderList.HasSelection();
+        break;
+    case kPageConfirm: {
+        itsChosenFolder
+            = itsFolderList.HasSelection() ? itsFolderList.RowText(itsFolderList.GetSelected()) : Cstring();
+        // The item list's text is the template on every visit, so the page
+        // always names the folder selected now.
+        Cstring confirmation = GetItemText(kItemConfirmation);
+        confirmation.Replace("%BLOCKNAME%", itsBlockName.GetText());
+        confirmation.Replace("%DIRNAME%", itsChosenFolder.GetText());
+        SetItemText(kItemConfirmation, confirmation.GetText());
+        break;
+    }
+    case kPageDone:
+        bNext = bBack = false;
+        break;
+    case kPageFailed:
+        bNext = bBack = bCancel = false;
+        break;
+    default:
+        break;
+    }
+    EnableItem(kItemCancel, bCancel);
+    EnableItem(kItemBack, bBack);
+    EnableItem(kItemNext, bNext);
+}
+
+void CGlobalWin::DoCommand(int theCommand)
+{
+    switch (theCommand) {
+    case kItemNext:
+        if (itsCurrentPage == kPageWelcome)
+            SelectTabPage(kPageFolder);
+        else if (itsCurrentPage == kPageFolder)
+            SelectTabPage(kPageConfirm);
+        else if (itsCurrentPage == kPageConfirm)
+            RunUpdate();
+        break;
+    case kItemBack:
+        if (itsCurrentPage == kPageFolder)
+            SelectTabPage(kPageWelcome);
+        else if (itsCurrentPage == kPageConfirm)
+            SelectTabPage(kPageFolder);
+        break;
+    case kItemFolderList:
+        SelectFolderRow(itsFolderList.GetSelected());
+        break;
+    case kItemAdd:
+        AddTargetFolder();
+        break;
+    case 1:
+    case kItemCancel:
+    case 102:
+        ExitRequest();
+        break;
+    default:
+        break;
+    }
+}
+
+void CGlobalWin::ExitRequest()
+{
+    if (itsCurrentPage == kPageDone || itsCurrentPage == kPageFailed) {
+        Close();
+        return;
+    }
+    if (MessageBox("Are you sure you want to exit the update?", kMessageBoxYesNo) == kResultYes)
+        Close();
+}
+
+void CGlobalWin::Close()
+{
+    if (bGlobalClosed)
+        return;
+    bGlobalClosed = true;
+    CModelessDialog::Close();
+    QuitApplicationEventLoop();
+}
+
+void CGlobalWin::CollectTargetFolders()
+{
+    for (CProgram* program = FoundPrograms.First(); program; program = CProgramList::Next(program)) {
+        const Cstring& folder = program->itsFolder;
+        if (FileExists(folder.GetText()) && itsFolders.FindNoCase(folder.GetText()) < 0)
+            itsFolders.Add(folder);
+    }
+}
+
+void CGlobalWin::RebuildFolderRows()
+{
+    itsFolderList.RemoveAll();
+    for (int i = 0; i < itsFolders.GetCount(); ++i)
+        itsFolderList.AddRow(itsFolders.At(i));
+}
+
+void CGlobalWin::AddTargetFolder()
+{
+    Cstring folder(BaseProgramPath);
+    if (ChooseFolder(Cstring(10107).GetText(), folder) != 1)
+        return;
+    AddTargetFolderPath(folder);
+}
+
+int CGlobalWin::AddTargetFolderPath(const Cstring& thePath)
+{
+    Cstring message;
+    if (!std::strchr(thePath.GetText(), '/')) {
+        MessageBox("Not a valid file Path", kMessageBoxOk);
+        return 0;
+    }
+    if (FindProgramByFolder(FoundPrograms, thePath.GetText())) {
+        MessageBox(message.Format("The folder\n'%s',\nis already in the list", thePath.GetText()).GetText(),
+            kMessageBoxOk);
+        return 0;
+    }
+    if (ProcessDirectory(FoundPrograms, thePath.GetText(), gValidProgramNames, &ValidPrograms) == 0) {
+        MessageBox(message.Format("No valid Patchwell program found in\n'%s'", thePath.GetText()).GetText(),
+            kMessageBoxOk);
+        return 0;
+    }
+    itsFolders.Add(thePath);
+    RebuildFolderRows();
+    for (int row = 0; row < itsFolderList.RowCount(); ++row) {
+        if (strcasecmp(itsFolderList.RowText(row).GetText(), thePath.GetText()) == 0) {
+            itsFolderList.Select(row);
+            itsTargetFolder = itsFolders.At(row);
+            break;
+        }
+    }
+    EnableItem(kItemNext, itsFolderList.HasSelection());
+    return 1;
+}
+
+void CGlobalWin::SelectFolderRow(int theRow)
+{
+    itsFolderList.Select(theRow);
+    itsTargetFolder
+        = itsFolderList.HasSelection() ? itsFolderList.RowText(itsFolderList.GetSelected()) : Cstring();
+    EnableItem(kItemNext, itsFolderList.HasSelection());
+}

@@ -1,0 +1,20 @@
+#include "support/TreeSnapshot.h"
+
+#include "support/TempFolder.h"
+
+TreeSnapshot SnapshotTree(const std::filesystem::path& theRoot)
+{
+    TreeSnapshot snapshot;
+    std::error_code error;
+    for (auto it = std::filesystem::recursive_directory_iterator(theRoot, error);
+         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+        const std::string name = std::filesystem::relative(it->path(), theRoot).string();
+        if (it->is_symlink())
+            snapshot[name] = "-> " + std::filesystem::read_symlink(it->path()).string();
+        else if (it->is_directory())
+            snapshot[name] = "/";
+        else
+            snapshot[name] = ReadWholeFile(it->path().string());
+    }
+    return snapshot;
+}
