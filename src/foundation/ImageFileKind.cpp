@@ -1,5 +1,7 @@
 #include "foundation/ImageFileKind.h"
 
+#include "foundation/ProgramFolders.h"
+
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
@@ -34,7 +36,7 @@ int GetImageFileKind(const char* thePath)
     unsigned char head[20] = {};
     size_t headLength = 0;
     bool bOpened = false;
-    if (FILE* file = std::fopen(thePath, "rb")) {
+    if (FILE* file = IsPlainFile(thePath) ? std::fopen(thePath, "rb") : nullptr) {
         bOpened = true;
         headLength = std::fread(head, 1, sizeof head, file);
         std::fclose(file);

@@ -2,6 +2,7 @@
 
 #include "foundation/Assert.h"
 #include "foundation/ProfileText.h"
+#include "foundation/ProgramFolders.h"
 #include "platform/Resources.h"
 #include "platform/SystemServices.h"
 
@@ -24,7 +25,7 @@ template <typename TVisit> void ReadProfileFile(const Cstring& theFolder, TVisit
     if (theFolder.IsEmpty())
         return; // never a file in whatever the working folder happens to be
     const Cstring path = Cstring::Path(theFolder, ProfileFileName().GetText());
-    FILE* file = std::fopen(path.GetText(), "r");
+    FILE* file = IsPlainFile(path.GetText()) ? std::fopen(path.GetText(), "r") : nullptr;
     if (!file)
         return;
     Cstring line;

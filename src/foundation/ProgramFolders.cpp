@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <sys/stat.h>
 
 Cstring gMyProjectsPath;
 
@@ -105,6 +106,12 @@ bool MakeFolders(const char* thePath)
         at += length;
     }
     return IsFolder(path.GetText());
+}
+
+bool IsPlainFile(const char* thePath)
+{
+    struct stat info;
+    return thePath && *thePath && stat(thePath, &info) == 0 && S_ISREG(info.st_mode);
 }
 
 bool IsUsablePath(const char* thePath)

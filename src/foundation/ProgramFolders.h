@@ -17,6 +17,8 @@ Cstring MakeAbsolutePath(const char* thePath);
 void FixSeparators(Cstring& thePath);
 // Creates every missing folder along thePath; true when it is a folder afterwards.
 bool MakeFolders(const char* thePath);
+// A regular file: reading it cannot block, as opening a pipe or device could.
+bool IsPlainFile(const char* thePath);
 // A folder that exists and that this user may write into.
 bool IsUsablePath(const char* thePath);
 // "My Projects" in the program folder, or "Patchwell" in the documents folder

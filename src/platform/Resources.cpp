@@ -1,6 +1,7 @@
 #include "platform/Resources.h"
 
 #include "foundation/Arrays.h"
+#include "foundation/ProgramFolders.h"
 #include "platform/ResourceBundle.h"
 
 #include <cstdio>
@@ -33,7 +34,7 @@ int NextRefNum()
 
 bool ReadWholeFile(const char* thePath, std::vector<char>& theData, Cstring& theReason)
 {
-    FILE* file = std::fopen(thePath, "rb");
+    FILE* file = IsPlainFile(thePath) ? std::fopen(thePath, "rb") : nullptr;
     if (!file) {
         theReason = "it cannot be read";
         return false;

@@ -142,3 +142,16 @@ TEST(ImageFileKinds, ByExtensionAndFirstBytes)
     EXPECT_EQ(GetImageFileKind(""), kNotAnImage);
     EXPECT_EQ(GetImageFileKind(nullptr), kNotAnImage);
 }
+
+TEST(ProgramFolderFiles, PipesAndFoldersAreNotReadAsFiles)
+{
+    // Opening a pipe for reading would wait for a writer that never comes.
+    TempFolder temp;
+    const std::string pipe = temp / "pipe.gif";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+    EXPECT_FALSE(IsPlainFile(pipe.c_str()));
+    EXPECT_EQ(GetImageFileKind(pipe.c_str()), kGifImage) << "judged by its name, never opened";
+    EXPECT_FALSE(IsPlainFile(temp.Path().c_str()));
+    EXPECT_TRUE(IsPlainFile(temp.Write("file", "").c_str()));
+    EXPECT_FALSE(IsPlainFile(nullptr));
+}

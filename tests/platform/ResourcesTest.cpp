@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -244,4 +245,17 @@ TEST_F(Bundles, PicturesComeInlineOrFromBesideTheBundle)
     EXPECT_TRUE(GetPicture(file.get(), 4).IsEmpty()) << "broken inline data gives nothing";
     EXPECT_TRUE(GetPicture(file.get(), 5).IsEmpty());
     EXPECT_TRUE(GetPicture(file.get(), 6).IsEmpty());
+}
+
+TEST_F(Bundles, PipesAndFoldersAreNotOpened)
+{
+    const std::string pipe = itsTemp / "pipe.json";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+    testing::internal::CaptureStderr();
+    CResFile fromPipe(pipe.c_str());
+    CResFile fromFolder(itsTemp.Path().c_str());
+    const std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(fromPipe.IsOpen());
+    EXPECT_FALSE(fromFolder.IsOpen());
+    EXPECT_NE(message.find("pipe.json"), std::string::npos);
 }
