@@ -131,8 +131,12 @@ int CArchiveWriter::AddEntry(
     if (index < 0)
         return LibraryFailure("cannot add", theName, theError);
     const auto entry = static_cast<zip_uint64_t>(index);
+    // A folder entry has no data to protect, and libzip writes an encrypted
+    // empty entry without the header that readers check the password against,
+    // so such an entry could never be opened again.
     if ((!bFolder && zip_set_file_compression(archive, entry, ZIP_CM_DEFLATE, 0) != 0)
-        || zip_file_set_encryption(archive, entry, ZIP_EM_TRAD_PKWARE, itsPassword.GetText()) != 0
+        || (!bFolder
+            && zip_file_set_encryption(archive, entry, ZIP_EM_TRAD_PKWARE, itsPassword.GetText()) != 0)
         || zip_file_set_mtime(archive, entry, static_cast<time_t>(theDate), 0) != 0)
         return LibraryFailure("cannot add", theName, theError);
     return 1;

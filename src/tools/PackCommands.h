@@ -13,3 +13,9 @@ enum PackExitStatus {
 
 // archive OUT.zip FOLDER
 int RunArchiveCommand(int theCount, char** theArgs);
+// data OUT.txt FOLDER...
+int RunDataCommand(int theCount, char** theArgs);
+// dump DATA.txt
+int RunDumpCommand(int theCount, char** theArgs);
+// kit OUTDIR --data FOLDER... --new FOLDER [--readme FILE] [--name NAME]
+int RunKitCommand(int theCount, char** theArgs);

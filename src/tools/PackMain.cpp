@@ -18,6 +18,13 @@ const PackCommand kCommands[] = {
     { "archive", "OUT.zip FOLDER",
         "pack FOLDER's contents under \"NewFiles/\", deflated and protected with the key text",
         RunArchiveCommand },
+    { "data", "OUT.txt FOLDER...",
+        "write the data file of the valid builds: every copy of Patchwell in the folders of each FOLDER",
+        RunDataCommand },
+    { "dump", "DATA.txt", "print the records of a data file as plain text", RunDumpCommand },
+    { "kit", "OUTDIR --data FOLDER... --new FOLDER [--readme FILE] [--name NAME]",
+        "make a complete updater folder: the updater, NAME.zip of the new build, data.txt, readme.txt",
+        RunKitCommand },
 };
 
 void PrintUsage(FILE* theStream)

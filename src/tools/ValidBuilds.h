@@ -1,0 +1,14 @@
+#pragma once
+
+#include "identification/ProgramList.h"
+
+// Appends to theList every build of the program found in the subfolders of
+// theFolder, as the updater would find installed copies, but with nothing to
+// match against: these are the builds the vendor declares valid. Returns the
+// number found.
+int CollectValidBuilds(CProgramList& theList, const char* theFolder);
+
+// Scans every folder named on the command line into theList and writes the
+// data file; explains on standard error and returns false when a folder holds
+// no build or the file cannot be written.
+bool WriteValidBuilds(const char* theDataPath, int theCount, char** theFolders);
