@@ -1,5 +1,6 @@
 #include "engine/ZipExtractor.h"
 
+#include "engine/ReadAheadReader.h"
 #include "engine/SafeEntryName.h"
 #include "engine/TempFileWriter.h"
 #include "engine/UpdaterGlobals.h"
@@ -20,7 +21,7 @@
 namespace {
 
 // Data moves in blocks of this size, one write per block.
-constexpr int kBlockSize = 16384;
+constexpr int kBlockSize = static_cast<int>(CReadAheadReader::kBlockSize);
 
 } // namespace
 
@@ -40,6 +41,7 @@ int CZipExtractor::Open(const char* theArchivePath)
     int error = 0;
     itsReader.reset(theArchivePath ? zip_open(theArchivePath, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr);
     itsEntryIndex = 0;
+    itsArchivePath = theArchivePath ? theArchivePath : "";
     if (!itsReader) {
         itsLastError = "Error opening compressed file container";
         return 0;
@@ -93,6 +95,18 @@ int CZipExtractor::ExtractFiles()
         return 0;
     itsEntryCount = static_cast<uint32_t>(count);
 
+    CDirectEntryReader direct(itsReader.get(), itsPassword);
+    CReadAheadReader readAhead;
+    const bool bReadAhead
+        = bUseReadAhead && readAhead.Start(itsArchivePath.GetText(), itsPassword, itsEntryCount);
+    itsEntries = bReadAhead ? static_cast<CEntryReader*>(&readAhead) : &direct;
+    const int result = ExtractEntries();
+    itsEntries = nullptr;
+    return result;
+}
+
+int CZipExtractor::ExtractEntries()
+{
     int result = 0;
     for (uint64_t i = 0; i < itsEntryCount; ++i) {
         itsEntryIndex = i;
@@ -161,12 +175,10 @@ int CZipExtractor::ExtractOneFile()
     Cstring::SplitPath(path, folder, fileName);
     Log("ExtractOneFile - %s\n", path.GetText());
 
-    CZipEntryHandle entry(itsPassword.IsNotEmpty()
-            ? zip_fopen_index_encrypted(itsReader.get(), itsEntryIndex, 0, itsPassword.GetText())
-            : zip_fopen_index(itsReader.get(), itsEntryIndex, 0));
-    if (!entry) {
-        Fail("ExtractOneFile failed - %s\n", "Unable to open compressed file (%d)",
-            ZipArchiveErrorCode(itsReader.get()));
+    CDirectEntryReader direct(itsReader.get(), itsPassword);
+    CEntryReader& entry = itsEntries ? *itsEntries : direct;
+    if (const int error = entry.Open(itsEntryIndex); error != 0) {
+        Fail("ExtractOneFile failed - %s\n", "Unable to open compressed file (%d)", error);
         return 0;
     }
     // An empty folder part is the working folder, which exists.
@@ -211,14 +223,15 @@ int CZipExtractor::ExtractOneFile()
             bFailed = true;
             break;
         }
-        const zip_int64_t count = zip_fread(entry.get(), itsBlock.GetBuffer(), kBlockSize);
+        int readError = 0;
+        const int64_t count = entry.Read(itsBlock.GetBuffer(), kBlockSize, readError);
         if (count == 0)
             break;
         written += count > 0 ? static_cast<uint64_t>(count) : 0;
         // An entry that yields more than it declares is damaged or forged.
         if (count < 0 || written > info.size) {
             Fail("ExtractOneFile failed - %s\n", "Decompress Error (%d)",
-                count < 0 ? ZipEntryErrorCode(entry.get()) : ZIP_ER_INCONS);
+                count < 0 ? readError : ZIP_ER_INCONS);
             bFailed = true;
             break;
         }
@@ -236,7 +249,7 @@ int CZipExtractor::ExtractOneFile()
         result = 0;
 
     // Closing checks the entry's CRC; a failure already reported keeps its text.
-    const int closeError = zip_fclose(entry.release());
+    const int closeError = entry.Close();
     if (closeError != 0 && !bFailed) {
         Fail("ExtractOneFile failed - %s\n", "Failed to close compressed file (%d)", closeError);
         result = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/EntryReader.h"
 #include "engine/Progress.h"
 #include "engine/ZipHandles.h"
 #include "foundation/Arrays.h"
@@ -54,6 +55,9 @@ public:
     void SetPassword(const char* theText) { itsPassword = theText ? theText : ""; }
     void SetOverwriteMode(int32_t theMode) { itsOverwriteMode = theMode; }
     void SetDestination(const char* theFolder) { itsDestination = theFolder ? theFolder : ""; }
+    // ExtractFiles reads the entries ahead on a second thread unless this is
+    // turned off; what is written, logged and shown stays the same.
+    void SetReadAhead(bool bReadAhead) { bUseReadAhead = bReadAhead; }
 
     // Adds the rule "from|to|extra" when from and to are both given.
     void AddNameMapping(const char* theFrom, const char* theTo, const char* theExtra = nullptr);
@@ -82,6 +86,7 @@ private:
     // Sums the sizes into the total and refuses the archive when a mapped
     // name is unsafe or names the same item as an earlier entry.
     bool CountEntries(uint64_t theCount);
+    int ExtractEntries();
     Cstring DestinationPath(const Cstring& theName) const;
     void SetCurrentName(const char* theEntryName);
     void Log(const char* theFormat, ...) __attribute__((format(printf, 2, 3)));
@@ -93,6 +98,10 @@ private:
     Cstring itsCurrentName;
     FILE* itsLog = nullptr;
     CZipArchiveHandle itsReader;
+    Cstring itsArchivePath;
+    // Where ExtractOneFile gets the entries' data while ExtractFiles runs.
+    CEntryReader* itsEntries = nullptr;
+    bool bUseReadAhead = true;
     uint64_t itsEntryIndex = 0;
     uint32_t itsEntriesDone = 0;
     uint32_t itsEntryCount = 0;

@@ -39,6 +39,7 @@ protected:
         extractor.SetPassword(itsPassword.c_str());
         extractor.SetOverwriteMode(itsMode);
         extractor.SetDestination(itsDestination.c_str());
+        extractor.SetReadAhead(bReadAhead);
         if (bWithWindow) {
             extractor.SetWindow(&itsWindow);
             extractor.SetProgressItems(169, 125, nullptr);
@@ -63,6 +64,7 @@ protected:
     std::string itsPassword = KeyText();
     int itsMode = CZipExtractor::kOverwriteReplace;
     bool bWithWindow = false;
+    bool bReadAhead = true;
     CRecordingWindow itsWindow;
 
     int itsOpened = 0;
