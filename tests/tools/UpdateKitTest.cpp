@@ -7,8 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <regex>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -114,4 +118,77 @@ TEST_F(UpdateKit, AnUnlistedBuildIsRefusedAndNothingIsTouched)
         std::string::npos)
         << apply.output;
     EXPECT_EQ(SnapshotTree(itsTemp.Path() / "Applications"), before);
+}
+
+namespace {
+
+// Starts theArguments with standard error on a pipe; the caller reads it.
+pid_t Spawn(const std::vector<std::string>& theArguments, int& theErrorPipe)
+{
+    int pipes[2];
+    if (pipe(pipes) != 0)
+        return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipes[1], STDERR_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipes[0]);
+    std::vector<char*> argv;
+    for (const std::string& argument : theArguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipes[1]);
+    theErrorPipe = pipes[0];
+    return pid;
+}
+
+} // namespace
+
+TEST_F(UpdateKit, SignalInTheMiddleAbortsWithoutATruncatedFile)
+{
+    std::string big(48 << 20, 0);
+    unsigned state = 12345;
+    for (char& byte : big)
+        byte = static_cast<char>((state = state * 1103515245u + 12345u) >> 23);
+    itsTemp.Write("builds/5.0.2/Patchwell 5/Patchwell 5.app/Contents/Resources/Fabrics/Big.fab", big);
+    const ProgramRun pack
+        = Pack(ShellQuote(itsTemp / "builds/5.0.1") + " " + ShellQuote(itsTemp / "builds/5.0.2"));
+    ASSERT_EQ(pack.status, 0) << pack.output;
+
+    int errors = -1;
+    const pid_t pid = Spawn({ Kit() + "/patchwell-updater", "--bundle", Kit(), "--applications",
+                                itsTemp / "Applications", "--apply", Installed().string() },
+        errors);
+    ASSERT_GT(pid, 0);
+    FILE* stream = fdopen(errors, "r");
+    std::string output;
+    bool bSignalled = false;
+    char line[4096];
+    while (std::fgets(line, sizeof line, stream)) {
+        output += line;
+        // Once the big entry is on its way, somewhere past its first block.
+        if (!bSignalled && std::regex_search(line, std::regex("File [0-9]+ of [0-9]+, [1-9][0-9]?%"))) {
+            kill(pid, SIGINT);
+            bSignalled = true;
+        }
+    }
+    std::fclose(stream);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(bSignalled) << output;
+    ASSERT_TRUE(WIFEXITED(status)) << "the signal is an abort, not a kill";
+    EXPECT_EQ(WEXITSTATUS(status), 1) << output;
+    EXPECT_NE(output.find("Extract Aborted"), std::string::npos) << output;
+
+    EXPECT_NE(ReadWholeFile((Installed() / "Updater Log File.txt").string()).find("ExtractFiles aborted\n"),
+        std::string::npos);
+    const auto bigCopy = Installed() / "Patchwell 5.app/Contents/Resources/Fabrics/Big.fab";
+    if (std::filesystem::exists(bigCopy)) {
+        EXPECT_EQ(std::filesystem::file_size(bigCopy), big.size()) << "a file is whole or absent";
+    }
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(Installed()))
+        EXPECT_EQ(entry.path().filename().string().find(".pwextract-"), std::string::npos) << entry.path();
 }

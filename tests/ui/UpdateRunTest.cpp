@@ -1,0 +1,272 @@
+// The update run as the wizard drives it: real builds on disk, an archive made
+// by patchwell-pack, and the window state checked afterwards.
+
+#include "engine/UpdateKit.h"
+#include "engine/UpdaterGlobals.h"
+#include "identification/ProgramScanner.h"
+#include "platform/MessageBox.h"
+#include "platform/Resources.h"
+#include "support/RunProgram.h"
+#include "support/TempFolder.h"
+#include "support/TreeSnapshot.h"
+#include "support/ZipFixtures.h"
+#include "ui/Gblwin.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <sys/mount.h>
+#include <unistd.h>
+
+namespace {
+
+class UpdateRun : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!gAppResFile)
+            gAppResFile = new CResFile(); // the dialogs come from the application's own bundle
+        SetMessageBoxHook([this](const char* theText, int) {
+            itsAlerts += theText;
+            return static_cast<int>(kResultOk);
+        });
+        MakeBuild("5.0.1", "2009-01-02 10:00:00");
+        MakeBuild("5.0.2", "2010-01-01 09:00:00");
+        // Something incompressible, so that a damaged byte cannot go unnoticed.
+        std::string noise(1 << 20, 0);
+        for (size_t i = 0; i < noise.size(); ++i)
+            noise[i] = static_cast<char>((i * 2654435761u) >> 13);
+        itsTemp.Write("builds/5.0.2/Patchwell 5/Patchwell 5.app/Contents/Resources/Fabrics/Noise.fab", noise);
+        std::filesystem::create_directories(itsTemp.Path() / "Applications");
+        std::filesystem::copy(
+            itsTemp.Path() / "builds/5.0.1/Patchwell 5", Target(), std::filesystem::copy_options::recursive);
+
+        ASSERT_EQ(PackArchive(itsTemp / "Update.zip", itsTemp / "builds/5.0.2/Patchwell 5"), 0);
+        gZipPath = (itsTemp / "Update.zip").c_str();
+        BuildDataKeyText(gDataKeyText);
+        for (const char* version : { "5.0.1", "5.0.2" }) {
+            CProgram* valid = new CProgram;
+            ScanFile(*valid,
+                (itsTemp / ("builds/" + std::string(version) + "/Patchwell 5/Patchwell 5.app")).c_str(),
+                nullptr);
+            ValidPrograms.Append(valid);
+        }
+        ASSERT_EQ(ProcessDirectory(FoundPrograms, Target().c_str(), gValidProgramNames, &ValidPrograms), 1);
+        itsOldBuild = SnapshotTree(itsTemp.Path() / "builds/5.0.1/Patchwell 5/Patchwell 5.app");
+        itsNewBuild = SnapshotTree(itsTemp.Path() / "builds/5.0.2/Patchwell 5/Patchwell 5.app");
+    }
+
+    void TearDown() override
+    {
+        delete gGlobalWin;
+        gGlobalWin = nullptr;
+        ValidPrograms.DeleteAll();
+        FoundPrograms.DeleteAll();
+        gZipPath = "";
+        SetMessageBoxHook(nullptr);
+    }
+
+    void MakeBuild(const std::string& theVersion, const std::string& theDate)
+    {
+        const std::string script = std::string(std::getenv("PW_SOURCE_DIR")) + "/scripts/make-demo-build.sh";
+        const ProgramRun run = RunProgram("bash " + ShellQuote(script) + " "
+            + ShellQuote(itsTemp / ("builds/" + theVersion + "/Patchwell 5")) + " " + theVersion + " "
+            + ShellQuote(theDate));
+        ASSERT_EQ(run.status, 0) << run.output;
+    }
+
+    std::string Target() const { return itsTemp / "Applications/Patchwell 5"; }
+    std::string Bundle() const { return Target() + "/Patchwell 5.app"; }
+    std::string Log() const { return ReadWholeFile(Target() + "/Updater Log File.txt"); }
+
+    // Opens the wizard and walks it to the confirmation page with the copy
+    // selected, then presses Next there.
+    void RunWizard()
+    {
+        gGlobalWin = new CGlobalWin();
+        ASSERT_EQ(gGlobalWin->DoModal(), 1);
+        ASSERT_EQ(gGlobalWin->GetCurrentPage(), kPageWelcome);
+        gGlobalWin->DoCommand(kItemNext);
+        ASSERT_EQ(gGlobalWin->GetFolders().GetCount(), 1);
+        gGlobalWin->SelectFolderRow(0);
+        gGlobalWin->DoCommand(kItemNext);
+        ASSERT_EQ(gGlobalWin->GetCurrentPage(), kPageConfirm);
+        gGlobalWin->DoCommand(kItemNext);
+    }
+
+    std::string ItemText(int theItemId) const { return gGlobalWin->FindEntry(theItemId)->itsText.GetText(); }
+
+    std::vector<std::string> Backups() const
+    {
+        std::vector<std::string> backups;
+        for (const auto& entry : std::filesystem::directory_iterator(Target()))
+            if (std::regex_match(
+                    entry.path().filename().string(), std::regex("Patchwell 5_Backup_[0-9]{4}\\.app")))
+                backups.push_back(entry.path().string());
+        return backups;
+    }
+
+    TempFolder itsTemp;
+    std::string itsAlerts;
+    TreeSnapshot itsOldBuild;
+    TreeSnapshot itsNewBuild;
+};
+
+} // namespace
+
+TEST_F(UpdateRun, ReplacesTheBundleKeepsTheOldOneAndLogsEveryStep)
+{
+    RunWizard();
+    EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageDone);
+    EXPECT_FALSE(gGlobalWin->IsItemEnabled(kItemNext));
+    EXPECT_FALSE(gGlobalWin->IsItemEnabled(kItemBack));
+    EXPECT_TRUE(gGlobalWin->IsItemEnabled(kItemCancel));
+    EXPECT_EQ(ItemText(kItemMessage), "");
+    EXPECT_EQ(ItemText(kItemPercent), "100%");
+
+    EXPECT_EQ(SnapshotTree(Bundle()), itsNewBuild);
+    const std::vector<std::string> backups = Backups();
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(SnapshotTree(backups[0]), itsOldBuild);
+    EXPECT_EQ(FileDate(Bundle()), LocalTime(2010, 1, 1, 9, 0, 0)) << "the newest valid build's date";
+
+    // Every entry in archive order, "NewFiles/" mapped away, then the date.
+    std::string expected = "Rename of " + Bundle() + " to " + backups[0] + " succeeded\n"
+        + "Opening update zip file - " + (itsTemp / "Update.zip") + " succeeded\n";
+    const ProgramRun names = RunProgram("zipinfo -1 " + ShellQuote(itsTemp / "Update.zip"));
+    ASSERT_EQ(names.status, 0);
+    std::istringstream lines(names.output);
+    for (std::string name; std::getline(lines, name);)
+        expected += "ExtractOneFile - " + Target() + "/" + name.substr(std::strlen("NewFiles/")) + "\n";
+    expected += Bundle() + " timestamp set to 2010/01/01 09:00:00 \n";
+    EXPECT_EQ(Log(), expected);
+}
+
+TEST_F(UpdateRun, OldStyleProgramIsRenamedBeforeAnythingElse)
+{
+    itsTemp.Write("Applications/Patchwell 5/Patchwell", "old-style program");
+    RunWizard();
+    EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageDone);
+    EXPECT_EQ(ReadWholeFile(Target() + "/Patchwell PPC"), "old-style program");
+    EXPECT_FALSE(std::filesystem::exists(Target() + "/Patchwell"));
+}
+
+TEST_F(UpdateRun, TwentyFiveTakenBackupNamesAreLoggedAndTheRunGoesOn)
+{
+    for (int n = 0; n < 1000; ++n) {
+        char name[64];
+        std::snprintf(name, sizeof name, "Applications/Patchwell 5/Patchwell 5_Backup_%04d.app/taken", n);
+        itsTemp.Write(name, "");
+    }
+    RunWizard();
+    EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageDone);
+    const std::string log = Log();
+    size_t failed = 0;
+    for (size_t at = log.find(" failed\n"); at != std::string::npos; at = log.find(" failed\n", at + 1))
+        ++failed;
+    EXPECT_EQ(failed, 25u);
+    EXPECT_EQ(log.find("succeeded\nOpening"), std::string::npos) << "no rename succeeded";
+    EXPECT_EQ(SnapshotTree(Bundle()).count("Contents/Resources/Fabrics/Noise.fab"), 1u);
+}
+
+// Each failure that the pre-flight check finds ends on the failed page with
+// one log line and leaves the installation exactly as it was.
+TEST_F(UpdateRun, BadArchivesTouchNothing)
+{
+    struct Case {
+        const char* itsName;
+        std::function<void()> itsBreak;
+        std::string itsMessage;
+    };
+    const std::string archive = itsTemp / "Update.zip";
+    const std::vector<Case> cases = {
+        { "no archive", [&] { std::filesystem::remove(archive); },
+            "Error opening compressed file container" },
+        { "not a zip", [&] { itsTemp.Write("Update.zip", "PK but not really"); },
+            "Error opening compressed file container" },
+        { "wrong password", [&] { gDataKeyText = "not the key text"; },
+            "Unable to open compressed file (27)" },
+        { "unsafe name",
+            [&] {
+                itsTemp.Write("Update.zip", RawZip({ { "NewFiles/../../escape.txt", "x" } }));
+            },
+            "Unsafe file name in archive: NewFiles/../../escape.txt" },
+    };
+    const std::string pristine = ReadWholeFile(archive);
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.itsName);
+        itsTemp.Write("Update.zip", pristine);
+        BuildDataKeyText(gDataKeyText);
+        test.itsBreak();
+        std::filesystem::remove(Target() + "/Updater Log File.txt");
+        const TreeSnapshot before = SnapshotTree(itsTemp.Path() / "Applications");
+
+        delete gGlobalWin;
+        RunWizard();
+        EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageFailed);
+        EXPECT_EQ(ItemText(kItemMessage), test.itsMessage);
+        EXPECT_NE(ItemText(kItemWhereThingsAre).find("Updater Log File.txt"), std::string::npos);
+        const std::string log = Log();
+        EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+        TreeSnapshot after = SnapshotTree(itsTemp.Path() / "Applications");
+        after.erase("Patchwell 5/Updater Log File.txt");
+        EXPECT_EQ(after, before);
+    }
+    EXPECT_FALSE(std::filesystem::exists(itsTemp.Path().parent_path() / "escape.txt"));
+}
+
+TEST_F(UpdateRun, CorruptEntryFailsAfterTheBackupAndSaysWhereThingsAre)
+{
+    // Damage the middle of the archive, inside the incompressible entry.
+    std::string bytes = ReadWholeFile(itsTemp / "Update.zip");
+    const size_t at = bytes.find("Noise.fab");
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + 9 + 30 + bytes.size() / 4] ^= 0x55;
+    itsTemp.Write("Update.zip", bytes);
+
+    RunWizard();
+    EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageFailed);
+    EXPECT_FALSE(gGlobalWin->IsItemEnabled(kItemCancel));
+    EXPECT_EQ(ItemText(kItemMessage).rfind("Decompress Error (", 0), 0u) << ItemText(kItemMessage);
+    const std::vector<std::string> backups = Backups();
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(SnapshotTree(backups[0]), itsOldBuild);
+    EXPECT_NE(ItemText(kItemWhereThingsAre).find(backups[0]), std::string::npos)
+        << ItemText(kItemWhereThingsAre);
+    const std::string log = Log();
+    EXPECT_NE(log.find("ExtractOneFile failed - Decompress Error ("), std::string::npos) << log;
+    EXPECT_NE(log.find(" timestamp set to "), std::string::npos)
+        << "the date is set after a failed extraction too";
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(Target()))
+        EXPECT_EQ(entry.path().filename().string().find(".pwextract-"), std::string::npos) << entry.path();
+}
+
+TEST_F(UpdateRun, ReadOnlyTargetGetsNoLogAndIsNotTouched)
+{
+    const TreeSnapshot before = SnapshotTree(Target());
+    bool bMounted = false;
+    if (geteuid() == 0) {
+        // Root writes through permissions; only a read-only mount stops it.
+        bMounted = mount(Target().c_str(), Target().c_str(), nullptr, MS_BIND, nullptr) == 0;
+        if (bMounted
+            && mount(nullptr, Target().c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
+            umount(Target().c_str());
+            bMounted = false;
+        }
+        if (!bMounted)
+            GTEST_SKIP() << "this machine cannot make a read-only folder for root";
+    } else {
+        std::filesystem::permissions(
+            Target(), std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+    }
+    RunWizard();
+    if (bMounted)
+        umount(Target().c_str());
+    EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageFailed);
+    EXPECT_EQ(ItemText(kItemMessage), "Failed to create updater log file");
+    EXPECT_EQ(SnapshotTree(Target()), before);
+}
