@@ -1,50 +1,40 @@
-#!/ usr / bin / env bash
-#Installs what is missing, builds, makes a demo update kit from two builds of
-#Patchwell, installs the older build in a demo applications folder, and runs
-#the updater on it.
-set
-    - euo pipefail cd "$(dirname " $0 ")" source scripts
-        / packages.sh install_missing_packages
+#!/usr/bin/env bash
+# Installs what is missing, builds, makes a demo update kit from two builds of
+# Patchwell, installs the older build in a demo applications folder, and runs
+# the updater on it.
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/packages.sh
+install_missing_packages
 
-              build
-    = build / run cmake - S.- B "$build" - DPW_TESTS = OFF - DCMAKE_BUILD_TYPE
-    = Release > / dev / null cmake-- build "$build" - j "$(nproc)" --target patchwell - updater patchwell
-        - pack
+build=build/run
+cmake -S . -B "$build" -DPW_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j "$(nproc)" --target patchwell-updater patchwell-pack
 
-            demo
-    = "$(pwd)/$build/demo" rm
-        - rf "$demo" echo
-             "== Two builds of Patchwell 5: 5.0.1 (installed) and 5.0.2 (the update)" bash scripts
-            / make
-        - demo - build.sh "$demo/builds/5.0.1/Patchwell 5" 5.0.1 "2025-03-01 10:00:00" bash scripts / make
-        - demo - build.sh "$demo/builds/5.0.2/Patchwell 5" 5.0.2 "2026-11-20 09:30:00" mkdir
-        - p "$demo/Applications" cp
-        - a
-        "$demo/builds/5.0.1/Patchwell 5"
-        "$demo/"
-        "Applications"
-        "/" printf 'Spring Update for Patchwell 5\r\n\r\nThis update brings Patchwell 5 to version 5.0.2.\r\n'
-    > "$demo/readme.txt"
+demo="$(pwd)/$build/demo"
+rm -rf "$demo"
+echo "== Two builds of Patchwell 5: 5.0.1 (installed) and 5.0.2 (the update)"
+bash scripts/make-demo-build.sh "$demo/builds/5.0.1/Patchwell 5" 5.0.1 "2025-03-01 10:00:00"
+bash scripts/make-demo-build.sh "$demo/builds/5.0.2/Patchwell 5" 5.0.2 "2026-11-20 09:30:00"
+mkdir -p "$demo/Applications"
+cp -a "$demo/builds/5.0.1/Patchwell 5" "$demo/Applications/"
+printf 'Spring Update for Patchwell 5\r\n\r\nThis update brings Patchwell 5 to version 5.0.2.\r\n' >"$demo/readme.txt"
 
-    echo "== The vendor makes the update kit" kit
-    = "$demo/Spring Update Kit"
-      "$build/patchwell-pack" kit "$kit" --data
-    "$demo/builds/5.0.1"
-    "$demo/builds/5.0.2" --new "$demo/builds/5.0.2/Patchwell 5" --readme "$demo/readme.txt" --name
-    "Spring Update"
+echo "== The vendor makes the update kit"
+kit="$demo/Spring Update Kit"
+"$build/patchwell-pack" kit "$kit" --data "$demo/builds/5.0.1" "$demo/builds/5.0.2" \
+    --new "$demo/builds/5.0.2/Patchwell 5" --readme "$demo/readme.txt" --name "Spring Update"
 
-    echo "== The updater starts on the kit" updater
-    = ("$kit/patchwell-updater" --bundle "$kit" --applications
-          "$demo/Applications") "${updater[@]}" --diagnostics
-                - --list 2
-            > &1
-        | grep - E '^(Updater folder|Update archive|Install name|Key text|Applications folder):'
-    || true "${updater[@]}" --list
+echo "== The updater starts on the kit"
+updater=("$kit/patchwell-updater" --bundle "$kit" --applications "$demo/Applications")
+"${updater[@]}" --diagnostics - --list 2>&1 | grep -E '^(Updater folder|Update archive|Install name|Key text|Applications folder):' || true
+"${updater[@]}" --list
 
-            echo "== It updates the installed copy"
-                 "${updater[@]}" --apply "$demo/Applications/Patchwell 5"
+echo "== It updates the installed copy"
+"${updater[@]}" --apply "$demo/Applications/Patchwell 5"
 
-        echo "== The updater's log" cat "$demo/Applications/Patchwell 5/Updater Log File.txt" echo
-                                         "== The installation now" ls
-        - l "$demo/Applications/Patchwell 5"
-            "$demo/Applications/Patchwell 5/Patchwell 5.app/Contents/MacOS/Patchwell"
+echo "== The updater's log"
+cat "$demo/Applications/Patchwell 5/Updater Log File.txt"
+echo "== The installation now"
+ls -l "$demo/Applications/Patchwell 5"
+"$demo/Applications/Patchwell 5/Patchwell 5.app/Contents/MacOS/Patchwell"
