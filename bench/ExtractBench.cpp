@@ -1,5 +1,6 @@
 // Extraction of an update archive the way the update run does it.
 //   ExtractBench --once ARCHIVE DEST   one extraction, for timing whole runs
+//                                      (PW_BENCH_DIRECT=1: without reading ahead)
 //   ExtractBench --key                 prints the archive password, for the peer tool
 //   PW_BENCH_ARCHIVE=... ExtractBench  Google Benchmark loop, each run into a fresh folder
 
@@ -27,6 +28,9 @@ int ExtractOnce(const char* theArchive, const char* theDestination)
     extractor.SetPassword(key.GetText());
     extractor.SetOverwriteMode(CZipExtractor::kOverwriteReplace);
     extractor.SetDestination(theDestination);
+    // PW_BENCH_DIRECT=1 measures reading on the main thread alone.
+    const char* direct = std::getenv("PW_BENCH_DIRECT");
+    extractor.SetReadAhead(!(direct && *direct == '1'));
     int result = extractor.Open(theArchive) ? extractor.ExtractFiles() : 0;
     if (!result)
         std::fprintf(stderr, "extraction failed: %s\n", extractor.GetLastError().GetText());

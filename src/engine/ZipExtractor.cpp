@@ -1,6 +1,7 @@
 #include "engine/ZipExtractor.h"
 
 #include "engine/ReadAheadReader.h"
+#include "engine/RepeatedNames.h"
 #include "engine/SafeEntryName.h"
 #include "engine/TempFileWriter.h"
 #include "engine/UpdaterGlobals.h"
@@ -15,7 +16,6 @@
 #include <cstring>
 #include <string>
 #include <strings.h>
-#include <unordered_map>
 #include <zip.h>
 
 namespace {
@@ -128,29 +128,29 @@ int CZipExtractor::ExtractEntries()
 bool CZipExtractor::CountEntries(uint64_t theCount)
 {
     itsTotalBytes = 0;
-    // Mapped name without its folder mark -> whether it is a folder entry.
-    std::unordered_map<std::string, bool> seen;
-    seen.reserve(theCount);
+    CRepeatedNames names;
+    names.Reserve(theCount);
+    zip_stat_t info;
     for (uint64_t i = 0; i < theCount; ++i) {
-        zip_stat_t info;
         if (zip_stat_index(itsReader.get(), i, 0, &info) != 0 || !(info.valid & ZIP_STAT_NAME))
             break; // the entry itself reports it when its turn comes
         if (info.valid & ZIP_STAT_SIZE)
             itsTotalBytes += static_cast<int64_t>(info.size);
         const Cstring mapped = MapEntryName(info.name);
-        std::string key(mapped.GetText());
-        const bool bFolder = !key.empty() && key.back() == '/';
-        if (bFolder)
-            key.pop_back();
-        bool bSafe = IsSafeEntryName(mapped.GetText());
-        if (bSafe) {
-            const auto [place, bNew] = seen.emplace(key, bFolder);
-            bSafe = bNew || (bFolder && place->second);
-        }
-        if (!bSafe) {
+        if (!IsSafeEntryName(mapped.GetText())) {
             Fail("ExtractFiles failed - %s\n", "Unsafe file name in archive: %s", info.name);
             return false;
         }
+        names.Add(static_cast<uint32_t>(i), mapped.GetText());
+    }
+    const int64_t repeat = names.FindRepeat([this](uint32_t theIndex) {
+        zip_stat_t entry;
+        return zip_stat_index(itsReader.get(), theIndex, 0, &entry) == 0 ? MapEntryName(entry.name)
+                                                                         : Cstring();
+    });
+    if (repeat != -1 && zip_stat_index(itsReader.get(), static_cast<uint64_t>(repeat), 0, &info) == 0) {
+        Fail("ExtractFiles failed - %s\n", "Unsafe file name in archive: %s", info.name);
+        return false;
     }
     return true;
 }
