@@ -2,6 +2,7 @@
 #include "engine/UpdaterGlobals.h"
 #include "engine/UpdaterMain.h"
 #include "foundation/Profile.h"
+#include "platform/MessageBox.h"
 #include "platform/Resources.h"
 #include "support/TempFolder.h"
 
@@ -17,9 +18,15 @@ namespace {
 // Start-up writes process-wide state; each test starts from none.
 class Startup : public testing::Test {
 protected:
-    void SetUp() override { ResetGlobals(); }
+    void SetUp() override
+    {
+        ResetGlobals();
+        // A kit without data.txt is reported in an alert; nobody needs to see it here.
+        SetMessageBoxHook([](const char*, int) { return static_cast<int>(kResultOk); });
+    }
     void TearDown() override
     {
+        SetMessageBoxHook(nullptr);
         UpdaterCleanup();
         ResetGlobals();
     }

@@ -1,0 +1,95 @@
+// patchwell-pack's data and dump commands as a vendor runs them.
+
+#include "support/RunProgram.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <regex>
+#include <sstream>
+
+namespace {
+
+std::string Pack(const std::string& theArguments)
+{
+    return ProgramFromEnvironment("PW_PACK") + " " + theArguments;
+}
+
+void MakeBuild(const TempFolder& theTemp, const std::string& theFolder, const std::string& theVersion)
+{
+    const std::string script = std::string(std::getenv("PW_SOURCE_DIR")) + "/scripts/make-demo-build.sh";
+    const ProgramRun run = RunProgram("bash " + ShellQuote(script) + " " + ShellQuote(theTemp / theFolder)
+        + " " + theVersion + " '2026-01-02 03:04:05'");
+    ASSERT_EQ(run.status, 0) << run.output;
+}
+
+} // namespace
+
+TEST(PackData, DumpShowsEveryBuildAndFileWithTheDigestsOfMd5sum)
+{
+    TempFolder temp;
+    MakeBuild(temp, "builds/a/Patchwell 5", "5.0.1");
+    MakeBuild(temp, "builds/b/Patchwell 5", "5.0.2");
+    const ProgramRun data = RunProgram(Pack("data " + ShellQuote(temp / "data.txt") + " "
+        + ShellQuote(temp / "builds/a") + " " + ShellQuote(temp / "builds/b")));
+    ASSERT_EQ(data.status, 0) << data.output;
+    const ProgramRun dump = RunProgram(Pack("dump " + ShellQuote(temp / "data.txt")));
+    ASSERT_EQ(dump.status, 0) << dump.output;
+
+    // One program line per build and one part line per file of its bundle.
+    std::istringstream lines(dump.output);
+    std::vector<std::string> programs;
+    std::vector<std::string> parts;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("File=", 0) == 0)
+            programs.push_back(line);
+        else if (!line.empty())
+            parts.push_back(line);
+    }
+    ASSERT_EQ(programs.size(), 2u) << dump.output;
+    EXPECT_NE(programs[0].find("Patchwell 5.app|2026/01/02 03:04:05|"), std::string::npos) << programs[0];
+    const ProgramRun files = RunProgram(
+        "cd " + ShellQuote(temp / "builds/a/Patchwell 5/Patchwell 5.app") + " && find . -type f | wc -l");
+    EXPECT_EQ(parts.size(), 2 * std::stoul(files.output)) << dump.output;
+
+    // Each part's digest is md5sum's, in upper case.
+    const std::string executable = temp / "builds/b/Patchwell 5/Patchwell 5.app/Contents/MacOS/Patchwell";
+    std::string md5 = RunProgram("md5sum " + ShellQuote(executable)).output.substr(0, 32);
+    std::transform(md5.begin(), md5.end(), md5.begin(), [](unsigned char c) { return std::toupper(c); });
+    EXPECT_TRUE(std::regex_search(dump.output, std::regex("\nContents/MacOS/Patchwell\\|33\\|" + md5 + "\n")))
+        << md5 << "\n"
+        << dump.output;
+}
+
+TEST(PackData, BadUsageAndFailuresAreToldApart)
+{
+    TempFolder temp;
+    EXPECT_EQ(RunProgram(Pack("--help")).status, 0);
+    EXPECT_EQ(RunProgram(Pack("")).status, 2);
+    EXPECT_EQ(RunProgram(Pack("frobnicate")).status, 2);
+    EXPECT_EQ(RunProgram(Pack("data " + ShellQuote(temp / "out.txt"))).status, 2) << "no folder to scan";
+    EXPECT_EQ(RunProgram(Pack("kit " + ShellQuote(temp / "kit"))).status, 2) << "no --data and no --new";
+
+    const ProgramRun empty
+        = RunProgram(Pack("data " + ShellQuote(temp / "out.txt") + " " + ShellQuote(temp.Path().string())));
+    EXPECT_EQ(empty.status, 1);
+    EXPECT_NE(empty.output.find("no copy of Patchwell found"), std::string::npos) << empty.output;
+    EXPECT_FALSE(std::filesystem::exists(temp / "out.txt"));
+
+    const ProgramRun missing = RunProgram(Pack("dump " + ShellQuote(temp / "missing.txt")));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.output.find("No such file or directory"), std::string::npos) << missing.output;
+
+    // A kit folder that already holds another archive would install the wrong one.
+    MakeBuild(temp, "builds/a/Patchwell 5", "5.0.1");
+    temp.Write("kit/Old Update.zip", "");
+    const ProgramRun kit
+        = RunProgram(Pack("kit " + ShellQuote(temp / "kit") + " --data " + ShellQuote(temp / "builds/a")
+            + " --new " + ShellQuote(temp / "builds/a/Patchwell 5") + " --name New"));
+    EXPECT_EQ(kit.status, 1);
+    EXPECT_NE(kit.output.find("already holds the archive 'Old Update.zip'"), std::string::npos) << kit.output;
+    EXPECT_FALSE(std::filesystem::exists(temp / "kit/New.zip"));
+}
