@@ -1,5 +1,6 @@
 // patchwell-pack's data and dump commands as a vendor runs them.
 
+#include "support/DemoBuild.h"
 #include "support/RunProgram.h"
 #include "support/TempFolder.h"
 
@@ -20,10 +21,7 @@ std::string Pack(const std::string& theArguments)
 
 void MakeBuild(const TempFolder& theTemp, const std::string& theFolder, const std::string& theVersion)
 {
-    const std::string script = std::string(std::getenv("PW_SOURCE_DIR")) + "/scripts/make-demo-build.sh";
-    const ProgramRun run = RunProgram("bash " + ShellQuote(script) + " " + ShellQuote(theTemp / theFolder)
-        + " " + theVersion + " '2026-01-02 03:04:05'");
-    ASSERT_EQ(run.status, 0) << run.output;
+    ASSERT_TRUE(MakeDemoBuild(theTemp / theFolder, theVersion, "2026-01-02 03:04:05"));
 }
 
 } // namespace

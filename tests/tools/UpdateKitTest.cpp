@@ -1,6 +1,7 @@
 // The whole chain as a vendor and a user run it: patchwell-pack makes a kit,
 // patchwell-updater lists and updates an installed copy.
 
+#include "support/DemoBuild.h"
 #include "support/RunProgram.h"
 #include "support/TempFolder.h"
 #include "support/TreeSnapshot.h"
@@ -30,11 +31,7 @@ protected:
 
     void MakeBuild(const std::string& theVersion, const std::string& theDate)
     {
-        const std::string script = std::string(std::getenv("PW_SOURCE_DIR")) + "/scripts/make-demo-build.sh";
-        const ProgramRun run = RunProgram("bash " + ShellQuote(script) + " "
-            + ShellQuote(itsTemp / ("builds/" + theVersion + "/Patchwell 5")) + " " + theVersion + " "
-            + ShellQuote(theDate));
-        ASSERT_EQ(run.status, 0) << run.output;
+        ASSERT_TRUE(MakeDemoBuild(itsTemp / ("builds/" + theVersion + "/Patchwell 5"), theVersion, theDate));
     }
 
     std::filesystem::path Installed() const { return itsTemp.Path() / "Applications/Patchwell 5"; }

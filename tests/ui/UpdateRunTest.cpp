@@ -6,6 +6,7 @@
 #include "identification/ProgramScanner.h"
 #include "platform/MessageBox.h"
 #include "platform/Resources.h"
+#include "support/DemoBuild.h"
 #include "support/RunProgram.h"
 #include "support/TempFolder.h"
 #include "support/TreeSnapshot.h"
@@ -72,11 +73,7 @@ protected:
 
     void MakeBuild(const std::string& theVersion, const std::string& theDate)
     {
-        const std::string script = std::string(std::getenv("PW_SOURCE_DIR")) + "/scripts/make-demo-build.sh";
-        const ProgramRun run = RunProgram("bash " + ShellQuote(script) + " "
-            + ShellQuote(itsTemp / ("builds/" + theVersion + "/Patchwell 5")) + " " + theVersion + " "
-            + ShellQuote(theDate));
-        ASSERT_EQ(run.status, 0) << run.output;
+        ASSERT_TRUE(MakeDemoBuild(itsTemp / ("builds/" + theVersion + "/Patchwell 5"), theVersion, theDate));
     }
 
     std::string Target() const { return itsTemp / "Applications/Patchwell 5"; }

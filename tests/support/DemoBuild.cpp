@@ -1,0 +1,17 @@
+#include "support/DemoBuild.h"
+
+#include "support/RunProgram.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+bool MakeDemoBuild(const std::string& theFolder, const std::string& theVersion, const std::string& theDate)
+{
+    const char* source = std::getenv("PW_SOURCE_DIR");
+    const std::string script = std::string(source ? source : ".") + "/scripts/make-demo-build.sh";
+    const ProgramRun run = RunProgram("bash " + ShellQuote(script) + " " + ShellQuote(theFolder) + " "
+        + ShellQuote(theVersion) + " " + ShellQuote(theDate));
+    if (run.status != 0)
+        std::fprintf(stderr, "%s", run.output.c_str());
+    return run.status == 0;
+}
