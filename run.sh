@@ -27,7 +27,7 @@ kit="$demo/Spring Update Kit"
 
 echo "== The updater starts on the kit"
 updater=("$kit/patchwell-updater" --bundle "$kit" --applications "$demo/Applications")
-"${updater[@]}" --diagnostics - --list 2>&1 | grep -E '^(Updater folder|Update archive|Install name|Key text|Applications folder):' || true
+"${updater[@]}" --diagnostics - --list 2>&1 | grep -E '^(Updater folder|Update archive|Install name|Key text|Applications folder|Program folder|Working folder|Projects folder):' || true
 "${updater[@]}" --list
 
 echo "== It updates the installed copy"
