@@ -38,3 +38,7 @@ cat "$demo/Applications/Patchwell 5/Updater Log File.txt"
 echo "== The installation now"
 ls -l "$demo/Applications/Patchwell 5"
 "$demo/Applications/Patchwell 5/Patchwell 5.app/Contents/MacOS/Patchwell"
+echo
+echo "The demo installation was updated to 5.0.2."
+echo "  Log:    $demo/Applications/Patchwell 5/Updater Log File.txt"
+echo "  Backup: $(ls -d "$demo/Applications/Patchwell 5/Patchwell 5_Backup_"*.app)"
