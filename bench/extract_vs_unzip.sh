@@ -8,7 +8,12 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build/bench}
-source "$here/make_bundle.sh"
+source "$here/md5sum_compare.sh" # make_bundle
+
+# min_time SECONDS... : the smallest of the numbers given
+min_time() {
+    printf '%s\n' "$@" | sort -g | head -1
+}
 
 work=$(mktemp -d /tmp/pw-extract-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
