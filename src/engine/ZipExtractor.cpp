@@ -169,7 +169,14 @@ int CZipExtractor::ExtractOneFile()
     SetCurrentName(info.name);
     UpdateProgress();
 
-    const Cstring path = DestinationPath(MapEntryName(info.name));
+    // ExtractFiles has checked every name already; a caller that extracts
+    // entries one by one gets the same protection.
+    const Cstring name = MapEntryName(info.name);
+    if (!IsSafeEntryName(name.GetText())) {
+        Fail("ExtractOneFile failed - %s\n", "Unsafe file name in archive: %s", info.name);
+        return 0;
+    }
+    const Cstring path = DestinationPath(name);
     Cstring folder;
     Cstring fileName;
     Cstring::SplitPath(path, folder, fileName);

@@ -68,4 +68,14 @@ TEST_F(HostileArchive, RepeatedFolderEntriesAreHarmless)
         << itsError;
 }
 
+TEST_F(HostileArchive, EntryByEntryIsCheckedToo)
+{
+    CZipExtractor extractor;
+    extractor.SetDestination(itsDestination.c_str());
+    ASSERT_EQ(extractor.Open(WriteArchive(RawZip({ { "../escaped", "evil" } })).c_str()), 1);
+    EXPECT_EQ(extractor.ExtractOneFile(), 0);
+    EXPECT_STREQ(extractor.GetLastError().GetText(), "Unsafe file name in archive: ../escaped");
+    EXPECT_THAT(ListTree(itsTemp.Path().string()), ElementsAre("archive.zip"));
+}
+
 } // namespace

@@ -266,7 +266,7 @@ TEST_F(Extraction, FailuresToOpen)
 
     CZipExtractor unopened;
     EXPECT_EQ(unopened.ExtractFiles(), 0);
-    EXPECT_EQ(unopened.GetLastError(), Cstring("Unable to get global info (18)"));
+    EXPECT_STREQ(unopened.GetLastError().GetText(), "Unable to get global info (18)");
 }
 
 TEST_F(Extraction, EmptyArchiveGivesZeroWithoutError)
@@ -286,7 +286,8 @@ TEST_F(Extraction, PasswordFailures)
     EXPECT_EQ(itsLog,
         "ExtractOneFile - " + itsDestination + "/\nExtractOneFile - " + itsDestination
             + "/Help/\nExtractOneFile - " + itsDestination + "/Help/Empty/\nExtractOneFile - "
-            + itsDestination + "/Help/index.html\nExtractOneFile failed - Unable to open compressed file (26)\n");
+            + itsDestination
+            + "/Help/index.html\nExtractOneFile failed - Unable to open compressed file (26)\n");
     EXPECT_FALSE(std::filesystem::exists(itsDestination + "/Help/index.html"));
 
     // A wrong password passes the one-byte check of an entry now and then;
