@@ -7,8 +7,10 @@
 #include <system_error>
 #include <zip.h>
 
-bool CReadAheadReader::Start(const char* theArchivePath, const Cstring& thePassword, uint64_t theEntryCount)
+bool CReadAheadReader::Start(const char* theArchivePath, const Cstring& thePassword, uint64_t theEntryCount,
+    uint64_t theFirst, uint64_t theStride)
 {
+    PW_ASSERT(theStride > 0);
     PW_ASSERT(!itsWorker.joinable());
     int error = 0;
     // The caller's handle has checked the archive's consistency already.
@@ -24,6 +26,11 @@ bool CReadAheadReader::Start(const char* theArchivePath, const Cstring& thePassw
     }
     itsPassword = thePassword;
     itsEntryCount = theEntryCount;
+    itsOldest = itsReadyCount = 0;
+    bStopping = bWorkerDone = bInEntry = false;
+    itsEndCode = 0;
+    itsFirst = theFirst;
+    itsStride = theStride;
     try {
         itsWorker = std::thread(&CReadAheadReader::Work, this);
     } catch (const std::system_error&) { // no thread to be had: read directly
@@ -52,7 +59,7 @@ void CReadAheadReader::Stop()
 
 void CReadAheadReader::Work()
 {
-    for (uint64_t index = 0; index < itsEntryCount; ++index) {
+    for (uint64_t index = itsFirst; index < itsEntryCount; index += itsStride) {
         CZipEntryHandle entry(OpenZipEntry(itsArchive.get(), index, itsPassword));
         Chunk* chunk = NextFree();
         if (!chunk)
@@ -90,7 +97,7 @@ CReadAheadReader::Chunk* CReadAheadReader::NextFree()
 {
     std::unique_lock<std::mutex> guard(itsLock);
     itsSpaceFreed.wait(guard, [this] { return bStopping || itsReadyCount < kChunks; });
-    return bStopping ? nullptr : &itsChunks[(itsFirst + itsReadyCount) % kChunks];
+    return bStopping ? nullptr : &itsChunks[(itsOldest + itsReadyCount) % kChunks];
 }
 
 void CReadAheadReader::Publish()
@@ -106,14 +113,14 @@ const CReadAheadReader::Chunk* CReadAheadReader::NextReady()
 {
     std::unique_lock<std::mutex> guard(itsLock);
     itsChunkReady.wait(guard, [this] { return itsReadyCount > 0 || bWorkerDone; });
-    return itsReadyCount > 0 ? &itsChunks[itsFirst] : nullptr;
+    return itsReadyCount > 0 ? &itsChunks[itsOldest] : nullptr;
 }
 
 void CReadAheadReader::Release()
 {
     {
         std::lock_guard<std::mutex> guard(itsLock);
-        itsFirst = (itsFirst + 1) % kChunks;
+        itsOldest = (itsOldest + 1) % kChunks;
         --itsReadyCount;
     }
     itsSpaceFreed.notify_one();
@@ -178,4 +185,39 @@ void CReadAheadReader::SkipRestOfEntry()
     int error = 0;
     while (bInEntry && Read(block, sizeof block, error) > 0) { }
     bInEntry = false;
+}
+
+bool CStripedReader::Start(
+    const char* theArchivePath, const Cstring& thePassword, uint64_t theEntryCount, int theReaders)
+{
+    const int wanted = theReaders < 1 ? 1 : theReaders > kMaxReaders ? kMaxReaders : theReaders;
+    itsReaderCount = 0;
+    for (int i = 0; i < wanted; ++i) {
+        if (!itsReaders[i].Start(theArchivePath, thePassword, theEntryCount, static_cast<uint64_t>(i),
+                static_cast<uint64_t>(wanted))) {
+            for (int j = 0; j < i; ++j)
+                itsReaders[j].Stop();
+            // Fewer readers deal the entries differently: start again.
+            return wanted > 1 && Start(theArchivePath, thePassword, theEntryCount, wanted - 1);
+        }
+    }
+    itsReaderCount = wanted;
+    return true;
+}
+
+int CStripedReader::Open(uint64_t theIndex)
+{
+    PW_ASSERT(itsReaderCount > 0);
+    itsCurrent = &itsReaders[theIndex % static_cast<uint64_t>(itsReaderCount)];
+    return itsCurrent->Open(theIndex);
+}
+
+int64_t CStripedReader::Read(char* pBuffer, size_t theSize, int& theError)
+{
+    return itsCurrent ? itsCurrent->Read(pBuffer, theSize, theError) : 0;
+}
+
+int CStripedReader::Close()
+{
+    return itsCurrent ? itsCurrent->Close() : 0;
 }

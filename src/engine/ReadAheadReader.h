@@ -24,9 +24,11 @@ public:
     CReadAheadReader& operator=(const CReadAheadReader&) = delete;
     ~CReadAheadReader() override { Stop(); }
 
-    // Opens the archive again and starts reading entries 0 to theEntryCount
-    // - 1. False when that cannot be done; the caller then reads directly.
-    bool Start(const char* theArchivePath, const Cstring& thePassword, uint64_t theEntryCount);
+    // Opens the archive again and starts reading the entries theFirst,
+    // theFirst + theStride, ... below theEntryCount. False when that cannot
+    // be done; the caller then reads directly.
+    bool Start(const char* theArchivePath, const Cstring& thePassword, uint64_t theEntryCount,
+        uint64_t theFirst = 0, uint64_t theStride = 1);
     void Stop();
 
     // Entries must be opened in index order, each one once.
@@ -60,13 +62,15 @@ private:
     CZipArchiveHandle itsArchive;
     Cstring itsPassword;
     uint64_t itsEntryCount = 0;
+    uint64_t itsFirst = 0;
+    uint64_t itsStride = 1;
     std::thread itsWorker;
 
     std::mutex itsLock;
     std::condition_variable itsSpaceFreed;
     std::condition_variable itsChunkReady;
     Chunk* itsChunks = nullptr;
-    size_t itsFirst = 0;
+    size_t itsOldest = 0;
     size_t itsReadyCount = 0;
     bool bStopping = false;
     bool bWorkerDone = false;
@@ -74,4 +78,26 @@ private:
     // Caller's state of the entry it has open.
     bool bInEntry = false;
     int itsEndCode = 0;
+};
+
+// Deals the entries round-robin to several read-ahead readers, so that one
+// large entry's decryption does not hold up the next ones while cores are
+// free. The caller still sees the entries in index order.
+class CStripedReader : public CEntryReader {
+public:
+    static constexpr int kMaxReaders = 2;
+
+    // Starts up to theReaders readers (at least one); false when none can be
+    // started.
+    bool Start(
+        const char* theArchivePath, const Cstring& thePassword, uint64_t theEntryCount, int theReaders);
+
+    int Open(uint64_t theIndex) override;
+    int64_t Read(char* pBuffer, size_t theSize, int& theError) override;
+    int Close() override;
+
+private:
+    CReadAheadReader itsReaders[kMaxReaders];
+    int itsReaderCount = 0;
+    CReadAheadReader* itsCurrent = nullptr;
 };

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <string>
 #include <strings.h>
+#include <thread>
 #include <zip.h>
 
 namespace {
@@ -96,9 +97,13 @@ int CZipExtractor::ExtractFiles()
     itsEntryCount = static_cast<uint32_t>(count);
 
     CDirectEntryReader direct(itsReader.get(), itsPassword);
-    CReadAheadReader readAhead;
+    // Decryption is most of the work and is serial within an entry: with a
+    // second core, two readers work on alternate entries while this thread
+    // writes.
+    CStripedReader readAhead;
+    const int readers = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
     const bool bReadAhead
-        = bUseReadAhead && readAhead.Start(itsArchivePath.GetText(), itsPassword, itsEntryCount);
+        = bUseReadAhead && readAhead.Start(itsArchivePath.GetText(), itsPassword, itsEntryCount, readers);
     itsEntries = bReadAhead ? static_cast<CEntryReader*>(&readAhead) : &direct;
     const int result = ExtractEntries();
     itsEntries = nullptr;
