@@ -99,9 +99,11 @@ int CZipExtractor::ExtractFiles()
     CDirectEntryReader direct(itsReader.get(), itsPassword);
     // Decryption is most of the work and is serial within an entry: with a
     // second core, two readers work on alternate entries while this thread
-    // writes.
+    // writes. Small entries leave file creation as the work and a second
+    // reader would only hold another copy of the archive's directory.
     CStripedReader readAhead;
-    const int readers = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+    const bool bLargeEntries = itsEntryCount > 0 && itsTotalBytes / itsEntryCount >= kBlockSize;
+    const int readers = bLargeEntries && std::thread::hardware_concurrency() >= 2 ? 2 : 1;
     const bool bReadAhead
         = bUseReadAhead && readAhead.Start(itsArchivePath.GetText(), itsPassword, itsEntryCount, readers);
     itsEntries = bReadAhead ? static_cast<CEntryReader*>(&readAhead) : &direct;
