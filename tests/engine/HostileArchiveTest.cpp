@@ -68,6 +68,14 @@ TEST_F(HostileArchive, RepeatedFolderEntriesAreHarmless)
         << itsError;
 }
 
+TEST_F(HostileArchive, ZeroByteDoesNotHideTheRestOfAName)
+{
+    const std::string name("NewFiles/a\0/../../x", 19);
+    EXPECT_EQ(Extract(WriteArchive(RawZip({ { name, "evil" } }))), 0);
+    EXPECT_THAT(itsError, ::testing::StartsWith("Unsafe file name in archive: NewFiles/a"));
+    EXPECT_THAT(ListTree(itsTemp.Path().string()), ElementsAre("archive.zip"));
+}
+
 TEST_F(HostileArchive, EntryByEntryIsCheckedToo)
 {
     CZipExtractor extractor;
