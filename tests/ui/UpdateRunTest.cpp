@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <regex>
 #include <sstream>
 #include <sys/mount.h>
@@ -242,27 +243,50 @@ TEST_F(UpdateRun, CorruptEntryFailsAfterTheBackupAndSaysWhereThingsAre)
         EXPECT_EQ(entry.path().filename().string().find(".pwextract-"), std::string::npos) << entry.path();
 }
 
+namespace {
+
+// A read-only bind mount of a folder over itself, undone however the test ends.
+class CReadOnlyMount {
+public:
+    explicit CReadOnlyMount(const std::string& theFolder)
+        : itsFolder(theFolder)
+    {
+        bMounted = mount(theFolder.c_str(), theFolder.c_str(), nullptr, MS_BIND, nullptr) == 0;
+        if (bMounted
+            && mount(nullptr, theFolder.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
+            umount(theFolder.c_str());
+            bMounted = false;
+        }
+    }
+    ~CReadOnlyMount()
+    {
+        if (bMounted)
+            umount(itsFolder.c_str());
+    }
+    bool IsMounted() const { return bMounted; }
+
+private:
+    std::string itsFolder;
+    bool bMounted = false;
+};
+
+} // namespace
+
 TEST_F(UpdateRun, ReadOnlyTargetGetsNoLogAndIsNotTouched)
 {
     const TreeSnapshot before = SnapshotTree(Target());
-    bool bMounted = false;
+    std::unique_ptr<CReadOnlyMount> readOnly;
     if (geteuid() == 0) {
         // Root writes through permissions; only a read-only mount stops it.
-        bMounted = mount(Target().c_str(), Target().c_str(), nullptr, MS_BIND, nullptr) == 0;
-        if (bMounted
-            && mount(nullptr, Target().c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
-            umount(Target().c_str());
-            bMounted = false;
-        }
-        if (!bMounted)
+        readOnly = std::make_unique<CReadOnlyMount>(Target());
+        if (!readOnly->IsMounted())
             GTEST_SKIP() << "this machine cannot make a read-only folder for root";
     } else {
         std::filesystem::permissions(
             Target(), std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
     }
     RunWizard();
-    if (bMounted)
-        umount(Target().c_str());
+    readOnly.reset();
     EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageFailed);
     EXPECT_EQ(ItemText(kItemMessage), "Failed to create updater log file");
     EXPECT_EQ(SnapshotTree(Target()), before);
