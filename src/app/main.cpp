@@ -60,6 +60,16 @@ void WriteStartupSummary(FILE* theStream)
     std::fflush(theStream);
 }
 
+// Without a window the wizard cannot be shown; tell the user what can be
+// done instead of returning silently.
+int ExplainWithoutWindow()
+{
+    std::fprintf(stderr,
+        "patchwell-updater: this build cannot open its window; use --apply FOLDER to update\n"
+        "one of the copies found, or --help for more.\n\n");
+    return ListFoundCopies();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -124,8 +134,10 @@ int main(int argc, char** argv)
         status = ListFoundCopies();
     else if (applyFolder)
         status = ApplyUnattended(applyFolder);
-    else
+    else if (HasWindowSystem())
         UpdaterRunWindow();
+    else
+        status = ExplainWithoutWindow();
     UpdaterCleanup();
     return status;
 }

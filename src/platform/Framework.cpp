@@ -35,8 +35,15 @@ void ReleaseDrawingResources()
     gFramework.bCursors = false;
 }
 
+bool HasWindowSystem()
+{
+    return false;
+}
+
 void RunApplicationEventLoop()
 {
 }
 
-void QuitApplicationEventLoop() {}
+void QuitApplicationEventLoop()
+{
+}

@@ -32,6 +32,8 @@ void DestroyPrintSession();
 void InstallFillPatterns();
 void CreateCursors();
 void ReleaseDrawingResources();
+// Whether this build can open windows at all.
+bool HasWindowSystem();
 // Runs the application event loop until the user quits; returns at once when
 // no window is open.
 void RunApplicationEventLoop();
