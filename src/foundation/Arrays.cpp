@@ -25,6 +25,15 @@ template <typename T> void Resize(T*& theList, int32_t& theCount, int theSize)
     theCount = theSize;
 }
 
+// Assignment between arrays of one class: the target takes the source's count.
+template <typename T>
+void CopyElements(T*& theList, int32_t& theCount, const T* theSource, int32_t theSourceCount)
+{
+    Resize(theList, theCount, theSourceCount);
+    for (int i = 0; i < theCount; ++i)
+        theList[i] = theSource[i];
+}
+
 } // namespace
 
 // The assertion texts name the members as the callers know them.
@@ -34,11 +43,8 @@ template <typename T> void Resize(T*& theList, int32_t& theCount, int theSize)
 
 CLongArray& CLongArray::operator=(const CLongArray& theOther)
 {
-    if (this != &theOther) {
-        SetSize(theOther.itsCount);
-        for (int i = 0; i < itsCount; ++i)
-            itsList[i] = theOther.itsList[i];
-    }
+    if (this != &theOther)
+        CopyElements(itsList, itsCount, theOther.itsList, theOther.itsCount);
     return *this;
 }
 
@@ -54,11 +60,8 @@ int32_t& CLongArray::At(int theIndex)
 
 CDoubleArray& CDoubleArray::operator=(const CDoubleArray& theOther)
 {
-    if (this != &theOther) {
-        SetSize(theOther.itsCount);
-        for (int i = 0; i < itsCount; ++i)
-            itsList[i] = theOther.itsList[i];
-    }
+    if (this != &theOther)
+        CopyElements(itsList, itsCount, theOther.itsList, theOther.itsCount);
     return *this;
 }
 
@@ -74,11 +77,8 @@ double& CDoubleArray::At(int theIndex)
 
 CStringArray& CStringArray::operator=(const CStringArray& theOther)
 {
-    if (this != &theOther) {
-        SetSize(theOther.itsCount);
-        for (int i = 0; i < itsCount; ++i)
-            itsList[i] = theOther.itsList[i];
-    }
+    if (this != &theOther)
+        CopyElements(itsList, itsCount, theOther.itsList, theOther.itsCount);
     return *this;
 }
 

@@ -51,6 +51,9 @@ struct ControlEntry {
     int itsRedrawCount = 0; // how often the item was asked to redraw
     CControlView* itsView = nullptr; // not owned
 
-    // The kinds whose value and range mean something (bars and toggles).
-    bool HasRange() const { return itsKind == kKindProgressBar; }
+    // The kinds that take a range: scroll bars (8, 15, 19) and progress bars.
+    bool HasRange() const
+    {
+        return itsKind == 8 || itsKind == 15 || itsKind == 19 || itsKind == kKindProgressBar;
+    }
 };
