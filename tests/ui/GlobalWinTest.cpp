@@ -1,0 +1,192 @@
+// The wizard's page flow and its dialog state, without an update run.
+
+#include "engine/UpdaterGlobals.h"
+#include "identification/ProgramList.h"
+#include "platform/MessageBox.h"
+#include "platform/Resources.h"
+#include "support/TempFolder.h"
+#include "ui/Gblwin.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// Records what an attached widget would be told.
+class CRecordingView : public CControlView {
+public:
+    void ShowText(const Cstring& theText) override
+    {
+        itsCalls.push_back(std::string("text:") + theText.GetText());
+    }
+    void ShowValue(int32_t theValue) override { itsCalls.push_back("value:" + std::to_string(theValue)); }
+    void ShowRange(int32_t, int32_t) override { itsCalls.push_back("range"); }
+    void ShowEnabled(bool bEnabled) override { itsCalls.push_back(bEnabled ? "on" : "off"); }
+    void ShowVisible(bool bVisible) override { itsCalls.push_back(bVisible ? "shown" : "hidden"); }
+    void Redraw() override { itsCalls.push_back("redraw"); }
+    std::vector<std::string> itsCalls;
+};
+
+class GlobalWin : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!gAppResFile)
+            gAppResFile = new CResFile();
+        SetMessageBoxHook([this](const char* theText, int) {
+            itsQuestions.push_back(theText);
+            return itsAnswer;
+        });
+        bGlobalClosed = false;
+        itsTemp.Write("kit/Fix1.zip", "");
+        gAppBundlePath = (itsTemp / "kit").c_str();
+        gZipPath = (itsTemp / "kit/Fix1.zip").c_str();
+        gInstallName = "Fix1";
+        for (const char* folder : { "Applications/One", "Applications/Two" }) {
+            itsTemp.Write(std::string(folder) + "/Patchwell 5.app/Contents/Info.plist", "");
+            CProgram* found = new CProgram;
+            found->itsFolder = (itsTemp / folder).c_str();
+            FoundPrograms.Append(found);
+        }
+    }
+
+    void TearDown() override
+    {
+        delete itsWindow;
+        FoundPrograms.DeleteAll();
+        gZipPath = "";
+        gAppBundlePath = "";
+        bGlobalClosed = false;
+        SetMessageBoxHook(nullptr);
+    }
+
+    CGlobalWin& Open()
+    {
+        itsWindow = new CGlobalWin();
+        EXPECT_EQ(itsWindow->DoModal(), 1);
+        return *itsWindow;
+    }
+
+    std::string Text(int theItemId) const { return itsWindow->FindEntry(theItemId)->itsText.GetText(); }
+
+    TempFolder itsTemp;
+    CGlobalWin* itsWindow = nullptr;
+    std::vector<std::string> itsQuestions;
+    int itsAnswer = kResultNo;
+};
+
+} // namespace
+
+TEST_F(GlobalWin, PagesShowOnlyTheirOwnItemsAndSetTheButtons)
+{
+    CGlobalWin& window = Open();
+    EXPECT_EQ(window.GetCurrentPage(), kPageWelcome);
+    EXPECT_FALSE(window.IsItemEnabled(kItemBack));
+    EXPECT_TRUE(window.IsItemEnabled(kItemNext));
+    EXPECT_TRUE(window.FindEntry(kItemReadme)->bShown);
+    EXPECT_FALSE(window.FindEntry(kItemProgressBar)->bShown) << "the progress page's bar stays hidden";
+    EXPECT_EQ(Text(kItemInstallName), "Fix1");
+
+    window.DoCommand(kItemNext);
+    EXPECT_EQ(window.GetCurrentPage(), kPageFolder);
+    EXPECT_FALSE(window.FindEntry(kItemReadme)->bShown);
+    EXPECT_TRUE(window.GetFolderList().IsShown());
+    EXPECT_EQ(window.GetFolderList().RowCount(), 2);
+    EXPECT_FALSE(window.IsItemEnabled(kItemNext)) << "no folder chosen yet";
+    window.SelectFolderRow(1);
+    EXPECT_TRUE(window.IsItemEnabled(kItemNext));
+    EXPECT_EQ(std::string(window.GetTargetFolder().GetText()), itsTemp / "Applications/Two");
+
+    window.DoCommand(kItemBack);
+    EXPECT_EQ(window.GetCurrentPage(), kPageWelcome);
+    EXPECT_FALSE(window.GetFolderList().IsShown());
+}
+
+TEST_F(GlobalWin, ConfirmationAlwaysNamesTheFolderSelectedNow)
+{
+    CGlobalWin& window = Open();
+    window.DoCommand(kItemNext);
+    window.SelectFolderRow(0);
+    window.DoCommand(kItemNext);
+    EXPECT_NE(Text(kItemConfirmation).find(itsTemp / "Applications/One"), std::string::npos)
+        << Text(kItemConfirmation);
+    window.DoCommand(kItemBack);
+    window.SelectFolderRow(1);
+    window.DoCommand(kItemNext);
+    EXPECT_NE(Text(kItemConfirmation).find(itsTemp / "Applications/Two"), std::string::npos)
+        << Text(kItemConfirmation);
+    EXPECT_EQ(Text(kItemConfirmation).find(itsTemp / "Applications/One"), std::string::npos);
+    EXPECT_EQ(Text(kItemConfirmation).find("%DIRNAME%"), std::string::npos);
+}
+
+TEST_F(GlobalWin, ExitAsksExceptOnTheResultPages)
+{
+    CGlobalWin& window = Open();
+    window.DoCommand(kItemNext);
+    window.DoCommand(kItemCancel);
+    ASSERT_EQ(itsQuestions.size(), 1u);
+    EXPECT_EQ(itsQuestions[0], "Are you sure you want to exit the update?");
+    EXPECT_FALSE(bGlobalClosed) << "No keeps the window";
+    EXPECT_EQ(window.GetCurrentPage(), kPageFolder);
+
+    window.SelectTabPage(kPageDone);
+    window.DoCommand(kItemCancel);
+    EXPECT_EQ(itsQuestions.size(), 1u) << "no question on the done page";
+    EXPECT_TRUE(bGlobalClosed);
+    EXPECT_FALSE(window.IsOpen());
+}
+
+TEST_F(GlobalWin, NoArchiveMeansNothingToInstall)
+{
+    gZipPath = "";
+    CGlobalWin& window = Open();
+    EXPECT_EQ(window.GetCurrentPage(), kPageFailed);
+    EXPECT_EQ(Text(kItemMessage), "There are no blocks to install");
+    EXPECT_FALSE(window.IsItemEnabled(kItemNext));
+    EXPECT_FALSE(window.IsItemEnabled(kItemBack));
+    EXPECT_FALSE(window.IsItemEnabled(kItemCancel));
+}
+
+TEST_F(GlobalWin, ReadmeLineEndsBecomeCarriageReturnLineFeed)
+{
+    itsTemp.Write("kit/readme.txt", "one\rtwo\nthree\r\nlast line without an end");
+    Open();
+    EXPECT_EQ(Text(kItemReadme), "one\r\ntwo\r\nthree\r\nlast line without an end");
+
+    std::filesystem::remove(itsTemp / "kit/readme.txt");
+    delete itsWindow;
+    Open();
+    EXPECT_FALSE(Text(kItemReadme).empty()) << "the fallback text stands in for a missing readme";
+}
+
+TEST_F(GlobalWin, ItemOperationsReachTheViewOnlyWhileOpen)
+{
+    CDialog dialog(150);
+    CRecordingView view;
+    dialog.SetItemText(kItemMessage, "before it opens");
+    EXPECT_EQ(dialog.FindEntry(kItemMessage), nullptr) << "nothing is built before it opens";
+
+    ASSERT_EQ(dialog.DoModal(), 2) << "a plain dialog's result until it ends";
+    ControlEntry* message = dialog.FindEntry(kItemMessage);
+    ASSERT_NE(message, nullptr);
+    message->itsView = &view;
+    dialog.SetItemText(kItemMessage, "hello");
+    dialog.EnableItem(kItemMessage, false);
+    dialog.RedrawItem(kItemMessage);
+    dialog.SetItemText(4711, "an unknown item changes nothing");
+    EXPECT_EQ(view.itsCalls, (std::vector<std::string> { "text:hello", "off", "redraw" }));
+
+    dialog.EndDialog(1);
+    dialog.SetItemText(kItemMessage, "after it ended");
+    EXPECT_STREQ(message->itsText.GetText(), "hello");
+    EXPECT_EQ(view.itsCalls.size(), 3u);
+}
+
+TEST_F(GlobalWin, MissingDialogResourceIsReported)
+{
+    CDialog dialog(999);
+    EXPECT_EQ(dialog.DoModal(), 2);
+    ASSERT_EQ(itsQuestions.size(), 1u);
+    EXPECT_EQ(itsQuestions[0], "Dialog Resource 999 not found");
+}
