@@ -166,8 +166,8 @@ TEST_F(UpdateKit, SignalInTheMiddleAbortsWithoutATruncatedFile)
     char line[4096];
     while (std::fgets(line, sizeof line, stream)) {
         output += line;
-        // Once the big entry is on its way, somewhere past its first block.
-        if (!bSignalled && std::regex_search(line, std::regex("File [0-9]+ of [0-9]+, [1-9][0-9]?%"))) {
+        // Once the big entry is on its way, early enough that it cannot finish first.
+        if (!bSignalled && std::regex_search(line, std::regex("File [0-9]+ of [0-9]+, ([1-9]|[1-4][0-9])%"))) {
             kill(pid, SIGINT);
             bSignalled = true;
         }
