@@ -64,6 +64,11 @@ ControlEntry* CDialog::FindEntry(int theItemId)
     return nullptr;
 }
 
+ControlEntry* CDialog::OpenEntry(int theItemId)
+{
+    return bOpen ? FindEntry(theItemId) : nullptr;
+}
+
 const ControlEntry* CDialog::FindEntry(int theItemId) const
 {
     return const_cast<CDialog*>(this)->FindEntry(theItemId);
@@ -119,7 +124,7 @@ void CDialog::SelectTabPage(int thePage)
 
 void CDialog::SetItemText(int theItemId, const char* theText)
 {
-    ControlEntry* entry = bOpen ? FindEntry(theItemId) : nullptr;
+    ControlEntry* entry = OpenEntry(theItemId);
     if (!entry)
         return;
     entry->itsText = theText;
@@ -129,7 +134,7 @@ void CDialog::SetItemText(int theItemId, const char* theText)
 
 void CDialog::SetItemValue(int theItemId, long theValue)
 {
-    ControlEntry* entry = bOpen ? FindEntry(theItemId) : nullptr;
+    ControlEntry* entry = OpenEntry(theItemId);
     if (!entry)
         return;
     entry->itsValue = static_cast<int32_t>(theValue);
@@ -139,7 +144,7 @@ void CDialog::SetItemValue(int theItemId, long theValue)
 
 void CDialog::RedrawItem(int theItemId)
 {
-    ControlEntry* entry = bOpen ? FindEntry(theItemId) : nullptr;
+    ControlEntry* entry = OpenEntry(theItemId);
     if (!entry)
         return;
     ++entry->itsRedrawCount;
@@ -155,7 +160,7 @@ Cstring CDialog::GetItemText(int theItemId) const
 
 void CDialog::SetItemRange(int theItemId, int32_t theMinimum, int32_t theMaximum)
 {
-    ControlEntry* entry = bOpen ? FindEntry(theItemId) : nullptr;
+    ControlEntry* entry = OpenEntry(theItemId);
     if (!entry || !entry->HasRange())
         return;
     entry->itsMinimum = theMinimum;
@@ -166,7 +171,7 @@ void CDialog::SetItemRange(int theItemId, int32_t theMinimum, int32_t theMaximum
 
 void CDialog::EnableItem(int theItemId, bool bEnable)
 {
-    ControlEntry* entry = bOpen ? FindEntry(theItemId) : nullptr;
+    ControlEntry* entry = OpenEntry(theItemId);
     if (!entry)
         return;
     entry->bEnabled = bEnable;
@@ -176,7 +181,7 @@ void CDialog::EnableItem(int theItemId, bool bEnable)
 
 void CDialog::ShowItem(int theItemId, bool bShow)
 {
-    ControlEntry* entry = bOpen ? FindEntry(theItemId) : nullptr;
+    ControlEntry* entry = OpenEntry(theItemId);
     if (!entry)
         return;
     entry->bShown = bShow;

@@ -60,6 +60,9 @@ public:
     const std::vector<std::unique_ptr<ControlEntry>>& Entries() const { return itsEntries; }
 
 protected:
+    // The entry a setter may change: none while the dialog is not open.
+    ControlEntry* OpenEntry(int theItemId);
+
     int itsDialogId;
     bool bBuilt = false;
     bool bOpen = false;

@@ -2,6 +2,7 @@
 #include "engine/UpdaterMain.h"
 #include "foundation/Profile.h"
 #include "platform/Resources.h"
+#include "support/ScopedVariable.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -16,16 +17,12 @@ class StartupResources : public testing::Test {
 protected:
     void SetUp() override
     {
-        const char* config = std::getenv("XDG_CONFIG_HOME");
-        itsSavedConfig = config ? config : "";
-        setenv("XDG_CONFIG_HOME", (itsTemp / "config").c_str(), 1);
         BaseProgramPath = "";
         gMyProjectsPath = "";
     }
     void TearDown() override
     {
         UpdaterCleanup();
-        setenv("XDG_CONFIG_HOME", itsSavedConfig.c_str(), 1);
         BaseProgramPath = "";
         gMyProjectsPath = "";
     }
@@ -45,7 +42,7 @@ protected:
     }
 
     TempFolder itsTemp;
-    std::string itsSavedConfig;
+    CScopedVariable itsConfig { "XDG_CONFIG_HOME", itsTemp / "config" };
 };
 
 } // namespace

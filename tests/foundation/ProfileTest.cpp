@@ -1,5 +1,6 @@
 #include "foundation/Profile.h"
 #include "foundation/ProfileText.h"
+#include "support/ScopedVariable.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -16,9 +17,6 @@ class Profile : public testing::Test {
 protected:
     void SetUp() override
     {
-        const char* config = std::getenv("XDG_CONFIG_HOME");
-        itsSavedConfig = config ? config : "";
-        setenv("XDG_CONFIG_HOME", (itsTemp / "config").c_str(), 1);
         SetProfileFileName("Patchwell Settings.txt");
         DeleteProfileEntries();
         SetProfileDefaults(100000);
@@ -26,7 +24,6 @@ protected:
     }
     void TearDown() override
     {
-        setenv("XDG_CONFIG_HOME", itsSavedConfig.c_str(), 1);
         DeleteProfileEntries();
         BaseProgramPath = "";
     }
@@ -41,7 +38,7 @@ protected:
     }
 
     TempFolder itsTemp;
-    std::string itsSavedConfig;
+    CScopedVariable itsConfig { "XDG_CONFIG_HOME", itsTemp / "config" };
 };
 
 } // namespace

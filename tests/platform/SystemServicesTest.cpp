@@ -1,6 +1,7 @@
 #include "platform/SystemServices.h"
 #include "platform/FolderIterator.h"
 #include "platform/Resources.h"
+#include "support/ScopedVariable.h"
 #include "support/TempFolder.h"
 
 #include <cstdlib>
@@ -135,13 +136,13 @@ TEST(SystemServices, PathAttributesAndFolders)
 
 TEST(SystemServices, SpecialFoldersFollowXdg)
 {
-    const std::string saved = std::getenv("XDG_CONFIG_HOME") ? std::getenv("XDG_CONFIG_HOME") : "";
-    setenv("XDG_CONFIG_HOME", "/config/here", 1);
-    EXPECT_EQ(PreferencesFolder(), Cstring("/config/here/Patchwell"));
-    setenv("XDG_CONFIG_HOME", "relative", 1); // not absolute: ignored
-    EXPECT_EQ(
-        PreferencesFolder(), Cstring((std::string(std::getenv("HOME")) + "/.config/Patchwell").c_str()));
-    setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    {
+        CScopedVariable config("XDG_CONFIG_HOME", "/config/here");
+        EXPECT_EQ(PreferencesFolder(), Cstring("/config/here/Patchwell"));
+        config.Set("relative"); // not absolute: ignored
+        EXPECT_EQ(
+            PreferencesFolder(), Cstring((std::string(std::getenv("HOME")) + "/.config/Patchwell").c_str()));
+    }
     EXPECT_TRUE(DocumentsFolder().IsNotEmpty());
 }
 
