@@ -4,13 +4,13 @@
 #include "foundation/Profile.h"
 #include "platform/MessageBox.h"
 #include "platform/Resources.h"
+#include "support/RunProgram.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -186,38 +186,22 @@ TEST_F(Startup, RootWorkingFolderTakesTheProgramFolder)
 
 namespace {
 
-struct RunResult {
-    int status;
-    std::string output;
-};
-
-RunResult RunUpdater(const std::string& theArguments)
+ProgramRun RunUpdater(const std::string& theArguments)
 {
-    const char* updater = std::getenv("PW_UPDATER");
-    const std::string command = std::string("'") + updater + "' " + theArguments + " 2>&1";
-    RunResult result { -1, "" };
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return result;
-    char chunk[4096];
-    while (size_t got = fread(chunk, 1, sizeof chunk, pipe))
-        result.output.append(chunk, got);
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    return RunProgram(ProgramFromEnvironment("PW_UPDATER") + " " + theArguments);
 }
 
 } // namespace
 
 TEST(UpdaterCommandLine, HelpVersionAndBadOptions)
 {
-    const RunResult help = RunUpdater("--help");
+    const ProgramRun help = RunUpdater("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.output.find("--bundle DIR"), std::string::npos);
 
     EXPECT_EQ(RunUpdater("--version").status, 0);
 
-    const RunResult unknown = RunUpdater("--frobnicate");
+    const ProgramRun unknown = RunUpdater("--frobnicate");
     EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.output.find("unknown option '--frobnicate'"), std::string::npos);
 
@@ -229,7 +213,7 @@ TEST(UpdaterCommandLine, DiagnosticsShowWhereThingsLieButNeverTheKey)
     TempFolder temp;
     temp.Write("kit/Fix1.zip", "");
     temp.Write("Applications/.keep", "");
-    const RunResult run = RunUpdater(
+    const ProgramRun run = RunUpdater(
         "--bundle '" + (temp / "kit") + "' --applications '" + (temp / "Applications") + "' --diagnostics -");
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.output.find("gValidProgramNames[3] = PatchwellPPC"), std::string::npos);
