@@ -1,18 +1,23 @@
 #include "app/Unattended.h"
 
+#include "app/ConsoleProgress.h"
+#include "app/UpToDate.h"
 #include "engine/Progress.h"
 #include "engine/UpdaterGlobals.h"
+#include "identification/ProgramData.h"
 #include "identification/ProgramList.h"
 #include "identification/ProgramMatch.h"
 #include "identification/ProgramScanner.h"
 #include "platform/MessageBox.h"
 #include "ui/Gblwin.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -22,47 +27,6 @@ void OnStopSignal(int)
 {
     gStopRequested = 1;
 }
-
-// Prints "File 3 of 20, 45%" whenever the counter or the percentage that the
-// progress page would show changes: lines a person can follow, not one per block.
-class CConsoleProgress {
-public:
-    class CItemView : public CControlView {
-    public:
-        CItemView(CConsoleProgress& theOwner, Cstring& theText)
-            : itsOwner(theOwner)
-            , itsText(theText)
-        {
-        }
-        void ShowText(const Cstring& theText) override
-        {
-            if (theText == itsText)
-                return;
-            itsText = theText;
-            itsOwner.Print();
-        }
-        void ShowValue(int32_t) override { }
-        void ShowRange(int32_t, int32_t) override { }
-        void ShowEnabled(bool) override { }
-        void ShowVisible(bool) override { }
-        void Redraw() override { }
-
-    private:
-        CConsoleProgress& itsOwner;
-        Cstring& itsText;
-    };
-
-    void Print() const
-    {
-        if (itsCounter.IsNotEmpty())
-            std::fprintf(stderr, "%s, %s\n", itsCounter.GetText(), itsPercent.GetText());
-    }
-
-    Cstring itsCounter;
-    Cstring itsPercent;
-    CItemView itsCounterView { *this, itsCounter };
-    CItemView itsPercentView { *this, itsPercent };
-};
 
 void PrintItem(int theItemId)
 {
@@ -80,10 +44,39 @@ Cstring AbsoluteFolder(const char* theFolder)
     return folder;
 }
 
+const char kKitHint[]
+    = "Run the updater from the folder of a complete update kit (patchwell-updater, the .zip archive,\n"
+      "data.txt and readme.txt), or name that folder with --bundle DIR.\n";
+
 } // namespace
 
-int ApplyUnattended(const char* theFolder)
+int CheckUpdateKit(const CProgramDataReport& theReport, bool bNeedArchive)
 {
+    const Cstring dataPath = Cstring::Path(gAppBundlePath, "data.txt");
+    if (!theReport.IsSound()) {
+        std::fprintf(stderr, "patchwell-updater: the update kit's data file '%s' %s.\n%s", dataPath.GetText(),
+            theReport.Problem().GetText(), kKitHint);
+        return kExitRefused;
+    }
+    if (bNeedArchive && gZipPath.IsEmpty()) {
+        std::fprintf(stderr, "patchwell-updater: no update archive (.zip file) was found in '%s'.\n%s",
+            gAppBundlePath.GetText(), kKitHint);
+        return kExitRefused;
+    }
+    return kExitDone;
+}
+
+int ApplyUnattended(const char* theFolder, bool bForce)
+{
+    struct stat info;
+    if (stat(theFolder, &info) != 0 || !S_ISDIR(info.st_mode)) {
+        std::fprintf(stderr,
+            "patchwell-updater: the folder '%s' %s.\n"
+            "Name the folder that holds the installed copy; --list shows the copies found.\n",
+            theFolder, errno == ENOENT || errno == ENOTDIR ? "does not exist" : "is not a folder");
+        return kExitRefused;
+    }
+
     // Refusals and questions have nobody to answer them: say them and answer
     // the abort question with yes, since only a signal asks it here.
     SetMessageBoxHook([](const char* theText, int theStyle) {
@@ -96,7 +89,7 @@ int ApplyUnattended(const char* theFolder)
     gGlobalWin->DoModal();
     if (gGlobalWin->GetCurrentPage() == kPageFailed) {
         PrintItem(kItemMessage);
-        return 1;
+        return kExitRefused;
     }
 
     const Cstring folder = AbsoluteFolder(theFolder);
@@ -104,18 +97,27 @@ int ApplyUnattended(const char* theFolder)
     if (known >= 0) {
         gGlobalWin->SelectFolderRow(known);
     } else if (!gGlobalWin->AddTargetFolderPath(folder)) {
-        return 2;
+        std::fprintf(stderr, "--list shows the copies found and whether each is a known build.\n");
+        return kExitRefused;
+    }
+    if (!bForce && IsAlreadyInstalled(gZipPath.GetText(), gGlobalWin->GetTargetFolder().GetText())) {
+        std::fprintf(stderr,
+            "The copy in %s is already up to date; nothing was changed.\n"
+            "Use --force to install the update again.\n",
+            gGlobalWin->GetTargetFolder().GetText());
+        return kExitDone;
     }
 
-    CConsoleProgress progress;
-    gGlobalWin->FindEntry(kItemCounter)->itsView = &progress.itsCounterView;
-    gGlobalWin->FindEntry(kItemPercent)->itsView = &progress.itsPercentView;
+    CConsoleProgress progress(stderr);
+    gGlobalWin->FindEntry(kItemCounter)->itsView = &progress.CounterView();
+    gGlobalWin->FindEntry(kItemPercent)->itsView = &progress.PercentView();
     SetUserCancelHook([] { return gStopRequested != 0; });
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);
 
     std::fprintf(stderr, "Updating %s\n", gGlobalWin->GetTargetFolder().GetText());
     gGlobalWin->RunUpdate();
+    progress.Finish();
 
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
@@ -134,12 +136,13 @@ int ApplyUnattended(const char* theFolder)
             gGlobalWin->GetBackupPath().GetText());
     else
         std::fprintf(stderr, "Log: %s\n", gGlobalWin->GetLogPath().GetText());
-    return bDone ? 0 : 1;
+    return bDone ? kExitDone : kExitFailed;
 }
 
-int ListFoundCopies()
+int ListFoundCopies(const CProgramList* pUnknown)
 {
-    if (!FoundPrograms.First())
+    const bool bUnknown = pUnknown && pUnknown->First();
+    if (!FoundPrograms.First() && !bUnknown)
         std::printf("No copies of Patchwell were found in %s.\n", gApplicationsFolder.GetText());
     for (CProgram* found = FoundPrograms.First(); found; found = CProgramList::Next(found)) {
         const CProgram* valid = FindMatchingProgram(ValidPrograms, *found);
@@ -147,5 +150,8 @@ int ListFoundCopies()
             found->itsDate.GetText(), valid ? "matches the valid build of " : "matches no valid build",
             valid ? valid->itsDate.GetText() : "");
     }
-    return 0;
+    for (CProgram* copy = bUnknown ? pUnknown->First() : nullptr; copy; copy = CProgramList::Next(copy))
+        std::printf("%s\n    %s, %s, not a known build: its program differs from every valid build\n",
+            copy->itsFolder.GetText(), copy->itsName.GetText(), copy->itsDate.GetText());
+    return kExitDone;
 }

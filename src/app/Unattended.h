@@ -1,11 +1,28 @@
 #pragma once
 
+class CProgramList;
+struct CProgramDataReport;
+
 // The unattended mode for administrators: after start-up, without a window.
 
-// Applies the update to theFolder, which must hold a valid copy. Progress and
-// the result go to standard error. Returns the exit status: 0 done, 1 failed,
-// 2 refused.
-int ApplyUnattended(const char* theFolder);
+// The exit statuses of patchwell-updater.
+enum UpdaterExitStatus {
+    kExitDone = 0, // listed, updated, or already up to date
+    kExitFailed = 1, // the update failed; the log says why
+    kExitUsage = 2, // the command line is wrong
+    kExitRefused = 3, // the kit, the folder or the copy does not allow the update; nothing was touched
+};
 
-// Prints the copies that start-up found, one line each; returns 0.
-int ListFoundCopies();
+// Says on standard error why the update kit in the updater folder cannot be
+// used (its data file unreadable, damaged or empty; with bNeedArchive, no
+// archive) and returns kExitRefused; kExitDone when it can be used.
+int CheckUpdateKit(const CProgramDataReport& theReport, bool bNeedArchive);
+
+// Applies the update to theFolder, which must hold a valid copy. Progress and
+// the result go to standard error. A copy that already holds what the archive
+// installs is left alone unless bForce. Returns an UpdaterExitStatus.
+int ApplyUnattended(const char* theFolder, bool bForce);
+
+// Prints the copies that start-up found, one line each, then those in
+// pUnknown (copies that match no valid build); returns kExitDone.
+int ListFoundCopies(const CProgramList* pUnknown = nullptr);

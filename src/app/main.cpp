@@ -5,12 +5,16 @@
 #include "engine/UpdaterGlobals.h"
 #include "engine/UpdaterMain.h"
 #include "foundation/Profile.h"
+#include "identification/ProgramData.h"
 #include "platform/Framework.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <string_view>
+#include <sys/stat.h>
+#include <utility>
 
 namespace {
 
@@ -23,17 +27,37 @@ const char kUsage[] = "Usage: patchwell-updater [OPTION]...\n"
                       "  --applications DIR    where to look for installed copies (default: /Applications)\n"
                       "  --diagnostics FILE    write start-up diagnostics to FILE ('-' for standard error)\n"
                       "  --list                list the installed copies found and exit\n"
-                      "  --apply FOLDER        update the copy in FOLDER without opening a window;\n"
-                      "                        exit status 0 done, 1 failed, 2 refused\n"
+                      "  --apply FOLDER        update the copy in FOLDER without opening a window\n"
+                      "  --force               with --apply: update even a copy that is already up to date\n"
                       "  --help                show this help and exit\n"
-                      "  --version             show the version and exit\n";
+                      "  --version             show the version and exit\n"
+                      "An option's value may also follow it after '=' (--apply=FOLDER).\n"
+                      "\n"
+                      "Exit status:\n"
+                      "  0  done: listed, updated, or the copy was already up to date\n"
+                      "  1  the update failed; the log in FOLDER says why, the backup is kept\n"
+                      "  2  the command line is wrong\n"
+                      "  3  refused: the update kit, the folder or the copy does not allow the update;\n"
+                      "     nothing was changed\n";
 
 int UsageError(const char* theFormat, const char* theArgument)
 {
     std::fprintf(stderr, "patchwell-updater: ");
     std::fprintf(stderr, theFormat, theArgument);
     std::fprintf(stderr, "\nTry 'patchwell-updater --help' for more information.\n");
-    return 2;
+    return kExitUsage;
+}
+
+// A folder named on the command line that is not there would only be found
+// missing later, under a message about something else.
+int RefuseMissingFolder(const char* theOption, const Cstring& thePath)
+{
+    struct stat info;
+    if (thePath.IsEmpty() || (stat(thePath.GetText(), &info) == 0 && S_ISDIR(info.st_mode)))
+        return kExitDone;
+    std::fprintf(stderr, "patchwell-updater: the folder '%s' named by %s %s.\n", thePath.GetText(), theOption,
+        errno == ENOENT || errno == ENOTDIR ? "does not exist" : "is not a folder");
+    return kExitRefused;
 }
 
 void JoinCommandLine(int argc, char** argv)
@@ -79,26 +103,42 @@ int main(int argc, char** argv)
     const char* diagnosticsPath = nullptr;
     const char* applyFolder = nullptr;
     bool bList = false;
+    bool bForce = false;
     for (int i = 1; i < argc; ++i) {
-        const std::string_view argument(argv[i]);
-        const bool hasValue = i + 1 < argc;
-        if (argument == "--help" || argument == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
+        std::string_view argument(argv[i]);
+        // "--option=value" is the same as "--option value".
+        const char* attached = nullptr;
+        if (argument.starts_with("--")) {
+            if (const size_t equals = argument.find('='); equals != std::string_view::npos) {
+                attached = argv[i] + equals + 1;
+                argument = argument.substr(0, equals);
+            }
         }
-        if (argument == "--version") {
-            std::printf("patchwell-updater %s\n", PW_VERSION);
-            return 0;
-        }
-        if (argument == "--list") {
-            bList = true;
+        const std::string option(argument);
+        if (argument == "--help" || argument == "-h" || argument == "--version" || argument == "--list"
+            || argument == "--force") {
+            if (attached)
+                return UsageError("option '%s' takes no value", option.c_str());
+            if (argument == "--list") {
+                bList = true;
+            } else if (argument == "--force") {
+                bForce = true;
+            } else if (argument == "--version") {
+                std::printf("patchwell-updater %s\n", PW_VERSION);
+                return kExitDone;
+            } else {
+                std::fputs(kUsage, stdout);
+                return kExitDone;
+            }
             continue;
         }
         if (argument == "--bundle" || argument == "--applications" || argument == "--diagnostics"
             || argument == "--apply") {
-            if (!hasValue)
-                return UsageError("option '%s' needs a folder or file", argv[i]);
-            const char* value = argv[++i];
+            if (!attached && i + 1 >= argc)
+                return UsageError("option '%s' needs a folder or file", option.c_str());
+            const char* value = attached ? attached : argv[++i];
+            if (!*value)
+                return UsageError("option '%s' needs a folder or file", option.c_str());
             if (argument == "--bundle")
                 options.itsBundlePath = value;
             else if (argument == "--applications")
@@ -111,6 +151,14 @@ int main(int argc, char** argv)
         }
         return UsageError("unknown option '%s'", argv[i]);
     }
+    if (bList && applyFolder)
+        return UsageError("%s", "--list and --apply cannot be used together");
+    if (bForce && !applyFolder)
+        return UsageError("%s", "--force goes with --apply FOLDER");
+    for (const auto& [name, folder] : { std::pair { "--bundle", options.itsBundlePath },
+             { "--applications", options.itsApplicationsFolder } })
+        if (const int status = RefuseMissingFolder(name, folder); status != kExitDone)
+            return status;
 
     FILE* diagnostics = nullptr;
     if (diagnosticsPath) {
@@ -118,10 +166,17 @@ int main(int argc, char** argv)
         if (!diagnostics) {
             std::fprintf(stderr, "patchwell-updater: cannot write diagnostics to '%s': %s\n", diagnosticsPath,
                 std::strerror(errno));
-            return 2;
+            return kExitRefused;
         }
     }
     options.itsDiagnostics = diagnostics;
+    CProgramDataReport dataReport;
+    CProgramList unknownCopies;
+    const bool bConsole = bList || applyFolder;
+    if (bConsole) {
+        options.itsDataReport = &dataReport;
+        options.itsUnknownCopies = &unknownCopies;
+    }
 
     UpdaterStartup(0, options);
     if (diagnostics) {
@@ -129,15 +184,18 @@ int main(int argc, char** argv)
         if (diagnostics != stderr)
             std::fclose(diagnostics);
     }
-    int status = 0;
-    if (bList)
-        status = ListFoundCopies();
-    else if (applyFolder)
-        status = ApplyUnattended(applyFolder);
-    else if (HasWindowSystem())
-        UpdaterRunWindow();
-    else
-        status = ExplainWithoutWindow();
+    int status = bConsole ? CheckUpdateKit(dataReport, applyFolder != nullptr) : kExitDone;
+    if (status == kExitDone) {
+        if (bList)
+            status = ListFoundCopies(&unknownCopies);
+        else if (applyFolder)
+            status = ApplyUnattended(applyFolder, bForce);
+        else if (HasWindowSystem())
+            UpdaterRunWindow();
+        else
+            status = ExplainWithoutWindow();
+    }
+    unknownCopies.DeleteAll();
     UpdaterCleanup();
     return status;
 }

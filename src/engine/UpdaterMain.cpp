@@ -120,8 +120,10 @@ void UpdaterStartup(uint32_t theInstance, const StartupOptions& theOptions)
     if (!gGlobalWin) // 10
         gGlobalWin = new CGlobalWin();
 
-    ReadProgramData(ValidPrograms, Cstring::Path(gAppBundlePath, "data.txt").GetText()); // 11
-    ScanDirectory(FoundPrograms, gApplicationsFolder.GetText(), gValidProgramNames, &ValidPrograms); // 12
+    ReadProgramData(ValidPrograms, Cstring::Path(gAppBundlePath, "data.txt").GetText(), // 11
+        theOptions.itsDataReport);
+    ScanDirectory(FoundPrograms, gApplicationsFolder.GetText(), gValidProgramNames, &ValidPrograms, // 12
+        theOptions.itsUnknownCopies);
     if (gDiagnostics)
         WriteDiagnosticDump();
 

@@ -5,11 +5,19 @@
 #include <cstdint>
 #include <cstdio>
 
+struct CProgramDataReport;
+class CProgramList;
+
 // What the command line may change about start-up.
 struct StartupOptions {
     Cstring itsBundlePath; // the updater folder; empty: the program's own folder
     Cstring itsApplicationsFolder; // empty: "/Applications"
     FILE* itsDiagnostics = nullptr; // the diagnostic stream, or null
+    // When given, receives what became of "data.txt"; a file that cannot be
+    // opened is then the caller's to report, without an alert.
+    CProgramDataReport* itsDataReport = nullptr;
+    // When given, receives the installed copies that match no valid build.
+    CProgramList* itsUnknownCopies = nullptr;
 };
 
 // The whole main routine: start-up, the window and its event loop, clean-up.

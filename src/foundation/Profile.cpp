@@ -3,6 +3,7 @@
 #include "foundation/Assert.h"
 #include "foundation/ProfileText.h"
 #include "foundation/ProgramFolders.h"
+#include "foundation/RegularFile.h"
 #include "platform/Resources.h"
 #include "platform/SystemServices.h"
 
@@ -25,7 +26,8 @@ template <typename TVisit> void ReadProfileFile(const Cstring& theFolder, TVisit
     if (theFolder.IsEmpty())
         return; // never a file in whatever the working folder happens to be
     const Cstring path = Cstring::Path(theFolder, ProfileFileName().GetText());
-    FILE* file = IsPlainFile(path.GetText()) ? std::fopen(path.GetText(), "r") : nullptr;
+    int error = 0;
+    FILE* file = OpenRegularFile(path.GetText(), "r", error);
     if (!file)
         return;
     Cstring line;

@@ -67,6 +67,19 @@ int Base64Decode(CBuffer& theOut, const char* theText, int theLength)
     return count;
 }
 
+bool IsWellFormedBase64(const char* theText, int theLength)
+{
+    if (!theText || theLength <= 0 || theLength % 4 != 0)
+        return false;
+    int padding = 0;
+    while (padding < 2 && theText[theLength - 1 - padding] == '=')
+        ++padding;
+    for (int i = 0; i < theLength - padding; ++i)
+        if (Base64Value(static_cast<unsigned char>(theText[i])) < 0)
+            return false;
+    return true;
+}
+
 void WriteHex(const char* theBytes, int theCount, char* pOut)
 {
     static const char kDigits[] = "0123456789ABCDEF";

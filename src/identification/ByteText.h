@@ -15,6 +15,10 @@ const char* Base64Encode(const char* theBytes, int theCount, Cstring& theOut);
 // group whose second or third character is outside yields one byte and ends,
 // one whose fourth is outside yields two and ends. Never reads past theLength.
 int Base64Decode(CBuffer& theOut, const char* theText, int theLength);
+// Whether theLength characters are base64 as an encoder writes it: whole
+// groups of four, every character in the alphabet but for at most two "="
+// that end the text.
+bool IsWellFormedBase64(const char* theText, int theLength);
 
 // Writes 2 * theCount hexadecimal digits and a zero byte to pOut.
 void WriteHex(const char* theBytes, int theCount, char* pOut);

@@ -1,5 +1,6 @@
 #include "identification/ProgramData.h"
 
+#include "foundation/RegularFile.h"
 #include "identification/ByteText.h"
 #include "identification/DataCipher.h"
 #include "platform/MessageBox.h"
@@ -22,6 +23,28 @@ const char kProgramPrefix[] = "File=";
 Cstring ProgramLine(const CProgram& theProgram)
 {
     return Cstring(kProgramPrefix, theProgram.AsText().GetText());
+}
+
+// Whether the deciphered bytes are what the writer makes: whole blocks,
+// the text without control characters, then zero bytes to the end. A line
+// that was cut or altered, or one of another file, fails this in all but a
+// small share of cases.
+bool IsWellFormedPlaintext(const CBuffer& thePlain)
+{
+    const int length = thePlain.itsDataLength;
+    if (length <= 0 || length % 16 != 0)
+        return false;
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(thePlain.GetText());
+    int at = 0;
+    for (; at < length && bytes[at] != 0; ++at)
+        if ((bytes[at] < 0x20 && bytes[at] != '\t') || bytes[at] == 0x7F)
+            return false;
+    if (at == length)
+        return false; // no zero byte ends the text
+    for (; at < length; ++at)
+        if (bytes[at] != 0)
+            return false;
+    return true;
 }
 
 // The record text of one line: the plaintext up to its first zero byte, but
@@ -125,16 +148,50 @@ private:
 
 } // namespace
 
-void ReadProgramData(CProgramList& theList, const char* thePath)
+Cstring CProgramDataReport::UnreadableLinesText() const
 {
-    errno = ENOENT;
-    FilePtr file(thePath && *thePath ? std::fopen(thePath, "r") : nullptr, std::fclose);
+    Cstring text;
+    const std::vector<int>& lines = itsUnreadableLines;
+    for (size_t i = 0; i < lines.size();) {
+        size_t last = i;
+        while (last + 1 < lines.size() && lines[last + 1] == lines[last] + 1)
+            ++last;
+        Cstring run;
+        run.Format(last > i ? "%s%d-%d" : "%s%d", i > 0 ? ", " : "", lines[i], lines[last]);
+        text.Append(run.GetText());
+        i = last + 1;
+    }
+    return text;
+}
+
+Cstring CProgramDataReport::Problem() const
+{
+    Cstring problem;
+    if (!bOpened)
+        problem.Format("cannot be read: %s", RegularFileErrorText(itsError));
+    else if (!itsUnreadableLines.empty())
+        problem.Format("is damaged: line%s %s could not be read", itsUnreadableLines.size() > 1 ? "s" : "",
+            UnreadableLinesText().GetText());
+    else if (itsRecords == 0)
+        problem = "holds no records";
+    return problem;
+}
+
+void ReadProgramData(CProgramList& theList, const char* thePath, CProgramDataReport* pReport)
+{
+    CProgramDataReport report;
+    FilePtr file(OpenRegularFile(thePath, "r", report.itsError), std::fclose);
     if (!file) {
-        Cstring message;
-        message.Format("Unable to open program data\n%s", std::strerror(errno));
-        MessageBox(message.GetText(), kMessageBoxOk);
+        if (pReport) {
+            *pReport = report;
+        } else {
+            Cstring message;
+            message.Format("Unable to open program data\n%s", RegularFileErrorText(report.itsError));
+            MessageBox(message.GetText(), kMessageBoxOk);
+        }
         return;
     }
+    report.bOpened = true;
     TraceTo(theList.itsStream, "Reading program data from: %s\n", thePath);
 
     CBuffer line(kLineRoom);
@@ -160,14 +217,23 @@ void ReadProgramData(CProgramList& theList, const char* thePath)
         decoded.itsDataLength = Base64Decode(decoded, line.GetText(), line.Length());
         TraceTo(
             theList.itsStream, "After decode - %s\n", HexText(decoded.GetText(), decoded.itsDataLength, hex));
-        cipher.Decrypt(decoded, key, plain);
+        const bool bWholeBlocks = cipher.Decrypt(decoded, key, plain);
         TraceTo(
             theList.itsStream, "After decrypt - %s\n", HexText(plain.GetText(), plain.itsDataLength, hex));
+        if (!bWholeBlocks || !IsWellFormedBase64(line.GetText(), line.Length())
+            || !IsWellFormedPlaintext(plain)) {
+            TraceTo(theList.itsStream, "Line %d cannot be deciphered\n", lineNumber);
+            report.itsUnreadableLines.push_back(lineNumber);
+            continue;
+        }
 
         const Cstring text = PlaintextOf(plain);
         TraceTo(theList.itsStream, "Line %d: %s\n", lineNumber, text.GetText());
         ReadRecord(theList, current, text);
+        ++report.itsRecords;
     }
+    if (pReport)
+        *pReport = report;
 }
 
 int WriteProgramData(const CProgramList& theList, const char* thePath, Cstring* pReason)

@@ -3,15 +3,39 @@
 #include "identification/ProgramList.h"
 
 #include <cstdio>
+#include <vector>
 
 // The program data file: one record a line, each Twofish-enciphered and
 // written as base64; every program line ("File=" and the program text) is
 // followed by the lines of its parts.
 
+// What a read made of the file, so that a caller can tell a damaged or empty
+// file from a good one.
+struct CProgramDataReport {
+    bool bOpened = false;
+    int itsError = 0; // errno value when the file could not be opened
+    int itsRecords = 0; // lines read as records
+    // Lines that could not be deciphered (cut, altered or not a data file at
+    // all), by their number in the file; no record was made of them.
+    std::vector<int> itsUnreadableLines;
+
+    // Whether the file yields a trustworthy list: it opened, every line could
+    // be read and it holds at least one record.
+    bool IsSound() const { return bOpened && itsRecords > 0 && itsUnreadableLines.empty(); }
+    // "3, 5-9, 12": the unreadable lines, runs shortened.
+    Cstring UnreadableLinesText() const;
+    // Why the file cannot be trusted, to follow its name ("cannot be read:
+    // No such file or directory", "is damaged: line 4 could not be read",
+    // "holds no records"); empty when it is sound.
+    Cstring Problem() const;
+};
+
 // Appends the records of the file at thePath to theList, tracing every step
-// to the list's stream. A file that cannot be opened is reported in an alert
-// and leaves the list as it was; malformed lines yield empty records.
-void ReadProgramData(CProgramList& theList, const char* thePath);
+// to the list's stream. Only a regular file is read. A file that cannot be
+// opened leaves the list as it was and is reported in an alert, or in
+// *pReport when one is given (the caller then tells the user). Lines that
+// cannot be deciphered are skipped; malformed records yield empty ones.
+void ReadProgramData(CProgramList& theList, const char* thePath, CProgramDataReport* pReport = nullptr);
 
 // Writes theList to thePath, replacing what was there. Returns 1 when the
 // file was written; 0 when it could not be, or when a record cannot be read

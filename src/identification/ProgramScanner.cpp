@@ -80,8 +80,8 @@ bool IsCompanionFolder(const char* theFolder)
 
 } // namespace
 
-int ScanDirectory(
-    CProgramList& theList, const char* theFolder, const char* const* theNames, const CProgramList* theValid)
+int ScanDirectory(CProgramList& theList, const char* theFolder, const char* const* theNames,
+    const CProgramList* theValid, CProgramList* pUnknown)
 {
     const std::string stars(60, '*');
     TraceTo(theList.itsStream, "\n%s\n%s %s\n%s\n", stars.c_str(),
@@ -92,12 +92,12 @@ int ScanDirectory(
     CFolderIterator folder(theFolder);
     while (folder.Next())
         if (folder.IsFolder())
-            count += ProcessDirectory(theList, folder.GetPath().GetText(), theNames, theValid);
+            count += ProcessDirectory(theList, folder.GetPath().GetText(), theNames, theValid, pUnknown);
     return count;
 }
 
-int ProcessDirectory(
-    CProgramList& theList, const char* theFolder, const char* const* theNames, const CProgramList* theValid)
+int ProcessDirectory(CProgramList& theList, const char* theFolder, const char* const* theNames,
+    const CProgramList* theValid, CProgramList* pUnknown)
 {
     if (!theFolder || !*theFolder || IsCompanionFolder(theFolder))
         return 0;
@@ -128,7 +128,10 @@ int ProcessDirectory(
         CProgram* program = new CProgram();
         ScanFile(*program, full.GetText(), theList.itsStream);
         if (theValid && !FindMatchingProgram(*theValid, *program)) {
-            delete program;
+            if (pUnknown)
+                pUnknown->Append(program);
+            else
+                delete program;
             continue;
         }
         theList.Append(program);

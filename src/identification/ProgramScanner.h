@@ -16,16 +16,17 @@ extern const char kCompanionMarker[];
 
 // ProcessDirectory of every subfolder of theFolder; a program lying in
 // theFolder itself is not looked at. Returns the number of records appended.
-int ScanDirectory(
-    CProgramList& theList, const char* theFolder, const char* const* theNames, const CProgramList* theValid);
+int ScanDirectory(CProgramList& theList, const char* theFolder, const char* const* theNames,
+    const CProgramList* theValid, CProgramList* pUnknown = nullptr);
 
 // Appends the candidates among the entries of theFolder (not descending into
 // subfolders). With theNames, only entries whose reduced name (with theValid)
 // or whole name (without) is in the table; with theValid, only those matching
-// one of its records. Without theNames, every entry that is not a folder.
-// Returns the number of records appended.
-int ProcessDirectory(
-    CProgramList& theList, const char* theFolder, const char* const* theNames, const CProgramList* theValid);
+// one of its records: the others go to pUnknown when given, else are
+// dropped. Without theNames, every entry that is not a folder. Returns the
+// number of records appended to theList.
+int ProcessDirectory(CProgramList& theList, const char* theFolder, const char* const* theNames,
+    const CProgramList* theValid, CProgramList* pUnknown = nullptr);
 
 // Describes the program file or ".app" bundle at thePath: name, folder,
 // date, executable, size and every part with its digest. Always 1.

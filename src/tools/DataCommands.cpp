@@ -3,9 +3,7 @@
 #include "tools/PackCommands.h"
 #include "tools/ValidBuilds.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 int RunDataCommand(int theCount, char** theArgs)
 {
@@ -22,15 +20,12 @@ int RunDumpCommand(int theCount, char** theArgs)
         std::fprintf(stderr, "usage: patchwell-pack dump DATA.txt\n");
         return kPackBadUsage;
     }
-    // The reader reports a missing file in an alert; say it plainly here.
-    FILE* probe = std::fopen(theArgs[0], "r");
-    if (!probe) {
-        std::fprintf(stderr, "patchwell-pack: cannot read '%s': %s\n", theArgs[0], std::strerror(errno));
-        return kPackFailed;
-    }
-    std::fclose(probe);
     CProgramList programs;
-    ReadProgramData(programs, theArgs[0]);
+    CProgramDataReport report;
+    ReadProgramData(programs, theArgs[0], &report);
     DumpPrograms(programs, stdout);
-    return kPackDone;
+    if (report.IsSound())
+        return kPackDone;
+    std::fprintf(stderr, "patchwell-pack dump: '%s' %s\n", theArgs[0], report.Problem().GetText());
+    return kPackFailed;
 }

@@ -1,5 +1,5 @@
 #include "engine/UpdateKit.h"
-#include "platform/FolderIterator.h"
+#include "foundation/RegularFile.h"
 #include "platform/SystemServices.h"
 #include "tools/ArchiveWriter.h"
 #include "tools/PackCommands.h"
@@ -7,9 +7,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
+#include <string>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -69,12 +70,78 @@ bool WriteText(const char* thePath, const char* theText, Cstring& theError)
     return bWritten;
 }
 
+// The kit is made in a hidden folder beside its destination and renamed into
+// place only when whole, so that a failure at any step leaves nothing behind.
+class CKitFolder {
+public:
+    ~CKitFolder()
+    {
+        if (itsPath.IsNotEmpty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(itsPath.GetText(), ignored);
+        }
+    }
+
+    bool Create(const std::filesystem::path& theDestination, Cstring& theError)
+    {
+        const std::filesystem::path parent = theDestination.parent_path().empty()
+            ? std::filesystem::path(".")
+            : theDestination.parent_path();
+        std::string pattern
+            = (parent / ("." + theDestination.filename().string() + ".pwkit-XXXXXX")).string();
+        if (!mkdtemp(pattern.data())) {
+            theError = std::strerror(errno);
+            return false;
+        }
+        itsPath = pattern.c_str();
+        return true;
+    }
+
+    const Cstring& Path() const { return itsPath; }
+
+    // Gives the kit its final name. A folder renamed onto an existing name
+    // replaces only an empty folder, so nothing that appeared there meanwhile
+    // can be lost.
+    bool MoveTo(const char* theDestination, Cstring& theError)
+    {
+        if (chmod(itsPath.GetText(), 0755) != 0 || std::rename(itsPath.GetText(), theDestination) != 0) {
+            theError = std::strerror(errno);
+            return false;
+        }
+        itsPath = "";
+        return true;
+    }
+
+private:
+    Cstring itsPath;
+};
+
+// Refuses a destination that holds anything: a kit's folder holds the kit only.
+bool IsFreeDestination(const char* theFolder, Cstring& theError)
+{
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(theFolder, error);
+    if (status.type() == std::filesystem::file_type::not_found)
+        return true;
+    if (status.type() != std::filesystem::file_type::directory)
+        theError = "it exists and is not a folder";
+    else if (!std::filesystem::is_empty(theFolder, error) || error)
+        theError = "it is not empty; name a new folder";
+    return theError.IsEmpty();
+}
+
+int MissingOption(const char* theOption)
+{
+    std::fprintf(stderr, "patchwell-pack kit: missing %s\n%s", theOption, kKitUsage);
+    return kPackBadUsage;
+}
+
 } // namespace
 
 int RunKitCommand(int theCount, char** theArgs)
 {
     if (theCount < 1 || theArgs[0][0] == '-') {
-        std::fputs(kKitUsage, stderr);
+        std::fprintf(stderr, "patchwell-pack kit: missing OUTDIR, the folder to make\n%s", kKitUsage);
         return kPackBadUsage;
     }
     const char* outFolder = theArgs[0];
@@ -83,61 +150,75 @@ int RunKitCommand(int theCount, char** theArgs)
     const char* readme = nullptr;
     const char* name = "Patchwell Update";
     for (int i = 1; i < theCount; ++i) {
-        const std::string_view option(theArgs[i]);
+        std::string_view option(theArgs[i]);
+        const char* attached = nullptr;
+        if (const size_t equals = option.find('='); option.starts_with("--") && equals != option.npos) {
+            attached = theArgs[i] + equals + 1;
+            option = option.substr(0, equals);
+        }
         if (option == "--data") {
+            if (attached)
+                dataFolders.push_back(const_cast<char*>(attached));
             while (i + 1 < theCount && theArgs[i + 1][0] != '-')
                 dataFolders.push_back(theArgs[++i]);
-        } else if ((option == "--new" || option == "--readme" || option == "--name") && i + 1 < theCount) {
-            const char* value = theArgs[++i];
+        } else if ((option == "--new" || option == "--readme" || option == "--name")
+            && (attached || i + 1 < theCount)) {
+            const char* value = attached ? attached : theArgs[++i];
             (option == "--new" ? newFolder : option == "--readme" ? readme : name) = value;
         } else {
             std::fprintf(stderr, "patchwell-pack kit: unexpected '%s'\n%s", theArgs[i], kKitUsage);
             return kPackBadUsage;
         }
     }
-    if (dataFolders.empty() || !newFolder || !*name || std::strchr(name, '/')) {
-        std::fputs(kKitUsage, stderr);
+    if (dataFolders.empty())
+        return MissingOption("--data FOLDER..., the folders that hold the valid builds");
+    if (!newFolder || !*newFolder)
+        return MissingOption("--new FOLDER, the folder of the new build");
+    if (!*name || std::strchr(name, '/')) {
+        std::fprintf(stderr, "patchwell-pack kit: the name '%s' cannot name a file\n", name);
         return kPackBadUsage;
     }
 
+    Cstring problem;
     const Cstring updater = UpdaterProgram();
     if (!FileExists(updater.GetText()))
         return Failed("cannot find the updater '%s' beside this program", updater.GetText());
-    std::error_code error;
-    std::filesystem::create_directories(outFolder, error);
-    if (error)
-        return Failed("cannot make the folder '%s': %s", outFolder, error.message().c_str());
+    if (!IsFreeDestination(outFolder, problem))
+        return Failed("cannot make the kit in '%s': %s", outFolder, problem.GetText());
+    if (readme) {
+        int error = 0;
+        FILE* file = OpenRegularFile(readme, "r", error);
+        if (!file)
+            return Failed("cannot read the readme '%s': %s", readme, RegularFileErrorText(error));
+        std::fclose(file);
+    }
 
-    // The updater takes the first archive of its folder: another one left
-    // there would be installed in place of this one.
-    const Cstring zipName(Cstring(name), ".zip");
-    CFolderIterator existing(outFolder, "*.zip");
-    while (existing.Next())
-        if (!(existing.GetName() == zipName))
-            return Failed("'%s' already holds the archive '%s'; use an empty folder", outFolder,
-                existing.GetName().GetText());
-
-    Cstring problem;
-    const Cstring dataPath = Cstring::Path(outFolder, "data.txt");
+    CKitFolder kit;
+    if (!kit.Create(outFolder, problem))
+        return Failed("cannot make a folder beside '%s': %s", outFolder, problem.GetText());
+    const Cstring dataPath = Cstring::Path(kit.Path(), "data.txt");
     if (!WriteValidBuilds(dataPath.GetText(), static_cast<int>(dataFolders.size()), dataFolders.data()))
         return kPackFailed;
 
     Cstring password;
     BuildDataKeyText(password);
-    const Cstring zipPath = Cstring::Path(outFolder, zipName.GetText());
+    const Cstring zipName(Cstring(name), ".zip");
+    const Cstring zipPath = Cstring::Path(kit.Path(), zipName.GetText());
     CArchiveWriter writer;
     if (!writer.Write(zipPath.GetText(), newFolder, "NewFiles/", password.GetText(), problem))
         return Failed("%s%s", problem.GetText());
 
-    const Cstring readmePath = Cstring::Path(outFolder, "readme.txt");
+    const Cstring readmePath = Cstring::Path(kit.Path(), "readme.txt");
     if (readme ? !CopyFile(readme, readmePath.GetText(), 0644, problem)
                : !WriteText(readmePath.GetText(), kDefaultReadme, problem))
         return Failed("cannot write the readme: %s%s", problem.GetText());
 
-    const Cstring updaterCopy = Cstring::Path(outFolder, "patchwell-updater");
+    const Cstring updaterCopy = Cstring::Path(kit.Path(), "patchwell-updater");
     if (!CopyFile(updater.GetText(), updaterCopy.GetText(), 0755, problem))
         return Failed("cannot copy the updater: %s%s", problem.GetText());
 
+    if (!kit.MoveTo(outFolder, problem))
+        return Failed("cannot give the kit the name '%s': %s", outFolder, problem.GetText());
     std::printf("Update kit ready in %s: patchwell-updater, %s, data.txt, readme.txt\n", outFolder,
         zipName.GetText());
     return kPackDone;

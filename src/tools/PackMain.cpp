@@ -27,12 +27,19 @@ const PackCommand kCommands[] = {
         RunKitCommand },
 };
 
+const char kExitStatuses[] = "exit status:\n"
+                             "  0  done\n"
+                             "  1  failed: the reason is on standard error, and nothing was left half made\n"
+                             "  2  the command line is wrong\n";
+
 void PrintUsage(FILE* theStream)
 {
     std::fprintf(theStream, "usage: patchwell-pack COMMAND ARGUMENTS...\n\ncommands:\n");
     for (const PackCommand& command : kCommands)
         std::fprintf(
             theStream, "  %s %s\n      %s\n", command.itsName, command.itsArguments, command.itsSummary);
+    std::fprintf(theStream, "\noptions: --help, --version; an option's value may follow it after '='\n\n%s",
+        kExitStatuses);
 }
 
 } // namespace
@@ -43,6 +50,10 @@ int main(int argc, char** argv)
         PrintUsage(stdout);
         return kPackDone;
     }
+    if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("patchwell-pack %s\n", PW_VERSION);
+        return kPackDone;
+    }
     if (argc < 2) {
         PrintUsage(stderr);
         return kPackBadUsage;
@@ -51,8 +62,8 @@ int main(int argc, char** argv)
         if (std::strcmp(argv[1], command.itsName) != 0)
             continue;
         if (argc == 3 && std::strcmp(argv[2], "--help") == 0) {
-            std::printf("usage: patchwell-pack %s %s\n  %s\n", command.itsName, command.itsArguments,
-                command.itsSummary);
+            std::printf("usage: patchwell-pack %s %s\n  %s\n\n%s", command.itsName, command.itsArguments,
+                command.itsSummary, kExitStatuses);
             return kPackDone;
         }
         return command.itsRun(argc - 2, argv + 2);

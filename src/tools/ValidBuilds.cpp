@@ -77,13 +77,22 @@ bool WriteValidBuilds(const char* theDataPath, int theCount, char** theFolders)
             return false;
         }
     }
+    // The vendor's folders mean nothing on the user's machine, and the updater
+    // never reads them: the records keep the folder field empty.
+    Cstring summary;
+    for (CProgram* program = builds.First(); program; program = CProgramList::Next(program)) {
+        Cstring line;
+        summary.Append(
+            line.Format("Valid build: %s/%s, %s, %d parts\n", program->itsFolder.GetText(),
+                    program->itsName.GetText(), program->itsDate.GetText(), program->itsParts.GetCount())
+                .GetText());
+        program->itsFolder = "";
+    }
     Cstring reason;
     if (!WriteProgramData(builds, theDataPath, &reason)) {
         std::fprintf(stderr, "patchwell-pack: cannot write '%s': %s\n", theDataPath, reason.GetText());
         return false;
     }
-    for (CProgram* program = builds.First(); program; program = CProgramList::Next(program))
-        std::fprintf(stderr, "Valid build: %s/%s, %s, %d parts\n", program->itsFolder.GetText(),
-            program->itsName.GetText(), program->itsDate.GetText(), program->itsParts.GetCount());
+    std::fputs(summary.GetText(), stderr);
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "engine/UpdaterGlobals.h"
 #include "foundation/Profile.h"
+#include "foundation/RegularFile.h"
 #include "identification/ProgramList.h"
 #include "identification/ProgramScanner.h"
 #include "platform/ChooseFolder.h"
@@ -34,7 +35,8 @@ Cstring ReadTextFile(const char* thePath)
 {
     Cstring text;
     text.Reserve(2048);
-    FILE* file = std::fopen(thePath, "r");
+    int error = 0;
+    FILE* file = OpenRegularFile(thePath, "r", error);
     if (!file)
         return text;
     char line[1024];

@@ -90,5 +90,6 @@ private:
 // 0 until the main window has been closed.
 extern bool bGlobalClosed;
 
-// The whole of a text file, line ends included; empty when it cannot be read.
+// The whole of a regular text file, line ends included; empty when it cannot
+// be read or is not a regular file (a FIFO would block the start).
 Cstring ReadTextFile(const char* thePath);

@@ -69,3 +69,13 @@ TEST(HexText, TwoUpperCaseDigitsPerByte)
     EXPECT_STREQ(HexText("\x00\x0f\xa5\xff", 4, out), "000FA5FF");
     EXPECT_STREQ(HexText("", 0, out), "");
 }
+
+TEST(Base64, WellFormedIsWhatAnEncoderWrites)
+{
+    for (const char* text : { "Zg==", "Zm8=", "Zm9v", "Zm9vYmFy", "+/+/" })
+        EXPECT_TRUE(IsWellFormedBase64(text, static_cast<int>(std::string(text).size()))) << text;
+    for (const char* text : { "", "Zg=", "Zm9vY", "Z===", "Zm=v", "Zm9v\r", "Zm 9",
+             "Zm9v\x80"
+             "abc" })
+        EXPECT_FALSE(IsWellFormedBase64(text, static_cast<int>(std::string(text).size()))) << text;
+}

@@ -4,9 +4,11 @@
 #include "support/TempFolder.h"
 
 #include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -185,7 +187,98 @@ TEST(ProgramData, HostileFilesYieldOnlyWhatTheyCan)
     CProgramList list;
     Read(list, ragged);
     ASSERT_EQ(list.GetCount(), 1);
-    EXPECT_EQ(list.First()->itsParts.GetCount(), 2) << "ragged lines become empty parts";
+    EXPECT_EQ(list.First()->itsParts.GetCount(), 0) << "ragged lines are no records";
+}
+
+namespace {
+
+CProgramDataReport ReadReport(CProgramList& theList, const std::string& theContents)
+{
+    TempFolder folder;
+    CProgramDataReport report;
+    ReadProgramData(theList, folder.Write("data.txt", theContents).c_str(), &report);
+    return report;
+}
+
+} // namespace
+
+TEST(ProgramData, DamagedLinesAreSkippedAndNamed)
+{
+    const std::vector<std::string> texts = { "File=P.app|2009/03/04 05:06:07|3|P|",
+        "Contents/MacOS/P|3|0123456789ABCDEF0123456789ABCDEF", "Contents/Info.plist|1|",
+        "Contents/PkgInfo|1|", "Contents/Resources/a|1|", "Contents/Resources/b|1|" };
+    const std::string good = DataFile(texts);
+    std::vector<std::string> lines;
+    for (size_t at = 0, end; (end = good.find('\n', at)) != std::string::npos; at = end + 1)
+        lines.push_back(good.substr(at, end - at));
+
+    // One character changed in line 2, lines 4 and 5 swapped for a cut copy,
+    // and a last line cut short.
+    lines[1][5] = lines[1][5] == 'A' ? 'B' : 'A';
+    lines[3] = lines[3].substr(0, 20);
+    lines[4] = lines[4].substr(0, lines[4].size() - 4);
+    lines[5] = lines[5].substr(0, lines[5].size() / 2);
+    std::string damaged;
+    for (const std::string& line : lines)
+        damaged += line + "\n";
+
+    CProgramList list;
+    const CProgramDataReport report = ReadReport(list, damaged);
+    EXPECT_TRUE(report.bOpened);
+    EXPECT_EQ(report.itsRecords, 2);
+    EXPECT_EQ(report.itsUnreadableLines, (std::vector<int> { 2, 4, 5, 6 }));
+    EXPECT_FALSE(report.IsSound());
+    EXPECT_EQ(report.UnreadableLinesText(), Cstring("2, 4-6"));
+    EXPECT_EQ(report.Problem(), Cstring("is damaged: lines 2, 4-6 could not be read"));
+    ASSERT_EQ(list.GetCount(), 1);
+    EXPECT_EQ(Dump(list), "File=P.app|2009/03/04 05:06:07|3|P|\nContents/Info.plist|1|\n")
+        << "no garbage records";
+
+    CProgramList whole;
+    const CProgramDataReport sound = ReadReport(whole, good);
+    EXPECT_TRUE(sound.IsSound());
+    EXPECT_EQ(sound.itsRecords, 6);
+    EXPECT_EQ(sound.Problem(), Cstring(""));
+}
+
+TEST(ProgramData, FilesThatAreNoDataFileAreToldApart)
+{
+    std::mt19937 random(11);
+    std::string noise(4096, '\0');
+    for (char& byte : noise)
+        byte = static_cast<char>(random());
+    CProgramList list;
+    const CProgramDataReport fromNoise = ReadReport(list, noise);
+    EXPECT_EQ(fromNoise.itsRecords, 0);
+    EXPECT_FALSE(fromNoise.itsUnreadableLines.empty());
+    EXPECT_EQ(list.GetCount(), 0);
+
+    for (const std::string& empty : { std::string(), std::string("\n\n") }) {
+        const CProgramDataReport report = ReadReport(list, empty);
+        EXPECT_TRUE(report.bOpened);
+        EXPECT_EQ(report.Problem(), Cstring("holds no records"));
+    }
+}
+
+TEST(ProgramData, OnlyARegularFileIsRead)
+{
+    AlertRecorder alerts;
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "data.txt");
+    ASSERT_EQ(mkfifo((folder / "pipe.txt").c_str(), 0600), 0);
+    CProgramList list;
+    // A FIFO without a writer would block an ordinary open for ever.
+    ReadProgramData(list, (folder / "pipe.txt").c_str());
+    ReadProgramData(list, (folder / "data.txt").c_str());
+    EXPECT_EQ(alerts.itsTexts,
+        (std::vector<std::string> { "Unable to open program data\nNot a regular file",
+            "Unable to open program data\nIs a directory" }));
+
+    CProgramDataReport report;
+    ReadProgramData(list, (folder / "missing.txt").c_str(), &report);
+    EXPECT_FALSE(report.bOpened);
+    EXPECT_EQ(report.Problem(), Cstring("cannot be read: No such file or directory"));
+    EXPECT_EQ(alerts.itsTexts.size(), 2u) << "with a report the caller tells the user";
 }
 
 TEST(ProgramData, WriterRefusesRecordsThatWouldNotReadBack)

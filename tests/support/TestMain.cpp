@@ -1,7 +1,34 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
+namespace {
+
+struct EnvironmentEntry {
+    const char* itsName;
+    const char* itsValue;
+};
+
+// Private HOME and XDG folders (no test touches the real user folders), the
+// programs under test and the source folder, as the build wrote them. Set
+// here and not only by CTest, so a test program started by hand finds them.
+const EnvironmentEntry kTestEnvironment[] = {
+#include "TestEnvironment.inc"
+};
+
+} // namespace
+
+// The sanitizers read their options before main; the environment set below
+// reaches only the programs the tests start.
+extern "C" const char* __lsan_default_options()
+{
+    return "suppressions=" PW_LSAN_SUPPRESSIONS;
+}
+
 int main(int argc, char** argv)
 {
+    for (const EnvironmentEntry& entry : kTestEnvironment)
+        setenv(entry.itsName, entry.itsValue, 1);
     // Death tests fork; "threadsafe" re-executes the test program so a death
     // test never inherits half-finished state from another thread.
     GTEST_FLAG_SET(death_test_style, "threadsafe");

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <random>
 #include <regex>
 #include <sstream>
 
@@ -22,6 +23,15 @@ std::string Pack(const std::string& theArguments)
 void MakeBuild(const TempFolder& theTemp, const std::string& theFolder, const std::string& theVersion)
 {
     ASSERT_TRUE(MakeDemoBuild(theTemp / theFolder, theVersion, "2026-01-02 03:04:05"));
+}
+
+// data.txt in theTemp, of one build.
+void MakeDataFile(const TempFolder& theTemp)
+{
+    MakeBuild(theTemp, "builds/a/Patchwell 5", "5.0.1");
+    const ProgramRun data = RunProgram(
+        Pack("data " + ShellQuote(theTemp / "data.txt") + " " + ShellQuote(theTemp / "builds/a")));
+    ASSERT_EQ(data.status, 0) << data.output;
 }
 
 } // namespace
@@ -81,13 +91,53 @@ TEST(PackData, BadUsageAndFailuresAreToldApart)
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.output.find("No such file or directory"), std::string::npos) << missing.output;
 
-    // A kit folder that already holds another archive would install the wrong one.
-    MakeBuild(temp, "builds/a/Patchwell 5", "5.0.1");
-    temp.Write("kit/Old Update.zip", "");
-    const ProgramRun kit
-        = RunProgram(Pack("kit " + ShellQuote(temp / "kit") + " --data " + ShellQuote(temp / "builds/a")
-            + " --new " + ShellQuote(temp / "builds/a/Patchwell 5") + " --name New"));
-    EXPECT_EQ(kit.status, 1);
-    EXPECT_NE(kit.output.find("already holds the archive 'Old Update.zip'"), std::string::npos) << kit.output;
-    EXPECT_FALSE(std::filesystem::exists(temp / "kit/New.zip"));
+    const ProgramRun version = RunProgram(Pack("--version"));
+    EXPECT_EQ(version.status, 0) << version.output;
+    EXPECT_EQ(version.output.rfind("patchwell-pack ", 0), 0u) << version.output;
+    const ProgramRun help = RunProgram(Pack("--help"));
+    EXPECT_NE(help.output.find("exit status:\n  0  done\n  1  failed"), std::string::npos) << help.output;
+    EXPECT_NE(help.output.find("  2  the command line is wrong\n"), std::string::npos) << help.output;
+}
+
+TEST(PackData, DumpOfADamagedFileSaysWhichLinesAndFails)
+{
+    TempFolder temp;
+    ASSERT_NO_FATAL_FAILURE(MakeDataFile(temp));
+    const std::string good = ReadWholeFile(temp / "data.txt");
+    std::mt19937 random(5);
+    std::string noise(3000, '\0');
+    for (char& byte : noise)
+        byte = static_cast<char>(random());
+    const size_t second = good.find('\n') + 1;
+    std::string flipped = good;
+    flipped[second + 3] = flipped[second + 3] == 'Q' ? 'R' : 'Q';
+
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        { noise, "' is damaged: line" },
+        { "", "' holds no records\n" },
+        { good.substr(0, second + 10), "' is damaged: line 2 could not be read\n" },
+        { flipped, "' is damaged: line 2 could not be read\n" },
+    };
+    for (const auto& [contents, said] : cases) {
+        const std::string path = temp.Write("bad.txt", contents);
+        const ProgramRun dump = RunProgram(Pack("dump " + ShellQuote(path)));
+        EXPECT_EQ(dump.status, 1) << said << dump.output;
+        EXPECT_NE(dump.output.find("patchwell-pack dump: '" + path + said), std::string::npos) << dump.output;
+    }
+    std::filesystem::create_directory(temp / "folder");
+    const ProgramRun folder = RunProgram(Pack("dump " + ShellQuote(temp / "folder")));
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_NE(folder.output.find("' cannot be read: Is a directory"), std::string::npos) << folder.output;
+}
+
+TEST(PackData, TheDataFileKeepsNoPathOfTheVendorsMachine)
+{
+    TempFolder temp;
+    ASSERT_NO_FATAL_FAILURE(MakeDataFile(temp));
+    const ProgramRun dump = RunProgram(Pack("dump " + ShellQuote(temp / "data.txt")));
+    ASSERT_EQ(dump.status, 0) << dump.output;
+    EXPECT_EQ(dump.output.find(temp.Path().string()), std::string::npos) << dump.output;
+    EXPECT_TRUE(std::regex_search(
+        dump.output, std::regex("^File=Patchwell 5\\.app\\|[^|]*\\|[0-9]+\\|Patchwell\\|\n")))
+        << dump.output;
 }

@@ -1,0 +1,46 @@
+#pragma once
+
+// An update kit made by patchwell-pack from two demo builds, and an installed
+// copy of the older one, for the tests that run both programs.
+
+#include "support/DemoBuild.h"
+#include "support/RunProgram.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+class UpdateKit : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        MakeBuild("5.0.1", "2025-03-01 10:00:00");
+        MakeBuild("5.0.2", "2026-11-20 09:30:00");
+        std::filesystem::create_directories(itsTemp.Path() / "Applications");
+        std::filesystem::copy(itsTemp.Path() / "builds/5.0.1/Patchwell 5", Installed(),
+            std::filesystem::copy_options::recursive);
+        itsTemp.Write("readme.txt", "Spring Update for Patchwell 5\n");
+    }
+
+    void MakeBuild(const std::string& theVersion, const std::string& theDate)
+    {
+        ASSERT_TRUE(MakeDemoBuild(itsTemp / ("builds/" + theVersion + "/Patchwell 5"), theVersion, theDate));
+    }
+
+    std::filesystem::path Installed() const { return itsTemp.Path() / "Applications/Patchwell 5"; }
+    std::string Kit() const { return itsTemp / "kit"; }
+
+    ProgramRun Pack(const std::string& theDataFolders)
+    {
+        return RunProgram(ProgramFromEnvironment("PW_PACK") + " kit " + ShellQuote(Kit()) + " --data "
+            + theDataFolders + " --new " + ShellQuote(itsTemp / "builds/5.0.2/Patchwell 5") + " --readme "
+            + ShellQuote(itsTemp / "readme.txt") + " --name 'Spring Update'");
+    }
+
+    ProgramRun Updater(const std::string& theArguments)
+    {
+        return RunProgram(ShellQuote(Kit() + "/patchwell-updater") + " --bundle " + ShellQuote(Kit())
+            + " --applications " + ShellQuote(itsTemp / "Applications") + " " + theArguments);
+    }
+
+    TempFolder itsTemp;
+};
