@@ -166,7 +166,7 @@ int main(int argc, char** argv)
         if (!diagnostics) {
             std::fprintf(stderr, "patchwell-updater: cannot write diagnostics to '%s': %s\n", diagnosticsPath,
                 std::strerror(errno));
-            return kExitRefused;
+            return kExitUsage;
         }
     }
     options.itsDiagnostics = diagnostics;

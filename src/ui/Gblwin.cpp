@@ -64,6 +64,10 @@ void CGlobalWin::InitDialog()
     if (gZipPath.IsEmpty()) {
         gInstallName = " ";
         SetItemText(kItemMessage, "There are no blocks to install");
+        Cstring where;
+        SetItemText(kItemWhereThingsAre,
+            where.Format("No update archive (.zip file) was found in \"%s\".", gAppBundlePath.GetText())
+                .GetText());
         SelectTabPage(kPageFailed);
     } else {
         SelectTabPage(kPageWelcome);

@@ -8,6 +8,7 @@
 #include "ui/Gblwin.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <vector>
 
@@ -143,6 +144,8 @@ TEST_F(GlobalWin, NoArchiveMeansNothingToInstall)
     CGlobalWin& window = Open();
     EXPECT_EQ(window.GetCurrentPage(), kPageFailed);
     EXPECT_EQ(Text(kItemMessage), "There are no blocks to install");
+    EXPECT_EQ(
+        Text(kItemWhereThingsAre), "No update archive (.zip file) was found in \"" + itsTemp / "kit" + "\".");
     EXPECT_FALSE(window.IsItemEnabled(kItemNext));
     EXPECT_FALSE(window.IsItemEnabled(kItemBack));
     EXPECT_FALSE(window.IsItemEnabled(kItemCancel));
@@ -158,6 +161,13 @@ TEST_F(GlobalWin, ReadmeLineEndsBecomeCarriageReturnLineFeed)
     delete itsWindow;
     Open();
     EXPECT_FALSE(Text(kItemReadme).empty()) << "the fallback text stands in for a missing readme";
+
+    // A FIFO would block an ordinary open until a writer came.
+    ASSERT_EQ(mkfifo((itsTemp / "kit/readme.txt").c_str(), 0600), 0);
+    const std::string fallback = Text(kItemReadme);
+    delete itsWindow;
+    Open();
+    EXPECT_EQ(Text(kItemReadme), fallback);
 }
 
 TEST_F(GlobalWin, ItemOperationsReachTheViewOnlyWhileOpen)
