@@ -66,14 +66,21 @@ int CheckUpdateKit(const CProgramDataReport& theReport, bool bNeedArchive)
     return kExitDone;
 }
 
-int ApplyUnattended(const char* theFolder, bool bForce)
+const char* FolderProblem(const char* thePath)
 {
     struct stat info;
-    if (stat(theFolder, &info) != 0 || !S_ISDIR(info.st_mode)) {
+    if (stat(thePath, &info) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? "does not exist" : std::strerror(errno);
+    return S_ISDIR(info.st_mode) ? nullptr : "is not a folder";
+}
+
+int ApplyUnattended(const char* theFolder, bool bForce)
+{
+    if (const char* problem = FolderProblem(theFolder)) {
         std::fprintf(stderr,
             "patchwell-updater: the folder '%s' %s.\n"
             "Name the folder that holds the installed copy; --list shows the copies found.\n",
-            theFolder, errno == ENOENT || errno == ENOTDIR ? "does not exist" : "is not a folder");
+            theFolder, problem);
         return kExitRefused;
     }
 

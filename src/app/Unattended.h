@@ -13,6 +13,10 @@ enum UpdaterExitStatus {
     kExitRefused = 3, // the kit, the folder or the copy does not allow the update; nothing was touched
 };
 
+// Null when thePath is a folder, else what is wrong with it, to follow its
+// name: "does not exist", "is not a folder" or the system's text.
+const char* FolderProblem(const char* thePath);
+
 // Says on standard error why the update kit in the updater folder cannot be
 // used (its data file unreadable, damaged or empty; with bNeedArchive, no
 // archive) and returns kExitRefused; kExitDone when it can be used.

@@ -13,7 +13,6 @@
 #include <cstring>
 #include <string>
 #include <string_view>
-#include <sys/stat.h>
 #include <utility>
 
 namespace {
@@ -52,11 +51,11 @@ int UsageError(const char* theFormat, const char* theArgument)
 // missing later, under a message about something else.
 int RefuseMissingFolder(const char* theOption, const Cstring& thePath)
 {
-    struct stat info;
-    if (thePath.IsEmpty() || (stat(thePath.GetText(), &info) == 0 && S_ISDIR(info.st_mode)))
+    const char* problem = thePath.IsEmpty() ? nullptr : FolderProblem(thePath.GetText());
+    if (!problem)
         return kExitDone;
     std::fprintf(stderr, "patchwell-updater: the folder '%s' named by %s %s.\n", thePath.GetText(), theOption,
-        errno == ENOENT || errno == ENOTDIR ? "does not exist" : "is not a folder");
+        problem);
     return kExitRefused;
 }
 

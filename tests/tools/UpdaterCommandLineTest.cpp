@@ -95,6 +95,10 @@ TEST_F(UpdaterCommandLine, MissingArchiveAndFoldersAreNamed)
             + "Name the folder that holds the installed copy; --list shows the copies found.\n"))
         << missingFolder.output;
 
+    const ProgramRun aFile = Updater("--apply " + ShellQuote(Kit() + "/data.txt"));
+    EXPECT_EQ(aFile.status, 3);
+    EXPECT_TRUE(Says(aFile, "the folder '" + Kit() + "/data.txt' is not a folder.\n")) << aFile.output;
+
     const ProgramRun applications = RunProgram(ShellQuote(Kit() + "/patchwell-updater") + " --bundle "
         + ShellQuote(Kit()) + " --applications " + ShellQuote(itsTemp / "Nowhere") + " --list");
     EXPECT_EQ(applications.status, 3);
