@@ -8,7 +8,7 @@
 #include "identification/ProgramList.h"
 #include "identification/ProgramMatch.h"
 #include "identification/ProgramScanner.h"
-#include "platform/MessageBox.h"
+#include "platform/ConsoleHost.h"
 #include "ui/Gblwin.h"
 
 #include <cerrno>
@@ -21,11 +21,9 @@
 
 namespace {
 
-volatile std::sig_atomic_t gStopRequested = 0;
-
 void OnStopSignal(int)
 {
-    gStopRequested = 1;
+    CConsoleHost::RequestStop();
 }
 
 void PrintItem(int theItemId)
@@ -84,15 +82,8 @@ int ApplyUnattended(const char* theFolder, bool bForce)
         return kExitRefused;
     }
 
-    // Refusals and questions have nobody to answer them: say them and answer
-    // the abort question with yes, since only a signal asks it here.
-    SetMessageBoxHook([](const char* theText, int theStyle) {
-        if (theStyle == kMessageBoxYesNo
-            && strcmp(theText, "Are you sure you want to abort the update?") == 0)
-            return static_cast<int>(kResultYes);
-        std::fprintf(stderr, "%s\n", theText);
-        return theStyle == kMessageBoxYesNo ? static_cast<int>(kResultNo) : static_cast<int>(kResultOk);
-    });
+    // The console host says refusals on standard error; only a stop signal
+    // asks the abort question here, and the host answers it with yes.
     gGlobalWin->DoModal();
     if (gGlobalWin->GetCurrentPage() == kPageFailed) {
         PrintItem(kItemMessage);
@@ -118,7 +109,6 @@ int ApplyUnattended(const char* theFolder, bool bForce)
     CConsoleProgress progress(stderr);
     gGlobalWin->FindEntry(kItemCounter)->itsView = &progress.CounterView();
     gGlobalWin->FindEntry(kItemPercent)->itsView = &progress.PercentView();
-    SetUserCancelHook([] { return gStopRequested != 0; });
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);
 
@@ -128,7 +118,6 @@ int ApplyUnattended(const char* theFolder, bool bForce)
 
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
-    SetUserCancelHook(nullptr);
     gGlobalWin->FindEntry(kItemCounter)->itsView = nullptr;
     gGlobalWin->FindEntry(kItemPercent)->itsView = nullptr;
 

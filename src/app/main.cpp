@@ -7,9 +7,12 @@
 #include "foundation/Profile.h"
 #include "identification/ProgramData.h"
 #include "platform/Framework.h"
+#include "platform/Host.h"
+#include "qt/QtHost.h"
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -83,14 +86,25 @@ void WriteStartupSummary(FILE* theStream)
     std::fflush(theStream);
 }
 
-// Without a window the wizard cannot be shown; tell the user what can be
+// Without a display the wizard cannot be shown; tell the user what can be
 // done instead of returning silently.
 int ExplainWithoutWindow()
 {
     std::fprintf(stderr,
-        "patchwell-updater: this build cannot open its window; use --apply FOLDER to update\n"
-        "one of the copies found, or --help for more.\n\n");
-    return ListFoundCopies();
+        "patchwell-updater: no display to open the window on; use --apply FOLDER to update\n"
+        "one of the copies found, --list to list them, or --help for more.\n\n");
+    ListFoundCopies();
+    return 1;
+}
+
+bool HasDisplay()
+{
+    for (const char* variable : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" }) {
+        const char* value = std::getenv(variable);
+        if (value && *value)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -177,6 +191,10 @@ int main(int argc, char** argv)
         options.itsUnknownCopies = &unknownCopies;
     }
 
+    // The window host exists only when the wizard is to open.
+    std::unique_ptr<CHost> windowHost = !bConsole && HasDisplay() ? MakeWindowHost(argc, argv) : nullptr;
+    SetHost(windowHost.get());
+
     UpdaterStartup(0, options);
     if (diagnostics) {
         WriteStartupSummary(diagnostics);
@@ -189,12 +207,13 @@ int main(int argc, char** argv)
             status = ListFoundCopies(&unknownCopies);
         else if (applyFolder)
             status = ApplyUnattended(applyFolder, bForce);
-        else if (HasWindowSystem())
+        else if (Host().HasWindows())
             UpdaterRunWindow();
         else
             status = ExplainWithoutWindow();
     }
     unknownCopies.DeleteAll();
     UpdaterCleanup();
+    SetHost(nullptr);
     return status;
 }

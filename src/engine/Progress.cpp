@@ -1,39 +1,22 @@
 #include "engine/Progress.h"
 
 #include "platform/DialogItems.h"
+#include "platform/Host.h"
 #include "platform/MessageBox.h"
 
 #include <strings.h>
-#include <utility>
 
 int32_t gAbortUpdate = 0;
 int32_t gOverwriteAnswer = 0;
 
-namespace {
-
-UserCancelHook gUserCancelHook;
-OverwriteQuestionHook gOverwriteQuestionHook;
-
-} // namespace
-
 bool CheckEventQueueForUserCancel()
 {
-    return gUserCancelHook ? gUserCancelHook() : false;
-}
-
-void SetUserCancelHook(UserCancelHook theHook)
-{
-    gUserCancelHook = std::move(theHook);
+    return Host().PollUserCancel();
 }
 
 int AskOverwriteQuestion(const char* thePath, uint32_t theEntryCount)
 {
-    return gOverwriteQuestionHook ? gOverwriteQuestionHook(thePath, theEntryCount) : kResultNo;
-}
-
-void SetOverwriteQuestionHook(OverwriteQuestionHook theHook)
-{
-    gOverwriteQuestionHook = std::move(theHook);
+    return Host().AskOverwrite(thePath, theEntryCount);
 }
 
 void CProgressDisplay::SetProgressItems(int theBarItem, int thePercentItem, const char* theFormat)

@@ -3,7 +3,6 @@
 #include "foundation/Cstring.h"
 
 #include <cstdint>
-#include <functional>
 
 class CDialogItems;
 
@@ -22,22 +21,16 @@ enum OverwriteAnswer {
 };
 
 // The two questions the extraction puts to the host while the event loop is
-// blocked. The window layer installs its own answerers; tests install theirs.
-// An empty hook restores the fallback noted on each.
+// blocked; the host answers them (Host.h).
 
-// True when the host's event queue holds a cancel request from the user; the
-// request is taken from the queue. Fallback: never.
+// True when the user asked to cancel since the last poll; the request is taken.
 bool CheckEventQueueForUserCancel();
-using UserCancelHook = std::function<bool()>;
-void SetUserCancelHook(UserCancelHook theHook);
 
 // Asks whether the existing file at thePath is to be replaced and returns the
 // result of the overwrite dialog: 1 or 6 yes, 7 no, 2 cancel, 128 no to all,
 // 129 yes to all. With an entry count of 1 the answers for all files and
-// Cancel are not offered. Fallback: 7, the existing file is kept.
+// Cancel are not offered. Without windows the existing file is kept (7).
 int AskOverwriteQuestion(const char* thePath, uint32_t theEntryCount);
-using OverwriteQuestionHook = std::function<int(const char* thePath, uint32_t theEntryCount)>;
-void SetOverwriteQuestionHook(OverwriteQuestionHook theHook);
 
 // What the progress page shows during an extraction: a bar and a percentage
 // of bytes, a counter of finished entries and the current entry's name. Each

@@ -1,21 +1,25 @@
 #include "platform/Framework.h"
 
+#include "platform/Host.h"
+
 FrameworkState gFramework;
 Cstring gCommandLine;
 
-// This host has no printer or cursor services yet; the calls keep their
-// places in start-up and clean-up so the window layer can fill them in.
 void CreatePrintSession()
 {
-    gFramework.bPrintSession = true;
+    gFramework.bPrintSession = Host().CreatePrintSession();
 }
 
-void SelectPrinter(const Cstring&)
+void SelectPrinter(const Cstring& thePrinterName)
 {
+    if (gFramework.bPrintSession)
+        Host().SelectPrinter(thePrinterName.GetText());
 }
 
 void DestroyPrintSession()
 {
+    if (gFramework.bPrintSession)
+        Host().DestroyPrintSession();
     gFramework.bPrintSession = false;
 }
 
@@ -26,6 +30,7 @@ void InstallFillPatterns()
 
 void CreateCursors()
 {
+    Host().SetCursor(128);
     gFramework.bCursors = true;
 }
 
@@ -35,15 +40,17 @@ void ReleaseDrawingResources()
     gFramework.bCursors = false;
 }
 
-bool HasWindowSystem()
-{
-    return false;
-}
-
 void RunApplicationEventLoop()
 {
+    CHost& host = Host();
+    if (!host.HasWindows())
+        return;
+    host.StartIdleTick();
+    host.RunApplicationLoop();
+    host.StopIdleTick();
 }
 
 void QuitApplicationEventLoop()
 {
+    Host().QuitApplicationLoop();
 }

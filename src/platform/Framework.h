@@ -26,16 +26,15 @@ extern FrameworkState gFramework;
 // The arguments after the program path, joined by single spaces.
 extern Cstring gCommandLine;
 
+// The printing session and the cursors come from the host.
 void CreatePrintSession();
 void SelectPrinter(const Cstring& thePrinterName);
 void DestroyPrintSession();
 void InstallFillPatterns();
 void CreateCursors();
 void ReleaseDrawingResources();
-// Whether this build can open windows at all.
-bool HasWindowSystem();
-// Runs the application event loop until the user quits; returns at once when
-// no window is open.
+// Runs the host's application loop, with the idle tick, until it is quit;
+// returns at once on a host without windows.
 void RunApplicationEventLoop();
-// Ends the event loop that RunApplicationEventLoop runs.
+// Ends the loop that RunApplicationEventLoop runs.
 void QuitApplicationEventLoop();

@@ -1,13 +1,28 @@
 #include "platform/mdialog.h"
 
 #include "platform/DialogTemplate.h"
+#include "platform/Host.h"
 #include "platform/MessageBox.h"
 
-#include <algorithm>
+namespace {
+
+// An edit text's frame is a fixed height, 3 pixels below the item's top.
+CRect ControlFrame(int theKind, const CShortRect& theItem)
+{
+    CRect frame { theItem.top, theItem.left, theItem.bottom, theItem.right };
+    if (theKind == kKindEditText) {
+        frame.top += 3;
+        frame.bottom = frame.top + 19;
+    }
+    return frame;
+}
+
+} // namespace
 
 CDialog::CDialog(int theDialogId)
     : itsDialogId(theDialogId)
 {
+    itsWindowKind = kWindowKindDialog;
 }
 
 CDialog::~CDialog() = default;
@@ -16,25 +31,53 @@ bool CDialog::Build()
 {
     CDialogTemplate dialog;
     bBuilt = LoadDialogTemplate(itsDialogId, dialog);
-    if (bBuilt) {
-        itsResFile = dialog.itsFile;
-        for (const CDialogItemDescription& item : dialog.itsItems)
-            if (item.itsKind != kKindNone)
-                AddEntry(item, 0);
-    } else {
+    if (!bBuilt) {
         Cstring message;
         message.Format("Dialog Resource %d not found", itsDialogId);
-        MessageBox(message.GetText(), 0);
+        MessageBox(message.GetText(), 0x2000);
+        bOpen = false;
+        return false;
     }
-    return bBuilt;
+    bOpen = true;
+    itsResult = 2;
+    itsResFile = dialog.itsFile;
+    itsTitle = dialog.itsTitle;
+    itsFrame
+        = { dialog.itsBounds.top, dialog.itsBounds.left, dialog.itsBounds.bottom, dialog.itsBounds.right };
+    const int lowest = 2 * Host().MenuBarHeight();
+    if (itsFrame.top < lowest)
+        itsFrame.Offset(0, lowest - itsFrame.top);
+    itsStyle &= ~uint32_t(kStyleShown);
+    for (const CDialogItemDescription& item : dialog.itsItems)
+        if (item.itsKind != kKindNone)
+            AddEntry(item, 0);
+    Create(nullptr);
+    return true;
+}
+
+void CDialog::OpenWithoutLoop()
+{
+    InitDialog();
+    bOpen = true;
+    Show(true);
+    if (itsView)
+        itsView->BringToFront();
+    Redraw(0, 0);
 }
 
 int CDialog::DoModal()
 {
     if (!bBuilt && !Build())
         return 2;
-    InitDialog();
-    bOpen = true;
+    if (!bOpen)
+        return 2;
+    OpenWithoutLoop();
+    bInModalLoop = true;
+    while (bOpen)
+        if (!Host().RunModalLoop(*this))
+            EndDialog(2);
+    bInModalLoop = false;
+    Show(false);
     return itsResult;
 }
 
@@ -42,9 +85,7 @@ int CModelessDialog::DoModal()
 {
     if (!bBuilt && !Build())
         return 2;
-    // Open before InitDialog: its item operations must take effect.
-    bOpen = true;
-    InitDialog();
+    OpenWithoutLoop();
     return 1;
 }
 
@@ -52,26 +93,32 @@ void CDialog::EndDialog(int theResult)
 {
     itsResult = theResult;
     bOpen = false;
+    if (bInModalLoop)
+        Host().EndModalLoop(*this);
+    itsFocus = nullptr;
 }
 
-ControlEntry* CDialog::FindEntry(int theItemId)
+void CDialog::Close()
 {
-    if (theItemId == 0)
-        return nullptr;
-    for (auto& entry : itsEntries)
-        if (entry->itsItemId == theItemId)
-            return entry.get();
-    return nullptr;
+    EndDialog(2);
+    Show(false);
 }
 
-ControlEntry* CDialog::OpenEntry(int theItemId)
+void CDialog::DoCommand(int theId, int theCode, long)
 {
-    return bOpen ? FindEntry(theItemId) : nullptr;
+    // A button of a plain dialog ends it with its ID as the result.
+    const ControlEntry* entry = FindEntry(theId);
+    if (theCode == 0 && entry && entry->itsKind == kKindPushButton)
+        EndDialog(theId);
 }
 
-const ControlEntry* CDialog::FindEntry(int theItemId) const
+void CDialog::Redraw(int theFlag, int theExtra)
 {
-    return const_cast<CDialog*>(this)->FindEntry(theItemId);
+    if (!itsView)
+        return;
+    BeginPaint(theFlag);
+    CWindow::Redraw(theFlag, theExtra);
+    EndPaint();
 }
 
 ControlEntry& CDialog::AddEntry(const CDialogItemDescription& theItem, int thePage)
@@ -82,9 +129,11 @@ ControlEntry& CDialog::AddEntry(const CDialogItemDescription& theItem, int thePa
     entry.itsPage = thePage;
     entry.itsText = theItem.itsText;
     entry.itsSecondText = theItem.itsText;
+    entry.itsBounds = ControlFrame(theItem.itsKind, theItem.itsBounds);
     entry.bEnabled = !theItem.bDisabled;
     entry.bVisible = theItem.bVisible;
-    entry.bShown = theItem.bVisible && thePage == 0;
+    entry.bStartsShown = theItem.bVisible || ShownWhenMarkedHidden(theItem.itsKind);
+    entry.bShown = entry.bStartsShown && thePage == 0;
     if (entry.itsKind == kKindProgressBar)
         entry.itsMaximum = 100;
     return AddEntry(entry);
@@ -101,25 +150,26 @@ void CDialog::AddTabPage(int thePage)
             AddEntry(item, thePage);
 }
 
-ControlEntry& CDialog::AddEntry(const ControlEntry& theEntry)
-{
-    itsEntries.push_back(std::make_unique<ControlEntry>(theEntry));
-    return *itsEntries.back();
-}
-
 void CDialog::SelectTabPage(int thePage)
 {
     for (auto& entry : itsEntries) {
         if (entry->itsPage == 0)
             continue;
-        const bool bShow = entry->itsPage == thePage && entry->bVisible;
+        const bool bShow = entry->itsPage == thePage && entry->bStartsShown;
         if (entry->bShown != bShow) {
             entry->bShown = bShow;
             if (entry->itsView)
                 entry->itsView->ShowVisible(bShow);
         }
+        if (!bShow && itsFocus == entry.get())
+            itsFocus = nullptr;
     }
     itsCurrentPage = thePage;
+}
+
+ControlEntry* CDialog::OpenEntry(int theItemId)
+{
+    return bOpen ? FindEntry(theItemId) : nullptr;
 }
 
 void CDialog::SetItemText(int theItemId, const char* theText)
@@ -129,7 +179,7 @@ void CDialog::SetItemText(int theItemId, const char* theText)
         return;
     entry->itsText = theText;
     if (entry->itsView)
-        entry->itsView->ShowText(entry->itsText);
+        entry->itsView->ShowText(DisplayText(entry->itsKind, entry->itsText));
 }
 
 void CDialog::SetItemValue(int theItemId, long theValue)
@@ -189,8 +239,64 @@ void CDialog::ShowItem(int theItemId, bool bShow)
         entry->itsView->ShowVisible(bShow);
 }
 
+void CDialog::MoveItem(int theItemId, const CRect& theBounds)
+{
+    ControlEntry* entry = OpenEntry(theItemId);
+    if (!entry)
+        return;
+    const CRect old = entry->itsBounds;
+    entry->itsBounds = theBounds;
+    if (entry->itsView) {
+        entry->itsView->ShowBounds(theBounds);
+        entry->itsView->ShowVisible(entry->bShown);
+    }
+    InvalidateRect(&old);
+}
+
+void CDialog::InvalidateItem(int theItemId)
+{
+    const ControlEntry* entry = OpenEntry(theItemId);
+    if (entry)
+        InvalidateRect(&entry->itsBounds);
+}
+
+void CDialog::RemoveItem(int theItemId)
+{
+    ControlEntry* entry = OpenEntry(theItemId);
+    if (!entry)
+        return;
+    if (itsFocus == entry)
+        itsFocus = nullptr;
+    entry->itsView = nullptr;
+    entry->itsWidget.reset();
+    entry->bCreated = false;
+    entry->itsItemId = -entry->itsItemId;
+}
+
+CRect CDialog::GetItemBounds(int theItemId) const
+{
+    const ControlEntry* entry = FindEntry(theItemId);
+    return entry ? entry->itsBounds : CRect();
+}
+
 bool CDialog::IsItemEnabled(int theItemId) const
 {
     const ControlEntry* entry = FindEntry(theItemId);
     return entry && entry->bEnabled;
+}
+
+void CDialog::SetDefaultItem(int theItemId)
+{
+    itsDefaultItem = theItemId;
+    ControlEntry* entry = FindEntry(theItemId);
+    if (entry && entry->itsView && entry->itsKind == kKindPushButton)
+        entry->itsView->ShowDefault(true);
+}
+
+void CDialog::SetCancelItem(int theItemId)
+{
+    itsCancelItem = theItemId;
+    ControlEntry* entry = FindEntry(theItemId);
+    if (entry && entry->itsView && entry->itsKind == kKindPushButton)
+        entry->itsView->ShowCancel(true);
 }

@@ -1,40 +1,43 @@
 #pragma once
 
 #include "platform/DialogItems.h"
-#include "platform/controlentry.h"
+#include "platform/mcwin.h"
 
 class CResFile;
 struct CDialogItemDescription;
 
-#include <memory>
 #include <vector>
 
-// A dialog's state: its controls by item ID and its tab pages. Item setters do
-// nothing for an unknown ID or while the dialog is not open, so a late call
-// after the dialog ended cannot touch anything.
-class CDialog : public CDialogItems {
+// A window built from a dialog resource: its controls by item ID, its tab
+// pages, a default and a cancel item, and a result. The dialog is built on
+// first use (start-up makes the main window before the language file is
+// open); the open flag is 1 after a successful build and until EndDialog.
+// Item setters do nothing for an unknown ID or while the dialog is not open,
+// so a late call after the dialog ended cannot touch anything.
+class CDialog : public CWindow, public CDialogItems {
 public:
     explicit CDialog(int theDialogId);
     ~CDialog() override;
-    CDialog(const CDialog&) = delete;
-    CDialog& operator=(const CDialog&) = delete;
 
-    // Builds the entries and pages from the dialog resource of our ID; false
-    // (and an alert) when the resource is missing.
+    // Builds the window and its entries from the dialog resource of our ID;
+    // false (and an alert) when the resource is missing.
     bool Build();
     virtual void InitDialog() { }
-    // Builds when needed, runs InitDialog and opens the dialog; returns the result.
+    // Builds when needed, runs InitDialog, shows the dialog and runs a modal
+    // loop until EndDialog; returns the result.
     virtual int DoModal();
-    void EndDialog(int theResult);
-    virtual void Close() { EndDialog(2); }
-    virtual void DoCommand(int /*theCommand*/) { }
-    // Shows the entries of thePage and hides those of every other page.
     virtual void SelectTabPage(int thePage);
+    void EndDialog(int theResult);
+    // Ends the dialog as cancelled.
+    void Close() override;
+    void DoCommand(int theId, int theCode, long theParam) override;
+    void Redraw(int theFlag, int theExtra) override;
+    int GetDefaultItem() const override { return itsDefaultItem; }
+    int GetCancelItem() const override { return itsCancelItem; }
+    bool IsInModalLoop() const override { return bInModalLoop; }
 
-    ControlEntry* FindEntry(int theItemId);
-    const ControlEntry* FindEntry(int theItemId) const;
-    ControlEntry& AddEntry(const ControlEntry& theEntry);
     ControlEntry& AddEntry(const CDialogItemDescription& theItem, int thePage);
+    using CWindow::AddEntry;
     // Adds the entries of item list thePage, hidden until the page is selected.
     void AddTabPage(int thePage);
 
@@ -46,9 +49,15 @@ public:
     void SetItemRange(int theItemId, int32_t theMinimum, int32_t theMaximum);
     void EnableItem(int theItemId, bool bEnable);
     void ShowItem(int theItemId, bool bShow);
+    void MoveItem(int theItemId, const CRect& theBounds);
+    void InvalidateItem(int theItemId);
+    // Disposes the item's widget; the entry stays with its ID made negative.
+    void RemoveItem(int theItemId);
+    // The widget's bounds, or the stored frame.
+    CRect GetItemBounds(int theItemId) const;
     bool IsItemEnabled(int theItemId) const;
-    void SetCancelItem(int theItemId) { itsCancelItem = theItemId; }
-    void SetDefaultItem(int theItemId) { itsDefaultItem = theItemId; }
+    void SetCancelItem(int theItemId);
+    void SetDefaultItem(int theItemId);
     // Pushes pending drawing to the screen; the state needs nothing.
     virtual void FlushDrawing() { }
 
@@ -56,23 +65,23 @@ public:
     bool IsOpen() const { return bOpen; }
     int GetResult() const { return itsResult; }
     int GetCurrentPage() const { return itsCurrentPage; }
-    int GetCancelItem() const { return itsCancelItem; }
-    const std::vector<std::unique_ptr<ControlEntry>>& Entries() const { return itsEntries; }
 
 protected:
+    // Opens the window for a modeless dialog: InitDialog, then shown.
+    void OpenWithoutLoop();
     // The entry a setter may change: none while the dialog is not open.
     ControlEntry* OpenEntry(int theItemId);
 
     int itsDialogId;
     bool bBuilt = false;
     bool bOpen = false;
+    bool bInModalLoop = false;
     int itsResult = 2;
     int itsDefaultItem = 0;
     int itsCancelItem = 0;
     int itsCurrentPage = 0;
     const CResFile* itsResFile = nullptr; // where the dialog came from; its pages too
     std::vector<int> itsPages;
-    std::vector<std::unique_ptr<ControlEntry>> itsEntries;
 };
 
 // A dialog that opens without a modal loop: DoModal opens it and returns 1.

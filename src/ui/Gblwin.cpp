@@ -130,7 +130,7 @@ void CGlobalWin::SelectTabPage(int thePage)
     EnableItem(kItemNext, bNext);
 }
 
-void CGlobalWin::DoCommand(int theCommand)
+void CGlobalWin::DoCommand(int theCommand, int, long)
 {
     switch (theCommand) {
     case kItemNext:
@@ -156,6 +156,7 @@ void CGlobalWin::DoCommand(int theCommand)
     case 1:
     case kItemCancel:
     case 102:
+    case static_cast<int>(FourCharCode("not!")): // the host's cancel command
         ExitRequest();
         break;
     default:

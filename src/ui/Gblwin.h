@@ -49,7 +49,7 @@ public:
 
     void InitDialog() override;
     void SelectTabPage(int thePage) override;
-    void DoCommand(int theCommand) override;
+    void DoCommand(int theCommand, int theCode, long theParam) override;
     void Close() override;
 
     // The update itself, on the target folder; ends on page 156 or 157.

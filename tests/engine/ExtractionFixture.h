@@ -5,6 +5,7 @@
 #include "engine/ZipExtractor.h"
 #include "platform/MessageBox.h"
 #include "support/TempFolder.h"
+#include "support/TestHost.h"
 #include "support/ZipFixtures.h"
 
 #include <cstdio>
@@ -23,9 +24,6 @@ protected:
     {
         gAbortUpdate = 0;
         gOverwriteAnswer = 0;
-        SetUserCancelHook(nullptr);
-        SetOverwriteQuestionHook(nullptr);
-        SetMessageBoxHook(nullptr);
     }
 
     int Extract(const std::string& theArchive)
@@ -59,6 +57,7 @@ protected:
 
     std::string WriteArchive(const std::string& theBytes) { return itsTemp.Write("archive.zip", theBytes); }
 
+    CTestHost itsHost;
     TempFolder itsTemp;
     std::string itsDestination = itsTemp / "dest";
     std::string itsPassword = KeyText();

@@ -1,6 +1,7 @@
 #include "engine/Progress.h"
 #include "engine/RecordingWindow.h"
 #include "platform/MessageBox.h"
+#include "support/TestHost.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -21,13 +22,9 @@ protected:
         itsDisplay.SetCounterItem(143, "File %d of %d");
         itsDisplay.SetNameItem(178);
     }
-    void TearDown() override
-    {
-        gAbortUpdate = 0;
-        SetUserCancelHook(nullptr);
-        SetMessageBoxHook(nullptr);
-    }
+    void TearDown() override { gAbortUpdate = 0; }
 
+    CTestHost itsHost;
     CRecordingWindow itsWindow;
     CProgressDisplay itsDisplay;
 };
@@ -76,12 +73,13 @@ TEST_F(ProgressDisplay, CancelRequestIsConfirmedBeforeItAborts)
 {
     std::vector<std::string> questions;
     int answer = kResultNo;
-    SetMessageBoxHook([&](const char* theText, int theStyle) {
-        questions.push_back(std::string(theText) + " / " + std::to_string(theStyle));
+    itsHost.itsAlertAnswer = [&](const CAlert& theAlert) {
+        questions.push_back(
+            std::string(theAlert.itsText.GetText()) + " / " + std::to_string(theAlert.itsFlags & 0xF));
         return answer;
-    });
+    };
     bool bCancel = false;
-    SetUserCancelHook([&] { return bCancel; });
+    itsHost.itsCancelPoll = [&] { return bCancel; };
 
     CProgressDisplay windowless; // the poll runs with no window too
     windowless.Update("a", 0, 1, 0, 1);
@@ -97,13 +95,9 @@ TEST_F(ProgressDisplay, CancelRequestIsConfirmedBeforeItAborts)
             "Are you sure you want to abort the update? / 4"));
 }
 
-TEST(OverwriteQuestion, FallbackKeepsTheFileAndHookAnswers)
+TEST(OverwriteQuestion, WithoutWindowsTheFileIsKept)
 {
     EXPECT_EQ(AskOverwriteQuestion("/x", 2), kResultNo);
-    SetOverwriteQuestionHook([](const char*, uint32_t theCount) { return theCount == 1 ? 6 : 129; });
-    EXPECT_EQ(AskOverwriteQuestion("/x", 1), 6);
-    EXPECT_EQ(AskOverwriteQuestion("/x", 5), 129);
-    SetOverwriteQuestionHook(nullptr);
     EXPECT_FALSE(CheckEventQueueForUserCancel());
 }
 

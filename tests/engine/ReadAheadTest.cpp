@@ -82,8 +82,8 @@ TEST_F(ReadAhead, AbortLeavesTheWorkerAtOnce)
     const std::string archive = WriteArchive(RawZip({ { "NewFiles/a.dat", "a" },
         { "NewFiles/b.dat", Bytes(8 << 20, 4) }, { "NewFiles/c.dat", Bytes(8 << 20, 5) } }));
     int polls = 0;
-    SetUserCancelHook([&] { return ++polls == 4; });
-    SetMessageBoxHook([](const char*, int) { return kResultYes; });
+    itsHost.itsCancelPoll = [&] { return ++polls == 4; };
+    itsHost.itsAlertAnswer = [](const CAlert&) { return static_cast<int>(kResultYes); };
     const Outcome outcome = Run(archive, true);
     EXPECT_EQ(outcome.itsResult, 0);
     EXPECT_EQ(outcome.itsError, "Extract Aborted");

@@ -6,6 +6,7 @@
 #include "platform/Resources.h"
 #include "support/RunProgram.h"
 #include "support/TempFolder.h"
+#include "support/TestHost.h"
 
 #include <gtest/gtest.h>
 
@@ -22,11 +23,10 @@ protected:
     {
         ResetGlobals();
         // A kit without data.txt is reported in an alert; nobody needs to see it here.
-        SetMessageBoxHook([](const char*, int) { return static_cast<int>(kResultOk); });
+        itsHost.itsAlertAnswer = [](const CAlert&) { return static_cast<int>(kResultOk); };
     }
     void TearDown() override
     {
-        SetMessageBoxHook(nullptr);
         UpdaterCleanup();
         ResetGlobals();
     }
@@ -47,6 +47,7 @@ protected:
         UpdaterStartup(0, options);
     }
 
+    CTestHost itsHost;
     TempFolder itsTemp;
 };
 
@@ -213,8 +214,8 @@ TEST(UpdaterCommandLine, DiagnosticsShowWhereThingsLieButNeverTheKey)
     TempFolder temp;
     temp.Write("kit/Fix1.zip", "");
     temp.Write("Applications/.keep", "");
-    const ProgramRun run = RunUpdater(
-        "--bundle '" + (temp / "kit") + "' --applications '" + (temp / "Applications") + "' --diagnostics -");
+    const ProgramRun run = RunUpdater("--bundle '" + (temp / "kit") + "' --applications '"
+        + (temp / "Applications") + "' --diagnostics - --list");
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.output.find("gValidProgramNames[3] = PatchwellPPC"), std::string::npos);
     EXPECT_NE(run.output.find("Dumping FoundPrograms"), std::string::npos);

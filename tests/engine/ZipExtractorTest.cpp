@@ -144,14 +144,14 @@ protected:
             itsTemp.Write(std::string("dest/") + name, "old");
         itsPassword = "";
         itsMode = CZipExtractor::kOverwriteAsk;
-        SetOverwriteQuestionHook([this](const char* thePath, uint32_t theCount) {
+        itsHost.itsOverwriteAnswer = [this](const char* thePath, uint32_t theCount) {
             itsAsked.push_back(
                 std::string(thePath).substr(itsDestination.size() + 1) + " of " + std::to_string(theCount));
             const int answer = itsAnswers.empty() ? kResultNo : itsAnswers.front();
             if (!itsAnswers.empty())
                 itsAnswers.erase(itsAnswers.begin());
             return answer;
-        });
+        };
     }
 
     std::string Contents() const
@@ -326,9 +326,9 @@ TEST_F(Extraction, AbortInALargeEntryKeepsThePreviousFile)
     itsPassword = "";
     const std::string archive = WriteArchive(RawZip({ { "NewFiles/large.dat", RandomBytes(1 << 20, 4) } }));
     int polls = 0;
-    SetUserCancelHook([&] { return ++polls == 5; });
+    itsHost.itsCancelPoll = [&] { return ++polls == 5; };
     int answer = kResultNo;
-    SetMessageBoxHook([&](const char*, int) { return answer; });
+    itsHost.itsAlertAnswer = [&](const CAlert&) { return answer; };
 
     // Declined: the run goes on to the end.
     EXPECT_EQ(Extract(archive), 1);

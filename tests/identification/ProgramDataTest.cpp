@@ -2,6 +2,7 @@
 #include "DataLines.h"
 #include "platform/MessageBox.h"
 #include "support/TempFolder.h"
+#include "support/TestHost.h"
 
 #include <cstring>
 #include <filesystem>
@@ -16,15 +17,10 @@ namespace {
 // Answers alerts for the length of a test and keeps their texts.
 class AlertRecorder {
 public:
-    AlertRecorder()
-    {
-        SetMessageBoxHook([this](const char* theText, int) {
-            itsTexts.push_back(theText);
-            return kResultOk;
-        });
-    }
-    ~AlertRecorder() { SetMessageBoxHook(nullptr); }
-    std::vector<std::string> itsTexts;
+    std::vector<std::string> Texts() const { return itsHost.AlertTexts(); }
+
+private:
+    CTestHost itsHost;
 };
 
 CProgram* AddProgram(CProgramList& theList, const char* theName, const char* theFolder,
@@ -154,14 +150,14 @@ TEST(ProgramData, MissingFileRaisesTheAlertAndLeavesTheList)
     AddProgram(list, "Kept", "/k", "", {});
     TempFolder folder;
     ReadProgramData(list, (folder / "none.txt").c_str());
-    ASSERT_EQ(alerts.itsTexts.size(), 1u);
-    EXPECT_EQ(alerts.itsTexts[0], std::string("Unable to open program data\n") + std::strerror(ENOENT));
+    ASSERT_EQ(alerts.Texts().size(), 1u);
+    EXPECT_EQ(alerts.Texts()[0], std::string("Unable to open program data\n") + std::strerror(ENOENT));
     EXPECT_EQ(list.GetCount(), 1);
 
     Read(list, "");
     Read(list, "\n\n\n");
     EXPECT_EQ(list.GetCount(), 1);
-    EXPECT_EQ(alerts.itsTexts.size(), 1u) << "an empty file is no failure";
+    EXPECT_EQ(alerts.Texts().size(), 1u) << "an empty file is no failure";
 }
 
 TEST(ProgramData, HostileFilesYieldOnlyWhatTheyCan)

@@ -5,6 +5,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Resources.h"
 #include "support/TempFolder.h"
+#include "support/TestHost.h"
 #include "ui/Gblwin.h"
 
 #include <gtest/gtest.h>
@@ -35,10 +36,10 @@ protected:
     {
         if (!gAppResFile)
             gAppResFile = new CResFile();
-        SetMessageBoxHook([this](const char* theText, int) {
-            itsQuestions.push_back(theText);
-            return itsAnswer;
-        });
+        itsHost.itsAlertAnswer = [this](const CAlert& theAlert) {
+            itsQuestions.push_back(theAlert.itsText.GetText());
+            return theAlert.itsButtonCount == 2 ? itsAnswer : static_cast<int>(kResultOk);
+        };
         bGlobalClosed = false;
         itsTemp.Write("kit/Fix1.zip", "");
         gAppBundlePath = (itsTemp / "kit").c_str();
@@ -59,7 +60,6 @@ protected:
         gZipPath = "";
         gAppBundlePath = "";
         bGlobalClosed = false;
-        SetMessageBoxHook(nullptr);
     }
 
     CGlobalWin& Open()
@@ -71,6 +71,7 @@ protected:
 
     std::string Text(int theItemId) const { return itsWindow->FindEntry(theItemId)->itsText.GetText(); }
 
+    CTestHost itsHost;
     TempFolder itsTemp;
     CGlobalWin* itsWindow = nullptr;
     std::vector<std::string> itsQuestions;
@@ -89,7 +90,7 @@ TEST_F(GlobalWin, PagesShowOnlyTheirOwnItemsAndSetTheButtons)
     EXPECT_FALSE(window.FindEntry(kItemProgressBar)->bShown) << "the progress page's bar stays hidden";
     EXPECT_EQ(Text(kItemInstallName), "Fix1");
 
-    window.DoCommand(kItemNext);
+    window.DoCommand(kItemNext, 0, 0);
     EXPECT_EQ(window.GetCurrentPage(), kPageFolder);
     EXPECT_FALSE(window.FindEntry(kItemReadme)->bShown);
     EXPECT_TRUE(window.GetFolderList().IsShown());
@@ -99,7 +100,7 @@ TEST_F(GlobalWin, PagesShowOnlyTheirOwnItemsAndSetTheButtons)
     EXPECT_TRUE(window.IsItemEnabled(kItemNext));
     EXPECT_EQ(std::string(window.GetTargetFolder().GetText()), itsTemp / "Applications/Two");
 
-    window.DoCommand(kItemBack);
+    window.DoCommand(kItemBack, 0, 0);
     EXPECT_EQ(window.GetCurrentPage(), kPageWelcome);
     EXPECT_FALSE(window.GetFolderList().IsShown());
 }
@@ -107,14 +108,14 @@ TEST_F(GlobalWin, PagesShowOnlyTheirOwnItemsAndSetTheButtons)
 TEST_F(GlobalWin, ConfirmationAlwaysNamesTheFolderSelectedNow)
 {
     CGlobalWin& window = Open();
-    window.DoCommand(kItemNext);
+    window.DoCommand(kItemNext, 0, 0);
     window.SelectFolderRow(0);
-    window.DoCommand(kItemNext);
+    window.DoCommand(kItemNext, 0, 0);
     EXPECT_NE(Text(kItemConfirmation).find(itsTemp / "Applications/One"), std::string::npos)
         << Text(kItemConfirmation);
-    window.DoCommand(kItemBack);
+    window.DoCommand(kItemBack, 0, 0);
     window.SelectFolderRow(1);
-    window.DoCommand(kItemNext);
+    window.DoCommand(kItemNext, 0, 0);
     EXPECT_NE(Text(kItemConfirmation).find(itsTemp / "Applications/Two"), std::string::npos)
         << Text(kItemConfirmation);
     EXPECT_EQ(Text(kItemConfirmation).find(itsTemp / "Applications/One"), std::string::npos);
@@ -124,15 +125,15 @@ TEST_F(GlobalWin, ConfirmationAlwaysNamesTheFolderSelectedNow)
 TEST_F(GlobalWin, ExitAsksExceptOnTheResultPages)
 {
     CGlobalWin& window = Open();
-    window.DoCommand(kItemNext);
-    window.DoCommand(kItemCancel);
+    window.DoCommand(kItemNext, 0, 0);
+    window.DoCommand(kItemCancel, 0, 0);
     ASSERT_EQ(itsQuestions.size(), 1u);
     EXPECT_EQ(itsQuestions[0], "Are you sure you want to exit the update?");
     EXPECT_FALSE(bGlobalClosed) << "No keeps the window";
     EXPECT_EQ(window.GetCurrentPage(), kPageFolder);
 
     window.SelectTabPage(kPageDone);
-    window.DoCommand(kItemCancel);
+    window.DoCommand(kItemCancel, 0, 0);
     EXPECT_EQ(itsQuestions.size(), 1u) << "no question on the done page";
     EXPECT_TRUE(bGlobalClosed);
     EXPECT_FALSE(window.IsOpen());
@@ -177,19 +178,19 @@ TEST_F(GlobalWin, ItemOperationsReachTheViewOnlyWhileOpen)
     dialog.SetItemText(kItemMessage, "before it opens");
     EXPECT_EQ(dialog.FindEntry(kItemMessage), nullptr) << "nothing is built before it opens";
 
-    ASSERT_EQ(dialog.DoModal(), 2) << "a plain dialog's result until it ends";
-    ControlEntry* message = dialog.FindEntry(kItemMessage);
-    ASSERT_NE(message, nullptr);
-    message->itsView = &view;
-    dialog.SetItemText(kItemMessage, "hello");
-    dialog.EnableItem(kItemMessage, false);
-    dialog.RedrawItem(kItemMessage);
-    dialog.SetItemText(4711, "an unknown item changes nothing");
+    itsHost.itsModalScript = [&](CDialog& theDialog) {
+        theDialog.FindEntry(kItemMessage)->itsView = &view;
+        theDialog.SetItemText(kItemMessage, "hello");
+        theDialog.EnableItem(kItemMessage, false);
+        theDialog.RedrawItem(kItemMessage);
+        theDialog.SetItemText(4711, "an unknown item changes nothing");
+        theDialog.EndDialog(1);
+    };
+    ASSERT_EQ(dialog.DoModal(), 1);
     EXPECT_EQ(view.itsCalls, (std::vector<std::string> { "text:hello", "off", "redraw" }));
 
-    dialog.EndDialog(1);
     dialog.SetItemText(kItemMessage, "after it ended");
-    EXPECT_STREQ(message->itsText.GetText(), "hello");
+    EXPECT_STREQ(dialog.FindEntry(kItemMessage)->itsText.GetText(), "hello");
     EXPECT_EQ(view.itsCalls.size(), 3u);
 }
 

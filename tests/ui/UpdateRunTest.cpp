@@ -9,6 +9,7 @@
 #include "support/DemoBuild.h"
 #include "support/RunProgram.h"
 #include "support/TempFolder.h"
+#include "support/TestHost.h"
 #include "support/TreeSnapshot.h"
 #include "support/ZipFixtures.h"
 #include "ui/Gblwin.h"
@@ -32,10 +33,6 @@ protected:
     {
         if (!gAppResFile)
             gAppResFile = new CResFile(); // the dialogs come from the application's own bundle
-        SetMessageBoxHook([this](const char* theText, int) {
-            itsAlerts += theText;
-            return static_cast<int>(kResultOk);
-        });
         MakeBuild("5.0.1", "2009-01-02 10:00:00");
         MakeBuild("5.0.2", "2010-01-01 09:00:00");
         // Something incompressible, so that a damaged byte cannot go unnoticed.
@@ -69,7 +66,6 @@ protected:
         ValidPrograms.DeleteAll();
         FoundPrograms.DeleteAll();
         gZipPath = "";
-        SetMessageBoxHook(nullptr);
     }
 
     void MakeBuild(const std::string& theVersion, const std::string& theDate)
@@ -88,12 +84,12 @@ protected:
         gGlobalWin = new CGlobalWin();
         ASSERT_EQ(gGlobalWin->DoModal(), 1);
         ASSERT_EQ(gGlobalWin->GetCurrentPage(), kPageWelcome);
-        gGlobalWin->DoCommand(kItemNext);
+        gGlobalWin->DoCommand(kItemNext, 0, 0);
         ASSERT_EQ(gGlobalWin->GetFolders().GetCount(), 1);
         gGlobalWin->SelectFolderRow(0);
-        gGlobalWin->DoCommand(kItemNext);
+        gGlobalWin->DoCommand(kItemNext, 0, 0);
         ASSERT_EQ(gGlobalWin->GetCurrentPage(), kPageConfirm);
-        gGlobalWin->DoCommand(kItemNext);
+        gGlobalWin->DoCommand(kItemNext, 0, 0);
     }
 
     std::string ItemText(int theItemId) const { return gGlobalWin->FindEntry(theItemId)->itsText.GetText(); }
@@ -108,8 +104,8 @@ protected:
         return backups;
     }
 
+    CTestHost itsHost;
     TempFolder itsTemp;
-    std::string itsAlerts;
     TreeSnapshot itsOldBuild;
     TreeSnapshot itsNewBuild;
 };

@@ -1,0 +1,35 @@
+#include "platform/Host.h"
+
+#include "platform/ConsoleHost.h"
+#include "platform/OverwriteDialog.h"
+
+#include <chrono>
+
+namespace {
+
+CHost* gHost = nullptr;
+
+} // namespace
+
+CHost& Host()
+{
+    static CConsoleHost console;
+    return gHost ? *gHost : console;
+}
+
+void SetHost(CHost* pHost)
+{
+    gHost = pHost;
+}
+
+uint64_t CHost::Microseconds() const
+{
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
+}
+
+int CHost::AskOverwrite(const char* thePath, uint32_t theEntryCount)
+{
+    COverwriteDialog dialog(thePath, theEntryCount);
+    return dialog.DoModal();
+}

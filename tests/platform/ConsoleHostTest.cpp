@@ -1,0 +1,62 @@
+// The host of runs without a window, and the plain start without a display.
+
+#include "platform/ConsoleHost.h"
+#include "platform/MessageBox.h"
+#include "platform/mdialog.h"
+#include "support/RunProgram.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ConsoleHost, QuestionsGetTheCautiousAnswerUntilAStopIsRequested)
+{
+    CConsoleHost host;
+    testing::internal::CaptureStderr();
+    const CAlert question = MakeAlert("Patchwell Updater", "Are you sure?", kMessageBoxYesNo);
+    EXPECT_EQ(AlertResult(question.itsFlags, host.ShowAlert(question)), kResultNo);
+    const CAlert note = MakeAlert("Patchwell Updater", "Noted.", 0);
+    EXPECT_EQ(AlertResult(note.itsFlags, host.ShowAlert(note)), kResultOk);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Are you sure?\nNoted.\n")
+        << "the text alone, no caption";
+
+    EXPECT_FALSE(host.PollUserCancel());
+    CConsoleHost::RequestStop();
+    EXPECT_TRUE(host.PollUserCancel());
+    EXPECT_FALSE(host.PollUserCancel()) << "the request is taken by the poll";
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(AlertResult(question.itsFlags, host.ShowAlert(question)), kResultYes)
+        << "after a stop the question is whether to stop";
+    testing::internal::GetCapturedStderr();
+
+    EXPECT_EQ(host.AskOverwrite("/x", 3), kResultNo) << "an existing file is kept";
+    Cstring folder("/start");
+    EXPECT_EQ(host.ChooseFolder("Choose", folder), 0);
+    EXPECT_STREQ(folder.GetText(), "/start");
+}
+
+TEST(ConsoleHost, ModalDialogEndsAsCancelled)
+{
+    CConsoleHost host;
+    SetHost(&host);
+    CDialog dialog(109);
+    EXPECT_EQ(dialog.DoModal(), 2);
+    SetHost(nullptr);
+}
+
+TEST(ConsoleHost, PlainStartWithoutDisplaySaysWhatCanBeDone)
+{
+    TempFolder temp;
+    temp.Write("kit/Fix1.zip", "");
+    temp.Write("Applications/.keep", "");
+    const ProgramRun run = RunProgram("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "
+        + ProgramFromEnvironment("PW_UPDATER") + " --bundle " + ShellQuote(temp / "kit") + " --applications "
+        + ShellQuote(temp / "Applications"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("no display"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("--apply"), std::string::npos);
+    EXPECT_NE(run.output.find("--list"), std::string::npos);
+}
+
+} // namespace

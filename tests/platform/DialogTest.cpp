@@ -1,0 +1,233 @@
+// Dialogs, controls and alerts on the test host.
+
+#include "platform/DialogTemplate.h"
+#include "platform/MessageBox.h"
+#include "platform/OverwriteDialog.h"
+#include "platform/Resources.h"
+#include "platform/Shell.h"
+#include "platform/mdialog.h"
+#include "support/TestHost.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class DialogTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!gAppResFile)
+            gAppResFile = new CResFile();
+    }
+
+    static CRecordingControlView& ViewOf(CDialog& theDialog, int theItemId)
+    {
+        return *static_cast<CRecordingControlView*>(theDialog.FindEntry(theItemId)->itsView);
+    }
+
+    CTestHost itsHost;
+};
+
+TEST(ControlKinds, FamiliesMatchTheirMembers)
+{
+    const std::pair<int, std::vector<int>> families[] = {
+        { 1, { 4, 14 } },
+        { 2, { 3, 4, 14 } },
+        { 5, { 3, 4, 8, 14, 19 } },
+        { 15, { 8, 19 } },
+        { 17, { 6, 16, 25 } },
+        { 18, { 7, 10, 11, 20 } },
+        { 26, { 6, 25 } },
+        { 27, { 6, 20, 25 } },
+    };
+    for (const auto& [family, members] : families)
+        for (int kind = 0; kind <= 40; ++kind) {
+            const bool bMember
+                = kind == family || std::find(members.begin(), members.end(), kind) != members.end();
+            EXPECT_EQ(IsKindOf(kind, family), bMember) << "kind " << kind << " family " << family;
+        }
+    for (int kind : { 0, 1, 2, 15 })
+        EXPECT_FALSE(IsKindOf(kind, kFamilyAnyControl));
+    for (int kind : { 3, 6, 16, 24, 28, 34 })
+        EXPECT_TRUE(IsKindOf(kind, kFamilyAnyControl));
+}
+
+TEST(ControlKinds, TextRulesByKind)
+{
+    EXPECT_STREQ(DisplayText(kKindStaticText, "Save && Quit").GetText(), "Save & Quit");
+    EXPECT_STREQ(DisplayText(kKindLabel, "&File").GetText(), "File");
+    EXPECT_STREQ(DisplayText(kKindCombo, "a&").GetText(), "a");
+    EXPECT_STREQ(DisplayText(kKindPushButton, "&Yes").GetText(), "&Yes") << "buttons keep their text";
+    EXPECT_STREQ(DisplayText(kKindEditText, "one\ntwo").GetText(), "one two");
+    EXPECT_STREQ(DisplayText(kKindMultiLineText, "one\r\ntwo").GetText(), "one\r two");
+    EXPECT_STREQ(DisplayText(kKindEditMultiLineText, "\n").GetText(), " ");
+    EXPECT_STREQ(DisplayText(kKindStaticText, "one\ntwo").GetText(), "one\ntwo");
+}
+
+TEST(ControlKinds, HiddenInTheResourceHidesOnlySomeKinds)
+{
+    for (int kind : { 3, 8, 11, 19, 23, 24, 28 })
+        EXPECT_TRUE(ShownWhenMarkedHidden(kind)) << kind;
+    for (int kind : { 4, 6, 7, 10, 13, 14, 16, 20, 21, 22, 25 })
+        EXPECT_FALSE(ShownWhenMarkedHidden(kind)) << kind;
+}
+
+TEST_F(DialogTest, OpenFlagResultAndSettersAfterTheEnd)
+{
+    CDialog dialog(109);
+    EXPECT_FALSE(dialog.IsOpen());
+    ASSERT_TRUE(dialog.Build());
+    EXPECT_TRUE(dialog.IsOpen()) << "open once built, so InitDialog can set items";
+    EXPECT_EQ(dialog.GetResult(), 2);
+    itsHost.itsModalScript = [&](CDialog& theDialog) {
+        EXPECT_TRUE(theDialog.IsInModalLoop());
+        theDialog.DoCommand(127, 0, 0); // a text: nothing ends
+        EXPECT_TRUE(theDialog.IsOpen());
+        theDialog.DoCommand(7, 0, 0); // the No button
+    };
+    EXPECT_EQ(dialog.DoModal(), 7);
+    EXPECT_EQ(itsHost.itsModalEnds, 1);
+    EXPECT_FALSE(dialog.IsOpen());
+    dialog.SetItemText(127, "late");
+    EXPECT_TRUE(dialog.FindEntry(127)->itsText.IsEmpty());
+}
+
+TEST_F(DialogTest, CloseEndsAsCancelAndAMissingResourceReturnsTwo)
+{
+    CDialog dialog(109);
+    itsHost.itsModalScript = [](CDialog& theDialog) { theDialog.Close(); };
+    EXPECT_EQ(dialog.DoModal(), 2);
+
+    CDialog missing(4242);
+    EXPECT_EQ(missing.DoModal(), 2);
+    EXPECT_EQ(itsHost.AlertTexts(), (std::vector<std::string> { "Dialog Resource 4242 not found" }));
+    EXPECT_FALSE(missing.IsOpen());
+}
+
+TEST_F(DialogTest, EntriesKeepTheirBoundsAndEditTextsTheirFixedHeight)
+{
+    CDialog dialog(109);
+    ASSERT_TRUE(dialog.Build());
+    EXPECT_EQ(dialog.GetItemBounds(1), (CRect { 120, 288, 144, 372 }));
+    CDialogItemDescription item;
+    item.itsKind = kKindEditText;
+    item.itsItemId = 50;
+    item.itsBounds = { 10, 20, 60, 200 };
+    dialog.AddEntry(item, 0);
+    EXPECT_EQ(dialog.GetItemBounds(50), (CRect { 13, 20, 32, 200 }));
+}
+
+TEST_F(DialogTest, PlacementClearsTwiceTheMenuBar)
+{
+    itsHost.itsMenuBarHeight = 22;
+    CDialog dialog(109); // its top is 120: below 44, it stays
+    ASSERT_TRUE(dialog.Build());
+    EXPECT_EQ(dialog.GetFrame().top, 120);
+    itsHost.itsMenuBarHeight = 65;
+    CDialog lower(109);
+    ASSERT_TRUE(lower.Build());
+    EXPECT_EQ(lower.GetFrame().top, 130);
+    EXPECT_EQ(lower.GetFrame().Height(), 200);
+}
+
+TEST_F(DialogTest, RemovingAnItemMakesItsIdNegative)
+{
+    CDialog dialog(109);
+    ASSERT_TRUE(dialog.Build());
+    dialog.RemoveItem(129);
+    EXPECT_EQ(dialog.FindEntry(129), nullptr);
+    EXPECT_NE(dialog.FindEntry(-129), nullptr);
+    EXPECT_EQ(dialog.FindEntry(-129)->itsView, nullptr);
+}
+
+TEST_F(DialogTest, SetTextShowsTheKindsRuleButStoresTheText)
+{
+    CDialog dialog(109);
+    ASSERT_TRUE(dialog.Build());
+    dialog.SetItemText(127, "Fish && Chips &x");
+    EXPECT_STREQ(dialog.FindEntry(127)->itsText.GetText(), "Fish && Chips &x");
+    EXPECT_EQ(ViewOf(dialog, 127).itsCalls.back(), "text:Fish & Chips x");
+    EXPECT_STREQ(dialog.GetItemText(127).GetText(), "") << "the resource's text";
+}
+
+TEST_F(DialogTest, TabPagesShowOnlyTheirOwnItems)
+{
+    CDialog dialog(150);
+    ASSERT_TRUE(dialog.Build());
+    dialog.AddTabPage(152);
+    dialog.AddTabPage(155);
+    EXPECT_FALSE(ViewOf(dialog, 157).bShown);
+    dialog.SelectTabPage(152);
+    EXPECT_TRUE(ViewOf(dialog, 157).bShown);
+    EXPECT_FALSE(ViewOf(dialog, 169).bShown);
+    dialog.SelectTabPage(155);
+    EXPECT_FALSE(ViewOf(dialog, 157).bShown);
+    EXPECT_TRUE(ViewOf(dialog, 169).bShown);
+    EXPECT_TRUE(ViewOf(dialog, 101).bShown) << "items of the dialog itself stay";
+}
+
+TEST_F(DialogTest, OverwriteQuestionOffersAllFileAnswersOnlyForSeveralEntries)
+{
+    itsHost.itsModalScript = [](CDialog& theDialog) {
+        EXPECT_STREQ(theDialog.FindEntry(127)->itsText.GetText(), "/dest/a.txt");
+        EXPECT_TRUE(theDialog.FindEntry(129)->bShown);
+        theDialog.DoCommand(129, 0, 0);
+    };
+    EXPECT_EQ(Host().AskOverwrite("/dest/a.txt", 3), 129);
+
+    itsHost.itsModalScript = [](CDialog& theDialog) {
+        for (int hidden : { 123, 128, 129, 2 })
+            EXPECT_FALSE(theDialog.FindEntry(hidden)->bShown) << hidden;
+        EXPECT_TRUE(theDialog.FindEntry(7)->bShown);
+        EXPECT_TRUE(theDialog.HandleKey(CKeyEvent { kKeyEscape, 27, 0 }));
+    };
+    EXPECT_EQ(Host().AskOverwrite("/dest/a.txt", 1), 7) << "Escape keeps the file when there is no Cancel";
+
+    itsHost.itsModalScript = [](CDialog& theDialog) { theDialog.HandleKey(CKeyEvent { kKeyReturn, 13, 0 }); };
+    EXPECT_EQ(Host().AskOverwrite("/dest/a.txt", 2), 1) << "Return is Yes";
+}
+
+struct AlertCase {
+    int itsFlags;
+    int itsKind;
+    std::vector<std::string> itsButtons;
+    std::vector<int> itsResults; // by button
+};
+
+TEST_F(DialogTest, MessageBoxFlagsButtonsKindsAndResults)
+{
+    const AlertCase cases[] = {
+        { 0, kAlertCaution, { "OK" }, { 1 } },
+        { 4, kAlertPlain, { "Yes", "No" }, { 6, 7 } },
+        { 12 | 0x200, kAlertStop, { "Yes", "No", "Cancel" }, { 6, 7, 2 } },
+        { 10 | 0x800, kAlertPlain, { "OK", "Cancel" }, { 1, 2 } },
+        { 0x2000 | 0x100, kAlertCaution, { "OK" }, { 1 } },
+        { 4 | 0x400, kAlertCaution, { "Yes", "No" }, { 6, 7 } },
+    };
+    for (const AlertCase& test : cases) {
+        const CAlert alert = MakeAlert("Caption", "Text", test.itsFlags);
+        EXPECT_EQ(alert.itsKind, test.itsKind) << test.itsFlags;
+        ASSERT_EQ(alert.itsButtonCount, static_cast<int>(test.itsButtons.size())) << test.itsFlags;
+        for (int i = 0; i < alert.itsButtonCount; ++i) {
+            EXPECT_EQ(alert.itsButtons[i].GetText(), test.itsButtons[static_cast<size_t>(i)])
+                << test.itsFlags;
+            EXPECT_EQ(AlertResult(alert.itsFlags, i + 1), test.itsResults[static_cast<size_t>(i)])
+                << test.itsFlags;
+        }
+        EXPECT_EQ(alert.itsCancelButton, alert.itsButtonCount) << "Escape presses the last button";
+    }
+    EXPECT_STREQ(MakeAlert("Caption", "Text", 0).Message().GetText(), "Caption\n\nText");
+}
+
+TEST_F(DialogTest, MessageBoxTakesTheProgramNameAsCaption)
+{
+    itsHost.itsAlertAnswer = [](const CAlert&) { return static_cast<int>(kResultYes); };
+    EXPECT_EQ(MessageBox("Go on?", kMessageBoxYesNo), kResultYes);
+    ASSERT_EQ(itsHost.itsAlerts.size(), 1u);
+    EXPECT_STREQ(itsHost.itsAlerts[0].itsCaption.GetText(), "Patchwell Updater");
+    itsHost.itsAlertAnswer = nullptr; // the cancel button
+    EXPECT_EQ(MessageBox("Go on?", kMessageBoxYesNo), kResultNo);
+    EXPECT_EQ(MessageBox("Noted.", 0), kResultOk);
+}
+
+} // namespace

@@ -1,0 +1,192 @@
+// Windows: frames, the keyboard rules in their order, mouse codes, painting.
+
+#include "platform/Resources.h"
+#include "platform/Shell.h"
+#include "platform/mdialog.h"
+#include "support/TestHost.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// A dialog that records what the keyboard rules call.
+class CKeyDialog : public CDialog {
+public:
+    CKeyDialog()
+        : CDialog(109)
+    {
+        Build();
+        for (int id : { 60, 61, 62 }) {
+            ControlEntry edit;
+            edit.itsKind = id == 61 ? kKindEditMultiLineText : kKindEditText;
+            edit.itsItemId = id;
+            AddEntry(edit);
+        }
+    }
+    void DoCommand(int theId, int theCode, long) override
+    {
+        itsLog.push_back("command " + std::to_string(theId) + "/" + std::to_string(theCode));
+    }
+    void OnKeyDown(int theKeyCode, int theCharCode, int theModifiers, int) override
+    {
+        itsLog.push_back("keydown " + std::to_string(theKeyCode) + "/" + std::to_string(theCharCode) + "/"
+            + std::to_string(theModifiers));
+    }
+    bool QueryQuit() override
+    {
+        itsLog.push_back("query");
+        return bAgrees;
+    }
+    void Close() override { itsLog.push_back("close"); }
+
+    CRecordingControlView& ViewOf(int theItemId)
+    {
+        return *static_cast<CRecordingControlView*>(FindEntry(theItemId)->itsView);
+    }
+
+    bool bAgrees = true;
+    std::vector<std::string> itsLog;
+};
+
+class WindowTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!gAppResFile)
+            gAppResFile = new CResFile();
+    }
+    CTestHost itsHost;
+};
+
+TEST_F(WindowTest, ZeroFrameReachesNearlyToTheScreensEdges)
+{
+    CWindow window;
+    ASSERT_TRUE(window.Create(nullptr));
+    EXPECT_EQ(window.GetFrame(), (CRect { 0, 0, 750, 1260 }));
+    EXPECT_STREQ(window.GetTitle().GetText(), "Window");
+    EXPECT_EQ(window.GetStyle(), 0x662u);
+}
+
+TEST_F(WindowTest, ConstrainToScreenMovesOrShrinks)
+{
+    CWindow window;
+    window.SetFrame({ 700, 1200, 900, 1400 });
+    window.ConstrainToScreen(1);
+    EXPECT_EQ(window.GetFrame(), (CRect { 600, 1080, 800, 1280 })) << "moved back whole";
+    window.SetFrame({ 700, 1200, 900, 1400 });
+    window.ConstrainToScreen(0);
+    EXPECT_EQ(window.GetFrame(), (CRect { 700, 1200, 800, 1280 })) << "shrunk to the edges";
+    window.SetFrame({ 900, -30, 1000, 70 });
+    window.ConstrainToScreen(1);
+    EXPECT_EQ(window.GetFrame(), (CRect { 700, 0, 800, 100 })) << "wholly below comes back";
+}
+
+TEST_F(WindowTest, ReturnGoesToTheDefaultItemElseToTheFocusedText)
+{
+    CKeyDialog dialog;
+    dialog.SetDefaultItem(1);
+    dialog.SetFocus(dialog.FindEntry(60));
+    EXPECT_TRUE(dialog.HandleKey({ kKeyReturn, 13, 0 }));
+    EXPECT_EQ(dialog.itsLog, (std::vector<std::string> { "command 1/0", "command 60/12" }))
+        << "no OnKeyDown after a command; the edit text hears of a possible change";
+    EXPECT_EQ(dialog.ViewOf(60).itsCalls.back(), "focus") << "the text did not get the key";
+
+    dialog.itsLog.clear();
+    dialog.HandleKey({ kKeyReturn, 13, kShiftKey });
+    EXPECT_EQ(dialog.ViewOf(60).itsCalls.back(), "key:36/0") << "shift-Return reaches the text without shift";
+    EXPECT_EQ(dialog.itsLog, (std::vector<std::string> { "keydown 36/13/0", "command 60/12" }));
+}
+
+TEST_F(WindowTest, TabCyclesThroughEditableEntriesAndClearsWhenNoneQualifies)
+{
+    CKeyDialog dialog;
+    dialog.HandleKey({ kKeyTab, 9, 0 });
+    EXPECT_EQ(dialog.GetFocus()->itsItemId, 60);
+    dialog.HandleKey({ kKeyTab, 9, 0 });
+    EXPECT_EQ(dialog.GetFocus()->itsItemId, 61);
+    dialog.HandleKey({ kKeyTab, 9, kShiftKey });
+    EXPECT_EQ(dialog.GetFocus()->itsItemId, 60);
+    dialog.HandleKey({ kKeyTab, 9, kShiftKey });
+    EXPECT_EQ(dialog.GetFocus()->itsItemId, 62) << "wraps around";
+    dialog.EnableItem(61, false);
+    dialog.HandleKey({ kKeyTab, 9, 0 });
+    dialog.HandleKey({ kKeyTab, 9, 0 });
+    EXPECT_EQ(dialog.GetFocus()->itsItemId, 62) << "a disabled entry is skipped";
+    for (int id : { 60, 61, 62 })
+        dialog.ShowItem(id, false);
+    dialog.HandleKey({ kKeyTab, 9, 0 });
+    EXPECT_EQ(dialog.GetFocus(), nullptr);
+}
+
+TEST_F(WindowTest, EscapeAndCommandPeriodPressTheCancelItem)
+{
+    CKeyDialog dialog;
+    dialog.HandleKey({ kKeyEscape, 27, 0 });
+    EXPECT_EQ(dialog.itsLog, (std::vector<std::string> { "keydown 53/27/0" })) << "no cancel item yet";
+    dialog.itsLog.clear();
+    dialog.SetCancelItem(2);
+    dialog.HandleKey({ kKeyEscape, 27, 0 });
+    dialog.HandleKey({ 0, '.', kCommandKey });
+    EXPECT_EQ(dialog.itsLog, (std::vector<std::string> { "command 2/0", "command 2/0" }));
+}
+
+TEST_F(WindowTest, CommandWAsksThenClosesAndCommandQQuits)
+{
+    CKeyDialog dialog;
+    dialog.bAgrees = false;
+    EXPECT_TRUE(dialog.HandleKey({ 0, 'w', kCommandKey }));
+    EXPECT_EQ(dialog.itsLog, (std::vector<std::string> { "query" })) << "a refusal leaves it open";
+    dialog.bAgrees = true;
+    dialog.HandleKey({ 0, 'w', kCommandKey });
+    EXPECT_EQ(dialog.itsLog.back(), "close");
+
+    dialog.itsLog.clear();
+    Shell().itsMainWindow = &dialog;
+    dialog.HandleKey({ 0, 'q', kCommandKey });
+    EXPECT_EQ(dialog.itsLog, (std::vector<std::string> { "query", "query", "close" }));
+    Shell().itsMainWindow = nullptr;
+}
+
+TEST_F(WindowTest, KeysTheFocusedTextTakesStillReachOnKeyDown)
+{
+    CKeyDialog dialog;
+    dialog.SetFocus(dialog.FindEntry(61));
+    EXPECT_TRUE(dialog.HandleKey({ 0, 'a', 0 }));
+    EXPECT_EQ(dialog.ViewOf(61).itsCalls.back(), "key:0/0");
+    EXPECT_EQ(dialog.itsLog, (std::vector<std::string> { "keydown 0/97/0", "command 61/12" }));
+}
+
+TEST(MouseCodes, ButtonsClicksAndKeyState)
+{
+    EXPECT_EQ(MouseMessageCode(kLeftButton, 1, 0), 101);
+    EXPECT_EQ(MouseMessageCode(kRightButton, 1, 0), 100);
+    EXPECT_EQ(MouseMessageCode(kMiddleButton, 1, 0), 102);
+    EXPECT_EQ(MouseMessageCode(kLeftButton, 2, 0), 113);
+    EXPECT_EQ(MouseMessageCode(kRightButton, 2, 0), 112);
+    EXPECT_EQ(MouseMessageCode(kMiddleButton, 2, 0), 114);
+    EXPECT_EQ(MouseMessageCode(kLeftButton, 0, 0), 105);
+    EXPECT_EQ(MouseMessageCode(kMiddleButton, 0, 0), 106);
+    EXPECT_EQ(MouseMessageCode(kLeftButton, 1, kControlKey), 100) << "control-click is a right click";
+    EXPECT_EQ(MouseMessageCode(kLeftButton, 0, kControlKey), 104);
+    EXPECT_EQ(MouseKeyState(1, kControlKey), 10);
+    EXPECT_EQ(MouseKeyState(1, 0), 1);
+    EXPECT_EQ(MouseKeyState(4, kShiftKey), 20);
+    EXPECT_EQ(MouseKeyState(2, kCommandKey | kOptionKey), 98);
+}
+
+TEST_F(WindowTest, PaintingNeedsSomethingToDrawOnAndBalances)
+{
+    CWindow window;
+    EXPECT_DEATH(window.BeginPaint(0), "failed assertion `FALSE'");
+    EXPECT_DEATH(window.EndPaint(), "failed assertion `dccount>0'");
+    ASSERT_TRUE(window.Create(nullptr));
+    window.BeginPaint(0);
+    EXPECT_EQ(window.GetPaintDepth(), 1);
+    window.EndPaint();
+    EXPECT_EQ(window.GetPaintDepth(), 0);
+}
+
+} // namespace
