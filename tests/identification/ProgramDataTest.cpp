@@ -266,7 +266,7 @@ TEST(ProgramData, OnlyARegularFileIsRead)
     // A FIFO without a writer would block an ordinary open for ever.
     ReadProgramData(list, (folder / "pipe.txt").c_str());
     ReadProgramData(list, (folder / "data.txt").c_str());
-    EXPECT_EQ(alerts.itsTexts,
+    EXPECT_EQ(alerts.Texts(),
         (std::vector<std::string> { "Unable to open program data\nNot a regular file",
             "Unable to open program data\nIs a directory" }));
 
@@ -274,7 +274,7 @@ TEST(ProgramData, OnlyARegularFileIsRead)
     ReadProgramData(list, (folder / "missing.txt").c_str(), &report);
     EXPECT_FALSE(report.bOpened);
     EXPECT_EQ(report.Problem(), Cstring("cannot be read: No such file or directory"));
-    EXPECT_EQ(alerts.itsTexts.size(), 2u) << "with a report the caller tells the user";
+    EXPECT_EQ(alerts.Texts().size(), 2u) << "with a report the caller tells the user";
 }
 
 TEST(ProgramData, WriterRefusesRecordsThatWouldNotReadBack)
