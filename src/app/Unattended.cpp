@@ -3,6 +3,7 @@
 #include "app/ConsoleProgress.h"
 #include "app/UpToDate.h"
 #include "engine/Progress.h"
+#include "engine/UpdateRecovery.h"
 #include "engine/UpdaterGlobals.h"
 #include "identification/ProgramData.h"
 #include "identification/ProgramList.h"
@@ -46,6 +47,12 @@ const char kKitHint[]
     = "Run the updater from the folder of a complete update kit (patchwell-updater, the .zip archive,\n"
       "data.txt and readme.txt), or name that folder with --bundle DIR.\n";
 
+void PrintRecoveryNotes()
+{
+    for (int i = 0; i < gRecoveryNotes.GetCount(); ++i)
+        std::fprintf(stderr, "%s\n", gRecoveryNotes.At(i).GetText());
+}
+
 } // namespace
 
 int CheckUpdateKit(const CProgramDataReport& theReport, bool bNeedArchive)
@@ -74,6 +81,7 @@ const char* FolderProblem(const char* thePath)
 
 int ApplyUnattended(const char* theFolder, bool bForce)
 {
+    PrintRecoveryNotes();
     if (const char* problem = FolderProblem(theFolder)) {
         std::fprintf(stderr,
             "patchwell-updater: the folder '%s' %s.\n"
@@ -137,6 +145,7 @@ int ApplyUnattended(const char* theFolder, bool bForce)
 
 int ListFoundCopies(const CProgramList* pUnknown)
 {
+    PrintRecoveryNotes();
     const bool bUnknown = pUnknown && pUnknown->First();
     if (!FoundPrograms.First() && !bUnknown)
         std::printf("No copies of Patchwell were found in %s.\n", gApplicationsFolder.GetText());

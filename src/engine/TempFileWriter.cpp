@@ -1,44 +1,71 @@
 #include "engine/TempFileWriter.h"
 
+#include "engine/UpdateNames.h"
+
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
-int CTempFileWriter::Create(const Cstring& theFolder, const Cstring& thePath)
+namespace {
+
+int CreateTemporary(int theFolder, std::string& theName)
+{
+    static std::minstd_rand generator(static_cast<unsigned>(getpid()) ^ static_cast<unsigned>(time(nullptr)));
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        theName = kTemporaryPrefix;
+        for (int i = 0; i < 6; ++i)
+            theName += kLetters[generator() % (sizeof kLetters - 1)];
+        const int file
+            = openat(theFolder, theName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (file != -1 || errno != EEXIST)
+            return file;
+    }
+    return -1;
+}
+
+} // namespace
+
+int CTempFileWriter::Create(int theFolder, const char* theName, Placement thePlacement)
 {
     Discard();
     struct stat info;
-    if (stat(thePath.GetText(), &info) == 0 && S_ISDIR(info.st_mode))
+    if (fstatat(theFolder, theName, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode))
         return EISDIR;
-    itsTempPath = Cstring::Path(theFolder.IsEmpty() ? "." : theFolder.GetText(), ".pwextract-XXXXXX");
-    itsFile = mkostemp(itsTempPath.GetBuffer(), O_CLOEXEC);
+    itsFolder = theFolder;
+    itsFinalName = theName;
+    if (thePlacement == kCreateInPlace) {
+        itsWrittenName = theName;
+        itsFile = openat(theFolder, theName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    } else {
+        itsFile = CreateTemporary(theFolder, itsWrittenName);
+    }
     if (itsFile == -1) {
         const int error = errno;
-        itsTempPath.Clear();
+        itsWrittenName.clear();
         return error;
     }
-    itsFinalPath = thePath;
     return 0;
 }
 
-bool CTempFileWriter::Write(const char* theData, size_t theLength)
+int CTempFileWriter::Write(const char* theData, size_t theLength)
 {
     while (theLength > 0) {
         const ssize_t written = write(itsFile, theData, theLength);
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
-            return false;
+            return written < 0 ? errno : ENOSPC;
         theData += written;
         theLength -= static_cast<size_t>(written);
     }
-    return true;
+    return 0;
 }
 
-bool CTempFileWriter::Finish(time_t theDate, mode_t theMode, int& theModeError)
+int CTempFileWriter::Finish(time_t theDate, mode_t theMode, int& theModeError)
 {
     theModeError = 0;
     const struct timespec times[2] = { { theDate, 0 }, { theDate, 0 } };
@@ -47,14 +74,15 @@ bool CTempFileWriter::Finish(time_t theDate, mode_t theMode, int& theModeError)
         theModeError = errno;
     const int file = itsFile;
     itsFile = -1;
-    return close(file) == 0;
+    return close(file) == 0 ? 0 : errno;
 }
 
 int CTempFileWriter::Install()
 {
-    if (rename(itsTempPath.GetText(), itsFinalPath.GetText()) != 0)
+    if (itsWrittenName != itsFinalName
+        && renameat(itsFolder, itsWrittenName.c_str(), itsFolder, itsFinalName.c_str()) != 0)
         return errno;
-    itsTempPath.Clear();
+    itsWrittenName.clear();
     return 0;
 }
 
@@ -64,8 +92,8 @@ void CTempFileWriter::Discard()
         close(itsFile);
         itsFile = -1;
     }
-    if (itsTempPath.IsNotEmpty()) {
-        unlink(itsTempPath.GetText());
-        itsTempPath.Clear();
+    if (!itsWrittenName.empty()) {
+        unlinkat(itsFolder, itsWrittenName.c_str(), 0);
+        itsWrittenName.clear();
     }
 }

@@ -1,19 +1,268 @@
 #include "engine/UpdatePreflight.h"
 
+#include "engine/ConfinedFolder.h"
+#include "engine/RepeatedNames.h"
 #include "engine/SafeEntryName.h"
+#include "engine/UpdateNames.h"
 #include "engine/ZipExtractor.h"
 #include "engine/ZipHandles.h"
 
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <string>
+#include <strings.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
+#include <unordered_set>
 #include <zip.h>
 
 namespace {
 
-bool Refuse(FILE* theLog, Cstring& theMessage)
+// What the archive unpacks to, in the units the file system counts.
+struct Needs {
+    unsigned long long itsBlocks = 0;
+    unsigned long long itsInodes = 0;
+};
+
+class CPreflight {
+public:
+    CPreflight(FILE* theLog, Cstring& theMessage)
+        : itsLog(theLog)
+        , itsMessage(theMessage)
+    {
+        itsMapper.AddNameMapping("NewFiles/", "", nullptr);
+    }
+
+    bool Check(const char* theZipPath, const char* thePassword, const char* theTarget);
+
+private:
+    bool CheckEntry(zip_uint64_t theIndex, const char* thePassword);
+    bool CheckName(const char* theEntry, const Cstring& theName);
+    bool CheckTargetPath(const Cstring& theName);
+    bool CheckRoom(const char* theTarget);
+    void Count(const Cstring& theName, zip_uint64_t theSize);
+    bool Refuse(const char* theFormat, const char* theText) __attribute__((format(printf, 2, 0)));
+    // Logs the message already set; false.
+    bool Refused();
+
+    FILE* itsLog;
+    Cstring& itsMessage;
+    CZipExtractor itsMapper; // the run's own mapping: the names checked are the names written
+    CZipArchiveHandle itsArchive;
+    CConfinedFolder itsTarget;
+    Cstring itsTargetPath;
+    long itsNameMax = NAME_MAX;
+    unsigned long itsBlockSize = 4096;
+    Needs itsNeeds;
+    bool bHasBundle = false;
+    bool bHasProgram = false;
+    std::unordered_set<std::string> itsFolders; // every folder the archive makes, once
+    std::unordered_set<std::string> itsCheckedPaths;
+};
+
+bool CPreflight::Refuse(const char* theFormat, const char* theText)
 {
-    if (theLog)
-        std::fprintf(theLog, "ExtractFiles failed - %s\n", theMessage.GetText());
+    itsMessage.Format(theFormat, theText);
+    return Refused();
+}
+
+bool CPreflight::Refused()
+{
+    if (itsLog)
+        std::fprintf(itsLog, "ExtractFiles failed - %s\n", itsMessage.GetText());
     return false;
+}
+
+bool CPreflight::Check(const char* theZipPath, const char* thePassword, const char* theTarget)
+{
+    int error = 0;
+    itsArchive.reset(
+        theZipPath && *theZipPath ? zip_open(theZipPath, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr);
+    if (!itsArchive) {
+        if (itsLog)
+            std::fprintf(itsLog, "Opening update zip file - %s failed\n", theZipPath ? theZipPath : "");
+        itsMessage = "Error opening compressed file container";
+        return false;
+    }
+    if (const int failure = itsTarget.Open(theTarget); failure != 0)
+        return Refuse("Unable to open the folder %s", theTarget);
+    itsTargetPath = theTarget;
+    if (const long nameMax = fpathconf(itsTarget.Descriptor(), _PC_NAME_MAX); nameMax > 0)
+        itsNameMax = nameMax;
+    struct statvfs disk;
+    if (fstatvfs(itsTarget.Descriptor(), &disk) == 0 && disk.f_bsize > 0)
+        itsBlockSize = disk.f_bsize;
+
+    const zip_int64_t count = zip_get_num_entries(itsArchive.get(), 0);
+    if (count <= 0) {
+        itsMessage = "The update archive is empty";
+        return Refused();
+    }
+    CRepeatedNames names(CRepeatedNames::kCaseIgnored);
+    names.Reserve(static_cast<size_t>(count));
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t info;
+        zip_stat_init(&info);
+        if (zip_stat_index(itsArchive.get(), static_cast<zip_uint64_t>(i), 0, &info) != 0 || !info.name) {
+            itsMessage.Format(
+                "Unable to get compressed file info (%d)", ZipArchiveErrorCode(itsArchive.get()));
+            return Refused();
+        }
+        const Cstring name = itsMapper.MapEntryName(info.name);
+        if (!CheckName(info.name, name) || !CheckEntry(static_cast<zip_uint64_t>(i), thePassword))
+            return false;
+        names.Add(static_cast<uint32_t>(i), name.GetText());
+        Count(name, info.size);
+    }
+    const int64_t repeat = names.FindRepeat([this](uint32_t theIndex) {
+        zip_stat_t entry;
+        return zip_stat_index(itsArchive.get(), theIndex, 0, &entry) == 0 ? itsMapper.MapEntryName(entry.name)
+                                                                          : Cstring();
+    });
+    if (repeat != -1) {
+        zip_stat_t entry;
+        zip_stat_index(itsArchive.get(), static_cast<zip_uint64_t>(repeat), 0, &entry);
+        return Refuse("Duplicate file name in archive: %s", entry.name);
+    }
+    if (!bHasBundle)
+        return Refuse("The update archive holds no %s", kBundleName);
+    if (!bHasProgram)
+        return Refuse("The update archive holds no program in %s", kBundleProgramFolder);
+    return CheckRoom(theTarget);
+}
+
+bool CPreflight::CheckName(const char* theEntry, const Cstring& theName)
+{
+    const char* name = theName.GetText();
+    if (!IsSafeEntryName(name))
+        return Refuse("Unsafe file name in archive: %s", theEntry);
+    const char* slash = std::strchr(name, '/');
+    const std::string first = slash ? std::string(name, slash) : std::string(name);
+    // The backup of every number, the log and the run's own files are out
+    // of an archive's reach, whatever the case of their letters.
+    const bool bOtherBundleSpelling
+        = strcasecmp(first.c_str(), kBundleName) == 0 && std::strcmp(first.c_str(), kBundleName) != 0;
+    if (bOtherBundleSpelling || strcasecmp(first.c_str(), kLogName) == 0
+        || strncasecmp(first.c_str(), kBackupPrefix, std::strlen(kBackupPrefix)) == 0
+        || strncasecmp(first.c_str(), kOwnPrefix, std::strlen(kOwnPrefix)) == 0
+        || strncasecmp(first.c_str(), kTemporaryPrefix, std::strlen(kTemporaryPrefix)) == 0)
+        return Refuse("Reserved file name in archive: %s", theEntry);
+
+    // The longest path written is the staged one.
+    const size_t longest
+        = static_cast<size_t>(itsTargetPath.Length()) + std::strlen(kStageName) + 2 + std::strlen(name);
+    if (longest >= PATH_MAX)
+        return Refuse("File name too long in archive: %s", theEntry);
+    for (const char* component = name; *component;) {
+        const char* end = std::strchr(component, '/');
+        const size_t length = end ? static_cast<size_t>(end - component) : std::strlen(component);
+        if (static_cast<long>(length) > itsNameMax)
+            return Refuse("File name too long in archive: %s", theEntry);
+        component += length + (end ? 1 : 0);
+    }
+
+    if (std::strcmp(first.c_str(), kBundleName) == 0) {
+        // The installed bundle is moved aside as a whole; the new one is
+        // made from nothing.
+        bHasBundle = true;
+        const size_t folderLength = std::strlen(kBundleProgramFolder);
+        // A file right in the program folder.
+        if (std::strncmp(name, kBundleProgramFolder, folderLength) == 0 && name[folderLength] != 0
+            && !std::strchr(name + folderLength, '/'))
+            bHasProgram = true;
+        return true;
+    }
+    return CheckTargetPath(theName);
+}
+
+// What the installation holds on the way to a destination outside the bundle.
+bool CPreflight::CheckTargetPath(const Cstring& theName)
+{
+    const std::string name(theName.GetText());
+    const bool bFolderEntry = name.empty() || name.back() == '/';
+    const size_t end = bFolderEntry && !name.empty() ? name.size() - 1 : name.size();
+    for (size_t at = name.find('/');; at = name.find('/', at + 1)) {
+        const bool bLast = at >= end;
+        const std::string path = name.substr(0, bLast ? end : at);
+        if (path.empty())
+            return true;
+        if (!bLast && !itsCheckedPaths.insert(path).second)
+            continue;
+        struct stat info;
+        const int error = itsTarget.Stat(path.c_str(), info);
+        const std::string full = std::string(itsTargetPath.GetText()) + "/" + path;
+        if (error == ENOENT)
+            return true; // made new from here on
+        if (error != 0) {
+            errno = error;
+            itsMessage.Format("Unable to look at %s: %s", full.c_str(), std::strerror(error));
+            return Refused();
+        }
+        if (S_ISLNK(info.st_mode))
+            return Refuse("Destination passes through a symbolic link: %s", full.c_str());
+        if (!S_ISDIR(info.st_mode) && (!bLast || bFolderEntry))
+            return Refuse("A file is in the way of a folder of the update: %s", full.c_str());
+        if (S_ISDIR(info.st_mode) && bLast && !bFolderEntry)
+            return Refuse("A folder is in the way of a file of the update: %s", full.c_str());
+        if (bLast)
+            return true;
+    }
+}
+
+bool CPreflight::CheckEntry(zip_uint64_t theIndex, const char* thePassword)
+{
+    const bool bPassword = thePassword && *thePassword;
+    CZipEntryHandle entry(bPassword ? zip_fopen_index_encrypted(itsArchive.get(), theIndex, 0, thePassword)
+                                    : zip_fopen_index(itsArchive.get(), theIndex, 0));
+    if (!entry) {
+        itsMessage.Format("Unable to open compressed file (%d)", ZipArchiveErrorCode(itsArchive.get()));
+        return Refused();
+    }
+    return true;
+}
+
+void CPreflight::Count(const Cstring& theName, zip_uint64_t theSize)
+{
+    const std::string name(theName.GetText());
+    const bool bFolder = name.empty() || name.back() == '/';
+    if (!bFolder) {
+        const unsigned long long blocks = (theSize + itsBlockSize - 1) / itsBlockSize;
+        // Large files need blocks that map their data, too.
+        itsNeeds.itsBlocks += blocks + blocks / 512;
+        ++itsNeeds.itsInodes;
+    }
+    for (size_t at = name.find('/'); at != std::string::npos; at = name.find('/', at + 1))
+        if (itsFolders.insert(name.substr(0, at)).second) {
+            ++itsNeeds.itsBlocks;
+            ++itsNeeds.itsInodes;
+        }
+}
+
+bool CPreflight::CheckRoom(const char* theTarget)
+{
+    struct statvfs disk;
+    if (fstatvfs(itsTarget.Descriptor(), &disk) != 0)
+        return true; // nothing known: the writes will tell
+    // The log, the journal and the staging folder.
+    const unsigned long long blocks = itsNeeds.itsBlocks + 3;
+    const unsigned long long inodes = itsNeeds.itsInodes + 3;
+    const unsigned long long needed = blocks * itsBlockSize;
+    const unsigned long long room = static_cast<unsigned long long>(disk.f_bavail) * disk.f_frsize;
+    if (needed > room) {
+        itsMessage.Format(
+            "Not enough room on the disk for the update: it needs %llu bytes, %llu are free in %s", needed,
+            room, theTarget);
+        return Refused();
+    }
+    // A file system that does not count inodes reports none at all.
+    if (disk.f_files > 0 && inodes > disk.f_favail) {
+        itsMessage.Format("Not enough room on the disk for the update: it needs %llu files and folders, "
+                          "%llu more fit in %s",
+            inodes, static_cast<unsigned long long>(disk.f_favail), theTarget);
+        return Refused();
+    }
+    return true;
 }
 
 } // namespace
@@ -21,53 +270,6 @@ bool Refuse(FILE* theLog, Cstring& theMessage)
 bool PreflightUpdate(
     const char* theZipPath, const char* thePassword, const char* theTarget, Cstring& theMessage, FILE* theLog)
 {
-    int error = 0;
-    CZipArchiveHandle archive(
-        theZipPath && *theZipPath ? zip_open(theZipPath, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr);
-    if (!archive) {
-        if (theLog)
-            std::fprintf(theLog, "Opening update zip file - %s failed\n", theZipPath ? theZipPath : "");
-        theMessage = "Error opening compressed file container";
-        return false;
-    }
-
-    // The same mapping the run gives its extractor, so the names checked are
-    // the names that will be written.
-    CZipExtractor mapper;
-    mapper.AddNameMapping("NewFiles/", "", nullptr);
-    const bool bPassword = thePassword && *thePassword;
-    unsigned long long total = 0;
-    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
-    for (zip_int64_t i = 0; i < count; ++i) {
-        zip_stat_t info;
-        zip_stat_init(&info);
-        if (zip_stat_index(archive.get(), static_cast<zip_uint64_t>(i), 0, &info) != 0 || !info.name) {
-            theMessage.Format("Unable to get compressed file info (%d)", ZipArchiveErrorCode(archive.get()));
-            return Refuse(theLog, theMessage);
-        }
-        if (!IsSafeEntryName(mapper.MapEntryName(info.name).GetText())) {
-            theMessage.Format("Unsafe file name in archive: %s", info.name);
-            return Refuse(theLog, theMessage);
-        }
-        total += info.size;
-        CZipEntryHandle entry(bPassword
-                ? zip_fopen_index_encrypted(archive.get(), static_cast<zip_uint64_t>(i), 0, thePassword)
-                : zip_fopen_index(archive.get(), static_cast<zip_uint64_t>(i), 0));
-        if (!entry) {
-            theMessage.Format("Unable to open compressed file (%d)", ZipArchiveErrorCode(archive.get()));
-            return Refuse(theLog, theMessage);
-        }
-    }
-
-    struct statvfs disk;
-    if (statvfs(theTarget, &disk) == 0) {
-        const unsigned long long room = static_cast<unsigned long long>(disk.f_bavail) * disk.f_frsize;
-        if (total > room) {
-            theMessage.Format(
-                "Not enough room on the disk for the update: it needs %llu bytes, %llu are free", total,
-                room);
-            return Refuse(theLog, theMessage);
-        }
-    }
-    return true;
+    CPreflight check(theLog, theMessage);
+    return check.Check(theZipPath, thePassword, theTarget);
 }

@@ -4,10 +4,16 @@
 
 #include <cstdio>
 
-// Checks, before anything in the target folder is touched, that the update can
-// be applied: the archive opens, every entry name stays inside the target once
-// "NewFiles/" is mapped away, the password opens every entry, and the target's
-// file system has room for everything the archive unpacks to. On failure
-// theMessage says why, one line goes to theLog, and the result is false.
+// Checks, before anything in the target folder is touched, all that can be
+// known about the update without unpacking it: the archive opens and holds
+// entries; every entry name stays inside the target once "NewFiles/" is
+// mapped away, is not one of the names the run keeps for itself (the bundle's
+// backups, the log, the journal), fits the file system's limits, and names
+// no item that another entry names too, ignoring case; the password opens
+// every entry; the archive holds "Patchwell 5.app" with a program in it; no
+// symbolic link lies on the way to a destination and no file stands where a
+// folder goes or the reverse; and the file system has the blocks and the
+// inodes for it all. On failure theMessage says why, one line goes to theLog,
+// and the result is false.
 bool PreflightUpdate(const char* theZipPath, const char* thePassword, const char* theTarget,
     Cstring& theMessage, FILE* theLog);

@@ -1,5 +1,7 @@
 #include "engine/UpdateSteps.h"
 
+#include "engine/StagedInstall.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -10,23 +12,7 @@
 #include <unistd.h>
 #include <utime.h>
 
-namespace {
-
-// rename() silently replaces a file or an empty folder of the new name; a
-// backup must never take the place of anything, so a taken name fails.
-bool RenameWithoutReplacing(const char* theFrom, const char* theTo)
-{
-    if (renameat2(AT_FDCWD, theFrom, AT_FDCWD, theTo, RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS)
-        return false;
-    // A file system without the flag: check first, accepting the small race.
-    return access(theTo, F_OK) != 0 && std::rename(theFrom, theTo) == 0;
-}
-
-} // namespace
-
-int BackupFile(const char* thePath, FILE* theLog, Cstring* pBackupPath)
+Cstring BackupName(const char* thePath)
 {
     Cstring base(thePath);
     Cstring ending;
@@ -38,7 +24,13 @@ int BackupFile(const char* thePath, FILE* theLog, Cstring* pBackupPath)
     const int number = std::rand() % 1000;
     Cstring backup;
     backup.Format("%s_Backup_%04d%s", base.GetText(), number, ending.GetText());
-    const bool bMoved = RenameWithoutReplacing(thePath, backup.GetText());
+    return backup;
+}
+
+int BackupFile(const char* thePath, FILE* theLog, Cstring* pBackupPath)
+{
+    const Cstring backup = BackupName(thePath);
+    const bool bMoved = RenameNoReplace(AT_FDCWD, thePath, AT_FDCWD, backup.GetText()) == 0;
     if (theLog) {
         std::fprintf(theLog, bMoved ? "Rename of %s to %s succeeded\n" : "Rename of %s to %s failed\n",
             thePath, backup.GetText());

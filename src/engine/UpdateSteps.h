@@ -9,6 +9,8 @@
 // the rename succeeded (pBackupPath, when given, receives the new name), 0 when
 // it did not (the name may be taken: try again).
 int BackupFile(const char* thePath, FILE* theLog, Cstring* pBackupPath = nullptr);
+// A backup name for thePath, with a fresh random number: "<base>_Backup_NNNN<ending>".
+Cstring BackupName(const char* thePath);
 
 // Sets the access and modification time of thePath to theDateText, read as six
 // numbers (year, month, day, hour, minute, second) in local time; any other

@@ -1,12 +1,14 @@
 #include "engine/UpdaterMain.h"
 
 #include "engine/UpdateKit.h"
+#include "engine/UpdateRecovery.h"
 #include "engine/UpdaterGlobals.h"
 #include "foundation/Profile.h"
 #include "foundation/ProgramFolders.h"
 #include "identification/ProgramData.h"
 #include "identification/ProgramScanner.h"
 #include "platform/Framework.h"
+#include "platform/MessageBox.h"
 #include "platform/Resources.h"
 #include "platform/SystemServices.h"
 #include "ui/Gblwin.h"
@@ -122,6 +124,9 @@ void UpdaterStartup(uint32_t theInstance, const StartupOptions& theOptions)
 
     ReadProgramData(ValidPrograms, Cstring::Path(gAppBundlePath, "data.txt").GetText(), // 11
         theOptions.itsDataReport);
+    // A run that was killed may have left a copy without its program: put it
+    // back before looking for copies.
+    RecoverInterruptedUpdates(gApplicationsFolder.GetText(), gRecoveryNotes);
     ScanDirectory(FoundPrograms, gApplicationsFolder.GetText(), gValidProgramNames, &ValidPrograms, // 12
         theOptions.itsUnknownCopies);
     if (gDiagnostics)
@@ -177,6 +182,8 @@ void UpdaterStartup(uint32_t theInstance, const StartupOptions& theOptions)
 void UpdaterRunWindow()
 {
     gGlobalWin->DoModal(); // 26
+    for (int i = 0; i < gRecoveryNotes.GetCount(); ++i)
+        MessageBox(gRecoveryNotes.At(i).GetText(), kMessageBoxOk);
     CreateCursors(); // 27
     // 28: the window layer positions and shows the window when it opens.
     RunApplicationEventLoop(); // 29

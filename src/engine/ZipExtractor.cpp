@@ -17,6 +17,7 @@
 #include <string>
 #include <strings.h>
 #include <thread>
+#include <unistd.h>
 #include <zip.h>
 
 namespace {
@@ -53,6 +54,9 @@ int CZipExtractor::Open(const char* theArchivePath)
 int CZipExtractor::Close()
 {
     itsReader.reset();
+    CloseOutputFolder();
+    itsOutputRoot.Close();
+    itsOutputRootPath.Clear();
     return 1;
 }
 
@@ -195,9 +199,19 @@ int CZipExtractor::ExtractOneFile()
         Fail("ExtractOneFile failed - %s\n", "Unable to open compressed file (%d)", error);
         return 0;
     }
-    // An empty folder part is the working folder, which exists.
-    if (folder.IsNotEmpty() && !MakeFolders(folder.GetText())) {
-        Fail("ExtractOneFile failed - %s\n", "Unable to create directory\nDirectory is %s", folder.GetText());
+    Cstring root;
+    Cstring relative;
+    WritePlace(name, root, relative);
+    // Split by hand: the relative name means nothing to the working folder.
+    const char* lastSlash = std::strrchr(relative.GetText(), '/');
+    Cstring relativeFolder;
+    if (lastSlash && lastSlash != relative.GetText())
+        relativeFolder.Assign(relative.GetText(), static_cast<int>(lastSlash - relative.GetText()));
+    const Cstring relativeName(lastSlash ? lastSlash + 1 : relative.GetText());
+    const int outputFolder = OpenOutputFolder(root, relativeFolder);
+    if (outputFolder == -1) {
+        Fail("ExtractOneFile failed - %s\n", "Unable to create directory - %s\nDirectory is %s",
+            std::strerror(errno), folder.GetText());
         return 0;
     }
 
@@ -217,7 +231,8 @@ int CZipExtractor::ExtractOneFile()
 
     CTempFileWriter output;
     if (bWrite) {
-        const int error = output.Create(folder, path);
+        const int error = output.Create(outputFolder, relativeName.GetText(),
+            itsStagingFolder.IsEmpty() ? CTempFileWriter::kReplaceByRename : CTempFileWriter::kCreateInPlace);
         if (error == 0) {
             result = 1;
         } else {
@@ -251,8 +266,9 @@ int CZipExtractor::ExtractOneFile()
         }
         if (!output.IsOpen())
             continue;
-        if (!output.Write(itsBlock.GetText(), static_cast<size_t>(count))) {
-            Fail("ExtractOneFile failed - %s\n", "Data Write Failed");
+        if (const int error = output.Write(itsBlock.GetText(), static_cast<size_t>(count)); error != 0) {
+            Fail("ExtractOneFile failed - %s\n", "Data Write Failed - %s\nFile: %s", std::strerror(error),
+                path.GetText());
             bFailed = true;
             break;
         }
@@ -273,8 +289,9 @@ int CZipExtractor::ExtractOneFile()
 
     const mode_t mode = std::strstr(path.GetText(), ".app/Contents/MacOS/") ? 0755 : 0644;
     int modeError = 0;
-    if (!output.Finish(info.mtime, mode, modeError)) {
-        Fail("ExtractOneFile failed - %s\n", "Data Write Failed");
+    if (const int error = output.Finish(info.mtime, mode, modeError); error != 0) {
+        Fail("ExtractOneFile failed - %s\n", "Data Write Failed - %s\nFile: %s", std::strerror(error),
+            path.GetText());
         return 0;
     }
     if (modeError != 0)
@@ -332,6 +349,55 @@ Cstring CZipExtractor::DestinationPath(const Cstring& theName) const
             return Cstring::Path(gMyProjectsPath, slash + 1);
     }
     return Cstring::Path(BaseProgramPath, theName.GetText());
+}
+
+void CZipExtractor::WritePlace(const Cstring& theName, Cstring& theRoot, Cstring& theRelative) const
+{
+    if (itsStagingFolder.IsNotEmpty() || itsDestination.IsNotEmpty()) {
+        theRoot = itsStagingFolder.IsNotEmpty() ? itsStagingFolder : itsDestination;
+        theRelative = theName;
+        return;
+    }
+    // Without a destination, the folder the full path is formed from.
+    const Cstring path = DestinationPath(theName);
+    const char* slash = std::strchr(theName.GetText(), '/');
+    theRelative = theName;
+    theRoot = BaseProgramPath;
+    if (slash && !std::strstr(path.GetText(), BaseProgramPath.GetText())) {
+        theRoot = gMyProjectsPath;
+        theRelative = slash + 1;
+    }
+    if (theRoot.IsEmpty())
+        theRoot = ".";
+}
+
+int CZipExtractor::OpenOutputFolder(const Cstring& theRoot, const Cstring& theFolder)
+{
+    if (itsOutputFolder != -1 && itsOutputRootPath == theRoot && itsOutputFolderName == theFolder)
+        return itsOutputFolder;
+    CloseOutputFolder();
+    if (!(itsOutputRootPath == theRoot) || !itsOutputRoot.IsOpen()) {
+        itsOutputRootPath.Clear();
+        // The destination itself may lie behind links: it is the caller's choice.
+        if (!MakeFolders(theRoot.GetText()))
+            return -1;
+        if (const int error = itsOutputRoot.Open(theRoot.GetText()); error != 0) {
+            errno = error;
+            return -1;
+        }
+        itsOutputRootPath = theRoot;
+    }
+    itsOutputFolder = itsOutputRoot.MakeFolders(theFolder.GetText());
+    if (itsOutputFolder != -1)
+        itsOutputFolderName = theFolder;
+    return itsOutputFolder;
+}
+
+void CZipExtractor::CloseOutputFolder()
+{
+    if (itsOutputFolder != -1)
+        close(itsOutputFolder);
+    itsOutputFolder = -1;
 }
 
 void CZipExtractor::SetCurrentName(const char* theEntryName)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ConfinedFolder.h"
 #include "engine/EntryReader.h"
 #include "engine/Progress.h"
 #include "engine/ZipHandles.h"
@@ -19,8 +20,9 @@ class CDialogItems;
 // line to the log.
 //
 // Names that would land outside the destination refuse the whole archive
-// before anything is written, and each file appears under its final name
-// only when it is complete.
+// before anything is written, every write is resolved beneath the
+// destination without following a symbolic link, and each file appears under
+// its final name only when it is complete.
 class CZipExtractor {
 public:
     enum OverwriteMode {
@@ -55,6 +57,10 @@ public:
     void SetPassword(const char* theText) { itsPassword = theText ? theText : ""; }
     void SetOverwriteMode(int32_t theMode) { itsOverwriteMode = theMode; }
     void SetDestination(const char* theFolder) { itsDestination = theFolder ? theFolder : ""; }
+    // Writes the files beneath theFolder, a fresh folder that holds nothing
+    // yet, in place of the destination; names, questions and the log still
+    // speak of the destination. Empty: write into the destination.
+    void SetStagingFolder(const char* theFolder) { itsStagingFolder = theFolder ? theFolder : ""; }
     // ExtractFiles reads the entries ahead on a second thread unless this is
     // turned off; what is written, logged and shown stays the same.
     void SetReadAhead(bool bReadAhead) { bUseReadAhead = bReadAhead; }
@@ -88,6 +94,12 @@ private:
     bool CountEntries(uint64_t theCount);
     int ExtractEntries();
     Cstring DestinationPath(const Cstring& theName) const;
+    // The folder an entry's file is written beneath and its name there.
+    void WritePlace(const Cstring& theName, Cstring& theRoot, Cstring& theRelative) const;
+    // A descriptor of theFolder beneath theRoot, made when missing; kept
+    // until the next folder is asked for. -1 with errno.
+    int OpenOutputFolder(const Cstring& theRoot, const Cstring& theFolder);
+    void CloseOutputFolder();
     void SetCurrentName(const char* theEntryName);
     void Log(const char* theFormat, ...) __attribute__((format(printf, 2, 3)));
     // Sets the last error and logs it with theLogFormat ("... %s\n").
@@ -111,6 +123,11 @@ private:
     Cstring itsLastError;
     Cstring itsPassword;
     Cstring itsDestination;
+    Cstring itsStagingFolder;
+    CConfinedFolder itsOutputRoot;
+    Cstring itsOutputRootPath;
+    Cstring itsOutputFolderName;
+    int itsOutputFolder = -1;
     int32_t itsOverwriteMode = kOverwriteAsk;
     CStringArray itsNameRules;
     CBuffer itsBlock;

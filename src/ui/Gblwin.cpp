@@ -1,5 +1,6 @@
 #include "ui/Gblwin.h"
 
+#include "engine/UpdateRecovery.h"
 #include "engine/UpdaterGlobals.h"
 #include "foundation/Profile.h"
 #include "foundation/RegularFile.h"
@@ -219,6 +220,9 @@ int CGlobalWin::AddTargetFolderPath(const Cstring& thePath)
             kMessageBoxOk);
         return 0;
     }
+    // A copy whose update was killed is put back first, so it can be found.
+    if (Cstring note; RecoverInterruptedUpdate(thePath.GetText(), note))
+        MessageBox(note.GetText(), kMessageBoxOk);
     if (ProcessDirectory(FoundPrograms, thePath.GetText(), gValidProgramNames, &ValidPrograms) == 0) {
         MessageBox(message.Format("No valid Patchwell program found in\n'%s'", thePath.GetText()).GetText(),
             kMessageBoxOk);

@@ -6,8 +6,6 @@
 
 #include <cstdio>
 
-class CZipExtractor;
-
 // Item IDs of dialog 150 that the updater's own code uses.
 enum GlobalWinItem {
     kItemCancel = 2,
@@ -72,8 +70,6 @@ public:
     const Cstring& GetBackupPath() const { return itsBackupPath; }
 
 private:
-    int ApplyUpdate(CZipExtractor& theExtractor, FILE* theLog, const Cstring& thePassword,
-        const Cstring& theDateText, Cstring& theMessage);
     Cstring WhereThingsAreText() const;
     void RebuildFolderRows();
     void ExitRequest();
@@ -85,6 +81,9 @@ private:
     CStringArray itsFolders;
     Cstring itsLogPath;
     Cstring itsBackupPath;
+    // How the last failed run left the installation.
+    bool bRestored = false;
+    bool bUnrestored = false;
 };
 
 // 0 until the main window has been closed.

@@ -395,8 +395,10 @@ TEST_F(Extraction, FullDiskLeavesNoPartialFile)
     itsTemp.Write("dest/large.dat", "previous");
     itsPassword = "";
     EXPECT_EQ(Extract(WriteArchive(RawZip({ { "NewFiles/large.dat", RandomBytes(1 << 20, 5) } }))), 0);
-    EXPECT_EQ(itsError, "Data Write Failed");
-    EXPECT_THAT(itsLog, EndsWith("ExtractOneFile failed - Data Write Failed\n"));
+    const std::string error
+        = "Data Write Failed - No space left on device\nFile: " + itsDestination + "/large.dat";
+    EXPECT_EQ(itsError, error);
+    EXPECT_THAT(itsLog, EndsWith("ExtractOneFile failed - " + error + "\n"));
     EXPECT_THAT(ListTree(itsDestination), ElementsAre("large.dat"));
     EXPECT_EQ(ReadWholeFile(itsDestination + "/large.dat"), "previous");
 }

@@ -1,0 +1,220 @@
+#include "engine/UpdateRun.h"
+
+#include "engine/BuildCheck.h"
+#include "engine/Progress.h"
+#include "engine/StagedInstall.h"
+#include "engine/UpdateLog.h"
+#include "engine/UpdateNames.h"
+#include "engine/UpdatePreflight.h"
+#include "engine/UpdateSteps.h"
+#include "identification/Program.h"
+#include "identification/ProgramList.h"
+#include "platform/MessageBox.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace {
+
+const int kBackupAttempts = 25;
+
+bool ExistsIn(const CConfinedFolder& theFolder, const char* theName)
+{
+    struct stat info;
+    return theFolder.Stat(theName, info) == 0;
+}
+
+} // namespace
+
+CUpdateRun::CUpdateRun(const Cstring& theTarget)
+    : itsTarget(theTarget)
+{
+}
+
+CUpdateRun::~CUpdateRun()
+{
+    itsExtractor.Close();
+    if (itsLog)
+        std::fclose(itsLog);
+}
+
+bool CUpdateRun::OpenLog()
+{
+    if (itsFolder.Open(itsTarget.GetText()) == 0)
+        itsLog = OpenUpdateLog(itsFolder.Descriptor(), kLogEmptied);
+    if (!itsLog) {
+        itsMessage = "Failed to create updater log file";
+        return false;
+    }
+    itsLogPath = Cstring::Path(itsTarget, kLogName);
+    itsExtractor.SetLogFile(itsLog);
+    itsExtractor.AddNameMapping("NewFiles/", "", nullptr);
+    return true;
+}
+
+void CUpdateRun::SetArchive(const Cstring& theZipPath, const Cstring& thePassword)
+{
+    itsZipPath = theZipPath;
+    itsPassword = thePassword;
+}
+
+void CUpdateRun::SetBuilds(const Cstring& theDateText, const CProgram* pNewest, const CProgram* pInstalled)
+{
+    itsDateText = theDateText;
+    itsNewest = pNewest;
+    itsInstalled = pInstalled;
+}
+
+bool CUpdateRun::Apply()
+{
+    itsMessage.Clear();
+    // Nothing in the installation is touched before the archive is known to
+    // be good: a bad archive found later would leave no application.
+    if (!PreflightUpdate(
+            itsZipPath.GetText(), itsPassword.GetText(), itsTarget.GetText(), itsMessage, itsLog))
+        return false;
+    if (StopRequested())
+        return Abort();
+
+    CStagedInstall install(itsFolder, itsTarget, itsLog);
+    if (const int error = install.Begin(); error != 0) {
+        itsMessage.Format("Unable to start the update in %s - %s", itsTarget.GetText(), std::strerror(error));
+        return Fail(install);
+    }
+    itsExtractor.SetPassword(itsPassword.GetText());
+    itsExtractor.SetOverwriteMode(CZipExtractor::kOverwriteReplace);
+    itsExtractor.SetDestination(itsTarget.GetText());
+    itsExtractor.SetStagingFolder(install.StagePath().GetText());
+    if (!itsExtractor.Open(itsZipPath.GetText())) {
+        TraceTo(itsLog, "Opening update zip file - %s failed\n", itsZipPath.GetText());
+        itsMessage = itsExtractor.GetLastError();
+        return Fail(install);
+    }
+    TraceTo(itsLog, "Opening update zip file - %s succeeded\n", itsZipPath.GetText());
+    const int extracted = itsExtractor.ExtractFiles();
+    itsExtractor.Close();
+    if (extracted != 1) {
+        itsMessage = itsExtractor.GetLastError();
+        return Fail(install);
+    }
+    if (itsExtractor.GetFilesDone() != itsExtractor.GetFileCount()) {
+        itsStatus.Format("One or more files were skipped, %d of %d processed",
+            static_cast<int>(itsExtractor.GetFilesDone()), static_cast<int>(itsExtractor.GetFileCount()));
+        itsMessage = itsStatus;
+    }
+    return Install(install);
+}
+
+// The new bundle waits in the staging folder; from here on the installation
+// itself changes.
+bool CUpdateRun::Install(CStagedInstall& theInstall)
+{
+    const Cstring bundle = Cstring::Path(itsTarget, kBundleName);
+    const Cstring stagedBundle = Cstring::Path(theInstall.StagePath(), kBundleName);
+    // Without valid builds there is no date to give the bundle.
+    if (itsDateText.IsNotEmpty()) {
+        SetFileTimestamp(stagedBundle.GetText(), itsDateText.GetText());
+        TraceTo(itsLog, "%s timestamp set to %s \n", bundle.GetText(), itsDateText.GetText());
+    }
+    if (!CheckNewBundle(stagedBundle))
+        return Fail(theInstall);
+    if (StopRequested())
+        return Abort(), Fail(theInstall);
+
+    if (ExistsIn(itsFolder, kOldProgramName) && !ExistsIn(itsFolder, kPowerPcName))
+        theInstall.MoveAside(kOldProgramName, kPowerPcName); // its outcome does not matter
+    if (ExistsIn(itsFolder, kBundleName) && !MakeBackup(theInstall))
+        return Fail(theInstall);
+    Cstring problem;
+    if (!theInstall.PutInPlace([this] { return StopRequested(); }, problem)) {
+        if (problem.IsEmpty())
+            Abort();
+        else
+            itsMessage = problem;
+        return Fail(theInstall);
+    }
+    if (StopRequested())
+        return Abort(), Fail(theInstall);
+    if (!theInstall.Commit(problem)) {
+        itsMessage = problem;
+        return Fail(theInstall);
+    }
+    return true;
+}
+
+bool CUpdateRun::CheckNewBundle(const Cstring& theBundle)
+{
+    if (!itsNewest)
+        return true;
+    const Cstring bundle = Cstring::Path(itsTarget, kBundleName);
+    Cstring problem;
+    if (BundleMatchesBuild(theBundle.GetText(), *itsNewest, problem)) {
+        TraceTo(itsLog, "%s matches the newest valid build of %s\n", bundle.GetText(),
+            itsNewest->itsDate.GetText());
+        return true;
+    }
+    if (itsInstalled == itsNewest) {
+        TraceTo(itsLog, "%s was not checked: the program data holds no build newer than the installed one\n",
+            bundle.GetText());
+        return true;
+    }
+    itsMessage.Format("The new %s is not the newest valid build of %s: %s", kBundleName,
+        itsNewest->itsDate.GetText(), problem.GetText());
+    TraceTo(itsLog, "%s\n", itsMessage.GetText());
+    return false;
+}
+
+bool CUpdateRun::MakeBackup(CStagedInstall& theInstall)
+{
+    const Cstring bundle = Cstring::Path(itsTarget, kBundleName);
+    int error = 0;
+    for (int attempt = 0; attempt < kBackupAttempts; ++attempt) {
+        const Cstring backup = BackupName(bundle.GetText());
+        const char* backupName = backup.GetText() + itsTarget.Length() + 1;
+        error = theInstall.MoveAside(kBundleName, backupName);
+        TraceTo(itsLog, error == 0 ? "Rename of %s to %s succeeded\n" : "Rename of %s to %s failed\n",
+            bundle.GetText(), backup.GetText());
+        if (error == 0) {
+            itsBackupPath = backup;
+            return true;
+        }
+    }
+    // Extracting over the only copy would leave no way back.
+    itsMessage.Format("Unable to back up %s - %s", bundle.GetText(), std::strerror(error));
+    return false;
+}
+
+bool CUpdateRun::StopRequested()
+{
+    if (!gAbortUpdate && CheckEventQueueForUserCancel()
+        && MessageBox("Are you sure you want to abort the update?", kMessageBoxYesNo) == kResultYes)
+        gAbortUpdate = 1;
+    return gAbortUpdate != 0;
+}
+
+bool CUpdateRun::Abort()
+{
+    itsMessage = "Extract Aborted";
+    TraceTo(itsLog, "ExtractFiles aborted\n");
+    return false;
+}
+
+bool CUpdateRun::Fail(CStagedInstall& theInstall)
+{
+    const bool bChanged = theInstall.HasChanged();
+    if (bChanged)
+        TraceTo(itsLog, "Restoring the previous version\n");
+    if (!theInstall.RollBack()) {
+        bUnrestored = true;
+        TraceTo(itsLog,
+            "The previous version could not be restored completely; the next start of the updater tries "
+            "again\n");
+    } else if (bChanged) {
+        bRestored = true;
+        TraceTo(itsLog, "The previous version was restored\n");
+    }
+    if (!bUnrestored)
+        itsBackupPath.Clear();
+    return false;
+}
