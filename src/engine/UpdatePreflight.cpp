@@ -43,8 +43,9 @@ private:
     bool CheckRoom(const char* theTarget);
     void Count(const Cstring& theName, zip_uint64_t theSize);
     bool Refuse(const char* theFormat, const char* theText) __attribute__((format(printf, 2, 0)));
-    // Logs the message already set; false.
-    bool Refused();
+    // Logs the message already set, with the extraction's own line for an
+    // entry that fails and ours for what only this check finds; false.
+    bool Refused(const char* theLogLine = "ExtractFiles failed - %s\n");
 
     FILE* itsLog;
     Cstring& itsMessage;
@@ -67,10 +68,10 @@ bool CPreflight::Refuse(const char* theFormat, const char* theText)
     return Refused();
 }
 
-bool CPreflight::Refused()
+bool CPreflight::Refused(const char* theLogLine)
 {
     if (itsLog)
-        std::fprintf(itsLog, "ExtractFiles failed - %s\n", itsMessage.GetText());
+        std::fprintf(itsLog, theLogLine, itsMessage.GetText());
     return false;
 }
 
@@ -104,10 +105,11 @@ bool CPreflight::Check(const char* theZipPath, const char* thePassword, const ch
     for (zip_int64_t i = 0; i < count; ++i) {
         zip_stat_t info;
         zip_stat_init(&info);
-        if (zip_stat_index(itsArchive.get(), static_cast<zip_uint64_t>(i), 0, &info) != 0 || !info.name) {
+        if (zip_stat_index(itsArchive.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW, &info) != 0
+            || !info.name) {
             itsMessage.Format(
                 "Unable to get compressed file info (%d)", ZipArchiveErrorCode(itsArchive.get()));
-            return Refused();
+            return Refused("ExtractOneFile failed - %s\n");
         }
         const Cstring name = itsMapper.MapEntryName(info.name);
         if (!CheckName(info.name, name) || !CheckEntry(static_cast<zip_uint64_t>(i), thePassword))
@@ -117,12 +119,13 @@ bool CPreflight::Check(const char* theZipPath, const char* thePassword, const ch
     }
     const int64_t repeat = names.FindRepeat([this](uint32_t theIndex) {
         zip_stat_t entry;
-        return zip_stat_index(itsArchive.get(), theIndex, 0, &entry) == 0 ? itsMapper.MapEntryName(entry.name)
-                                                                          : Cstring();
+        return zip_stat_index(itsArchive.get(), theIndex, ZIP_FL_ENC_RAW, &entry) == 0
+            ? itsMapper.MapEntryName(entry.name)
+            : Cstring();
     });
     if (repeat != -1) {
         zip_stat_t entry;
-        zip_stat_index(itsArchive.get(), static_cast<zip_uint64_t>(repeat), 0, &entry);
+        zip_stat_index(itsArchive.get(), static_cast<zip_uint64_t>(repeat), ZIP_FL_ENC_RAW, &entry);
         return Refuse("Duplicate file name in archive: %s", entry.name);
     }
     if (!bHasBundle)
@@ -217,7 +220,7 @@ bool CPreflight::CheckEntry(zip_uint64_t theIndex, const char* thePassword)
                                     : zip_fopen_index(itsArchive.get(), theIndex, 0));
     if (!entry) {
         itsMessage.Format("Unable to open compressed file (%d)", ZipArchiveErrorCode(itsArchive.get()));
-        return Refused();
+        return Refused("ExtractOneFile failed - %s\n");
     }
     return true;
 }

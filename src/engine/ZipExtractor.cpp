@@ -143,7 +143,7 @@ bool CZipExtractor::CountEntries(uint64_t theCount)
     names.Reserve(theCount);
     zip_stat_t info;
     for (uint64_t i = 0; i < theCount; ++i) {
-        if (zip_stat_index(itsReader.get(), i, 0, &info) != 0 || !(info.valid & ZIP_STAT_NAME))
+        if (zip_stat_index(itsReader.get(), i, ZIP_FL_ENC_RAW, &info) != 0 || !(info.valid & ZIP_STAT_NAME))
             break; // the entry itself reports it when its turn comes
         if (info.valid & ZIP_STAT_SIZE)
             itsTotalBytes += static_cast<int64_t>(info.size);
@@ -156,10 +156,12 @@ bool CZipExtractor::CountEntries(uint64_t theCount)
     }
     const int64_t repeat = names.FindRepeat([this](uint32_t theIndex) {
         zip_stat_t entry;
-        return zip_stat_index(itsReader.get(), theIndex, 0, &entry) == 0 ? MapEntryName(entry.name)
-                                                                         : Cstring();
+        return zip_stat_index(itsReader.get(), theIndex, ZIP_FL_ENC_RAW, &entry) == 0
+            ? MapEntryName(entry.name)
+            : Cstring();
     });
-    if (repeat != -1 && zip_stat_index(itsReader.get(), static_cast<uint64_t>(repeat), 0, &info) == 0) {
+    if (repeat != -1
+        && zip_stat_index(itsReader.get(), static_cast<uint64_t>(repeat), ZIP_FL_ENC_RAW, &info) == 0) {
         Fail("ExtractFiles failed - %s\n", "Unsafe file name in archive: %s", info.name);
         return false;
     }
@@ -172,7 +174,7 @@ int CZipExtractor::ExtractOneFile()
     itsCurrentName.Clear();
     zip_stat_t info;
     zip_stat_init(&info);
-    if (!itsReader || zip_stat_index(itsReader.get(), itsEntryIndex, 0, &info) != 0) {
+    if (!itsReader || zip_stat_index(itsReader.get(), itsEntryIndex, ZIP_FL_ENC_RAW, &info) != 0) {
         Fail("ExtractOneFile failed - %s\n", "Unable to get compressed file info (%d)",
             itsReader ? ZipArchiveErrorCode(itsReader.get()) : ZIP_ER_INVAL);
         return 0;
@@ -238,7 +240,7 @@ int CZipExtractor::ExtractOneFile()
         } else {
             itsLastError.Format("ExtractOneFile file open failed - %d - %s\nFile: %s", error,
                 std::strerror(error), path.GetText());
-            Log("ExtractOneFile %s\n", itsLastError.GetText());
+            Log("%s\n", itsLastError.GetText()); // the text names the step already
         }
     }
     if (!output.IsOpen())
@@ -299,7 +301,7 @@ int CZipExtractor::ExtractOneFile()
     if (const int error = output.Install(); error != 0) {
         itsLastError.Format("ExtractOneFile file open failed - %d - %s\nFile: %s", error,
             std::strerror(error), path.GetText());
-        Log("ExtractOneFile %s\n", itsLastError.GetText());
+        Log("%s\n", itsLastError.GetText()); // the text names the step already
         return 0;
     }
     return result;

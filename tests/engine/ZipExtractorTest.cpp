@@ -317,7 +317,8 @@ TEST_F(Extraction, FileEntryOntoAFolderFailsWithAMessage)
     const std::string error
         = "ExtractOneFile file open failed - 21 - Is a directory\nFile: " + itsDestination + "/Readme.txt";
     EXPECT_EQ(itsError, error);
-    EXPECT_THAT(itsLog, EndsWith("ExtractOneFile " + error + "\n"));
+    EXPECT_EQ(itsLog, "ExtractOneFile - " + itsDestination + "/Readme.txt\n" + error + "\n")
+        << "one prefix, not two";
 }
 
 TEST_F(Extraction, AbortInALargeEntryKeepsThePreviousFile)

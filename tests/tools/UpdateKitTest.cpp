@@ -3,6 +3,7 @@
 
 #include "KitFixture.h"
 #include "support/TreeSnapshot.h"
+#include "support/ZipFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -148,4 +149,31 @@ TEST_F(UpdateKit, SignalInTheMiddleAbortsWithoutATruncatedFile)
     TreeSnapshot after = SnapshotTree(Installed());
     after.erase("Updater Log File.txt");
     EXPECT_EQ(after, before);
+}
+
+TEST_F(UpdateKit, AnInfoZipArchiveWithALatinOneNameIsInstalledByteForByte)
+{
+    const std::string name = "Patchwell 5.app/Contents/Resources/\xDC"
+                             "ber.txt";
+    itsTemp.Write("builds/5.0.2/Patchwell 5/" + name, "Latin-1 name");
+    const ProgramRun pack
+        = Pack(ShellQuote(itsTemp / "builds/5.0.1") + " " + ShellQuote(itsTemp / "builds/5.0.2"));
+    ASSERT_EQ(pack.status, 0) << pack.output;
+    // The same build packed by Info-ZIP, which stores the byte as it is and
+    // without the UTF-8 flag.
+    const std::string archive = Kit() + "/Spring Update.zip";
+    std::filesystem::remove(archive);
+    std::filesystem::create_directories(itsTemp.Path() / "stage");
+    std::filesystem::create_directory_symlink(
+        itsTemp.Path() / "builds/5.0.2/Patchwell 5", itsTemp.Path() / "stage/NewFiles");
+    ASSERT_EQ(RunProgram("cd " + ShellQuote(itsTemp / "stage") + " && LC_ALL=C zip -q -r -P "
+                  + ShellQuote(KeyText()) + " " + ShellQuote(archive) + " NewFiles")
+                  .status,
+        0);
+
+    const ProgramRun apply = Updater("--apply " + ShellQuote(Installed().string()));
+    ASSERT_EQ(apply.status, 0) << apply.output;
+    EXPECT_EQ(ReadWholeFile((Installed() / name).string()), "Latin-1 name");
+    const std::string log = ReadWholeFile((Installed() / "Updater Log File.txt").string());
+    EXPECT_NE(log.find(Installed().string() + "/" + name + "\n"), std::string::npos) << log;
 }
