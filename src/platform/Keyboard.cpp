@@ -53,8 +53,10 @@ bool CWindow::HandleKey(const CKeyEvent& theKey)
         SetFocus(NextEditable(itsEntries, itsFocus, key.Has(kShiftKey)));
         return true;
     }
-    if (!bHandled && bDialog && itsFocus && itsFocus->itsView && itsFocus->IsKindOf(kFamilyEditable))
-        bHandled = itsFocus->itsView->TakeKey(key);
+    if (!bHandled && bDialog && itsFocus && itsFocus->itsView && itsFocus->IsKindOf(kFamilyEditable)) {
+        itsFocus->itsView->TakeKey(key);
+        bHandled = true;
+    }
     if (key.IsCommand('w')) {
         if (QueryQuit())
             Close();

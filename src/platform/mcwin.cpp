@@ -254,3 +254,40 @@ CWindow* CWindow::HitTestChild(CPoint)
 {
     return nullptr;
 }
+
+namespace {
+
+bool IsNamingText(const ControlEntry& theEntry)
+{
+    if (theEntry.itsKind != kKindStaticText && theEntry.itsKind != kKindLabel)
+        return false;
+    for (const char* p = theEntry.itsText.GetText(); *p; ++p)
+        if (*p != ' ')
+            return true;
+    return false;
+}
+
+} // namespace
+
+const ControlEntry* CWindow::LabelFor(const ControlEntry& theEntry) const
+{
+    const int kNear = 8; // pixels between a label and what it names
+    const CRect& bounds = theEntry.itsBounds;
+    const ControlEntry* left = nullptr;
+    const ControlEntry* above = nullptr;
+    for (const auto& candidate : itsEntries) {
+        if (candidate.get() == &theEntry || !IsNamingText(*candidate)
+            || (candidate->itsPage != theEntry.itsPage && candidate->itsPage != 0))
+            continue;
+        const CRect& label = candidate->itsBounds;
+        const bool bSameRow = label.top < bounds.bottom && bounds.top < label.bottom;
+        if (bSameRow && label.right <= bounds.left && bounds.left - label.right <= kNear
+            && (!left || label.right > left->itsBounds.right))
+            left = candidate.get();
+        const int gap = bounds.top - label.bottom;
+        if (gap >= 0 && gap <= kNear && label.left >= bounds.left - 4 && label.left <= bounds.left + 4
+            && (!above || label.bottom > above->itsBounds.bottom))
+            above = candidate.get();
+    }
+    return left ? left : above;
+}

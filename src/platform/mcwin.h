@@ -123,6 +123,11 @@ public:
     ControlEntry* GetFocus() const { return itsFocus; }
     // Null clears the focus.
     void SetFocus(ControlEntry* pEntry);
+    // The toolkit moved the focus (a click): the entry is told nothing.
+    void NoteFocus(ControlEntry* pEntry) { itsFocus = pEntry; }
+    // The text entry that names pEntry for a screen reader: on its row just to
+    // the left, else just above it and aligned with it; null when none.
+    const ControlEntry* LabelFor(const ControlEntry& theEntry) const;
     const std::vector<std::unique_ptr<ControlEntry>>& Entries() const { return itsEntries; }
 
     int GetWindowKind() const { return itsWindowKind; }

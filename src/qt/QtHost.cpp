@@ -1,6 +1,406 @@
 #include "qt/QtHost.h"
 
-std::unique_ptr<CHost> MakeWindowHost(int&, char**)
+#include "platform/MessageBox.h"
+#include "platform/Shell.h"
+#include "platform/mdialog.h"
+#include "qt/QtControls.h"
+#include "qt/QtHostImpl.h"
+#include "qt/QtWindow.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QUrl>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+int gSignalPipe[2] = { -1, -1 };
+QKeyEvent* gCurrentKey = nullptr; // the toolkit event the keyboard rules are working on
+
+void OnSignal(int)
 {
-    return nullptr;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = write(gSignalPipe[1], &byte, 1);
+}
+
+QMessageBox::Icon IconOf(int theKind)
+{
+    switch (theKind) {
+    case kAlertStop:
+        return QMessageBox::Critical;
+    case kAlertCaution:
+        return QMessageBox::Warning;
+    case kAlertNote:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+bool IsModifierKey(int theKey)
+{
+    switch (theKey) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Meta:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_CapsLock:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsInputEvent(QEvent::Type theType)
+{
+    switch (theType) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+std::unique_ptr<CHost> MakeWindowHost(int& argc, char** argv)
+{
+    return std::make_unique<CQtHost>(argc, argv);
+}
+
+QWidget* WidgetOf(const CWindow& theWindow)
+{
+    auto* view = dynamic_cast<CQtWindowView*>(theWindow.GetView());
+    return view ? view->Widget() : nullptr;
+}
+
+QWidget* WidgetOf(const ControlEntry& theEntry)
+{
+    auto* control = dynamic_cast<CQtControl*>(theEntry.itsView);
+    return control ? control->Widget() : nullptr;
+}
+
+CQtHost::CQtHost(int& argc, char** argv)
+    : itsApp(std::make_unique<QApplication>(argc, argv))
+{
+    // The framework ends the loop itself, when the main window closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+    itsApp->installEventFilter(this);
+    itsIdleTimer.setInterval(1000 / 3);
+    QObject::connect(&itsIdleTimer, &QTimer::timeout, [] {
+        Shell().IdleTick();
+        Shell().AfterEvent();
+    });
+    QObject::connect(itsApp.get(), &QGuiApplication::commitDataRequest, [] { Shell().RequestQuit(); });
+
+    if (pipe2(gSignalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
+        itsSignalNotifier = std::make_unique<QSocketNotifier>(gSignalPipe[0], QSocketNotifier::Read);
+        QObject::connect(itsSignalNotifier.get(), &QSocketNotifier::activated, [this] { OnStopSignal(); });
+        std::signal(SIGINT, OnSignal);
+        std::signal(SIGTERM, OnSignal);
+    }
+}
+
+CQtHost::~CQtHost()
+{
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    itsSignalNotifier.reset();
+    for (int& fd : gSignalPipe) {
+        if (fd >= 0)
+            close(fd);
+        fd = -1;
+    }
+    while (itsWaitCursors-- > 0)
+        QGuiApplication::restoreOverrideCursor();
+    itsApp->removeEventFilter(this);
+    // Windows closed by their own handlers wait for the loop to delete them.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void CQtHost::OnStopSignal()
+{
+    char bytes[16];
+    while (read(gSignalPipe[0], bytes, sizeof bytes) > 0) { }
+    // During a run a signal asks to stop the run; its confirmation is then
+    // answered yes, since nobody may be there to answer it.
+    bStopRequested = true;
+    if (auto* alert = qobject_cast<QMessageBox*>(itsOpenAlert.data()))
+        alert->done(0); // answered as by Escape
+    if (bInRun) {
+        RequestCancel();
+        return;
+    }
+    if (Shell().IsModalDialogUp())
+        Shell().bQuitPending = true;
+    else
+        Shell().RequestQuit();
+    Shell().AfterEvent();
+}
+
+std::unique_ptr<CWindowView> CQtHost::MakeWindow(CWindow& theWindow)
+{
+    return std::make_unique<CQtWindowView>(*this, theWindow);
+}
+
+std::unique_ptr<CControlView> CQtHost::MakeControl(CWindow& theOwner, ControlEntry& theEntry)
+{
+    QWidget* parent = WidgetOf(theOwner);
+    return parent ? MakeQtControl(*this, parent, theEntry) : nullptr;
+}
+
+CRect CQtHost::ScreenBounds() const
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return { 0, 0, 768, 1024 };
+    const QRect area = screen->availableGeometry();
+    return { area.top(), area.left(), area.top() + area.height(), area.left() + area.width() };
+}
+
+CWindow* CQtHost::FrontWindow() const
+{
+    auto* widget = dynamic_cast<CQtWindowWidget*>(QApplication::activeWindow());
+    return widget ? widget->Window() : nullptr;
+}
+
+void CQtHost::RunApplicationLoop()
+{
+    if (bQuitRequested) {
+        bQuitRequested = false;
+        return;
+    }
+    QEventLoop loop;
+    itsAppLoop = &loop;
+    loop.exec();
+    itsAppLoop = nullptr;
+    bQuitRequested = false;
+}
+
+void CQtHost::QuitApplicationLoop()
+{
+    // A quit that comes before the loop runs keeps it from running.
+    if (itsAppLoop)
+        itsAppLoop->quit();
+    else
+        bQuitRequested = true;
+}
+
+bool CQtHost::RunModalLoop(CDialog& theDialog)
+{
+    QWidget* widget = WidgetOf(theDialog);
+    if (!widget)
+        return false;
+    if (!widget->isModal()) {
+        const bool bShown = widget->isVisible();
+        widget->hide();
+        widget->setWindowModality(Qt::ApplicationModal);
+        widget->setVisible(bShown);
+    }
+    QEventLoop loop;
+    itsModalLoops[&theDialog] = &loop;
+    if (theDialog.IsOpen())
+        loop.exec();
+    itsModalLoops.erase(&theDialog);
+    return true;
+}
+
+void CQtHost::EndModalLoop(CDialog& theDialog)
+{
+    const auto loop = itsModalLoops.find(&theDialog);
+    if (loop != itsModalLoops.end())
+        loop->second->quit();
+}
+
+void CQtHost::StartIdleTick()
+{
+    itsIdleTimer.start();
+}
+
+void CQtHost::StopIdleTick()
+{
+    itsIdleTimer.stop();
+}
+
+void CQtHost::WakeForPostedMessages()
+{
+    QMetaObject::invokeMethod(
+        itsApp.get(),
+        [] {
+            Shell().DeliverPostedMessages();
+            Shell().AfterEvent();
+        },
+        Qt::QueuedConnection);
+}
+
+int CQtHost::ShowAlert(const CAlert& theAlert)
+{
+    if (bStopRequested && theAlert.itsButtonCount > 1)
+        return 1;
+    QMessageBox box(IconOf(theAlert.itsKind), QString::fromUtf8(theAlert.itsCaption.GetText()),
+        QString::fromUtf8(theAlert.itsText.GetText()), QMessageBox::NoButton, QApplication::activeWindow());
+    QPushButton* buttons[3] = {};
+    for (int i = 0; i < theAlert.itsButtonCount; ++i) {
+        const QMessageBox::ButtonRole role = i + 1 == theAlert.itsCancelButton && i > 0
+            ? QMessageBox::RejectRole
+            : i == 0 ? QMessageBox::AcceptRole
+                     : QMessageBox::DestructiveRole;
+        buttons[i]
+            = box.addButton(QString::fromUtf8(theAlert.itsButtons[i].GetText()).replace('&', "&&"), role);
+    }
+    box.setDefaultButton(buttons[0]);
+    box.setEscapeButton(buttons[theAlert.itsCancelButton - 1]);
+    itsOpenAlert = &box;
+    box.exec();
+    itsOpenAlert = nullptr;
+    for (int i = 0; i < theAlert.itsButtonCount; ++i)
+        if (box.clickedButton() == buttons[i])
+            return i + 1;
+    return theAlert.itsCancelButton;
+}
+
+int CQtHost::ChooseFolder(const char* thePrompt, Cstring& theFolder)
+{
+    const QString folder = QFileDialog::getExistingDirectory(
+        QApplication::activeWindow(), QString::fromUtf8(thePrompt), QString::fromUtf8(theFolder.GetText()));
+    if (folder.isEmpty())
+        return 0;
+    theFolder = folder.toUtf8().constData();
+    return 1;
+}
+
+bool CQtHost::PollUserCancel()
+{
+    // The window stays drawn and hears the cancel keys while the run blocks
+    // the loop; with nothing pending this costs microseconds a block.
+    bInRun = true;
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    bInRun = false;
+    const bool bCancel = bCancelRequested;
+    bCancelRequested = false;
+    return bCancel;
+}
+
+bool CQtHost::OpenDocument(const char* thePathOrUrl)
+{
+    const QString target = QString::fromUtf8(thePathOrUrl);
+    return QDesktopServices::openUrl(target.startsWith('/') ? QUrl::fromLocalFile(target) : QUrl(target));
+}
+
+void CQtHost::SetCursor(int theCursorId)
+{
+    if (theCursorId == 129) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        ++itsWaitCursors;
+        return;
+    }
+    for (; itsWaitCursors > 0; --itsWaitCursors)
+        QGuiApplication::restoreOverrideCursor();
+}
+
+bool CQtHost::CreatePrintSession()
+{
+    return true;
+}
+
+bool CQtHost::SelectPrinter(const char* thePrinterName)
+{
+    if (QPrinterInfo::printerInfo(QString::fromUtf8(thePrinterName)).isNull())
+        return false;
+    itsPrinter = thePrinterName;
+    return true;
+}
+
+void CQtHost::DestroyPrintSession()
+{
+    itsPrinter = "";
+}
+
+bool CQtHost::ForwardKey(QWidget* pWidget, const CKeyEvent& theKey, QKeyEvent*)
+{
+    if (!pWidget || !gCurrentKey)
+        return false;
+    Qt::KeyboardModifiers modifiers = gCurrentKey->modifiers();
+    if (!theKey.Has(kShiftKey))
+        modifiers &= ~Qt::ShiftModifier;
+    QKeyEvent copy(
+        QEvent::KeyPress, gCurrentKey->key(), modifiers, gCurrentKey->text(), gCurrentKey->isAutoRepeat());
+    QWidget* target = pWidget->focusProxy() ? pWidget->focusProxy() : pWidget;
+    bForwarding = true;
+    QCoreApplication::sendEvent(target, &copy);
+    bForwarding = false;
+    return copy.isAccepted();
+}
+
+bool CQtHost::FilterDuringRun(QWidget* pWidget, QEvent* pEvent)
+{
+    if (!IsInputEvent(pEvent->type()))
+        return false;
+    if (pEvent->type() == QEvent::KeyPress) {
+        const CKeyEvent key = TranslateKey(*static_cast<QKeyEvent*>(pEvent));
+        if (key.itsKeyCode == kKeyEscape || key.IsCommand('.'))
+            RequestCancel();
+    } else if (pEvent->type() == QEvent::MouseButtonRelease) {
+        CQtControl* control = ControlOf(pWidget);
+        CWindow* owner = control ? control->Entry().itsOwner : nullptr;
+        if (owner && owner->GetCancelItem() != 0 && control->Entry().itsItemId == owner->GetCancelItem()
+            && control->Widget()->isEnabled())
+            RequestCancel();
+    }
+    // Nothing else reaches the windows while the run lasts.
+    return true;
+}
+
+bool CQtHost::eventFilter(QObject* pObject, QEvent* pEvent)
+{
+    if (bForwarding || !pObject->isWidgetType())
+        return false;
+    auto* widget = static_cast<QWidget*>(pObject);
+    auto* top = dynamic_cast<CQtWindowWidget*>(widget->window());
+    CWindow* window = top ? top->Window() : nullptr;
+    if (!window)
+        return false;
+    if (bInRun)
+        return FilterDuringRun(widget, pEvent);
+    if (pEvent->type() == QEvent::FocusIn) {
+        CQtControl* control = ControlOf(widget);
+        window->NoteFocus(control ? &control->Entry() : nullptr);
+        return false;
+    }
+    if (pEvent->type() != QEvent::KeyPress)
+        return false;
+    // A key travels up from the focus widget; the rules see it once.
+    QWidget* first = QApplication::focusWidget() ? QApplication::focusWidget() : top;
+    if (widget != first)
+        return false;
+    auto* keyEvent = static_cast<QKeyEvent*>(pEvent);
+    if (IsModifierKey(keyEvent->key()))
+        return false; // not a key of its own to the framework
+    QKeyEvent* outer = gCurrentKey;
+    gCurrentKey = keyEvent;
+    const bool bTaken = window->HandleKey(TranslateKey(*keyEvent));
+    gCurrentKey = outer;
+    Shell().AfterEvent();
+    return bTaken;
 }

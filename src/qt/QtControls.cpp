@@ -1,0 +1,381 @@
+#include "qt/QtControls.h"
+
+#include "platform/Resources.h"
+#include "platform/Shell.h"
+#include "platform/mcwin.h"
+#include "qt/QtHostImpl.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+const char kControlProperty[] = "pwControl";
+
+QString ToQt(const Cstring& theText)
+{
+    return QString::fromUtf8(theText.GetText());
+}
+
+// Button titles show an ampersand as it is, not as a mnemonic mark.
+QString ButtonTitle(const Cstring& theText)
+{
+    return ToQt(theText).replace('&', "&&");
+}
+
+// The text engine's line ends are carriage returns; a line feed that followed
+// one arrives as the blank it was turned into.
+QString MultiLineText(const Cstring& theText)
+{
+    QString text = ToQt(theText);
+    text.replace("\r ", "\n");
+    text.replace('\r', '\n');
+    return text;
+}
+
+QWidget* MakeWidget(int theKind, const ControlEntry& theEntry, QWidget* pParent)
+{
+    switch (theKind) {
+    case kKindPushButton:
+        return new QPushButton(pParent);
+    case kKindCheckBox:
+        return new QCheckBox(pParent);
+    case kKindEditText:
+        return new QLineEdit(pParent);
+    case kKindGroupBox:
+        return new QGroupBox(pParent);
+    case kKindHScrollBar:
+        return new QScrollBar(Qt::Horizontal, pParent);
+    case kKindVScrollBar:
+    case kKindLittleArrows:
+        return new QScrollBar(Qt::Vertical, pParent);
+    case kKindPopUp:
+        return new QComboBox(pParent);
+    case kKindCombo: {
+        auto* combo = new QComboBox(pParent);
+        combo->setEditable(true);
+        return combo;
+    }
+    case kKindLabel:
+    case kKindStaticText: {
+        auto* label = new QLabel(pParent);
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return label;
+    }
+    case kKindTab:
+        return new QTabBar(pParent);
+    case kKindRadioButton: {
+        auto* radio = new QRadioButton(pParent);
+        radio->setAutoExclusive(false); // the window sets the values of a group
+        return radio;
+    }
+    case kKindMultiLineText:
+    case kKindEditMultiLineText: {
+        auto* text = new QPlainTextEdit(pParent);
+        text->setReadOnly(theKind == kKindMultiLineText);
+        text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        // Lines wrap, so only the editable text needs a horizontal bar.
+        if (theKind == kKindMultiLineText)
+            text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        return text;
+    }
+    case kKindPicture: {
+        auto* picture = new QLabel(pParent);
+        const int pictId = std::atoi(theEntry.itsText.GetText());
+        const ResourceData data = GetPicture(FindResourceFile("PICT", pictId, ResourceOrder::kTexts), pictId);
+        QPixmap pixmap;
+        if (!data.IsEmpty() && pixmap.loadFromData(reinterpret_cast<const uchar*>(data.Data()), data.Size()))
+            picture->setPixmap(pixmap);
+        picture->setAlignment(Qt::AlignCenter);
+        return picture;
+    }
+    case kKindUserPane:
+        return new QWidget(pParent);
+    case kKindListView: {
+        auto* list = new QTreeWidget(pParent);
+        list->setHeaderHidden(true);
+        list->setRootIsDecorated(false);
+        return list;
+    }
+    case kKindProgressBar: {
+        auto* bar = new QProgressBar(pParent);
+        bar->setTextVisible(false); // the percentage is an item of its own
+        return bar;
+    }
+    default:
+        return nullptr;
+    }
+}
+
+// The framework's scroll parts for the toolkit's slider actions.
+int ScrollPart(int theAction)
+{
+    switch (theAction) {
+    case QAbstractSlider::SliderSingleStepSub:
+        return 20;
+    case QAbstractSlider::SliderSingleStepAdd:
+        return 21;
+    case QAbstractSlider::SliderPageStepSub:
+        return 22;
+    case QAbstractSlider::SliderPageStepAdd:
+        return 23;
+    default:
+        return 129;
+    }
+}
+
+} // namespace
+
+Cstring AccessibleText(const ControlEntry& theEntry)
+{
+    switch (theEntry.itsKind) {
+    case kKindPushButton:
+    case kKindCheckBox:
+    case kKindRadioButton:
+    case kKindGroupBox:
+    case kKindLabel:
+    case kKindStaticText:
+        return DisplayText(theEntry.itsKind, theEntry.itsText);
+    case kKindMultiLineText: {
+        // A text to read is named by its first line, as a heading would.
+        std::string text = theEntry.itsText.GetText();
+        text = text.substr(0, std::min(text.find_first_of("\r\n"), size_t(80)));
+        return Cstring(text.c_str());
+    }
+    default:
+        return Cstring();
+    }
+}
+
+CQtControl* ControlOf(QWidget* pWidget)
+{
+    for (QWidget* widget = pWidget; widget; widget = widget->parentWidget()) {
+        const QVariant control = widget->property(kControlProperty);
+        if (control.isValid())
+            return reinterpret_cast<CQtControl*>(control.value<quintptr>());
+        if (widget->isWindow())
+            break;
+    }
+    return nullptr;
+}
+
+std::unique_ptr<CControlView> MakeQtControl(CQtHost& theHost, QWidget* pParent, ControlEntry& theEntry)
+{
+    QWidget* widget = MakeWidget(theEntry.itsKind, theEntry, pParent);
+    if (!widget)
+        return nullptr;
+    auto control = std::make_unique<CQtControl>(theHost, theEntry, widget);
+    control->ShowBounds(theEntry.itsBounds);
+    return control;
+}
+
+CQtControl::CQtControl(CQtHost& theHost, ControlEntry& theEntry, QWidget* pWidget)
+    : itsHost(theHost)
+    , itsEntry(theEntry)
+    , itsWidget(pWidget)
+{
+    pWidget->setProperty(kControlProperty, QVariant::fromValue(reinterpret_cast<quintptr>(this)));
+    Connect();
+}
+
+CQtControl::~CQtControl()
+{
+    if (!itsWidget)
+        return;
+    // Later, not now: the widget may be inside one of its own handlers.
+    itsWidget->setProperty(kControlProperty, QVariant());
+    itsWidget->disconnect();
+    itsWidget->hide();
+    itsWidget->deleteLater();
+}
+
+void CQtControl::Connect()
+{
+    ControlEntry& entry = itsEntry;
+    // The owner hears of a click with the entry's ID as it is then.
+    auto command = [&entry](int theCode) {
+        CWindow* owner = entry.itsOwner;
+        if (owner && entry.itsItemId > 0 && Shell().IsLive(owner)) {
+            owner->DoCommand(entry.itsItemId, theCode, 0);
+            Shell().AfterEvent();
+        }
+    };
+    if (auto* radio = qobject_cast<QRadioButton*>(itsWidget.data())) {
+        QObject::connect(radio, &QAbstractButton::clicked, [radio, &entry, command](bool) {
+            radio->setChecked(entry.itsValue != 0); // no toggle of its own
+            command(0);
+        });
+    } else if (auto* box = qobject_cast<QCheckBox*>(itsWidget.data())) {
+        QObject::connect(box, &QAbstractButton::clicked, [&entry, command](bool bChecked) {
+            entry.itsValue = bChecked ? 1 : 0;
+            command(0);
+        });
+    } else if (auto* button = qobject_cast<QAbstractButton*>(itsWidget.data())) {
+        QObject::connect(button, &QAbstractButton::clicked, [command](bool) { command(0); });
+    } else if (auto* combo = qobject_cast<QComboBox*>(itsWidget.data())) {
+        QObject::connect(combo, &QComboBox::activated, [&entry, command](int theIndex) {
+            entry.itsValue = theIndex + 1;
+            command(1);
+        });
+    } else if (auto* tabs = qobject_cast<QTabBar*>(itsWidget.data())) {
+        QObject::connect(tabs, &QTabBar::tabBarClicked, [&entry, command](int theIndex) {
+            entry.itsValue = theIndex + 1;
+            command(0);
+        });
+    } else if (auto* edit = qobject_cast<QLineEdit*>(itsWidget.data())) {
+        QObject::connect(edit, &QLineEdit::textEdited, [&entry](const QString& theText) {
+            entry.itsText = theText.toUtf8().constData();
+            PostWindowMessage(entry.itsOwner, kMsgTextChanged, entry.itsItemId, 0);
+        });
+    } else if (auto* bar = qobject_cast<QScrollBar*>(itsWidget.data())) {
+        QObject::connect(bar, &QAbstractSlider::actionTriggered, [bar, &entry](int theAction) {
+            CWindow* owner = entry.itsOwner;
+            if (!owner || !Shell().IsLive(owner))
+                return;
+            const int part = ScrollPart(theAction);
+            if (entry.itsKind == kKindHScrollBar)
+                owner->OnHScroll(entry.itsItemId, part, bar->sliderPosition());
+            else if (entry.itsKind != kKindLittleArrows || part == 20 || part == 21)
+                owner->OnVScroll(entry.itsItemId, part, bar->sliderPosition());
+        });
+    }
+}
+
+void CQtControl::ShowText(const Cstring& theText)
+{
+    QWidget* widget = itsWidget;
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        if (itsEntry.itsKind != kKindPicture)
+            label->setText(ToQt(theText));
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        button->setText(ButtonTitle(theText));
+    } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        edit->setText(ToQt(theText));
+    } else if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
+        text->setPlainText(MultiLineText(theText));
+    } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+        group->setTitle(ButtonTitle(theText));
+    } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+        if (combo->isEditable())
+            combo->setEditText(ToQt(theText));
+        else if (!theText.IsEmpty() && combo->findText(ToQt(theText)) < 0)
+            combo->addItem(ToQt(theText));
+    } else if (auto* tabs = qobject_cast<QTabBar*>(widget)) {
+        while (tabs->count() > 0)
+            tabs->removeTab(0);
+        for (const QString& title : ToQt(theText).split('|', Qt::SkipEmptyParts))
+            tabs->addTab(title);
+    }
+    const Cstring name = AccessibleText(itsEntry);
+    if (name.IsNotEmpty())
+        widget->setAccessibleName(ToQt(name));
+}
+
+void CQtControl::ShowValue(int32_t theValue)
+{
+    QWidget* widget = itsWidget;
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        if (button->isCheckable())
+            button->setChecked(theValue != 0);
+    } else if (auto* slider = qobject_cast<QAbstractSlider*>(widget)) {
+        slider->setValue(theValue);
+    } else if (auto* bar = qobject_cast<QProgressBar*>(widget)) {
+        bar->setValue(theValue);
+    } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+        if (!combo->isEditable() && theValue >= 1 && theValue <= combo->count())
+            combo->setCurrentIndex(theValue - 1);
+    } else if (auto* tabs = qobject_cast<QTabBar*>(widget)) {
+        if (theValue >= 1 && theValue <= tabs->count())
+            tabs->setCurrentIndex(theValue - 1);
+    }
+}
+
+void CQtControl::ShowRange(int32_t theMinimum, int32_t theMaximum)
+{
+    if (auto* slider = qobject_cast<QAbstractSlider*>(itsWidget.data()))
+        slider->setRange(theMinimum, theMaximum);
+    else if (auto* bar = qobject_cast<QProgressBar*>(itsWidget.data()))
+        bar->setRange(theMinimum, theMaximum);
+}
+
+void CQtControl::ShowEnabled(bool bEnabled)
+{
+    itsWidget->setEnabled(bEnabled);
+}
+
+void CQtControl::ShowVisible(bool bVisible)
+{
+    itsWidget->setVisible(bVisible);
+}
+
+void CQtControl::Redraw()
+{
+    // At once: during a run the loop is blocked and an update would wait.
+    if (itsWidget->isVisible())
+        itsWidget->repaint();
+}
+
+void CQtControl::ShowBounds(const CRect& theBounds)
+{
+    itsWidget->setGeometry(theBounds.left, theBounds.top, theBounds.Width(), theBounds.Height());
+}
+
+void CQtControl::ShowDefault(bool bDefault)
+{
+    if (auto* button = qobject_cast<QPushButton*>(itsWidget.data()))
+        button->setDefault(bDefault);
+}
+
+void CQtControl::TakeFocus()
+{
+    itsWidget->setFocus(Qt::TabFocusReason);
+}
+
+bool CQtControl::TakeKey(const CKeyEvent& theKey)
+{
+    return itsHost.ForwardKey(itsWidget, theKey, nullptr);
+}
+
+bool CQtControl::EditCommand(uint32_t theCommand)
+{
+    QWidget* widget = itsWidget;
+    if (auto* combo = qobject_cast<QComboBox*>(widget))
+        widget = combo->lineEdit();
+    auto* edit = qobject_cast<QLineEdit*>(widget);
+    auto* text = qobject_cast<QPlainTextEdit*>(widget);
+    if (!edit && !text)
+        return false;
+    if (theCommand == FourCharCode("undo"))
+        edit ? edit->undo() : text->undo();
+    else if (theCommand == FourCharCode("redo"))
+        edit ? edit->redo() : text->redo();
+    else if (theCommand == FourCharCode("cut "))
+        edit ? edit->cut() : text->cut();
+    else if (theCommand == FourCharCode("copy"))
+        edit ? edit->copy() : text->copy();
+    else if (theCommand == FourCharCode("past"))
+        edit ? edit->paste() : text->paste();
+    else if (theCommand == FourCharCode("sall"))
+        edit ? edit->selectAll() : text->selectAll();
+    else
+        return false;
+    return true;
+}

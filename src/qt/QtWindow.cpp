@@ -1,0 +1,231 @@
+#include "qt/QtWindow.h"
+
+#include "platform/Shell.h"
+#include "qt/QtControls.h"
+#include "qt/QtHostImpl.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
+
+namespace {
+
+int ButtonOf(Qt::MouseButton theButton)
+{
+    switch (theButton) {
+    case Qt::RightButton:
+        return kRightButton;
+    case Qt::MiddleButton:
+        return kMiddleButton;
+    default:
+        return kLeftButton;
+    }
+}
+
+int ButtonsDown(Qt::MouseButtons theButtons)
+{
+    return (theButtons & Qt::LeftButton ? 1 : 0) | (theButtons & Qt::RightButton ? 2 : 0)
+        | (theButtons & Qt::MiddleButton ? 4 : 0);
+}
+
+CPoint PointOf(const QPointF& thePoint)
+{
+    return { static_cast<int>(thePoint.x()), static_cast<int>(thePoint.y()) };
+}
+
+} // namespace
+
+int TranslateModifiers(Qt::KeyboardModifiers theModifiers)
+{
+    // Ctrl stands where Command stood; Meta is the control key.
+    return (theModifiers & Qt::ControlModifier ? kCommandKey : 0)
+        | (theModifiers & Qt::ShiftModifier ? kShiftKey : 0)
+        | (theModifiers & Qt::AltModifier ? kOptionKey : 0)
+        | (theModifiers & Qt::MetaModifier ? kControlKey : 0);
+}
+
+CKeyEvent TranslateKey(const QKeyEvent& theEvent)
+{
+    CKeyEvent key;
+    key.itsModifiers = TranslateModifiers(theEvent.modifiers());
+    const int qtKey = theEvent.key();
+    switch (qtKey) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        key.itsKeyCode = kKeyReturn;
+        key.itsCharCode = 13;
+        break;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        key.itsKeyCode = kKeyTab;
+        key.itsCharCode = 9;
+        if (qtKey == Qt::Key_Backtab)
+            key.itsModifiers |= kShiftKey;
+        break;
+    case Qt::Key_Escape:
+        key.itsKeyCode = kKeyEscape;
+        key.itsCharCode = 27;
+        break;
+    default:
+        // With Ctrl the text is a control character: take the key itself.
+        if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)
+            key.itsCharCode = 'a' + (qtKey - Qt::Key_A);
+        else if (qtKey >= Qt::Key_Space && qtKey <= Qt::Key_AsciiTilde)
+            key.itsCharCode = qtKey;
+        else if (!theEvent.text().isEmpty())
+            key.itsCharCode = theEvent.text().at(0).unicode();
+        break;
+    }
+    return key;
+}
+
+CQtWindowWidget::CQtWindowWidget(CQtHost& theHost, CWindow& theWindow)
+    : QWidget(nullptr, Qt::Window)
+    , itsHost(theHost)
+    , itsWindow(&theWindow)
+{
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    if (theWindow.GetWindowKind() == kWindowKindDialog)
+        setBackgroundRole(QPalette::Window);
+    setAutoFillBackground(true);
+}
+
+void CQtWindowWidget::closeEvent(QCloseEvent* pEvent)
+{
+    // The framework decides; the widget itself never closes on its own.
+    pEvent->ignore();
+    if (itsHost.IsInRun()) {
+        itsHost.RequestCancel();
+        return;
+    }
+    CWindow* window = itsWindow;
+    if (window && Shell().IsLive(window) && window->QueryQuit())
+        window->Close();
+    Shell().AfterEvent();
+}
+
+void CQtWindowWidget::Mouse(QMouseEvent* pEvent, int theClicks, MouseOperation theOperation)
+{
+    if (!itsWindow)
+        return;
+    const int modifiers = TranslateModifiers(pEvent->modifiers());
+    (itsWindow->*theOperation)(PointOf(pEvent->position()),
+        MouseMessageCode(ButtonOf(pEvent->button()), theClicks, modifiers),
+        MouseKeyState(ButtonsDown(pEvent->buttons()), modifiers));
+}
+
+void CQtWindowWidget::mousePressEvent(QMouseEvent* pEvent)
+{
+    Mouse(pEvent, 1, &CWindow::OnMouseDown);
+}
+
+void CQtWindowWidget::mouseDoubleClickEvent(QMouseEvent* pEvent)
+{
+    Mouse(pEvent, 2, &CWindow::OnMouseDoubleClick);
+}
+
+void CQtWindowWidget::mouseReleaseEvent(QMouseEvent* pEvent)
+{
+    Mouse(pEvent, 0, &CWindow::OnMouseUp);
+}
+
+void CQtWindowWidget::mouseMoveEvent(QMouseEvent* pEvent)
+{
+    if (!itsWindow)
+        return;
+    itsWindow->UpdateCursor();
+    itsWindow->OnMouseMove(PointOf(pEvent->position()),
+        MouseKeyState(ButtonsDown(pEvent->buttons()), TranslateModifiers(pEvent->modifiers())));
+}
+
+void CQtWindowWidget::wheelEvent(QWheelEvent* pEvent)
+{
+    if (!itsWindow)
+        return;
+    itsWindow->OnMouseWheel(PointOf(pEvent->position()), pEvent->angleDelta().y() / 120,
+        MouseKeyState(ButtonsDown(pEvent->buttons()), TranslateModifiers(pEvent->modifiers())));
+}
+
+void CQtWindowWidget::resizeEvent(QResizeEvent*)
+{
+    if (itsWindow)
+        itsWindow->OnSize();
+}
+
+void CQtWindowWidget::changeEvent(QEvent* pEvent)
+{
+    if (pEvent->type() == QEvent::ActivationChange && itsWindow)
+        itsWindow->Activate(isActiveWindow());
+    QWidget::changeEvent(pEvent);
+}
+
+void CQtWindowWidget::UpdateAccessibleNames()
+{
+    if (!itsWindow)
+        return;
+    for (const auto& entry : itsWindow->Entries()) {
+        QWidget* widget = WidgetOf(*entry);
+        if (!widget)
+            continue;
+        Cstring name = AccessibleText(*entry);
+        if (name.IsEmpty()) {
+            const ControlEntry* label = itsWindow->LabelFor(*entry);
+            if (label)
+                name = DisplayText(label->itsKind, label->itsText);
+        }
+        widget->setAccessibleName(QString::fromUtf8(name.GetText()));
+    }
+}
+
+CQtWindowView::CQtWindowView(CQtHost& theHost, CWindow& theWindow)
+    : itsWidget(new CQtWindowWidget(theHost, theWindow))
+{
+}
+
+CQtWindowView::~CQtWindowView()
+{
+    if (!itsWidget)
+        return;
+    itsWidget->Detach();
+    itsWidget->hide();
+    itsWidget->deleteLater();
+}
+
+void CQtWindowView::SetTitle(const Cstring& theTitle)
+{
+    itsWidget->setWindowTitle(QString::fromUtf8(theTitle.GetText()));
+}
+
+void CQtWindowView::SetFrame(const CRect& theFrame)
+{
+    itsWidget->move(theFrame.left, theFrame.top);
+    itsWidget->resize(theFrame.Width(), theFrame.Height());
+}
+
+CRect CQtWindowView::GetFrame() const
+{
+    const QRect frame = itsWidget->geometry();
+    return { frame.top(), frame.left(), frame.top() + frame.height(), frame.left() + frame.width() };
+}
+
+void CQtWindowView::Show(bool bVisible)
+{
+    if (bVisible)
+        itsWidget->UpdateAccessibleNames();
+    itsWidget->setVisible(bVisible);
+}
+
+void CQtWindowView::BringToFront()
+{
+    itsWidget->raise();
+    itsWidget->activateWindow();
+}
+
+void CQtWindowView::Invalidate(const CRect* pRect)
+{
+    if (pRect)
+        itsWidget->update(pRect->left, pRect->top, pRect->Width(), pRect->Height());
+    else
+        itsWidget->update();
+}

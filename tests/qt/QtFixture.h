@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/Resources.h"
+#include "qt/QtHostImpl.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+// The one Qt host of the test program (Qt allows one application object per
+// process); it is made before the first test and is current in every test.
+CQtHost& QtHost();
+
+class QtTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!gAppResFile)
+            gAppResFile = new CResFile(); // the dialogs come from the application's own bundle
+        SetHost(&QtHost());
+    }
+    void TearDown() override
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        SetHost(nullptr);
+    }
+
+    // Runs theAction from the loop once the next loop (a modal one) runs.
+    static void Soon(std::function<void()> theAction) { QTimer::singleShot(0, std::move(theAction)); }
+};
+
+template <typename T> T* WidgetAs(const ControlEntry* pEntry)
+{
+    return pEntry ? qobject_cast<T*>(WidgetOf(*pEntry)) : nullptr;
+}

@@ -1,0 +1,281 @@
+// The Qt host offscreen: widgets per kind, the modal loop, alerts, keys.
+
+#include "QtFixture.h"
+#include "platform/Framework.h"
+#include "platform/MessageBox.h"
+#include "platform/Shell.h"
+#include "platform/mdialog.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <csignal>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// A window of one entry per kind, each in its own rectangle.
+class CEveryKindWindow : public CWindow {
+public:
+    static constexpr int kKinds[] = { 3, 4, 6, 7, 8, 10, 11, 12, 13, 14, 16, 19, 20, 21, 22, 23, 24, 25, 28 };
+
+    CEveryKindWindow()
+    {
+        itsFrame = { 50, 50, 650, 450 };
+        itsStyle &= ~uint32_t(kStyleShown);
+        int top = 4;
+        for (int kind : kKinds) {
+            ControlEntry entry;
+            entry.itsKind = kind;
+            entry.itsItemId = 200 + kind;
+            entry.itsText = kind == kKindPicture ? "233" : "Text";
+            entry.itsBounds = { top, 10, top + 24, 10 + 100 + kind };
+            AddEntry(entry);
+            top += 30;
+        }
+        Create(nullptr);
+    }
+    void DoCommand(int theId, int theCode, long) override
+    {
+        itsLog.push_back(std::to_string(theId) + "/" + std::to_string(theCode));
+    }
+    std::vector<std::string> itsLog;
+};
+
+TEST_F(QtTest, EveryKindMakesItsWidgetAtItsRectangle)
+{
+    CEveryKindWindow window;
+    const std::pair<int, const char*> classes[] = { { 3, "QPushButton" }, { 4, "QCheckBox" },
+        { 6, "QLineEdit" }, { 7, "QGroupBox" }, { 8, "QScrollBar" }, { 10, "QScrollBar" },
+        { 11, "QComboBox" }, { 12, "QLabel" }, { 13, "QTabBar" }, { 14, "QRadioButton" }, { 16, "QLabel" },
+        { 19, "QScrollBar" }, { 20, "QComboBox" }, { 21, "QPlainTextEdit" }, { 22, "QLabel" },
+        { 23, "QWidget" }, { 24, "QTreeWidget" }, { 25, "QPlainTextEdit" }, { 28, "QProgressBar" } };
+    for (const auto& [kind, className] : classes) {
+        const ControlEntry* entry = window.FindEntry(200 + kind);
+        ASSERT_NE(entry, nullptr);
+        QWidget* widget = WidgetOf(*entry);
+        ASSERT_NE(widget, nullptr) << "kind " << kind;
+        EXPECT_STREQ(widget->metaObject()->className(), className) << "kind " << kind;
+        EXPECT_EQ(widget->parentWidget(), WidgetOf(window));
+        const CRect& bounds = entry->itsBounds;
+        EXPECT_EQ(widget->geometry(), QRect(bounds.left, bounds.top, bounds.Width(), bounds.Height()))
+            << kind;
+    }
+    EXPECT_TRUE(WidgetAs<QLineEdit>(window.FindEntry(206))->text() == "Text");
+    EXPECT_TRUE(WidgetAs<QPlainTextEdit>(window.FindEntry(221))->isReadOnly());
+    EXPECT_FALSE(WidgetAs<QPlainTextEdit>(window.FindEntry(225))->isReadOnly());
+    EXPECT_FALSE(WidgetAs<QLabel>(window.FindEntry(222))->pixmap().isNull()) << "picture 233 is drawn";
+    EXPECT_EQ(WidgetAs<QScrollBar>(window.FindEntry(208))->orientation(), Qt::Horizontal);
+    EXPECT_TRUE(WidgetAs<QComboBox>(window.FindEntry(220))->isEditable());
+}
+
+TEST_F(QtTest, ClicksComeBackAsCommands)
+{
+    CEveryKindWindow window;
+    WidgetAs<QPushButton>(window.FindEntry(203))->click();
+    WidgetAs<QCheckBox>(window.FindEntry(204))->click();
+    EXPECT_EQ(window.FindEntry(204)->itsValue, 1);
+    WidgetAs<QRadioButton>(window.FindEntry(214))->click();
+    EXPECT_FALSE(WidgetAs<QRadioButton>(window.FindEntry(214))->isChecked())
+        << "the window sets a radio's value";
+    EXPECT_EQ(window.itsLog, (std::vector<std::string> { "203/0", "204/0", "214/0" }));
+}
+
+TEST_F(QtTest, ModalDialogRunsUntilAButtonEndsIt)
+{
+    CDialog dialog(109);
+    Soon([&] {
+        EXPECT_TRUE(WidgetOf(dialog)->isVisible());
+        EXPECT_TRUE(WidgetOf(dialog)->isModal());
+        EXPECT_TRUE(Shell().IsModalDialogUp());
+        WidgetAs<QPushButton>(dialog.FindEntry(7))->click();
+    });
+    EXPECT_EQ(dialog.DoModal(), 7);
+    EXPECT_FALSE(WidgetOf(dialog)->isVisible());
+}
+
+TEST_F(QtTest, OverwriteQuestionAnswersThroughItsButtons)
+{
+    Soon([] {
+        auto* widget = QApplication::activeModalWidget();
+        ASSERT_NE(widget, nullptr);
+        for (auto* button : widget->findChildren<QPushButton*>())
+            if (button->text() == "Yes to All")
+                button->click();
+    });
+    EXPECT_EQ(QtHost().AskOverwrite("/dest/file.txt", 3), 129);
+}
+
+// Presses the button with theText in the alert that the next loop shows.
+void AnswerAlert(const char* theText)
+{
+    QTimer::singleShot(0, [text = QString(theText)] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        for (QAbstractButton* button : box->buttons())
+            if (button->text() == text)
+                button->click();
+    });
+}
+
+TEST_F(QtTest, MessageBoxReturnsTheCodeOfTheButtonPressed)
+{
+    AnswerAlert("Yes");
+    EXPECT_EQ(MessageBox("Go on?", kMessageBoxYesNo), kResultYes);
+    AnswerAlert("No");
+    EXPECT_EQ(MessageBox("Go on?", kMessageBoxYesNo), kResultNo);
+    AnswerAlert("Cancel");
+    EXPECT_EQ(MessageBox("Save first?", kMessageBoxYesNoCancel), kResultCancel);
+    AnswerAlert("OK");
+    EXPECT_EQ(MessageBox("Done.", 0), kResultOk);
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->icon(), QMessageBox::Warning) << "flags 0 is a caution alert";
+        EXPECT_EQ(box->windowTitle(), "Patchwell Updater");
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    EXPECT_EQ(MessageBox("Escape presses the only button.", 0), kResultOk);
+}
+
+// Records what the keyboard rules call.
+class CKeyDialog : public CDialog {
+public:
+    CKeyDialog()
+        : CDialog(109)
+    {
+        Build();
+        ControlEntry edit;
+        edit.itsKind = kKindEditText;
+        edit.itsItemId = 60;
+        edit.itsBounds = { 190, 20, 212, 200 };
+        AddEntry(edit);
+        SetDefaultItem(1);
+        SetCancelItem(2);
+    }
+    void DoCommand(int theId, int theCode, long) override
+    {
+        itsLog.push_back("command " + std::to_string(theId) + "/" + std::to_string(theCode));
+    }
+    bool QueryQuit() override
+    {
+        itsLog.push_back("query");
+        return true;
+    }
+    void Close() override
+    {
+        itsLog.push_back("close");
+        CDialog::Close();
+    }
+    std::vector<std::string> itsLog;
+};
+
+TEST_F(QtTest, KeysReachTheOperationsTheRulesName)
+{
+    CKeyDialog dialog;
+    dialog.Show(true);
+    QWidget* window = WidgetOf(dialog);
+    window->activateWindow();
+    QApplication::setActiveWindow(window);
+
+    // As the platform does: each key goes to the widget that has the focus.
+    auto key = [window](Qt::Key theKey, Qt::KeyboardModifiers theModifiers = Qt::NoModifier) {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : window, theKey, theModifiers);
+    };
+    key(Qt::Key_Tab);
+    EXPECT_EQ(dialog.GetFocus(), dialog.FindEntry(60));
+    auto* edit = WidgetAs<QLineEdit>(dialog.FindEntry(60));
+    EXPECT_TRUE(edit->hasFocus());
+    key(Qt::Key_A);
+    key(Qt::Key_B);
+    EXPECT_EQ(edit->text(), "ab") << "the focused text takes typed keys";
+    key(Qt::Key_Return);
+    key(Qt::Key_Escape);
+    key(Qt::Key_W, Qt::ControlModifier);
+    EXPECT_EQ(dialog.itsLog,
+        (std::vector<std::string> { "command 60/12", "command 60/12", "command 1/0", "command 60/12",
+            "command 2/0", "command 60/12", "query", "close" }));
+}
+
+} // namespace
+
+namespace {
+
+// A main window that ends the loop when it closes, as the updater's does.
+class CMainWindow : public CWindow {
+public:
+    CMainWindow()
+    {
+        itsFrame = { 40, 40, 240, 340 };
+        Create(nullptr);
+        Show(true);
+        Shell().itsMainWindow = this;
+    }
+    ~CMainWindow() override { Shell().itsMainWindow = nullptr; }
+    void Close() override
+    {
+        ++itsCloses;
+        CWindow::Close();
+        QuitApplicationEventLoop();
+    }
+    int itsCloses = 0;
+};
+
+TEST_F(QtTest, StopSignalRunsTheQuitSequenceThroughTheLoop)
+{
+    CMainWindow window;
+    Soon([] { std::raise(SIGTERM); });
+    RunApplicationEventLoop();
+    EXPECT_EQ(window.itsCloses, 1);
+    EXPECT_TRUE(QtHost().HasStopRequest());
+    QtHost().ForgetStopRequest();
+}
+
+TEST_F(QtTest, QuitMessageEndsTheLoopAfterTheNextEvent)
+{
+    CMainWindow window;
+    Soon([&] { PostWindowMessage(&window, kMsgQuit, 0, 0); });
+    RunApplicationEventLoop(); // returns only when the quit is acted on
+    EXPECT_FALSE(Shell().bQuitPending);
+    EXPECT_EQ(window.itsCloses, 0) << "the quit message ends the loop without the quit sequence";
+}
+
+TEST_F(QtTest, DuringARunOnlyTheCancelRequestGetsThrough)
+{
+    CKeyDialog dialog;
+    dialog.Show(true);
+    QApplication::setActiveWindow(WidgetOf(dialog));
+    QWidget* next = WidgetOf(*dialog.FindEntry(1));
+    EXPECT_FALSE(QtHost().PollUserCancel());
+
+    QCoreApplication::postEvent(next, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r"));
+    EXPECT_FALSE(QtHost().PollUserCancel());
+    QCoreApplication::postEvent(next, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    EXPECT_TRUE(QtHost().PollUserCancel());
+    EXPECT_FALSE(QtHost().PollUserCancel()) << "the request is taken";
+    QCoreApplication::postEvent(
+        next, new QKeyEvent(QEvent::KeyPress, Qt::Key_Period, Qt::ControlModifier, "."));
+    EXPECT_TRUE(QtHost().PollUserCancel());
+    QCoreApplication::postEvent(WidgetOf(dialog), new QCloseEvent);
+    EXPECT_TRUE(QtHost().PollUserCancel()) << "the close button asks to cancel";
+    EXPECT_TRUE(dialog.itsLog.empty()) << "nothing reaches DoCommand during the run";
+    EXPECT_TRUE(WidgetOf(dialog)->isVisible());
+}
+
+} // namespace
