@@ -316,15 +316,30 @@ void Cstring::Split(CStringArray& theTarget, char theDelimiter) const
 {
     if (!buff || maxLength == 0 || !*buff)
         return;
-    const char* start = buff;
-    for (const char* at = std::strchr(start, theDelimiter); at; at = std::strchr(start, theDelimiter)) {
-        Cstring piece;
-        if (at > start)
-            piece.Assign(start, static_cast<int>(at - start));
-        theTarget.Add(piece);
+    // A copy, since this string may be an element of theTarget, which grows.
+    // The text holds no zero byte, so a zero delimiter gives one piece.
+    const std::string text(buff);
+    const char* const end = text.data() + text.size();
+    auto next = [&](const char* theFrom) {
+        return static_cast<const char*>(
+            std::memchr(theFrom, theDelimiter, static_cast<size_t>(end - theFrom)));
+    };
+    int pieces = 1;
+    for (const char* at = next(text.data()); at; at = next(at + 1))
+        ++pieces;
+    // Sized once: each Add would copy the whole array, and a long text of
+    // many pieces would take quadratic time.
+    int slot = theTarget.GetCount();
+    theTarget.EnsureSize(slot + pieces);
+    for (const char* start = text.data();; ++slot) {
+        const char* at = next(start);
+        const char* stop = at ? at : end;
+        if (stop > start)
+            theTarget.At(slot).Assign(start, static_cast<int>(stop - start));
+        if (!at)
+            break;
         start = at + 1;
     }
-    theTarget.Add(Cstring(start));
 }
 
 void Cstring::MakeUpper()

@@ -79,8 +79,10 @@ void ReadRecord(CProgramList& theList, CProgram*& pCurrent, const Cstring& theTe
 }
 
 // Why a record would not read back as written, or empty: the reader splits at
-// every separator, trims blanks at both ends and takes any "File=" text for a
-// program line, and it reads lines in pieces of kLineRoom - 1 characters.
+// every separator, trims blanks at both ends (of a program's text behind
+// "File=" too) and takes any "File=" text for a program line, and it reads
+// lines in pieces of kLineRoom - 1 characters. theText is a part's text or a
+// program's text without its prefix.
 Cstring Unstorable(const char* theKind, const char* theName, const Cstring& theText, int theFields)
 {
     Cstring reason;
@@ -89,13 +91,14 @@ Cstring Unstorable(const char* theKind, const char* theName, const Cstring& theT
         separators += *at == kFieldSeparator;
     const char first = *theText.GetText();
     const bool isPart = theFields == 3;
+    const int length = theText.Length() + (isPart ? 0 : static_cast<int>(std::strlen(kProgramPrefix)));
     if (separators != theFields - 1)
         reason.Format("A field of %s \"%s\" holds \"%c\"", theKind, theName, kFieldSeparator);
     else if (first == ' ' || first == '\t' || *theText.CharAt(-1) == ' ')
         reason.Format("The record of %s \"%s\" begins or ends with a blank", theKind, theName);
     else if (isPart && StartsWithNoCase(theText.GetText(), kProgramPrefix))
         reason.Format("The name of part \"%s\" begins with \"%s\"", theName, kProgramPrefix);
-    else if (theText.Length() > kLongestRecord)
+    else if (length > kLongestRecord)
         reason.Format(
             "The record of %s \"%s\" is longer than %d characters", theKind, theName, kLongestRecord);
     return reason;
@@ -104,7 +107,7 @@ Cstring Unstorable(const char* theKind, const char* theName, const Cstring& theT
 Cstring FindUnstorable(const CProgramList& theList)
 {
     for (CProgram* program = theList.First(); program; program = CProgramList::Next(program)) {
-        Cstring reason = Unstorable("program", program->itsName.GetText(), ProgramLine(*program), 5);
+        Cstring reason = Unstorable("program", program->itsName.GetText(), program->AsText(), 5);
         for (CProgramPart* part = program->FirstPart(); part && reason.IsEmpty();
              part = CProgram::NextPart(part))
             reason = Unstorable("part", part->itsName.GetText(), part->AsText(), 3);

@@ -144,6 +144,45 @@ TEST(Cstring, SplitKeepsEmptyPieces)
     EXPECT_EQ(nothing.GetCount(), 0);
 }
 
+TEST(Cstring, SplitAppendsAndStaysInsideTheText)
+{
+    CStringArray pieces;
+    pieces.Add("kept");
+    Cstring("a|b").Split(pieces, '|');
+    ASSERT_EQ(pieces.GetCount(), 3);
+    EXPECT_STREQ(pieces.At(0).GetText(), "kept");
+    EXPECT_STREQ(pieces.At(2).GetText(), "b");
+
+    // The text's own zero byte is no delimiter: the whole text is one piece.
+    CStringArray whole;
+    Cstring("a|b").Split(whole, 0);
+    ASSERT_EQ(whole.GetCount(), 1);
+    EXPECT_STREQ(whole.At(0).GetText(), "a|b");
+
+    // An element may split itself into its own array, which grows meanwhile.
+    CStringArray self;
+    self.Add("x,y");
+    self.At(0).Split(self, ',');
+    ASSERT_EQ(self.GetCount(), 3);
+    EXPECT_STREQ(self.At(1).GetText(), "x");
+    EXPECT_STREQ(self.At(2).GetText(), "y");
+}
+
+TEST(Cstring, SplitIntoManyPiecesIsLinear)
+{
+    // Growing the array piece by piece copied it for every piece: this split
+    // took minutes. Now it is one allocation of the array.
+    const int kPieces = 200000;
+    std::string text;
+    for (int i = 0; i < kPieces; ++i)
+        text += std::to_string(i % 10) + ",";
+    CStringArray pieces;
+    Cstring(text.c_str()).Split(pieces, ',');
+    ASSERT_EQ(pieces.GetCount(), kPieces + 1);
+    EXPECT_STREQ(pieces.At(kPieces - 1).GetText(), "9");
+    EXPECT_STREQ(pieces.At(kPieces).GetText(), "");
+}
+
 TEST(Cstring, TrimmingNeverRemovesTheFirstCharacter)
 {
     Cstring xs("xxx");

@@ -293,6 +293,14 @@ TEST(ProgramData, WriterRefusesRecordsThatWouldNotReadBack)
         EXPECT_EQ(WriteProgramData(list, path.c_str(), &why), 0) << partName;
         EXPECT_NE(std::strstr(why.GetText(), reason), nullptr) << why.GetText();
     }
+    // The reader trims the program's text behind "File=" as well.
+    for (const char* programName : { " P.app", "\tP.app" }) {
+        CProgramList list;
+        AddProgram(list, programName, "/f", "P", {});
+        Cstring why;
+        EXPECT_EQ(WriteProgramData(list, path.c_str(), &why), 0) << programName;
+        EXPECT_NE(std::strstr(why.GetText(), "blank"), nullptr) << why.GetText();
+    }
     CProgramList list;
     AddProgram(list, "P.app", std::string(800, 'f').c_str(), "P", {});
     EXPECT_EQ(WriteProgramData(list, path.c_str()), 0);
