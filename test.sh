@@ -9,5 +9,9 @@ install_missing_packages
 build=build/test
 cmake -S . -B "$build" -DPW_SANITIZE=ON -DPW_TESTS=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build "$build" -j "$(nproc)"
+# Each fuzz harness for a few seconds, over its seeds and the saved findings.
+if command -v clang++ >/dev/null; then
+    scripts/fuzz.sh 5
+fi
 cd "$build"
 ctest --output-on-failure -j "$(nproc)"

@@ -1,7 +1,8 @@
 # Debian packages the build, the tests and the demo need; sourced by the
 # README's two commands.
 PW_PACKAGES=(cmake g++ make pkg-config ccache nettle-dev libzip-dev nlohmann-json3-dev
-             libgtest-dev libgmock-dev libbenchmark-dev zip unzip qt6-base-dev)
+             libgtest-dev libgmock-dev libbenchmark-dev zip unzip qt6-base-dev
+             clang libclang-rt-14-dev)
 
 install_missing_packages() {
     local missing=()

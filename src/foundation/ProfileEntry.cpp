@@ -3,6 +3,7 @@
 #include "foundation/ProfileText.h"
 
 #include <cstring>
+#include <string>
 
 CProfileEntry::CProfileEntry(const char* theKey, int theGroup, int theType, void* pVariable)
     : itsKey(theKey)
@@ -231,12 +232,13 @@ public:
 protected:
     Cstring ValueText() const override
     {
-        Cstring text;
+        // Gathered first: appending to a Cstring, which grows exactly, would
+        // copy the text once for every value.
         TArray& values = const_cast<TArray&>(this->itsValue);
-        text.Format("%d ", values.GetCount());
+        std::string text = Cstring().Format("%d ", values.GetCount()).GetText();
         for (int i = 0; i < values.GetCount(); ++i)
-            text.Append(FormatValue(values.At(i)).GetText());
-        return text;
+            text += FormatValue(values.At(i)).GetText();
+        return Cstring(text.c_str());
     }
 
 private:

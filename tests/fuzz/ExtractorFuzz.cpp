@@ -1,0 +1,153 @@
+// The extractor on mutated archives, configured as the update run configures
+// it. An input is one byte of options (bit 0: read ahead on a second thread,
+// bit 1: no password) and the archive's bytes. Whatever the archive holds,
+// nothing may appear outside the destination folder, and the counts must
+// agree with the result.
+
+#include "FuzzSupport.h"
+#include "engine/UpdaterGlobals.h"
+#include "engine/ZipExtractor.h"
+#include "foundation/Profile.h"
+#include "support/ZipFixtures.h"
+#include "tools/ArchiveWriter.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kArchiveName[] = "archive.zip";
+const char kLogName[] = "log.txt";
+
+fs::path Sandbox()
+{
+    return FuzzScratch() / "sandbox";
+}
+
+fs::path Destination()
+{
+    return Sandbox() / "dest";
+}
+
+// An update kit as the vendor tool makes it: deflated, enciphered entries
+// under "NewFiles/", folders included.
+std::string KitArchive()
+{
+    const fs::path source = FuzzScratch() / "kit";
+    fs::create_directories(source / "Patchwell 5.app/Contents/MacOS");
+    fs::create_directories(source / "Help");
+    WriteFuzzFile(source / "Patchwell 5.app/Contents/MacOS/Patchwell 5", std::string(300, 'x') + "program");
+    WriteFuzzFile(source / "Help/index.html", "<p>help</p>");
+    WriteFuzzFile(source / "empty", "");
+    const fs::path archive = FuzzScratch() / "kit.zip";
+    CArchiveWriter writer;
+    Cstring error;
+    if (!writer.Write(archive.c_str(), source.c_str(), "NewFiles", KeyText().c_str(), error)) {
+        std::fprintf(stderr, "no kit archive: %s\n", error.GetText());
+        std::abort();
+    }
+    std::string bytes = ReadFuzzFile(archive);
+    fs::remove_all(source);
+    fs::remove(archive);
+    return bytes;
+}
+
+// An archive whose one entry claims strong encryption (flag bits 0 and 6 in
+// both headers), which the library cannot read.
+std::string StrongEncryptionArchive()
+{
+    std::string bytes = RawZip({ { "NewFiles/a.txt", "secret" } });
+    for (size_t at = 0; (at = bytes.find("PK", at)) != std::string::npos; at += 2) {
+        const bool bLocal = bytes.compare(at, 4, "PK\x03\x04") == 0;
+        const bool bCentral = bytes.compare(at, 4, "PK\x01\x02") == 0;
+        if (bLocal || bCentral)
+            bytes[at + (bLocal ? 6 : 8)] |= 0x41;
+    }
+    return bytes;
+}
+
+FuzzSeeds Seeds()
+{
+    const std::string direct(1, '\0');
+    const std::string readAhead(1, '\1');
+    const std::string noPassword(1, '\2');
+    return {
+        { "kit", direct + KitArchive() },
+        { "kit-read-ahead", readAhead + KitArchive() },
+        { "stored",
+            noPassword
+                + RawZip({ { "NewFiles/", "" }, { "NewFiles/a.txt", "hello" },
+                    { "NewFiles/sub/b.txt", std::string(70000, 'b') } }) },
+        { "escapes", noPassword + RawZip({ { "NewFiles/ok", "1" }, { "NewFiles/../escape", "2" } }) },
+        { "absolute", noPassword + RawZip({ { "NewFiles//tmp/x", "1" }, { "/abs", "2" } }) },
+        { "repeated",
+            noPassword + RawZip({ { "NewFiles/a", "1" }, { "NewFiles/a/", "" }, { "newfiles/a", "3" } }) },
+        { "bad-crc", noPassword + RawZip({ { "NewFiles/a", "data", true } }) },
+        { "file-over-folder", noPassword + RawZip({ { "NewFiles/a/b", "1" }, { "NewFiles/a", "2" } }) },
+        { "strong-encryption", direct + StrongEncryptionArchive() },
+    };
+}
+
+// Every path under the sandbox other than the archive, the log and the
+// destination's own tree.
+void CheckNothingOutside()
+{
+    std::error_code error;
+    for (auto at = fs::recursive_directory_iterator(Sandbox(), error);
+         at != fs::recursive_directory_iterator(); at.increment(error)) {
+        const fs::path& path = at->path();
+        PW_FUZZ_CHECK(!at->is_symlink(), "a link appeared: %s", path.c_str());
+        if (path == Destination()) {
+            at.disable_recursion_pending();
+            continue;
+        }
+        PW_FUZZ_CHECK(path.filename() == kArchiveName || path.filename() == kLogName,
+            "written outside the destination: %s", path.c_str());
+    }
+    for (auto at = fs::recursive_directory_iterator(Destination(), error);
+         at != fs::recursive_directory_iterator(); at.increment(error))
+        PW_FUZZ_CHECK(!at->is_symlink(), "a link appeared: %s", at->path().c_str());
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* pArgc, char*** pArgv)
+{
+    BaseProgramPath = (FuzzScratch() / "program").c_str();
+    gMyProjectsPath = (FuzzScratch() / "projects").c_str();
+    return FuzzInitialize(pArgc, pArgv, Seeds);
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* theData, size_t theSize)
+{
+    CFuzzInput input(theData, theSize);
+    const uint8_t options = input.Byte();
+    fs::create_directories(Destination());
+    const fs::path archive = Sandbox() / kArchiveName;
+    WriteFuzzFile(archive, input.Rest());
+    FILE* log = std::fopen((Sandbox() / kLogName).c_str(), "w");
+
+    int result = 0;
+    uint32_t done = 0;
+    uint32_t count = 0;
+    {
+        CZipExtractor extractor;
+        extractor.SetLogFile(log);
+        extractor.AddNameMapping("NewFiles/", "", "");
+        static const std::string key = KeyText();
+        extractor.SetPassword(options & 2 ? "" : key.c_str());
+        extractor.SetOverwriteMode(CZipExtractor::kOverwriteReplace);
+        extractor.SetDestination(Destination().c_str());
+        extractor.SetReadAhead(options & 1);
+        if (extractor.Open(archive.c_str()))
+            result = extractor.ExtractFiles();
+        done = extractor.GetFilesDone();
+        count = extractor.GetFileCount();
+        extractor.Close();
+    }
+    std::fclose(log);
+    PW_FUZZ_CHECK(done <= count, "%u of %u entries done", done, count);
+    PW_FUZZ_CHECK(result == 0 || done == count, "success after %u of %u entries", done, count);
+    CheckNothingOutside();
+    fs::remove_all(Sandbox());
+    return 0;
+}
