@@ -25,6 +25,12 @@ Cstring ProgramLine(const CProgram& theProgram)
     return Cstring(kProgramPrefix, theProgram.AsText().GetText());
 }
 
+// Bytes that no record text holds: the reader takes them for damage.
+bool IsControlCharacter(unsigned char theChar)
+{
+    return (theChar < 0x20 && theChar != '\t') || theChar == 0x7F;
+}
+
 // Whether the deciphered bytes are what the writer makes: whole blocks,
 // the text without control characters, then zero bytes to the end. A line
 // that was cut or altered, or one of another file, fails this in all but a
@@ -37,7 +43,7 @@ bool IsWellFormedPlaintext(const CBuffer& thePlain)
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(thePlain.GetText());
     int at = 0;
     for (; at < length && bytes[at] != 0; ++at)
-        if ((bytes[at] < 0x20 && bytes[at] != '\t') || bytes[at] == 0x7F)
+        if (IsControlCharacter(bytes[at]))
             return false;
     if (at == length)
         return false; // no zero byte ends the text
@@ -79,21 +85,26 @@ void ReadRecord(CProgramList& theList, CProgram*& pCurrent, const Cstring& theTe
 }
 
 // Why a record would not read back as written, or empty: the reader splits at
-// every separator, trims blanks at both ends (of a program's text behind
-// "File=" too) and takes any "File=" text for a program line, and it reads
-// lines in pieces of kLineRoom - 1 characters. theText is a part's text or a
-// program's text without its prefix.
+// every separator, takes a control character for damage, trims blanks at
+// both ends (of a program's text behind "File=" too), takes any "File=" text
+// for a program line, and reads lines in pieces of kLineRoom - 1 characters.
+// theText is a part's text or a program's text without its prefix.
 Cstring Unstorable(const char* theKind, const char* theName, const Cstring& theText, int theFields)
 {
     Cstring reason;
     int separators = 0;
-    for (const char* at = theText.GetText(); *at; ++at)
+    bool bControl = false;
+    for (const char* at = theText.GetText(); *at; ++at) {
         separators += *at == kFieldSeparator;
+        bControl = bControl || IsControlCharacter(static_cast<unsigned char>(*at));
+    }
     const char first = *theText.GetText();
     const bool isPart = theFields == 3;
     const int length = theText.Length() + (isPart ? 0 : static_cast<int>(std::strlen(kProgramPrefix)));
     if (separators != theFields - 1)
         reason.Format("A field of %s \"%s\" holds \"%c\"", theKind, theName, kFieldSeparator);
+    else if (bControl)
+        reason.Format("A field of %s \"%s\" holds a control character", theKind, theName);
     else if (first == ' ' || first == '\t' || *theText.CharAt(-1) == ' ')
         reason.Format("The record of %s \"%s\" begins or ends with a blank", theKind, theName);
     else if (isPart && StartsWithNoCase(theText.GetText(), kProgramPrefix))

@@ -285,6 +285,8 @@ TEST(ProgramData, WriterRefusesRecordsThatWouldNotReadBack)
         { "Contents/Resources/a|b", "holds \"|\"" },
         { " Contents/lead", "blank" },
         { "File=x", "begins with \"File=\"" },
+        { "Contents/a\nb", "control character" },
+        { "Contents/\x7f", "control character" },
     };
     for (const auto& [partName, reason] : cases) {
         CProgramList list;
