@@ -1,8 +1,10 @@
 // The extractor on mutated archives, configured as the update run configures
 // it. An input is one byte of options (bit 0: read ahead on a second thread,
-// bit 1: no password) and the archive's bytes. Whatever the archive holds,
-// nothing may appear outside the destination folder, and the counts must
-// agree with the result.
+// bit 1: no password, bit 2: write into a staging folder instead of the
+// destination) and the archive's bytes. The destination holds a file and a
+// link to a folder beside it. Whatever the archive holds, nothing may change
+// outside the folder written into, no link may appear in it, and the counts
+// must agree with the result.
 
 #include "FuzzSupport.h"
 #include "engine/UpdaterGlobals.h"
@@ -10,6 +12,8 @@
 #include "foundation/Profile.h"
 #include "support/ZipFixtures.h"
 #include "tools/ArchiveWriter.h"
+
+#include <map>
 
 namespace fs = std::filesystem;
 
@@ -26,6 +30,17 @@ fs::path Sandbox()
 fs::path Destination()
 {
     return Sandbox() / "dest";
+}
+
+fs::path Staging()
+{
+    return Sandbox() / "staging";
+}
+
+// Beside the destination, reached from it through the link "dest/link".
+fs::path Outside()
+{
+    return Sandbox() / "outside";
 }
 
 // An update kit as the vendor tool makes it: deflated, enciphered entries
@@ -84,28 +99,41 @@ FuzzSeeds Seeds()
         { "bad-crc", noPassword + RawZip({ { "NewFiles/a", "data", true } }) },
         { "file-over-folder", noPassword + RawZip({ { "NewFiles/a/b", "1" }, { "NewFiles/a", "2" } }) },
         { "strong-encryption", direct + StrongEncryptionArchive() },
+        { "through-link", noPassword + RawZip({ { "NewFiles/link/x", "1" }, { "NewFiles/link", "2" } }) },
+        { "staged", std::string(1, '\4') + KitArchive() },
     };
 }
 
-// Every path under the sandbox other than the archive, the log and the
-// destination's own tree.
-void CheckNothingOutside()
+using Snapshot = std::map<fs::path, std::string>;
+
+// What lies under the sandbox, but for the archive, the log and the folder
+// written into: each folder, each link's target and each file's bytes.
+Snapshot Surroundings(const fs::path& theWritten)
 {
+    Snapshot snapshot;
     std::error_code error;
     for (auto at = fs::recursive_directory_iterator(Sandbox(), error);
          at != fs::recursive_directory_iterator(); at.increment(error)) {
         const fs::path& path = at->path();
-        PW_FUZZ_CHECK(!at->is_symlink(), "a link appeared: %s", path.c_str());
-        if (path == Destination()) {
+        if (path == theWritten)
             at.disable_recursion_pending();
-            continue;
-        }
-        PW_FUZZ_CHECK(path.filename() == kArchiveName || path.filename() == kLogName,
-            "written outside the destination: %s", path.c_str());
+        else if (at->is_symlink())
+            snapshot[path] = "link to " + fs::read_symlink(path, error).string();
+        else if (at->is_directory())
+            snapshot[path] = "folder";
+        else if (path.filename() != kArchiveName && path.filename() != kLogName)
+            snapshot[path] = "file " + ReadFuzzFile(path);
     }
-    for (auto at = fs::recursive_directory_iterator(Destination(), error);
+    return snapshot;
+}
+
+void CheckNoLinkMade(const fs::path& theWritten, const fs::path& thePlanted)
+{
+    std::error_code error;
+    for (auto at = fs::recursive_directory_iterator(theWritten, error);
          at != fs::recursive_directory_iterator(); at.increment(error))
-        PW_FUZZ_CHECK(!at->is_symlink(), "a link appeared: %s", at->path().c_str());
+        PW_FUZZ_CHECK(
+            !at->is_symlink() || at->path() == thePlanted, "a link appeared: %s", at->path().c_str());
 }
 
 } // namespace
@@ -121,7 +149,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* theData, size_t theSize)
 {
     CFuzzInput input(theData, theSize);
     const uint8_t options = input.Byte();
+    const bool bStaged = options & 4;
     fs::create_directories(Destination());
+    fs::create_directories(Outside());
+    WriteFuzzFile(Destination() / "kept.txt", "was here");
+    fs::create_directory_symlink("../outside", Destination() / "link");
+    if (bStaged)
+        fs::create_directories(Staging());
+    const fs::path written = bStaged ? Staging() : Destination();
+    const Snapshot before = Surroundings(written);
     const fs::path archive = Sandbox() / kArchiveName;
     WriteFuzzFile(archive, input.Rest());
     FILE* log = std::fopen((Sandbox() / kLogName).c_str(), "w");
@@ -137,6 +173,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* theData, size_t theSize)
         extractor.SetPassword(options & 2 ? "" : key.c_str());
         extractor.SetOverwriteMode(CZipExtractor::kOverwriteReplace);
         extractor.SetDestination(Destination().c_str());
+        if (bStaged)
+            extractor.SetStagingFolder(Staging().c_str());
         extractor.SetReadAhead(options & 1);
         if (extractor.Open(archive.c_str()))
             result = extractor.ExtractFiles();
@@ -147,7 +185,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* theData, size_t theSize)
     std::fclose(log);
     PW_FUZZ_CHECK(done <= count, "%u of %u entries done", done, count);
     PW_FUZZ_CHECK(result == 0 || done == count, "success after %u of %u entries", done, count);
-    CheckNothingOutside();
+    const Snapshot after = Surroundings(written);
+    for (const auto& [path, what] : after)
+        PW_FUZZ_CHECK(before.count(path) && before.at(path) == what, "changed outside %s: %s",
+            written.c_str(), path.c_str());
+    PW_FUZZ_CHECK(before.size() == after.size(), "removed outside %s", written.c_str());
+    CheckNoLinkMade(written, Destination() / "link");
     fs::remove_all(Sandbox());
     return 0;
 }
