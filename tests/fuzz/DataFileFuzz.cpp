@@ -10,7 +10,6 @@
 #include "identification/DataCipher.h"
 #include "identification/ProgramData.h"
 #include "identification/ProgramPart.h"
-#include "platform/MessageBox.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -100,7 +99,10 @@ void CheckRoundTrip(const CProgramList& theList)
         return;
     }
     CProgramList again;
-    ReadProgramData(again, path.c_str());
+    CProgramDataReport report;
+    ReadProgramData(again, path.c_str(), &report);
+    PW_FUZZ_CHECK(report.bOpened && report.itsUnreadableLines.empty(), "the reader calls the written file %s",
+        report.Problem().GetText());
     const std::string before = Dump(theList);
     const std::string after = Dump(again);
     PW_FUZZ_CHECK(before == after, "written\n%s\nread back\n%s", before.c_str(), after.c_str());
@@ -132,7 +134,6 @@ FuzzSeeds Seeds()
 
 extern "C" int LLVMFuzzerInitialize(int* pArgc, char*** pArgv)
 {
-    SetMessageBoxHook([](const char*, int) { return static_cast<int>(kResultOk); });
     return FuzzInitialize(pArgc, pArgv, Seeds);
 }
 
@@ -148,7 +149,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* theData, size_t theSize)
         const std::filesystem::path path = FuzzScratch() / "data.txt";
         WriteFuzzFile(path, level == kFileText ? input.Rest() : FileOfPlaintexts(input));
         list.itsStream = trace;
-        ReadProgramData(list, path.c_str());
+        CProgramDataReport report;
+        ReadProgramData(list, path.c_str(), &report);
+        PW_FUZZ_CHECK(report.bOpened, "the data file did not open: %s", report.Problem().GetText());
         list.itsStream = nullptr;
         // The records themselves: a program's text read again gives the same text.
         for (CProgram* program = list.First(); program; program = CProgramList::Next(program)) {
