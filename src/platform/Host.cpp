@@ -1,6 +1,7 @@
 #include "platform/Host.h"
 
 #include "platform/ConsoleHost.h"
+#include "platform/ListView.h"
 #include "platform/OverwriteDialog.h"
 
 #include <chrono>
@@ -32,4 +33,9 @@ int CHost::AskOverwrite(const char* thePath, uint32_t theEntryCount)
 {
     COverwriteDialog dialog(thePath, theEntryCount);
     return dialog.DoModal();
+}
+
+std::unique_ptr<CListPeer> CHost::MakeListView(CListView&, CDialog&, ControlEntry&)
+{
+    return nullptr;
 }

@@ -8,6 +8,8 @@
 
 class CControlView;
 class CDialog;
+class CListPeer;
+class CListView;
 class CWindow;
 class CWindowView;
 struct CAlert;
@@ -28,6 +30,10 @@ public:
     // null when the host shows none.
     virtual std::unique_ptr<CWindowView> MakeWindow(CWindow& theWindow) = 0;
     virtual std::unique_ptr<CControlView> MakeControl(CWindow& theOwner, ControlEntry& theEntry) = 0;
+    // The toolkit's list for theView, in the place of theItem of theDialog;
+    // null when the host shows none.
+    virtual std::unique_ptr<CListPeer> MakeListView(
+        CListView& theView, CDialog& theDialog, ControlEntry& theItem);
     // The screen's usable area, in screen coordinates.
     virtual CRect ScreenBounds() const = 0;
     // Height of the menu bar at the top of the screen; 0 when menus live in windows.

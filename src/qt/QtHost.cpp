@@ -5,6 +5,7 @@
 #include "platform/mdialog.h"
 #include "qt/QtControls.h"
 #include "qt/QtHostImpl.h"
+#include "qt/QtListView.h"
 #include "qt/QtWindow.h"
 
 #include <QApplication>
@@ -168,6 +169,21 @@ std::unique_ptr<CControlView> CQtHost::MakeControl(CWindow& theOwner, ControlEnt
 {
     QWidget* parent = WidgetOf(theOwner);
     return parent ? MakeQtControl(*this, parent, theEntry) : nullptr;
+}
+
+std::unique_ptr<CListPeer> CQtHost::MakeListView(
+    CListView& theView, CDialog& theDialog, ControlEntry& theItem)
+{
+    // Inside the item's own widget when it has one, so that the list shows
+    // and hides with the item's page.
+    const CRect& bounds = theItem.itsBounds;
+    if (QWidget* pane = WidgetOf(theItem))
+        return std::make_unique<CQtListPeer>(theView, pane, QRect(0, 0, bounds.Width(), bounds.Height()));
+    QWidget* window = WidgetOf(theDialog);
+    if (!window)
+        return nullptr;
+    return std::make_unique<CQtListPeer>(
+        theView, window, QRect(bounds.left, bounds.top, bounds.Width(), bounds.Height()));
 }
 
 CRect CQtHost::ScreenBounds() const

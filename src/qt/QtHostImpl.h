@@ -28,6 +28,8 @@ public:
     bool HasWindows() const override { return true; }
     std::unique_ptr<CWindowView> MakeWindow(CWindow& theWindow) override;
     std::unique_ptr<CControlView> MakeControl(CWindow& theOwner, ControlEntry& theEntry) override;
+    std::unique_ptr<CListPeer> MakeListView(
+        CListView& theView, CDialog& theDialog, ControlEntry& theItem) override;
     CRect ScreenBounds() const override;
     CWindow* FrontWindow() const override;
 

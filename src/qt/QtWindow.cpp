@@ -4,6 +4,7 @@
 #include "qt/QtControls.h"
 #include "qt/QtHostImpl.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -175,6 +176,9 @@ void CQtWindowWidget::UpdateAccessibleNames()
                 name = DisplayText(label->itsKind, label->itsText);
         }
         widget->setAccessibleName(QString::fromUtf8(name.GetText()));
+        // A list placed on the item speaks with the item's name.
+        for (QWidget* list : widget->findChildren<QAbstractItemView*>(Qt::FindDirectChildrenOnly))
+            list->setAccessibleName(widget->accessibleName());
     }
 }
 

@@ -59,8 +59,9 @@ void CGlobalWin::InitDialog()
     CModelessDialog::InitDialog();
     for (int i = 0; i < kPageCount; ++i)
         AddTabPage(kPageWelcome + i);
-    itsFolderList.Show(true);
-    itsFolderList.Show(false);
+    itsFolderList = std::make_unique<CListView>(*this, kItemFolderList);
+    itsFolderList->Show(true);
+    itsFolderList->Show(false);
 
     if (gZipPath.IsEmpty()) {
         gInstallName = " ";
@@ -83,15 +84,14 @@ void CGlobalWin::InitDialog()
     SetItemText(kItemReadme, readme.GetText());
 
     CollectTargetFolders();
-    RebuildFolderRows();
-    itsFolderList.Select(-1);
+    RebuildFolderRows(); // none selected
     SetCancelItem(kItemCancel);
 }
 
 void CGlobalWin::SelectTabPage(int thePage)
 {
     if (thePage != kPageFolder)
-        itsFolderList.Show(false);
+        itsFolderList->Show(false);
     CModelessDialog::SelectTabPage(thePage);
 
     bool bNext = true;
@@ -102,13 +102,12 @@ void CGlobalWin::SelectTabPage(int thePage)
         bBack = false;
         break;
     case kPageFolder:
-        itsFolderList.Show(true);
+        itsFolderList->Show(true);
         RedrawItem(kItemFolderList);
-        bNext = itsFolderList.HasSelection();
+        bNext = itsFolderList->GetSelectedID() != 0;
         break;
     case kPageConfirm: {
-        itsChosenFolder
-            = itsFolderList.HasSelection() ? itsFolderList.RowText(itsFolderList.GetSelected()) : Cstring();
+        itsChosenFolder = SelectedFolder();
         // The item list's text is the template on every visit, so the page
         // always names the folder selected now.
         Cstring confirmation = GetItemText(kItemConfirmation);
@@ -149,7 +148,7 @@ void CGlobalWin::DoCommand(int theCommand, int, long)
             SelectTabPage(kPageFolder);
         break;
     case kItemFolderList:
-        SelectFolderRow(itsFolderList.GetSelected());
+        FolderSelectionChanged();
         break;
     case kItemAdd:
         AddTargetFolder();
@@ -195,9 +194,9 @@ void CGlobalWin::CollectTargetFolders()
 
 void CGlobalWin::RebuildFolderRows()
 {
-    itsFolderList.RemoveAll();
+    itsFolderList->RemoveAll();
     for (int i = 0; i < itsFolders.GetCount(); ++i)
-        itsFolderList.AddRow(itsFolders.At(i));
+        itsFolderList->AddItem(0, itsFolders.At(i).GetText());
 }
 
 void CGlobalWin::AddTargetFolder()
@@ -230,21 +229,33 @@ int CGlobalWin::AddTargetFolderPath(const Cstring& thePath)
     }
     itsFolders.Add(thePath);
     RebuildFolderRows();
-    for (int row = 0; row < itsFolderList.RowCount(); ++row) {
-        if (strcasecmp(itsFolderList.RowText(row).GetText(), thePath.GetText()) == 0) {
-            itsFolderList.Select(row);
+    for (int row = 0; row < itsFolderList->RowCount(); ++row) {
+        if (strcasecmp(itsFolderList->ItemAtRow(row)->itsText.GetText(), thePath.GetText()) == 0) {
+            itsFolderList->SelectItem(itsFolderList->ItemAtRow(row)->itsId, 1);
             itsTargetFolder = itsFolders.At(row);
             break;
         }
     }
-    EnableItem(kItemNext, itsFolderList.HasSelection());
+    EnableItem(kItemNext, itsFolderList->GetSelectedID() != 0);
     return 1;
 }
 
 void CGlobalWin::SelectFolderRow(int theRow)
 {
-    itsFolderList.Select(theRow);
-    itsTargetFolder
-        = itsFolderList.HasSelection() ? itsFolderList.RowText(itsFolderList.GetSelected()) : Cstring();
-    EnableItem(kItemNext, itsFolderList.HasSelection());
+    if (itsFolderList->GetSelectedID() != 0)
+        itsFolderList->SelectItem(itsFolderList->GetSelectedID(), 0);
+    if (const CListViewItem* row = itsFolderList->ItemAtRow(theRow))
+        itsFolderList->SelectItem(row->itsId, 1);
+    FolderSelectionChanged();
+}
+
+void CGlobalWin::FolderSelectionChanged()
+{
+    itsTargetFolder = SelectedFolder();
+    EnableItem(kItemNext, itsFolderList->GetSelectedID() != 0);
+}
+
+Cstring CGlobalWin::SelectedFolder() const
+{
+    return itsFolderList->GetItemText(itsFolderList->GetSelectedID());
 }

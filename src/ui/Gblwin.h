@@ -1,8 +1,10 @@
 #pragma once
 
 #include "foundation/Arrays.h"
+#include "platform/ListView.h"
 #include "platform/mdialog.h"
-#include "ui/FolderList.h"
+
+#include <memory>
 
 #include <cstdio>
 
@@ -59,12 +61,13 @@ public:
     // The same checks for a folder already chosen; 1 when it was added,
     // else 0 after the refusal message.
     int AddTargetFolderPath(const Cstring& thePath);
-    // The folder list's selection changed to theRow (-1: none).
+    // Selects row theRow of the folder list (-1: none) and makes its folder the target.
     void SelectFolderRow(int theRow);
 
     const Cstring& GetTargetFolder() const { return itsTargetFolder; }
     const CStringArray& GetFolders() const { return itsFolders; }
-    const CFolderList& GetFolderList() const { return itsFolderList; }
+    // Made by InitDialog.
+    const CListView& GetFolderList() const { return *itsFolderList; }
     // Where the last failed run left the log and the backup, for the user.
     const Cstring& GetLogPath() const { return itsLogPath; }
     const Cstring& GetBackupPath() const { return itsBackupPath; }
@@ -72,9 +75,12 @@ public:
 private:
     Cstring WhereThingsAreText() const;
     void RebuildFolderRows();
+    // The selection of the folder list changed: the target follows it.
+    void FolderSelectionChanged();
+    Cstring SelectedFolder() const;
     void ExitRequest();
 
-    CFolderList itsFolderList;
+    std::unique_ptr<CListView> itsFolderList;
     Cstring itsBlockName; // never given a value
     Cstring itsChosenFolder;
     Cstring itsTargetFolder;

@@ -2,6 +2,7 @@
 
 #include "QtFixture.h"
 #include "platform/Framework.h"
+#include "platform/ListView.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
 #include "platform/mdialog.h"
@@ -276,6 +277,55 @@ TEST_F(QtTest, DuringARunOnlyTheCancelRequestGetsThrough)
     EXPECT_TRUE(QtHost().PollUserCancel()) << "the close button asks to cancel";
     EXPECT_TRUE(dialog.itsLog.empty()) << "nothing reaches DoCommand during the run";
     EXPECT_TRUE(WidgetOf(dialog)->isVisible());
+}
+
+} // namespace
+
+namespace {
+
+class CFolderPageDialog : public CDialog {
+public:
+    CFolderPageDialog()
+        : CDialog(150)
+    {
+        Build();
+        AddTabPage(153);
+        SelectTabPage(153);
+        Show(true);
+    }
+    void DoCommand(int theId, int theCode, long) override
+    {
+        itsCommands.push_back(std::to_string(theId) + "/" + std::to_string(theCode));
+    }
+    std::vector<std::string> itsCommands;
+};
+
+TEST_F(QtTest, ClickOnAListRowSelectsAndNotifies)
+{
+    CFolderPageDialog dialog;
+    CListView list(dialog, 137);
+    list.AddItem(0, "/Applications/Patchwell 5");
+    list.AddItem(0, "/Users/ann/Patchwell 5");
+    auto* tree = WidgetOf(*dialog.FindEntry(137))->findChild<QTreeWidget*>();
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(tree->size(), WidgetOf(*dialog.FindEntry(137))->size()) << "the list takes its item's place";
+    ASSERT_EQ(tree->topLevelItemCount(), 2);
+
+    auto click = [tree](int theRow) {
+        const QRect row = tree->visualItemRect(tree->topLevelItem(theRow));
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+    };
+    click(1);
+    EXPECT_EQ(list.GetSelectedID(), 12);
+    click(1);
+    EXPECT_EQ(dialog.itsCommands, (std::vector<std::string> { "137/1", "137/1" }))
+        << "a second click notifies too";
+
+    list.SelectItem(11, 1);
+    EXPECT_TRUE(tree->topLevelItem(0)->isSelected()) << "a selection by program shows";
+    EXPECT_EQ(dialog.itsCommands.size(), 2u) << "and tells nobody";
+    list.Show(false);
+    EXPECT_FALSE(tree->isVisibleTo(WidgetOf(dialog)));
 }
 
 } // namespace
