@@ -13,6 +13,8 @@ TreeSnapshot SnapshotTree(const std::filesystem::path& theRoot)
             snapshot[name] = "-> " + std::filesystem::read_symlink(it->path()).string();
         else if (it->is_directory())
             snapshot[name] = "/";
+        else if (!it->is_regular_file())
+            snapshot[name] = "<special>"; // a pipe would hang the read
         else
             snapshot[name] = ReadWholeFile(it->path().string());
     }

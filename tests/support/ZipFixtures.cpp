@@ -12,15 +12,44 @@
 
 namespace {
 
+uint32_t CrcStep(uint32_t theCrc, unsigned char theByte)
+{
+    theCrc ^= theByte;
+    for (int bit = 0; bit < 8; ++bit)
+        theCrc = (theCrc >> 1) ^ (0xEDB88320u & (0u - (theCrc & 1u)));
+    return theCrc;
+}
+
 uint32_t Crc32(const std::string& theData)
 {
     uint32_t crc = 0xFFFFFFFFu;
-    for (unsigned char byte : theData) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
+    for (unsigned char byte : theData)
+        crc = CrcStep(crc, byte);
     return ~crc;
+}
+
+// The traditional zip encryption: a 12-byte header whose last byte is the
+// top of the CRC, then the data, each byte mixed into three keys.
+std::string Encrypt(const std::string& theData, const std::string& thePassword, uint32_t theCrc)
+{
+    uint32_t keys[3] = { 0x12345678u, 0x23456789u, 0x34567890u };
+    const auto update = [&keys](unsigned char theByte) {
+        keys[0] = CrcStep(keys[0], theByte);
+        keys[1] = (keys[1] + (keys[0] & 0xFF)) * 134775813u + 1;
+        keys[2] = CrcStep(keys[2], static_cast<unsigned char>(keys[1] >> 24));
+    };
+    for (unsigned char byte : thePassword)
+        update(byte);
+    std::string plain(11, '\x5A');
+    plain += static_cast<char>(theCrc >> 24);
+    plain += theData;
+    std::string out;
+    for (unsigned char byte : plain) {
+        const uint32_t temp = (keys[2] & 0xFFFF) | 2;
+        out += static_cast<char>(byte ^ static_cast<unsigned char>((temp * (temp ^ 1)) >> 8));
+        update(byte);
+    }
+    return out;
 }
 
 void Put16(std::string& theOut, uint32_t theValue)
@@ -37,7 +66,7 @@ void Put32(std::string& theOut, uint32_t theValue)
 
 } // namespace
 
-std::string RawZip(const std::vector<RawZipEntry>& theEntries)
+std::string RawZip(const std::vector<RawZipEntry>& theEntries, const std::string& thePassword)
 {
     const uint32_t dosTime = (12u << 11) | (30u << 5);
     const uint32_t dosDate = ((2015u - 1980u) << 9) | (6u << 5) | 15u;
@@ -48,21 +77,25 @@ std::string RawZip(const std::vector<RawZipEntry>& theEntries)
         const uint32_t crc = Crc32(entry.itsData) ^ (entry.bBadCrc ? 1u : 0u);
         const auto size = static_cast<uint32_t>(entry.itsData.size());
         const auto nameLength = static_cast<uint32_t>(entry.itsName.size());
+        const bool bEncrypted = !thePassword.empty() && !entry.itsData.empty();
+        const std::string stored = bEncrypted ? Encrypt(entry.itsData, thePassword, crc) : entry.itsData;
+        const auto storedSize = static_cast<uint32_t>(stored.size());
+        const uint32_t flags = bEncrypted ? 1u : 0u;
         Put32(out, 0x04034b50);
-        for (uint32_t value : { 20u, 0u, 0u, dosTime, dosDate })
+        for (uint32_t value : { 20u, flags, 0u, dosTime, dosDate })
             Put16(out, value);
         Put32(out, crc);
-        Put32(out, size);
+        Put32(out, storedSize);
         Put32(out, size);
         Put16(out, nameLength);
         Put16(out, 0);
-        out += entry.itsName + entry.itsData;
+        out += entry.itsName + stored;
 
         Put32(directory, 0x02014b50);
-        for (uint32_t value : { 20u, 20u, 0u, 0u, dosTime, dosDate })
+        for (uint32_t value : { 20u, 20u, flags, 0u, dosTime, dosDate })
             Put16(directory, value);
         Put32(directory, crc);
-        Put32(directory, size);
+        Put32(directory, storedSize);
         Put32(directory, size);
         for (uint32_t value : { nameLength, 0u, 0u, 0u, 0u })
             Put16(directory, value);

@@ -14,9 +14,10 @@ struct RawZipEntry {
     bool bBadCrc = false;
 };
 
-// A zip file, entries stored unencrypted, with names taken exactly as given:
-// the way to make the archives no well-behaved tool would write.
-std::string RawZip(const std::vector<RawZipEntry>& theEntries);
+// A zip file, entries stored, with names taken exactly as given: the way to
+// make the archives no well-behaved tool would write. With a password, every
+// entry that holds data gets the traditional zip encryption.
+std::string RawZip(const std::vector<RawZipEntry>& theEntries, const std::string& thePassword = "");
 
 // The key text the updater uses as the archive password.
 std::string KeyText();
