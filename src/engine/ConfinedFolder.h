@@ -21,14 +21,14 @@ public:
     int Descriptor() const { return itsFolder; }
 
     // A new descriptor of the folder at theRelative ("" is the root itself),
-    // or -1 with errno set (ELOOP when a link lies on the way).
+    // or -1 with errno set (ELOOP or ENOTDIR when a link lies on the way).
     int OpenFolder(const char* theRelative) const;
     // The same, making the missing folders on the way (mode 0755).
     int MakeFolders(const char* theRelative) const;
     // Opens theRelative with theFlags (O_NOFOLLOW is implied); -1 with errno.
     int OpenFile(const char* theRelative, int theFlags, mode_t theMode = 0) const;
-    // lstat of theRelative; 0 or the errno (ELOOP when a link lies on the
-    // way, not when the last component is one).
+    // lstat of theRelative; 0 or the errno (ELOOP or ENOTDIR when a link
+    // lies on the way; a link as the last component is reported, not followed).
     int Stat(const char* theRelative, struct stat& theInfo) const;
 
 private:

@@ -74,8 +74,11 @@ bool CUpdateRun::Apply()
     if (!PreflightUpdate(
             itsZipPath.GetText(), itsPassword.GetText(), itsTarget.GetText(), itsMessage, itsLog))
         return false;
-    if (StopRequested())
-        return Abort();
+    if (StopRequested()) {
+        Abort();
+        TraceTo(itsLog, "The installation was left as it was\n");
+        return false;
+    }
 
     CStagedInstall install(itsFolder, itsTarget, itsLog);
     if (const int error = install.Begin(); error != 0) {
@@ -213,6 +216,8 @@ bool CUpdateRun::Fail(CStagedInstall& theInstall)
     } else if (bChanged) {
         bRestored = true;
         TraceTo(itsLog, "The previous version was restored\n");
+    } else {
+        TraceTo(itsLog, "The installation was left as it was\n");
     }
     if (!bUnrestored)
         itsBackupPath.Clear();

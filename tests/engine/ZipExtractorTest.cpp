@@ -1,4 +1,5 @@
 #include "engine/ExtractionFixture.h"
+#include "support/MountedFolder.h"
 
 #include <fstream>
 #include <gmock/gmock.h>
@@ -345,38 +346,15 @@ TEST_F(Extraction, AbortInALargeEntryKeepsThePreviousFile)
     EXPECT_EQ(ReadWholeFile(itsDestination + "/large.dat"), "previous");
 }
 
-// A small file system of its own, for the failures a normal folder cannot
-// show to root.
-class MountedFolder {
-public:
-    MountedFolder(const std::string& thePath, const char* theOptions)
-        : itsPath(thePath)
-    {
-        std::filesystem::create_directories(thePath);
-        bMounted = RunShell(std::string("mount -t tmpfs -o ") + theOptions + " tmpfs " + ShellQuote(thePath)
-                       + " 2>/dev/null")
-            == 0;
-    }
-    ~MountedFolder()
-    {
-        if (bMounted)
-            RunShell("umount " + ShellQuote(itsPath));
-    }
-    bool bMounted = false;
-
-private:
-    std::string itsPath;
-};
-
 TEST_F(Extraction, ReadOnlyDestination)
 {
     itsPassword = "";
     const std::string archive = WriteArchive(RawZip({ { "NewFiles/a.txt", "a" } }));
     std::filesystem::create_directories(itsDestination);
-    std::unique_ptr<MountedFolder> mount;
+    std::unique_ptr<CMountedFolder> mount;
     if (geteuid() == 0) {
-        mount = std::make_unique<MountedFolder>(itsDestination, "ro,size=64k");
-        if (!mount->bMounted)
+        mount = std::make_unique<CMountedFolder>(itsDestination, "ro,size=64k");
+        if (!mount->IsMounted())
             GTEST_SKIP() << "root cannot be refused by permissions and tmpfs cannot be mounted here";
     } else {
         chmod(itsDestination.c_str(), 0555);
@@ -390,8 +368,8 @@ TEST_F(Extraction, ReadOnlyDestination)
 
 TEST_F(Extraction, FullDiskLeavesNoPartialFile)
 {
-    MountedFolder mount(itsDestination, "size=256k");
-    if (!mount.bMounted)
+    CMountedFolder mount(itsDestination, "size=256k");
+    if (!mount.IsMounted())
         GTEST_SKIP() << "a small tmpfs cannot be mounted here (needs root)";
     itsTemp.Write("dest/large.dat", "previous");
     itsPassword = "";

@@ -8,7 +8,7 @@ TreeSnapshot SnapshotTree(const std::filesystem::path& theRoot)
     std::error_code error;
     for (auto it = std::filesystem::recursive_directory_iterator(theRoot, error);
          !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
-        const std::string name = std::filesystem::relative(it->path(), theRoot).string();
+        const std::string name = it->path().lexically_relative(theRoot).string(); // never through a link
         if (it->is_symlink())
             snapshot[name] = "-> " + std::filesystem::read_symlink(it->path()).string();
         else if (it->is_directory())

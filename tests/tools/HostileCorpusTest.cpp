@@ -34,8 +34,9 @@ protected:
         ASSERT_EQ(
             Pack(ShellQuote(itsTemp / "builds/5.0.1") + " " + ShellQuote(itsTemp / "builds/5.0.2")).status,
             0);
-        itsTemp.Write("outside/secret.txt", "not to be touched\n");
-        fs::create_directories(itsTemp / "outside/folder");
+        // Beside the installation, on its file system, so a second name can be made.
+        itsTemp.Write("Applications/outside/secret.txt", "not to be touched\n");
+        fs::create_directories(itsTemp / "Applications/outside/folder");
         const fs::path build = itsTemp.Path() / "builds/5.0.2/Patchwell 5";
         std::vector<std::string> names;
         for (const auto& entry : fs::recursive_directory_iterator(build))
@@ -46,7 +47,7 @@ protected:
                 name.back() == '/' ? std::string() : ReadWholeFile((build / name).string()) });
     }
 
-    std::string Outside() const { return itsTemp / "outside"; }
+    std::string Outside() const { return itsTemp / "Applications/outside"; }
     std::string InTarget(const std::string& theName) const { return (Installed() / theName).string(); }
     void Link(const std::string& theTo, const std::string& theName)
     {

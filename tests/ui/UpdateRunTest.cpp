@@ -7,6 +7,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Resources.h"
 #include "support/DemoBuild.h"
+#include "support/MountedFolder.h"
 #include "support/RunProgram.h"
 #include "support/TempFolder.h"
 #include "support/TestHost.h"
@@ -22,7 +23,6 @@
 #include <memory>
 #include <regex>
 #include <sstream>
-#include <sys/mount.h>
 #include <unistd.h>
 
 namespace {
@@ -247,42 +247,13 @@ TEST_F(UpdateRun, CorruptEntryChangesNothingAndSaysWhereThingsAre)
     EXPECT_EQ(after, before) << "no staging folder, journal or temporary file is left";
 }
 
-namespace {
-
-// A read-only bind mount of a folder over itself, undone however the test ends.
-class CReadOnlyMount {
-public:
-    explicit CReadOnlyMount(const std::string& theFolder)
-        : itsFolder(theFolder)
-    {
-        bMounted = mount(theFolder.c_str(), theFolder.c_str(), nullptr, MS_BIND, nullptr) == 0;
-        if (bMounted
-            && mount(nullptr, theFolder.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
-            umount(theFolder.c_str());
-            bMounted = false;
-        }
-    }
-    ~CReadOnlyMount()
-    {
-        if (bMounted)
-            umount(itsFolder.c_str());
-    }
-    bool IsMounted() const { return bMounted; }
-
-private:
-    std::string itsFolder;
-    bool bMounted = false;
-};
-
-} // namespace
-
 TEST_F(UpdateRun, ReadOnlyTargetGetsNoLogAndIsNotTouched)
 {
     const TreeSnapshot before = SnapshotTree(Target());
-    std::unique_ptr<CReadOnlyMount> readOnly;
+    std::unique_ptr<CBindMount> readOnly;
     if (geteuid() == 0) {
         // Root writes through permissions; only a read-only mount stops it.
-        readOnly = std::make_unique<CReadOnlyMount>(Target());
+        readOnly = std::make_unique<CBindMount>(Target(), CBindMount::kReadOnly);
         if (!readOnly->IsMounted())
             GTEST_SKIP() << "this machine cannot make a read-only folder for root";
     } else {
@@ -294,4 +265,53 @@ TEST_F(UpdateRun, ReadOnlyTargetGetsNoLogAndIsNotTouched)
     EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageFailed);
     EXPECT_EQ(ItemText(kItemMessage), "Failed to create updater log file");
     EXPECT_EQ(SnapshotTree(Target()), before);
+}
+
+// The room check counts what the file system counts: blocks and inodes.
+TEST_F(UpdateRun, AFullDiskIsRefusedBeforeAnyChange)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a small file system can only be mounted by root";
+    struct Case {
+        const char* itsOptions;
+        const char* itsCause;
+    };
+    for (const Case& test : { Case { "size=1m", "bytes" }, Case { "nr_inodes=30", "files and folders" } }) {
+        SCOPED_TRACE(test.itsOptions);
+        std::filesystem::remove_all(Target());
+        CMountedFolder disk(Target(), test.itsOptions);
+        ASSERT_TRUE(disk.IsMounted());
+        std::filesystem::copy(
+            itsTemp.Path() / "builds/5.0.1/Patchwell 5", Target(), std::filesystem::copy_options::recursive);
+        const TreeSnapshot before = SnapshotTree(Target());
+        delete gGlobalWin;
+        RunWizard();
+        EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageFailed);
+        EXPECT_EQ(
+            ItemText(kItemMessage).rfind("Not enough room on the disk for the update: it needs ", 0), 0u)
+            << ItemText(kItemMessage);
+        EXPECT_NE(ItemText(kItemMessage).find(test.itsCause), std::string::npos) << ItemText(kItemMessage);
+        TreeSnapshot after = SnapshotTree(Target());
+        after.erase("Updater Log File.txt");
+        EXPECT_EQ(after, before);
+    }
+}
+
+TEST_F(UpdateRun, ABundleThatCannotBeMovedIsNotUpdatedInPlace)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a mount point can only be made by root";
+    // A mount point cannot be renamed.
+    CBindMount pinned(Bundle(), CBindMount::kWritable);
+    ASSERT_TRUE(pinned.IsMounted());
+    const TreeSnapshot before = SnapshotTree(Target());
+    RunWizard();
+    EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageFailed);
+    EXPECT_EQ(ItemText(kItemMessage), "Unable to back up " + Bundle() + " - Device or resource busy");
+    EXPECT_NE(
+        ItemText(kItemWhereThingsAre).find("Nothing in the installation was changed."), std::string::npos);
+    TreeSnapshot after = SnapshotTree(Target());
+    after.erase("Updater Log File.txt");
+    EXPECT_EQ(after, before);
+    EXPECT_TRUE(Backups().empty());
 }

@@ -1,0 +1,181 @@
+// Runs of an update of a few hundred files stopped at many points: killed
+// outright, after which the next start of the updater must leave exactly the
+// old build or exactly the new one; or asked to stop with SIGTERM, after which
+// the run itself must have put the old build back.
+
+#include "KitFixture.h"
+#include "engine/BuildCheck.h"
+#include "engine/Progress.h"
+#include "engine/UpdateKit.h"
+#include "engine/UpdateRun.h"
+#include "identification/ProgramList.h"
+#include "identification/ProgramScanner.h"
+#include "support/TestHost.h"
+#include "support/TreeSnapshot.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <set>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+volatile std::sig_atomic_t gTermSeen = 0;
+
+void OnTerm(int)
+{
+    gTermSeen = 1;
+}
+
+class KilledRun : public UpdateKit {
+protected:
+    void SetUp() override
+    {
+        UpdateKit::SetUp();
+        const std::string build = itsTemp / "builds/5.0.2/Patchwell 5";
+        for (int i = 0; i < 300; ++i) {
+            char name[96];
+            std::snprintf(name, sizeof name, "/Patchwell 5.app/Contents/Resources/Patterns/p%03d.pat", i);
+            itsTemp.Write(
+                build.substr(itsTemp.Path().string().size() + 1) + name, std::string(100 + i, 'a' + i % 26));
+        }
+        itsTemp.Write("builds/5.0.2/Patchwell 5/Help/new.html", "<p>new</p>");
+        ASSERT_EQ(
+            Pack(ShellQuote(itsTemp / "builds/5.0.1") + " " + ShellQuote(itsTemp / "builds/5.0.2")).status,
+            0);
+        for (const char* version : { "5.0.1", "5.0.2" }) {
+            CProgram* valid = new CProgram;
+            ScanFile(*valid,
+                (itsTemp / ("builds/" + std::string(version) + "/Patchwell 5/Patchwell 5.app")).c_str(),
+                nullptr);
+            itsValid.Append(valid);
+        }
+        itsOld = SnapshotTree(itsTemp.Path() / "builds/5.0.1/Patchwell 5");
+        itsNew = SnapshotTree(itsTemp.Path() / "builds/5.0.2/Patchwell 5");
+    }
+
+    void Reinstall()
+    {
+        fs::remove_all(Installed());
+        fs::copy(itsTemp.Path() / "builds/5.0.1/Patchwell 5", Installed(), fs::copy_options::recursive);
+    }
+
+    // One run in this process; theSignal is raised at cancel poll thePoll.
+    // Returns the number of polls made.
+    int Run(int theSignal, int thePoll)
+    {
+        CTestHost host;
+        int polls = 0;
+        host.itsCancelPoll = [&] {
+            if (++polls == thePoll)
+                raise(theSignal);
+            return gTermSeen != 0;
+        };
+        host.itsAlertAnswer = [](const CAlert&) { return kResultYes; };
+        gAbortUpdate = 0;
+        gTermSeen = 0;
+        CUpdateRun run(Installed().string().c_str());
+        if (!run.OpenLog())
+            return -1;
+        Cstring key;
+        BuildDataKeyText(key);
+        run.SetArchive(Cstring((Kit() + "/Spring Update.zip").c_str()), key);
+        run.SetBuilds(LatestProgramDate(itsValid), NewestValidBuild(itsValid), itsValid.First());
+        run.Apply();
+        gAbortUpdate = 0;
+        return polls;
+    }
+
+    // The same in a child process, which the signal may end.
+    int RunInChild(int theSignal, int thePoll)
+    {
+        const pid_t child = fork();
+        if (child == 0) {
+            std::signal(SIGTERM, OnTerm);
+            Run(theSignal, thePoll);
+            _exit(0);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return status;
+    }
+
+    // The installation without the log, and whether any file of the run's own is left.
+    TreeSnapshot Installation(bool bAllowBackup)
+    {
+        TreeSnapshot tree = SnapshotTree(Installed());
+        tree.erase("Updater Log File.txt");
+        for (auto it = tree.begin(); it != tree.end();) {
+            EXPECT_EQ(it->first.find(".pw"), std::string::npos) << it->first << " left behind";
+            if (bAllowBackup && it->first.rfind("Patchwell 5_Backup_", 0) == 0)
+                it = tree.erase(it);
+            else
+                ++it;
+        }
+        return tree;
+    }
+
+    std::vector<int> Points()
+    {
+        Reinstall();
+        const int polls = Run(0, -1);
+        EXPECT_GT(polls, 300);
+        std::set<int> points;
+        for (int i = 0; i < 22; ++i)
+            points.insert(1 + i * (polls - 1) / 21);
+        // The last polls fall between the renames that put the update in place.
+        for (int i = 0; i < 6; ++i)
+            points.insert(polls - i);
+        return std::vector<int>(points.begin(), points.end());
+    }
+
+    CProgramList itsValid;
+    TreeSnapshot itsOld;
+    TreeSnapshot itsNew;
+};
+
+} // namespace
+
+TEST_F(KilledRun, TheNextStartLeavesTheOldBuildOrTheNew)
+{
+    int oldBuilds = 0;
+    int newBuilds = 0;
+    for (const int point : Points()) {
+        SCOPED_TRACE("killed at poll " + std::to_string(point));
+        Reinstall();
+        const int status = RunInChild(SIGKILL, point);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        const ProgramRun start = Updater("--list");
+        EXPECT_EQ(start.status, 0) << start.output;
+        EXPECT_NE(start.output.find(Installed().string()), std::string::npos) << "the copy is found again";
+        const TreeSnapshot now = Installation(true);
+        if (now == itsOld)
+            ++oldBuilds;
+        else if (now == itsNew)
+            ++newBuilds;
+        else
+            ADD_FAILURE() << "neither build:\n" << start.output;
+    }
+    EXPECT_GT(oldBuilds, 0);
+}
+
+TEST_F(KilledRun, StopSignalPutsTheOldBuildBack)
+{
+    for (const int point : Points()) {
+        SCOPED_TRACE("stopped at poll " + std::to_string(point));
+        Reinstall();
+        const int status = RunInChild(SIGTERM, point);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(Installation(false), itsOld);
+        const std::string log = ReadWholeFile((Installed() / "Updater Log File.txt").string());
+        EXPECT_NE(log.find("ExtractFiles aborted\n"), std::string::npos) << log;
+        EXPECT_TRUE(log.find("The previous version was restored\n") != std::string::npos
+            || log.find("The installation was left as it was\n") != std::string::npos)
+            << log;
+    }
+}
