@@ -175,7 +175,9 @@ void UpdaterStartup(uint32_t theInstance, const StartupOptions& theOptions)
 
     ApplyFolderOverrides(); // 24
 
-    if (PrinterName.IsNotEmpty()) // 25
+    if (PrinterName.IsEmpty()) // 25
+        PrinterName = DefaultPrinterName();
+    if (PrinterName.IsNotEmpty())
         SelectPrinter(PrinterName);
 }
 
@@ -185,7 +187,7 @@ void UpdaterRunWindow()
     for (int i = 0; i < gRecoveryNotes.GetCount(); ++i)
         MessageBox(gRecoveryNotes.At(i).GetText(), kMessageBoxOk);
     CreateCursors(); // 27
-    // 28: the window layer positions and shows the window when it opens.
+    // 28: the window places itself when it is made and shows when it opens.
     RunApplicationEventLoop(); // 29
 }
 

@@ -16,6 +16,11 @@ void SelectPrinter(const Cstring& thePrinterName)
         Host().SelectPrinter(thePrinterName.GetText());
 }
 
+Cstring DefaultPrinterName()
+{
+    return Host().DefaultPrinterName();
+}
+
 void DestroyPrintSession()
 {
     if (gFramework.bPrintSession)

@@ -29,6 +29,8 @@ extern Cstring gCommandLine;
 // The printing session and the cursors come from the host.
 void CreatePrintSession();
 void SelectPrinter(const Cstring& thePrinterName);
+// The desktop's default printer, or empty.
+Cstring DefaultPrinterName();
 void DestroyPrintSession();
 void InstallFillPatterns();
 void CreateCursors();

@@ -78,6 +78,8 @@ public:
     // printer current and answers false when there is no such printer.
     virtual bool CreatePrintSession() { return false; }
     virtual bool SelectPrinter(const char* /*thePrinterName*/) { return false; }
+    // The desktop's default printer; empty when there is none.
+    virtual Cstring DefaultPrinterName() const { return Cstring(); }
     virtual void DestroyPrintSession() { }
 };
 

@@ -23,6 +23,8 @@ public:
     // Null: the whole content area.
     virtual void Invalidate(const CRect* pRect) = 0;
     virtual void SetMenuBar(CMenuBar* /*pMenuBar*/) { }
+    // A solid ground in place of the theme's.
+    virtual void SetBackground(int /*theRed*/, int /*theGreen*/, int /*theBlue*/) { }
 };
 
 enum WindowStyle : uint32_t {

@@ -348,6 +348,11 @@ bool CQtHost::SelectPrinter(const char* thePrinterName)
     return true;
 }
 
+Cstring CQtHost::DefaultPrinterName() const
+{
+    return Cstring(QPrinterInfo::defaultPrinterName().toUtf8().constData());
+}
+
 void CQtHost::DestroyPrintSession()
 {
     itsPrinter = "";

@@ -49,6 +49,7 @@ public:
     void SetCursor(int theCursorId) override;
     bool CreatePrintSession() override;
     bool SelectPrinter(const char* thePrinterName) override;
+    Cstring DefaultPrinterName() const override;
     void DestroyPrintSession() override;
 
     // The user asked to cancel while a run blocks the loop.

@@ -87,6 +87,10 @@ CQtWindowWidget::CQtWindowWidget(CQtHost& theHost, CWindow& theWindow)
     , itsWindow(&theWindow)
 {
     setAttribute(Qt::WA_DeleteOnClose, false);
+    // A plain window (neither document style nor document class) has no
+    // frame and stays above the windows of the application.
+    if (!(theWindow.GetStyle() & kStyleDocument) && !(theWindow.GetClassFlags() & kClassDocument))
+        setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
     if (theWindow.GetWindowKind() == kWindowKindDialog)
         setBackgroundRole(QPalette::Window);
     setAutoFillBackground(true);
@@ -232,4 +236,11 @@ void CQtWindowView::Invalidate(const CRect* pRect)
         itsWidget->update(pRect->left, pRect->top, pRect->Width(), pRect->Height());
     else
         itsWidget->update();
+}
+
+void CQtWindowView::SetBackground(int theRed, int theGreen, int theBlue)
+{
+    QPalette palette = itsWidget->palette();
+    palette.setColor(QPalette::Window, QColor(theRed, theGreen, theBlue));
+    itsWidget->setPalette(palette);
 }

@@ -51,6 +51,7 @@ public:
     void Show(bool bVisible) override;
     void BringToFront() override;
     void Invalidate(const CRect* pRect) override;
+    void SetBackground(int theRed, int theGreen, int theBlue) override;
 
     CQtWindowWidget* Widget() const { return itsWidget; }
 

@@ -11,6 +11,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Resources.h"
 #include "platform/SystemServices.h"
+#include "ui/Splash.h"
 
 #include <cstdio>
 #include <cstring>
@@ -21,6 +22,7 @@ bool bGlobalClosed = false;
 namespace {
 
 const int kPageCount = 6;
+const int kTextCloseButton = 10013; // the Cancel button's title once the update is done
 
 // Every line end becomes carriage return plus line feed, whatever the file used.
 void NormaliseLineEnds(Cstring& theText)
@@ -128,10 +130,19 @@ void CGlobalWin::SelectTabPage(int thePage)
     EnableItem(kItemCancel, bCancel);
     EnableItem(kItemBack, bBack);
     EnableItem(kItemNext, bNext);
+    // The outcome and where to find the log and the backup belong to the
+    // result pages; once the update is done, nothing is left to cancel.
+    const bool bResult = thePage == kPageDone || thePage == kPageFailed;
+    ShowItem(kItemMessage, bResult);
+    ShowItem(kItemWhereThingsAre, bResult);
+    SetItemText(
+        kItemCancel, (thePage == kPageDone ? Cstring(kTextCloseButton) : GetItemText(kItemCancel)).GetText());
 }
 
 void CGlobalWin::DoCommand(int theCommand, int, long)
 {
+    if (bRunning)
+        return;
     switch (theCommand) {
     case kItemNext:
         if (itsCurrentPage == kPageWelcome)
@@ -153,6 +164,9 @@ void CGlobalWin::DoCommand(int theCommand, int, long)
     case kItemAdd:
         AddTargetFolder();
         break;
+    case kCommandSplashDone:
+        CloseSplash();
+        break;
     case 1:
     case kItemCancel:
     case 102:
@@ -172,15 +186,6 @@ void CGlobalWin::ExitRequest()
     }
     if (MessageBox("Are you sure you want to exit the update?", kMessageBoxYesNo) == kResultYes)
         Close();
-}
-
-void CGlobalWin::Close()
-{
-    if (bGlobalClosed)
-        return;
-    bGlobalClosed = true;
-    CModelessDialog::Close();
-    QuitApplicationEventLoop();
 }
 
 void CGlobalWin::CollectTargetFolders()

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include <cstdio>
+#include <memory>
 
 // Item IDs of dialog 150 that the updater's own code uses.
 enum GlobalWinItem {
@@ -51,6 +52,12 @@ public:
     void SelectTabPage(int thePage) override;
     void DoCommand(int theCommand, int theCode, long theParam) override;
     void Close() override;
+    bool Create(CWindow* pParent) override;
+    bool QueryQuit() override;
+    void UpdateMenus(CMenuBar* pMenuBar) override;
+    void Redraw(int theFlag, int theExtra) override;
+    // Opens the window; the splash stays in front of it.
+    int DoModal() override;
 
     // The update itself, on the target folder; ends on page 156 or 157.
     void RunUpdate();
@@ -71,9 +78,12 @@ public:
     // Where the last failed run left the log and the backup, for the user.
     const Cstring& GetLogPath() const { return itsLogPath; }
     const Cstring& GetBackupPath() const { return itsBackupPath; }
+    // Null once its countdown has ended.
+    const class CSplashWin* GetSplash() const { return itsSplash.get(); }
 
 private:
-    Cstring WhereThingsAreText() const;
+    // The lines that say where the log and the backup are.
+    Cstring WhereThingsAreText(bool bDone) const;
     void RebuildFolderRows();
     // The selection of the folder list changed: the target follows it.
     void FolderSelectionChanged();
@@ -90,6 +100,13 @@ private:
     // How the last failed run left the installation.
     bool bRestored = false;
     bool bUnrestored = false;
+
+    // The window's own side: splash, placement, the run's guard.
+    void CloseSplash();
+    void PlaceWindow();
+    std::unique_ptr<class CSplashWin> itsSplash;
+    // While the run lasts, only a cancel request is taken, by the run's poll.
+    bool bRunning = false;
 };
 
 // 0 until the main window has been closed.

@@ -3,7 +3,15 @@
 #include "engine/UpdaterGlobals.h"
 #include "identification/ProgramList.h"
 #include "identification/ProgramMatch.h"
+#include "platform/Host.h"
 #include "ui/Gblwin.h"
+
+namespace {
+
+const int kCursorArrow = 128;
+const int kCursorBusy = 129;
+
+} // namespace
 
 void CGlobalWin::RunUpdate()
 {
@@ -20,6 +28,9 @@ void CGlobalWin::RunUpdate()
     itsLogPath = run.GetLogPath();
 
     SelectTabPage(kPageProgress);
+    // Only the run's cancel poll hears the user from here to the result page.
+    bRunning = true;
+    Host().SetCursor(kCursorBusy);
     EnableItem(kItemNext, false);
     EnableItem(kItemBack, false);
     SetItemText(kItemPercent, "0%");
@@ -42,6 +53,8 @@ void CGlobalWin::RunUpdate()
         found ? FindMatchingProgram(ValidPrograms, *found) : nullptr);
     run.SetArchive(gZipPath, gDataKeyText);
     const bool bDone = run.Apply();
+    bRunning = false;
+    Host().SetCursor(kCursorArrow);
 
     itsBackupPath = run.GetBackupPath();
     bRestored = run.WasRestored();
@@ -49,27 +62,31 @@ void CGlobalWin::RunUpdate()
     SetItemText(kItemMessage, run.GetMessage().GetText());
     if (run.GetStatus().IsNotEmpty())
         SetItemText(kItemStatus, run.GetStatus().GetText());
-    if (!bDone)
-        SetItemText(kItemWhereThingsAre, WhereThingsAreText().GetText());
+    SetItemText(kItemWhereThingsAre, WhereThingsAreText(bDone).GetText());
     SelectTabPage(bDone ? kPageDone : kPageFailed);
 }
 
-Cstring CGlobalWin::WhereThingsAreText() const
+Cstring CGlobalWin::WhereThingsAreText(bool bDone) const
 {
     Cstring text;
+    Cstring line;
+    if (bDone)
+        text.Append(line.Format("Updated folder: \"%s\"\n", itsTargetFolder.GetText()).GetText());
     if (itsLogPath.IsNotEmpty())
-        text.Format("The log of this update is in \"%s\".", itsLogPath.GetText());
-    if (bRestored)
+        text.Append(line.Format("The log of this update is in \"%s\".", itsLogPath.GetText()).GetText());
+    if (bDone) {
+        // Nothing to say about the installation beyond the backup below.
+    } else if (bRestored) {
         text.Append("\nThe previous version of the program was restored.");
-    else if (bUnrestored)
+    } else if (bUnrestored) {
         text.Append("\nThe previous version could not be restored completely; start the updater again to "
                     "finish restoring it.");
-    else if (itsLogPath.IsNotEmpty())
+    } else if (itsLogPath.IsNotEmpty()) {
         text.Append("\nNothing in the installation was changed.");
-    if (itsBackupPath.IsNotEmpty()) {
-        Cstring backup;
-        backup.Format("\nYour previous copy of the program was kept as \"%s\".", itsBackupPath.GetText());
-        text.Append(backup.GetText());
     }
+    if (itsBackupPath.IsNotEmpty())
+        text.Append(
+            line.Format("\nYour previous copy of the program was kept as \"%s\".", itsBackupPath.GetText())
+                .GetText());
     return text;
 }

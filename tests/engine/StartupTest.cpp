@@ -227,3 +227,17 @@ TEST(UpdaterCommandLine, DiagnosticsShowWhereThingsLieButNeverTheKey)
     BuildDataKeyText(key);
     EXPECT_EQ(run.output.find(key.GetText()), std::string::npos);
 }
+
+TEST_F(Startup, PrinterIsTheNamedOneElseTheDefault)
+{
+    itsHost.itsDefaultPrinter = "Office";
+    Start(itsTemp / "kit");
+    EXPECT_EQ(itsHost.itsPrinter, "Office");
+    UpdaterCleanup();
+
+    ResetGlobals();
+    itsHost.itsPrinter = "";
+    itsTemp.Write("kit/Patchwell Settings.txt", "PrinterName = Studio\n");
+    Start(itsTemp / "kit");
+    EXPECT_EQ(itsHost.itsPrinter, "Studio");
+}

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -75,7 +76,8 @@ void ExpectTextFits(const CDialogItemDescription& theItem, int theList)
 // Every item lies inside the window, no two items shown together overlap, and
 // every text fits its frame.
 void ExpectSoundLayout(const CDialogTemplate& theDialog, const std::vector<CDialogItemDescription>& theCommon,
-    const std::map<int, std::vector<CDialogItemDescription>>& thePages)
+    const std::map<int, std::vector<CDialogItemDescription>>& thePages,
+    const std::function<bool(int theList, int theItemId)>& bCommonShownOn = nullptr)
 {
     const int width = theDialog.itsBounds.right - theDialog.itsBounds.left;
     const int height = theDialog.itsBounds.bottom - theDialog.itsBounds.top;
@@ -83,7 +85,9 @@ void ExpectSoundLayout(const CDialogTemplate& theDialog, const std::vector<CDial
     if (shown.empty())
         shown[theDialog.itsDialogId] = {};
     for (auto& [list, items] : shown) {
-        items.insert(items.end(), theCommon.begin(), theCommon.end());
+        for (const CDialogItemDescription& item : theCommon)
+            if (!bCommonShownOn || bCommonShownOn(list, item.itsItemId))
+                items.push_back(item);
         for (size_t i = 0; i < items.size(); ++i) {
             const CShortRect& rect = items[i].itsBounds;
             EXPECT_TRUE(rect.left >= 0 && rect.top >= 0 && rect.right <= width && rect.bottom <= height
@@ -162,20 +166,34 @@ TEST_F(AppBundle, MainWindowHoldsEveryItemTheWizardUses)
 
     ExpectItems(lists,
         {
-            { 2, kButton, 150 }, { 100, kButton, 150 }, { 101, kButton, 150 },
+            { 2, kButton, 150 },
+            { 100, kButton, 150 },
+            { 101, kButton, 150 },
             { 127, kAnyText, 150 }, // the result message, seen on pages 156 and 157
-            { 163, kAnyText, 152 }, { 162, kAnyText, 152 }, { 157, 21, 152 }, // the readme scrolls
-            { 137, kUserPane, 153 }, { 175, kButton, 153 }, { 174, kAnyText, 154 }, { 125, kAnyText, 155 },
-            { 141, kAnyText, 155 }, { 143, kAnyText, 155 }, { 147, kAnyText, 155 },
-            { 169, kProgressBar, 155 }, { 177, kAnyText, 155 }, { 178, kAnyText, 155 },
-            { 190, kAnyText, 157 }, // names the log file and the backup
+            { 190, kAnyText, 150 }, // names the log file and the backup, on the same pages
+            { 163, kAnyText, 152 },
+            { 162, kAnyText, 152 },
+            { 157, 21, 152 }, // the readme scrolls
+            { 137, kUserPane, 153 },
+            { 175, kButton, 153 },
+            { 174, kAnyText, 154 },
+            { 125, kAnyText, 155 },
+            { 141, kAnyText, 155 },
+            { 143, kAnyText, 155 },
+            { 147, kAnyText, 155 },
+            { 169, kProgressBar, 155 },
+            { 177, kAnyText, 155 },
+            { 178, kAnyText, 155 },
         });
     for (const CDialogItemDescription& item : pages[154])
         if (item.itsItemId == 174) {
             EXPECT_NE(std::string(item.itsText.GetText()).find("%DIRNAME%"), std::string::npos);
             EXPECT_NE(std::string(item.itsText.GetText()).find("%BLOCKNAME%"), std::string::npos);
         }
-    ExpectSoundLayout(dialog, dialog.itsItems, pages);
+    // The window shows the outcome and where things are on the result pages only.
+    ExpectSoundLayout(dialog, dialog.itsItems, pages, [](int theList, int theItemId) {
+        return (theItemId != 127 && theItemId != 190) || theList == 156 || theList == 157;
+    });
 }
 
 TEST_F(AppBundle, OverwriteQuestionHoldsItsAnswers)

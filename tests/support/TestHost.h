@@ -44,6 +44,14 @@ public:
     int AskOverwrite(const char* thePath, uint32_t theEntryCount) override;
     bool PollUserCancel() override { return itsCancelPoll && itsCancelPoll(); }
     bool OpenDocument(const char* thePathOrUrl) override;
+    void SetCursor(int theCursorId) override { itsCursors.push_back(theCursorId); }
+    bool CreatePrintSession() override { return true; }
+    bool SelectPrinter(const char* thePrinterName) override
+    {
+        itsPrinter = thePrinterName;
+        return true;
+    }
+    Cstring DefaultPrinterName() const override { return itsDefaultPrinter.c_str(); }
 
     // The texts of the alerts shown, without their caption.
     std::vector<std::string> AlertTexts() const;
@@ -62,6 +70,9 @@ public:
 
     std::vector<CAlert> itsAlerts;
     std::vector<std::string> itsDocuments;
+    std::vector<int> itsCursors; // every cursor set, in order
+    std::string itsDefaultPrinter;
+    std::string itsPrinter; // the printer made current
     CRect itsScreen { 0, 0, 800, 1280 };
     int itsMenuBarHeight = 0;
     CWindow* itsFrontWindow = nullptr;

@@ -1,12 +1,15 @@
 // The wizard's page flow and its dialog state, without an update run.
 
 #include "engine/UpdaterGlobals.h"
+#include "foundation/ProfileSettings.h"
 #include "identification/ProgramList.h"
 #include "platform/MessageBox.h"
 #include "platform/Resources.h"
+#include "platform/Shell.h"
 #include "support/TempFolder.h"
 #include "support/TestHost.h"
 #include "ui/Gblwin.h"
+#include "ui/Splash.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -200,4 +203,82 @@ TEST_F(GlobalWin, MissingDialogResourceIsReported)
     EXPECT_EQ(dialog.DoModal(), 2);
     ASSERT_EQ(itsQuestions.size(), 1u);
     EXPECT_EQ(itsQuestions[0], "Dialog Resource 999 not found");
+}
+
+TEST_F(GlobalWin, OpensCentredOrWhereItWasAndRemembersWhereItClosed)
+{
+    GlobalLocation = {};
+    CGlobalWin& window = Open();
+    EXPECT_STREQ(window.GetTitle().GetText(), Cstring(10000).GetText());
+    // 640 by 480 on the test host's 1280 by 800 screen: centred across, a
+    // third of the room above.
+    EXPECT_EQ(window.GetFrame(), (CRect { 106, 320, 586, 960 }));
+    window.SetFrame({ 60, 70, 540, 710 }); // the user moved it
+    window.DoCommand(kItemNext, 0, 0);
+    itsAnswer = kResultYes;
+    window.DoCommand(kItemCancel, 0, 0);
+    ASSERT_TRUE(bGlobalClosed);
+    EXPECT_EQ(GlobalLocation.top, 60);
+    EXPECT_EQ(GlobalLocation.left, 70);
+    EXPECT_EQ(GlobalLocation.bottom, 540);
+    EXPECT_EQ(GlobalLocation.right, 710);
+    EXPECT_EQ(itsHost.itsLoopQuits, 1);
+    window.Close();
+    EXPECT_EQ(itsHost.itsLoopQuits, 1) << "closing runs once";
+
+    delete itsWindow;
+    bGlobalClosed = false;
+    CGlobalWin& again = Open();
+    EXPECT_EQ(again.GetFrame(), (CRect { 60, 70, 540, 710 }));
+    GlobalLocation = { 0, 70, 540, 710 };
+    delete itsWindow;
+    EXPECT_EQ(Open().GetFrame().top, 106) << "a first corner that is not positive is not a place";
+    GlobalLocation = {};
+}
+
+TEST_F(GlobalWin, TitleComesFromTheLibraryFileFirst)
+{
+    CResFile library;
+    const char bundle[] = R"({ "STR#": { "10000": ["Patchwell Deluxe Updater"] } })";
+    ASSERT_TRUE(library.OpenData(bundle, sizeof bundle - 1, "pw95lib1.dll"));
+    CResFile* saved = gLibraryResFile;
+    gLibraryResFile = &library;
+    Open();
+    gLibraryResFile = saved;
+    EXPECT_STREQ(itsWindow->GetTitle().GetText(), "Patchwell Deluxe Updater");
+}
+
+TEST_F(GlobalWin, SplashGoesWithItsCommandOrWhenTheUpdaterQuits)
+{
+    CGlobalWin& window = Open();
+    ASSERT_NE(window.GetSplash(), nullptr);
+    EXPECT_TRUE(window.GetSplash()->IsVisible());
+    window.DoCommand(kCommandSplashDone, 0, 0);
+    EXPECT_EQ(window.GetSplash(), nullptr);
+    EXPECT_EQ(window.GetCurrentPage(), kPageWelcome) << "the command changes nothing else";
+
+    delete itsWindow;
+    CGlobalWin& second = Open();
+    ASSERT_NE(second.GetSplash(), nullptr);
+    EXPECT_TRUE(second.QueryQuit());
+    EXPECT_EQ(second.GetSplash(), nullptr);
+    Shell().bQuitting = false;
+}
+
+TEST_F(GlobalWin, ResultPagesAloneShowTheOutcome)
+{
+    CGlobalWin& window = Open();
+    for (int page : { kPageWelcome, kPageFolder, kPageConfirm, kPageProgress }) {
+        window.SelectTabPage(page);
+        EXPECT_FALSE(window.FindEntry(kItemMessage)->bShown) << page;
+        EXPECT_FALSE(window.FindEntry(kItemWhereThingsAre)->bShown) << page;
+        EXPECT_EQ(Text(kItemCancel), "Cancel") << page;
+    }
+    window.SelectTabPage(kPageDone);
+    EXPECT_TRUE(window.FindEntry(kItemMessage)->bShown);
+    EXPECT_TRUE(window.FindEntry(kItemWhereThingsAre)->bShown);
+    EXPECT_EQ(Text(kItemCancel), "Close") << "nothing is left to cancel";
+    window.SelectTabPage(kPageFailed);
+    EXPECT_TRUE(window.FindEntry(kItemMessage)->bShown);
+    EXPECT_EQ(Text(kItemCancel), "Cancel");
 }

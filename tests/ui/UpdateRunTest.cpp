@@ -315,3 +315,36 @@ TEST_F(UpdateRun, ABundleThatCannotBeMovedIsNotUpdatedInPlace)
     EXPECT_EQ(after, before);
     EXPECT_TRUE(Backups().empty());
 }
+
+// While the run blocks the loop, the poll is the only way in: a click that
+// reached the window then must not start anything of its own.
+TEST_F(UpdateRun, DuringTheRunOnlyTheCancelPollIsHeard)
+{
+    int polls = 0;
+    itsHost.itsCancelPoll = [&] {
+        if (polls++ == 0) {
+            EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageProgress);
+            EXPECT_EQ(itsHost.itsCursors, std::vector<int> { 129 }) << "the busy cursor";
+            for (int command : { int(kItemBack), int(kItemNext), int(kItemCancel), int(kItemAdd), 1, 102 })
+                gGlobalWin->DoCommand(command, 0, 0);
+            EXPECT_TRUE(itsHost.itsAlerts.empty()) << "no exit question during the run";
+            EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageProgress);
+        }
+        return false;
+    };
+    RunWizard();
+    EXPECT_GT(polls, 0);
+    ASSERT_EQ(gGlobalWin->GetCurrentPage(), kPageDone);
+    EXPECT_EQ(itsHost.itsCursors, (std::vector<int> { 129, 128 }));
+    const std::vector<std::string> backups = Backups();
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(ItemText(kItemWhereThingsAre),
+        "Updated folder: \"" + Target() + "\"\nThe log of this update is in \"" + Target()
+            + "/Updater Log File.txt\".\nYour previous copy of the program was kept as \"" + backups[0]
+            + "\".");
+
+    itsHost.itsCancelPoll = nullptr;
+    gGlobalWin->DoCommand(kItemCancel, 0, 0);
+    EXPECT_TRUE(bGlobalClosed) << "commands are heard again after the run";
+    bGlobalClosed = false;
+}
