@@ -152,7 +152,7 @@ const char* CheckMenuItem(const json& theItem)
 {
     return CheckMembers(theItem,
         { { "text", IsString, true }, { "key", IsString, false }, { "command", IsCommand, false },
-            { "enabled", IsBool, false } });
+            { "enabled", IsBool, false }, { "submenu", IsShort, false }, { "mark", IsString, false } });
 }
 
 template <typename TCheck> const char* CheckEach(const json& theValue, TCheck theCheck)
@@ -184,7 +184,8 @@ const char* CheckResource(const std::string& theType, const json& theResource)
     if (theType == "DITL")
         return CheckEach(theResource, CheckItem);
     if (theType == "MENU") {
-        if (const char* wrong = CheckMembers(theResource, { { "title", IsString, true } }))
+        if (const char* wrong = CheckMembers(theResource,
+                { { "title", IsString, true }, { "id", IsShort, false }, { "command", IsCommand, false } }))
             return wrong;
         const auto items = theResource.find("items");
         return items == theResource.end() ? nullptr : CheckEach(*items, CheckMenuItem);

@@ -1,6 +1,7 @@
 #include "platform/Shell.h"
 
 #include "platform/Host.h"
+#include "platform/MenuBar.h"
 #include "platform/controlentry.h"
 #include "platform/mcwin.h"
 
@@ -155,6 +156,26 @@ bool CShell::ProcessCommand(uint32_t theCommand)
         return false;
     target->DoCommand(static_cast<int>(theCommand), 0, 0);
     return true;
+}
+
+void CShell::EnableMenus(CMenuBar& theMenuBar, bool bForKey)
+{
+    if (bForKey) {
+        for (const char* command :
+            { "quit", "undo", "redo", "cut ", "copy", "past", "sall", "hide", "hido", "pref", "abou" })
+            theMenuBar.EnableCommand(static_cast<int32_t>(FourCharCode(command)), true);
+        return;
+    }
+    CWindow* front = Host().FrontWindow();
+    const ControlEntry* focus
+        = front && front->GetWindowKind() == kWindowKindDialog ? front->GetFocus() : nullptr;
+    const bool bEditable = focus && focus->IsKindOf(kFamilyEditable);
+    for (uint32_t command : kEditCommands)
+        theMenuBar.EnableCommand(static_cast<int32_t>(command), bEditable);
+    CWindow* target = itsCommandTarget ? itsCommandTarget : itsMainWindow;
+    if (!bEditable && !bPopUpTracking && target)
+        target->UpdateMenus(&theMenuBar);
+    theMenuBar.EnableCommand(static_cast<int32_t>(FourCharCode("quit")), !IsModalDialogUp());
 }
 
 void CShell::RunQuitSequence()

@@ -43,6 +43,9 @@ public:
 
     // A command from a menu, a key equivalent or the host: true when taken.
     bool ProcessCommand(uint32_t theCommand);
+    // Brings the items of theMenuBar up to date before it opens (bForKey
+    // false), or for a key equivalent (true: the standard commands are on).
+    void EnableMenus(CMenuBar& theMenuBar, bool bForKey);
     // Asks the main window, then every window in turn, to quit, and closes them.
     void RunQuitSequence();
     // A quit request from outside (the window manager, the session, a signal):

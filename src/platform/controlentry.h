@@ -59,7 +59,7 @@ Cstring DisplayText(int theKind, const Cstring& theText);
 bool ShownWhenMarkedHidden(int theKind);
 
 // The edit commands of the shell, as the host's four-character codes.
-constexpr uint32_t FourCharCode(const char (&theCode)[5])
+constexpr uint32_t FourCharCode(const char* theCode)
 {
     return (uint32_t(uint8_t(theCode[0])) << 24) | (uint32_t(uint8_t(theCode[1])) << 16)
         | (uint32_t(uint8_t(theCode[2])) << 8) | uint32_t(uint8_t(theCode[3]));

@@ -51,6 +51,8 @@ bool CWindow::Create(CWindow*)
     if (!itsView)
         return false;
     itsView->SetTitle(itsTitle);
+    if (itsMenu)
+        itsView->SetMenuBar(itsMenu);
     itsView->SetFrame(itsFrame);
     for (auto& entry : itsEntries)
         if (!entry->bCreated)
@@ -91,6 +93,13 @@ void CWindow::SetTitle(const char* theTitle)
     itsTitle = theTitle;
     if (itsView)
         itsView->SetTitle(itsTitle);
+}
+
+void CWindow::SetMenuBar(CMenuBar* pMenuBar)
+{
+    itsMenu = pMenuBar;
+    if (itsView)
+        itsView->SetMenuBar(pMenuBar);
 }
 
 void CWindow::SetFrame(const CRect& theFrame)

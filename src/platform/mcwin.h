@@ -142,6 +142,8 @@ public:
     bool IsVisible() const { return bVisible; }
     int GetPaintDepth() const { return itsPaintDepth; }
     CWindowView* GetView() const { return itsView.get(); }
+    // Shows theMenuBar in the window (null: none); not owned.
+    void SetMenuBar(CMenuBar* pMenuBar);
     CMenuBar* itsMenu = nullptr; // the window's menu bar, owned by whoever built it
 
 protected:

@@ -167,8 +167,8 @@ std::unique_ptr<CWindowView> CQtHost::MakeWindow(CWindow& theWindow)
 
 std::unique_ptr<CControlView> CQtHost::MakeControl(CWindow& theOwner, ControlEntry& theEntry)
 {
-    QWidget* parent = WidgetOf(theOwner);
-    return parent ? MakeQtControl(*this, parent, theEntry) : nullptr;
+    auto* window = dynamic_cast<CQtWindowWidget*>(WidgetOf(theOwner));
+    return window ? MakeQtControl(*this, window->Content(), theEntry) : nullptr;
 }
 
 std::unique_ptr<CListPeer> CQtHost::MakeListView(
@@ -179,11 +179,11 @@ std::unique_ptr<CListPeer> CQtHost::MakeListView(
     const CRect& bounds = theItem.itsBounds;
     if (QWidget* pane = WidgetOf(theItem))
         return std::make_unique<CQtListPeer>(theView, pane, QRect(0, 0, bounds.Width(), bounds.Height()));
-    QWidget* window = WidgetOf(theDialog);
+    auto* window = dynamic_cast<CQtWindowWidget*>(WidgetOf(theDialog));
     if (!window)
         return nullptr;
     return std::make_unique<CQtListPeer>(
-        theView, window, QRect(bounds.left, bounds.top, bounds.Width(), bounds.Height()));
+        theView, window->Content(), QRect(bounds.left, bounds.top, bounds.Width(), bounds.Height()));
 }
 
 CRect CQtHost::ScreenBounds() const

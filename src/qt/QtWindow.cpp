@@ -3,6 +3,7 @@
 #include "platform/Shell.h"
 #include "qt/QtControls.h"
 #include "qt/QtHostImpl.h"
+#include "qt/QtMenuBar.h"
 
 #include <QAbstractItemView>
 #include <QCloseEvent>
@@ -81,10 +82,17 @@ CKeyEvent TranslateKey(const QKeyEvent& theEvent)
     return key;
 }
 
+CQtContentWidget::CQtContentWidget(QWidget* pParent, CWindow& theWindow)
+    : QWidget(pParent)
+    , itsWindow(&theWindow)
+{
+}
+
 CQtWindowWidget::CQtWindowWidget(CQtHost& theHost, CWindow& theWindow)
     : QWidget(nullptr, Qt::Window)
     , itsHost(theHost)
     , itsWindow(&theWindow)
+    , itsContent(new CQtContentWidget(this, theWindow))
 {
     setAttribute(Qt::WA_DeleteOnClose, false);
     // A plain window (neither document style nor document class) has no
@@ -94,6 +102,43 @@ CQtWindowWidget::CQtWindowWidget(CQtHost& theHost, CWindow& theWindow)
     if (theWindow.GetWindowKind() == kWindowKindDialog)
         setBackgroundRole(QPalette::Window);
     setAutoFillBackground(true);
+}
+
+CQtWindowWidget::~CQtWindowWidget() = default;
+
+void CQtWindowWidget::Detach()
+{
+    itsWindow = nullptr;
+    itsContent->Detach();
+    SetMenuBar(nullptr);
+}
+
+int CQtWindowWidget::MenuBarHeight() const
+{
+    return itsMenuBar ? itsMenuBar->sizeHint().height() : 0;
+}
+
+void CQtWindowWidget::SetMenuBar(CMenuBar* pMenuBar)
+{
+    const QSize content = itsContent->size();
+    itsMenuPeer.reset();
+    delete itsMenuBar;
+    itsMenuBar = nullptr;
+    if (pMenuBar) {
+        itsMenuBar = new QMenuBar(this);
+        itsMenuPeer = std::make_unique<CQtMenuPeer>(*pMenuBar, *itsMenuBar);
+        itsMenuBar->show();
+    }
+    // The content keeps its size; the window grows by the bar.
+    resize(content.width(), content.height() + MenuBarHeight());
+}
+
+void CQtWindowWidget::resizeEvent(QResizeEvent*)
+{
+    const int bar = MenuBarHeight();
+    if (itsMenuBar)
+        itsMenuBar->setGeometry(0, 0, width(), bar);
+    itsContent->setGeometry(0, bar, width(), height() - bar);
 }
 
 void CQtWindowWidget::closeEvent(QCloseEvent* pEvent)
@@ -110,7 +155,7 @@ void CQtWindowWidget::closeEvent(QCloseEvent* pEvent)
     Shell().AfterEvent();
 }
 
-void CQtWindowWidget::Mouse(QMouseEvent* pEvent, int theClicks, MouseOperation theOperation)
+void CQtContentWidget::Mouse(QMouseEvent* pEvent, int theClicks, MouseOperation theOperation)
 {
     if (!itsWindow)
         return;
@@ -120,22 +165,22 @@ void CQtWindowWidget::Mouse(QMouseEvent* pEvent, int theClicks, MouseOperation t
         MouseKeyState(ButtonsDown(pEvent->buttons()), modifiers));
 }
 
-void CQtWindowWidget::mousePressEvent(QMouseEvent* pEvent)
+void CQtContentWidget::mousePressEvent(QMouseEvent* pEvent)
 {
     Mouse(pEvent, 1, &CWindow::OnMouseDown);
 }
 
-void CQtWindowWidget::mouseDoubleClickEvent(QMouseEvent* pEvent)
+void CQtContentWidget::mouseDoubleClickEvent(QMouseEvent* pEvent)
 {
     Mouse(pEvent, 2, &CWindow::OnMouseDoubleClick);
 }
 
-void CQtWindowWidget::mouseReleaseEvent(QMouseEvent* pEvent)
+void CQtContentWidget::mouseReleaseEvent(QMouseEvent* pEvent)
 {
     Mouse(pEvent, 0, &CWindow::OnMouseUp);
 }
 
-void CQtWindowWidget::mouseMoveEvent(QMouseEvent* pEvent)
+void CQtContentWidget::mouseMoveEvent(QMouseEvent* pEvent)
 {
     if (!itsWindow)
         return;
@@ -144,7 +189,7 @@ void CQtWindowWidget::mouseMoveEvent(QMouseEvent* pEvent)
         MouseKeyState(ButtonsDown(pEvent->buttons()), TranslateModifiers(pEvent->modifiers())));
 }
 
-void CQtWindowWidget::wheelEvent(QWheelEvent* pEvent)
+void CQtContentWidget::wheelEvent(QWheelEvent* pEvent)
 {
     if (!itsWindow)
         return;
@@ -152,7 +197,7 @@ void CQtWindowWidget::wheelEvent(QWheelEvent* pEvent)
         MouseKeyState(ButtonsDown(pEvent->buttons()), TranslateModifiers(pEvent->modifiers())));
 }
 
-void CQtWindowWidget::resizeEvent(QResizeEvent*)
+void CQtContentWidget::resizeEvent(QResizeEvent*)
 {
     if (itsWindow)
         itsWindow->OnSize();
@@ -208,13 +253,14 @@ void CQtWindowView::SetTitle(const Cstring& theTitle)
 void CQtWindowView::SetFrame(const CRect& theFrame)
 {
     itsWidget->move(theFrame.left, theFrame.top);
-    itsWidget->resize(theFrame.Width(), theFrame.Height());
+    itsWidget->resize(theFrame.Width(), theFrame.Height() + itsWidget->MenuBarHeight());
 }
 
 CRect CQtWindowView::GetFrame() const
 {
     const QRect frame = itsWidget->geometry();
-    return { frame.top(), frame.left(), frame.top() + frame.height(), frame.left() + frame.width() };
+    const int bar = itsWidget->MenuBarHeight();
+    return { frame.top(), frame.left(), frame.top() + frame.height() - bar, frame.left() + frame.width() };
 }
 
 void CQtWindowView::Show(bool bVisible)
@@ -233,9 +279,14 @@ void CQtWindowView::BringToFront()
 void CQtWindowView::Invalidate(const CRect* pRect)
 {
     if (pRect)
-        itsWidget->update(pRect->left, pRect->top, pRect->Width(), pRect->Height());
+        itsWidget->Content()->update(pRect->left, pRect->top, pRect->Width(), pRect->Height());
     else
-        itsWidget->update();
+        itsWidget->Content()->update();
+}
+
+void CQtWindowView::SetMenuBar(CMenuBar* pMenuBar)
+{
+    itsWidget->SetMenuBar(pMenuBar);
 }
 
 void CQtWindowView::SetBackground(int theRed, int theGreen, int theBlue)

@@ -2,42 +2,68 @@
 
 #include "platform/mcwin.h"
 
+#include <QMenuBar>
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
 class CQtHost;
 
-// The top-level widget of a framework window: it turns the toolkit's close,
-// mouse, resize and activation events into the window's operations. It lives
-// until the loop is idle again (deleteLater), so a window may close itself from
-// inside one of its own handlers.
-class CQtWindowWidget : public QWidget {
+// The content area of a framework window: the parent of its controls, and
+// where its mouse events arrive in the window's own coordinates.
+class CQtContentWidget : public QWidget {
 public:
-    CQtWindowWidget(CQtHost& theHost, CWindow& theWindow);
-
-    // Null once the framework window has let go of it.
-    CWindow* Window() const { return itsWindow; }
+    CQtContentWidget(QWidget* pParent, CWindow& theWindow);
     void Detach() { itsWindow = nullptr; }
-    // Names each widget for screen readers: its own text, else its label's.
-    void UpdateAccessibleNames();
 
 protected:
-    void closeEvent(QCloseEvent* pEvent) override;
     void mousePressEvent(QMouseEvent* pEvent) override;
     void mouseDoubleClickEvent(QMouseEvent* pEvent) override;
     void mouseReleaseEvent(QMouseEvent* pEvent) override;
     void mouseMoveEvent(QMouseEvent* pEvent) override;
     void wheelEvent(QWheelEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
-    void changeEvent(QEvent* pEvent) override;
 
 private:
     using MouseOperation = void (CWindow::*)(CPoint, int, int);
     // A press (theClicks 1 or 2) or a release (0) for theOperation.
     void Mouse(QMouseEvent* pEvent, int theClicks, MouseOperation theOperation);
 
+    CWindow* itsWindow;
+};
+
+// The top-level widget of a framework window: an optional menu bar above the
+// content. It turns the toolkit's close and activation events into the
+// window's operations. It lives until the loop is idle again (deleteLater), so
+// a window may close itself from inside one of its own handlers.
+class CQtWindowWidget : public QWidget {
+public:
+    CQtWindowWidget(CQtHost& theHost, CWindow& theWindow);
+    ~CQtWindowWidget() override;
+
+    // Null once the framework window has let go of it.
+    CWindow* Window() const { return itsWindow; }
+    void Detach();
+    QWidget* Content() const { return itsContent; }
+    // Shows theMenuBar above the content; null removes it.
+    void SetMenuBar(CMenuBar* pMenuBar);
+    int MenuBarHeight() const;
+    QMenuBar* MenuBar() const { return itsMenuBar; }
+    // Names each widget for screen readers: its own text, else its label's.
+    void UpdateAccessibleNames();
+
+protected:
+    void closeEvent(QCloseEvent* pEvent) override;
+    void resizeEvent(QResizeEvent* pEvent) override;
+    void changeEvent(QEvent* pEvent) override;
+
+private:
     CQtHost& itsHost;
     CWindow* itsWindow;
+    CQtContentWidget* itsContent;
+    QMenuBar* itsMenuBar = nullptr;
+    std::unique_ptr<class CQtMenuPeer> itsMenuPeer;
 };
 
 class CQtWindowView : public CWindowView {
@@ -52,6 +78,7 @@ public:
     void BringToFront() override;
     void Invalidate(const CRect* pRect) override;
     void SetBackground(int theRed, int theGreen, int theBlue) override;
+    void SetMenuBar(CMenuBar* pMenuBar) override;
 
     CQtWindowWidget* Widget() const { return itsWidget; }
 

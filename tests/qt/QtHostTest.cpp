@@ -3,9 +3,11 @@
 #include "QtFixture.h"
 #include "platform/Framework.h"
 #include "platform/ListView.h"
+#include "platform/MenuBar.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
 #include "platform/mdialog.h"
+#include "qt/QtWindow.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -13,6 +15,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -72,7 +76,7 @@ TEST_F(QtTest, EveryKindMakesItsWidgetAtItsRectangle)
         QWidget* widget = WidgetOf(*entry);
         ASSERT_NE(widget, nullptr) << "kind " << kind;
         EXPECT_STREQ(widget->metaObject()->className(), className) << "kind " << kind;
-        EXPECT_EQ(widget->parentWidget(), WidgetOf(window));
+        EXPECT_EQ(widget->window(), WidgetOf(window));
         const CRect& bounds = entry->itsBounds;
         EXPECT_EQ(widget->geometry(), QRect(bounds.left, bounds.top, bounds.Width(), bounds.Height()))
             << kind;
@@ -326,6 +330,45 @@ TEST_F(QtTest, ClickOnAListRowSelectsAndNotifies)
     EXPECT_EQ(dialog.itsCommands.size(), 2u) << "and tells nobody";
     list.Show(false);
     EXPECT_FALSE(tree->isVisibleTo(WidgetOf(dialog)));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(QtTest, MenuBarSitsAboveTheContentAndSendsCommands)
+{
+    CMenuBar bar;
+    ASSERT_TRUE(bar.Load(130));
+    CMainWindow window;
+    const QSize content = static_cast<CQtWindowWidget*>(WidgetOf(window))->Content()->size();
+    window.SetMenuBar(&bar);
+    auto* widget = static_cast<CQtWindowWidget*>(WidgetOf(window));
+    ASSERT_NE(widget->MenuBar(), nullptr);
+    EXPECT_EQ(widget->Content()->size(), content) << "the window grows by the bar";
+    EXPECT_EQ(widget->Content()->y(), widget->MenuBarHeight());
+
+    QStringList titles;
+    QAction* quit = nullptr;
+    for (QAction* menu : widget->MenuBar()->actions()) {
+        titles << menu->text();
+        for (QAction* item : menu->menu()->actions())
+            if (item->text() == "Quit")
+                quit = item;
+    }
+    EXPECT_EQ(titles, (QStringList { "File", "Edit", "Help" }));
+    ASSERT_NE(quit, nullptr);
+    EXPECT_EQ(quit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_NE(bar.Menus()[0]->itsHandle, 0u) << "the dump shows the toolkit's menu";
+    quit->trigger();
+    EXPECT_EQ(window.itsCloses, 1) << "Quit runs the quit sequence";
+
+    auto shortLived = std::make_unique<CMenuBar>();
+    ASSERT_TRUE(shortLived->Load(130));
+    window.Create(nullptr);
+    window.SetMenuBar(shortLived.get());
+    shortLived.reset(); // a bar may go before its window lets go of it
+    window.SetMenuBar(nullptr);
 }
 
 } // namespace
