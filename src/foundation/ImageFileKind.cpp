@@ -28,6 +28,17 @@ const ExtensionKind kExtensionKinds[] = {
 
 } // namespace
 
+int ImageKindOfName(const char* thePath)
+{
+    const char* dot = thePath ? std::strrchr(thePath, '.') : nullptr;
+    if (!dot)
+        return kNotAnImage;
+    for (const ExtensionKind& row : kExtensionKinds)
+        if (strcasecmp(dot + 1, row.itsExtension) == 0)
+            return row.itsKind;
+    return kNotAnImage;
+}
+
 int GetImageFileKind(const char* thePath)
 {
     if (!thePath || !*thePath)
@@ -42,18 +53,11 @@ int GetImageFileKind(const char* thePath)
         std::fclose(file);
     }
 
-    const char* dot = std::strrchr(thePath, '.');
-    if (!dot)
-        return kNotAnImage;
-    for (const ExtensionKind& row : kExtensionKinds) {
-        if (strcasecmp(dot + 1, row.itsExtension) != 0)
-            continue;
-        // A file that cannot be read is judged by its name alone.
-        if (bOpened && row.itsKind == kBmpImage)
-            return headLength >= 2 && std::memcmp(head, "BM", 2) == 0 ? kBmpImage : kNotAnImage;
-        if (bOpened && row.itsKind == kGifImage)
-            return headLength >= 3 && std::memcmp(head, "GIF", 3) == 0 ? kGifImage : kNotAnImage;
-        return row.itsKind;
-    }
-    return kNotAnImage;
+    // A file that cannot be read is judged by its name alone.
+    const int kind = ImageKindOfName(thePath);
+    if (bOpened && kind == kBmpImage)
+        return headLength >= 2 && std::memcmp(head, "BM", 2) == 0 ? kBmpImage : kNotAnImage;
+    if (bOpened && kind == kGifImage)
+        return headLength >= 3 && std::memcmp(head, "GIF", 3) == 0 ? kGifImage : kNotAnImage;
+    return kind;
 }

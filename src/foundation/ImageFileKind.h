@@ -14,3 +14,5 @@ enum ImageFileKind {
 // By the name's extension, checked against the first bytes for BMP and GIF
 // when the file can be read; kNotAnImage for anything else.
 int GetImageFileKind(const char* thePath);
+// By the name's extension alone: the kind a file of that name is written in.
+int ImageKindOfName(const char* thePath);

@@ -15,6 +15,8 @@ enum KeyCode {
     kKeyReturn = 36,
     kKeyTab = 48,
     kKeyEscape = 53,
+    kKeyHelp = 114,
+    kKeyF1 = 122,
 };
 
 struct CKeyEvent {

@@ -1,31 +1,38 @@
 #include "platform/Framework.h"
 
 #include "platform/Host.h"
+#include "platform/PrintJob.h"
 
 FrameworkState gFramework;
 Cstring gCommandLine;
 
 void CreatePrintSession()
 {
-    gFramework.bPrintSession = Host().CreatePrintSession();
+    if (!gFramework.itsPrintJob)
+        gFramework.itsPrintJob = new CPrintJob();
 }
 
 void SelectPrinter(const Cstring& thePrinterName)
 {
-    if (gFramework.bPrintSession)
-        Host().SelectPrinter(thePrinterName.GetText());
+    CPrintJob* job = gFramework.itsPrintJob;
+    if (!job)
+        return;
+    const Cstring name = thePrinterName.IsEmpty() ? job->DefaultPrinterName() : thePrinterName;
+    // The job sets its page up for the printer once, then lets go.
+    if (job->Prepare() == 0)
+        job->SetPrinter(name.GetText());
+    job->Release();
 }
 
 Cstring DefaultPrinterName()
 {
-    return Host().DefaultPrinterName();
+    return gFramework.itsPrintJob ? gFramework.itsPrintJob->DefaultPrinterName() : Cstring();
 }
 
 void DestroyPrintSession()
 {
-    if (gFramework.bPrintSession)
-        Host().DestroyPrintSession();
-    gFramework.bPrintSession = false;
+    delete gFramework.itsPrintJob;
+    gFramework.itsPrintJob = nullptr;
 }
 
 void InstallFillPatterns()

@@ -5,13 +5,15 @@
 
 #include <cstdint>
 
+class CPrintJob;
+
 // Framework state that start-up sets and clean-up tears down. The updater's
 // own flow reads none of it beyond keeping it alive for the window.
 struct FrameworkState {
     uint32_t itsInstance = 0;
     long itsLengthScale = 0; // the numeric default drawing values derive from
     bool bFillPatterns = false;
-    bool bPrintSession = false;
+    CPrintJob* itsPrintJob = nullptr; // the process's print job, with its printer and page set-up
     bool bCursors = false;
     Cstring itsDrawingText; // string resource 10072
     Cstring itsFontNames[3]; // the three framework fonts
@@ -26,10 +28,11 @@ extern FrameworkState gFramework;
 // The arguments after the program path, joined by single spaces.
 extern Cstring gCommandLine;
 
-// The printing session and the cursors come from the host.
+// The process's print job. SelectPrinter makes the named printer (empty: the
+// default one) current and lets the job set its page up once for it.
 void CreatePrintSession();
 void SelectPrinter(const Cstring& thePrinterName);
-// The desktop's default printer, or empty.
+// The desktop's default printer, or "Default Printer" when it has none.
 Cstring DefaultPrinterName();
 void DestroyPrintSession();
 void InstallFillPatterns();

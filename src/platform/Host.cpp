@@ -3,6 +3,7 @@
 #include "platform/ConsoleHost.h"
 #include "platform/ListView.h"
 #include "platform/OverwriteDialog.h"
+#include "platform/PrinterView.h"
 
 #include <chrono>
 
@@ -36,6 +37,11 @@ int CHost::AskOverwrite(const char* thePath, uint32_t theEntryCount)
 }
 
 std::unique_ptr<CListPeer> CHost::MakeListView(CListView&, CDialog&, ControlEntry&)
+{
+    return nullptr;
+}
+
+std::unique_ptr<CPrinterView> CHost::MakePrinter()
 {
     return nullptr;
 }

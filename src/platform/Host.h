@@ -3,16 +3,20 @@
 #include "foundation/Cstring.h"
 #include "platform/Geometry.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class CControlView;
 class CDialog;
 class CListPeer;
 class CListView;
+class CPrinterView;
 class CWindow;
 class CWindowView;
 struct CAlert;
+struct CImage;
 struct ControlEntry;
 
 // Everything the framework needs from the toolkit, in one place. The logic of
@@ -72,15 +76,22 @@ public:
     // Opens a file or URL in the desktop's application for it.
     virtual bool OpenDocument(const char* thePathOrUrl) = 0;
 
+    // Image codecs. DecodeImage answers false for bytes that are no image it
+    // can read, or one that would take more than kImageByteLimit; EncodeImage
+    // false when it cannot write theKind (an ImageFileKind). The base has none.
+    virtual bool DecodeImage(const void* /*theBytes*/, size_t /*theSize*/, CImage& /*theImage*/)
+    {
+        return false;
+    }
+    virtual bool EncodeImage(const CImage& /*theImage*/, int /*theKind*/, std::string& /*theBytes*/)
+    {
+        return false;
+    }
+
     // The standard arrow (128) or the watch (129).
     virtual void SetCursor(int /*theCursorId*/) { }
-    // A printing session for the process; SelectPrinter makes the named
-    // printer current and answers false when there is no such printer.
-    virtual bool CreatePrintSession() { return false; }
-    virtual bool SelectPrinter(const char* /*thePrinterName*/) { return false; }
-    // The desktop's default printer; empty when there is none.
-    virtual Cstring DefaultPrinterName() const { return Cstring(); }
-    virtual void DestroyPrintSession() { }
+    // The toolkit's part of a print job; null when this host cannot print.
+    virtual std::unique_ptr<CPrinterView> MakePrinter();
 };
 
 // The current host; the console host until another is set.

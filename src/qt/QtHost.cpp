@@ -15,7 +15,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QScreen>
 #include <QSocketNotifier>
@@ -333,29 +332,6 @@ void CQtHost::SetCursor(int theCursorId)
     }
     for (; itsWaitCursors > 0; --itsWaitCursors)
         QGuiApplication::restoreOverrideCursor();
-}
-
-bool CQtHost::CreatePrintSession()
-{
-    return true;
-}
-
-bool CQtHost::SelectPrinter(const char* thePrinterName)
-{
-    if (QPrinterInfo::printerInfo(QString::fromUtf8(thePrinterName)).isNull())
-        return false;
-    itsPrinter = thePrinterName;
-    return true;
-}
-
-Cstring CQtHost::DefaultPrinterName() const
-{
-    return Cstring(QPrinterInfo::defaultPrinterName().toUtf8().constData());
-}
-
-void CQtHost::DestroyPrintSession()
-{
-    itsPrinter = "";
 }
 
 bool CQtHost::ForwardKey(QWidget* pWidget, const CKeyEvent& theKey, QKeyEvent*)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Host.h"
+#include "platform/PrinterView.h"
 
 #include <QObject>
 #include <QPointer>
@@ -46,11 +47,13 @@ public:
     bool PollUserCancel() override;
     bool OpenDocument(const char* thePathOrUrl) override;
 
+    // QtImages.cpp
+    bool DecodeImage(const void* theBytes, size_t theSize, CImage& theImage) override;
+    bool EncodeImage(const CImage& theImage, int theKind, std::string& theBytes) override;
+
     void SetCursor(int theCursorId) override;
-    bool CreatePrintSession() override;
-    bool SelectPrinter(const char* thePrinterName) override;
-    Cstring DefaultPrinterName() const override;
-    void DestroyPrintSession() override;
+    // QtPrinter.cpp
+    std::unique_ptr<CPrinterView> MakePrinter() override;
 
     // The user asked to cancel while a run blocks the loop.
     void RequestCancel() { bCancelRequested = true; }
@@ -82,7 +85,6 @@ private:
     bool bForwarding = false;
     std::unique_ptr<QSocketNotifier> itsSignalNotifier;
     QPointer<QWidget> itsOpenAlert; // the alert on screen, which a stop signal answers
-    Cstring itsPrinter;
     int itsWaitCursors = 0;
 };
 

@@ -69,6 +69,12 @@ CKeyEvent TranslateKey(const QKeyEvent& theEvent)
         key.itsKeyCode = kKeyEscape;
         key.itsCharCode = 27;
         break;
+    case Qt::Key_F1:
+        key.itsKeyCode = kKeyF1;
+        break;
+    case Qt::Key_Help:
+        key.itsKeyCode = kKeyHelp;
+        break;
     default:
         // With Ctrl the text is a control character: take the key itself.
         if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)

@@ -2,6 +2,7 @@
 #include "foundation/RegularFile.h"
 #include "platform/SystemServices.h"
 #include "tools/ArchiveWriter.h"
+#include "tools/EmbeddedFiles.h"
 #include "tools/PackCommands.h"
 #include "tools/ValidBuilds.h"
 
@@ -213,13 +214,16 @@ int RunKitCommand(int theCount, char** theArgs)
                : !WriteText(readmePath.GetText(), kDefaultReadme, problem))
         return Failed("cannot write the readme: %s%s", problem.GetText());
 
+    if (!WriteHelpFolder(Cstring::Path(kit.Path(), "Help").GetText(), problem))
+        return Failed("cannot write the help pages: %s%s", problem.GetText());
+
     const Cstring updaterCopy = Cstring::Path(kit.Path(), "patchwell-updater");
     if (!CopyFile(updater.GetText(), updaterCopy.GetText(), 0755, problem))
         return Failed("cannot copy the updater: %s%s", problem.GetText());
 
     if (!kit.MoveTo(outFolder, problem))
         return Failed("cannot give the kit the name '%s': %s", outFolder, problem.GetText());
-    std::printf("Update kit ready in %s: patchwell-updater, %s, data.txt, readme.txt\n", outFolder,
+    std::printf("Update kit ready in %s: patchwell-updater, %s, data.txt, readme.txt, Help\n", outFolder,
         zipName.GetText());
     return kPackDone;
 }

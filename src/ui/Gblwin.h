@@ -58,6 +58,15 @@ public:
     void Redraw(int theFlag, int theExtra) override;
     // Opens the window; the splash stays in front of it.
     int DoModal() override;
+    // Help: the help message opens the index, timer 1003 a pending topic, and
+    // F1 (or the help key) posts the help message.
+    bool HandleMessage(int theMessage, int theWord, long theLong) override;
+    void OnTimer(int theTimerId) override;
+    void OnKeyDown(int theKeyCode, int theCharCode, int theModifiers, int theRepeat) override;
+    // File > Print: prints the readme, or after a run its log; 0 when printed.
+    int PrintDocument();
+    // Shows help topic string theStringId once the window is idle again.
+    void ShowHelpTopicLater(int theStringId);
 
     // The update itself, on the target folder; ends on page 156 or 157.
     void RunUpdate();
@@ -97,6 +106,7 @@ private:
     CStringArray itsFolders;
     Cstring itsLogPath;
     Cstring itsBackupPath;
+    int itsHelpTopicId = 0;
     // How the last failed run left the installation.
     bool bRestored = false;
     bool bUnrestored = false;

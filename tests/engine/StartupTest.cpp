@@ -230,14 +230,15 @@ TEST(UpdaterCommandLine, DiagnosticsShowWhereThingsLieButNeverTheKey)
 
 TEST_F(Startup, PrinterIsTheNamedOneElseTheDefault)
 {
-    itsHost.itsDefaultPrinter = "Office";
+    itsHost.itsPrinting.itsDefaultPrinter = "Office";
+    itsHost.itsPrinting.itsNames = { "Studio" };
     Start(itsTemp / "kit");
-    EXPECT_EQ(itsHost.itsPrinter, "Office");
+    EXPECT_EQ(itsHost.itsPrinting.itsPrinter, "Office");
     UpdaterCleanup();
 
     ResetGlobals();
-    itsHost.itsPrinter = "";
+    itsHost.itsPrinting.itsPrinter = "";
     itsTemp.Write("kit/Patchwell Settings.txt", "PrinterName = Studio\n");
     Start(itsTemp / "kit");
-    EXPECT_EQ(itsHost.itsPrinter, "Studio");
+    EXPECT_EQ(itsHost.itsPrinting.itsPrinter, "Studio");
 }

@@ -93,3 +93,8 @@ bool CRecordingControlView::EditCommand(uint32_t theCommand)
     itsCalls.push_back(std::string("edit:") + code);
     return bTakesKeys;
 }
+
+std::unique_ptr<CPrinterView> CTestHost::MakePrinter()
+{
+    return itsPrinting.bCanPrint ? std::make_unique<CScriptedPrinter>(itsPrinting) : nullptr;
+}

@@ -4,6 +4,7 @@
 #include "platform/MessageBox.h"
 #include "platform/controlentry.h"
 #include "platform/mcwin.h"
+#include "support/ScriptedPrinter.h"
 
 #include <functional>
 #include <string>
@@ -45,13 +46,8 @@ public:
     bool PollUserCancel() override { return itsCancelPoll && itsCancelPoll(); }
     bool OpenDocument(const char* thePathOrUrl) override;
     void SetCursor(int theCursorId) override { itsCursors.push_back(theCursorId); }
-    bool CreatePrintSession() override { return true; }
-    bool SelectPrinter(const char* thePrinterName) override
-    {
-        itsPrinter = thePrinterName;
-        return true;
-    }
-    Cstring DefaultPrinterName() const override { return itsDefaultPrinter.c_str(); }
+    // A scripted printer, unless the script says this host cannot print.
+    std::unique_ptr<CPrinterView> MakePrinter() override;
 
     // The texts of the alerts shown, without their caption.
     std::vector<std::string> AlertTexts() const;
@@ -71,8 +67,7 @@ public:
     std::vector<CAlert> itsAlerts;
     std::vector<std::string> itsDocuments;
     std::vector<int> itsCursors; // every cursor set, in order
-    std::string itsDefaultPrinter;
-    std::string itsPrinter; // the printer made current
+    CPrinterScript itsPrinting;
     CRect itsScreen { 0, 0, 800, 1280 };
     int itsMenuBarHeight = 0;
     CWindow* itsFrontWindow = nullptr;

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <regex>
 #include <set>
 
 namespace {
@@ -96,4 +98,24 @@ TEST_F(PackKit, AMissingOptionIsNamed)
     EXPECT_NE(noData.output.find("patchwell-pack kit: missing --data FOLDER..."), std::string::npos)
         << noData.output;
     EXPECT_FALSE(std::filesystem::exists(itsTemp.Path() / "kit"));
+}
+
+TEST_F(PackKit, TheKitCarriesHelpWhoseLinksAllResolve)
+{
+    ASSERT_EQ(Kit(Quoted("kit") + DataAndNew()).status, 0);
+    const std::filesystem::path help = itsTemp.Path() / "kit/Help";
+    // The index, and a page each on updating, the backup and a failed update.
+    for (const char* page : { "astart.htm", "update.htm", "backup.htm", "failed.htm" })
+        EXPECT_TRUE(std::filesystem::is_regular_file(help / page)) << page;
+    // The pages are the same as in the source tree: the kit tool carries them.
+    const std::filesystem::path source = std::getenv("PW_SOURCE_DIR");
+    EXPECT_EQ(SnapshotTree(help), SnapshotTree(source / "resources/help"));
+
+    const std::regex link("href=\"([^\"#]*)");
+    for (const auto& entry : std::filesystem::directory_iterator(help)) {
+        const std::string page = ReadWholeFile(entry.path().string());
+        for (std::sregex_iterator at(page.begin(), page.end(), link), end; at != end; ++at)
+            EXPECT_TRUE(std::filesystem::exists(help / (*at)[1].str()))
+                << entry.path().filename() << " links to " << (*at)[1];
+    }
 }

@@ -19,7 +19,8 @@ TEST_F(UpdateKit, KitListsAndUpdatesTheInstalledCopy)
     const ProgramRun pack
         = Pack(ShellQuote(itsTemp / "builds/5.0.1") + " " + ShellQuote(itsTemp / "builds/5.0.2"));
     ASSERT_EQ(pack.status, 0) << pack.output;
-    for (const char* name : { "patchwell-updater", "Spring Update.zip", "data.txt", "readme.txt" })
+    for (const char* name :
+        { "patchwell-updater", "Spring Update.zip", "data.txt", "readme.txt", "Help/astart.htm" })
         EXPECT_TRUE(std::filesystem::exists(Kit() + "/" + name)) << name;
 
     const ProgramRun list = Updater("--list");

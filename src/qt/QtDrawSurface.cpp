@@ -1,0 +1,63 @@
+#include "qt/QtDrawSurface.h"
+
+#include "platform/Image.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+
+namespace {
+
+QRect ToQRect(const CRect& theRect)
+{
+    return QRect(theRect.left, theRect.top, theRect.Width(), theRect.Height());
+}
+
+} // namespace
+
+CQtDrawSurface::CQtDrawSurface(QPainter& thePainter, const CRect& theBounds)
+    : itsPainter(thePainter)
+    , itsBounds(theBounds)
+{
+}
+
+void CQtDrawSurface::DrawImage(const CImage& theImage, const CRect& theTarget, const CRect& theClip)
+{
+    if (theImage.IsEmpty())
+        return;
+    // The image's own pixels, not a copy: the painter reads them at once.
+    const QImage image(reinterpret_cast<const uchar*>(theImage.itsPixels.data()), theImage.itsWidth,
+        theImage.itsHeight, theImage.itsWidth * 4, QImage::Format_ARGB32);
+    itsPainter.save();
+    itsPainter.setClipRect(ToQRect(theClip), Qt::IntersectClip);
+    itsPainter.setRenderHint(QPainter::SmoothPixmapTransform);
+    itsPainter.drawImage(ToQRect(theTarget), image);
+    itsPainter.restore();
+}
+
+void CQtDrawSurface::SetFont(const char* theName, int thePoints)
+{
+    QFont font(QString::fromUtf8(theName));
+    font.setPointSize(thePoints > 0 ? thePoints : 12);
+    itsPainter.setFont(font);
+}
+
+int CQtDrawSurface::LineHeight() const
+{
+    return itsPainter.fontMetrics().lineSpacing();
+}
+
+int CQtDrawSurface::Ascent() const
+{
+    return itsPainter.fontMetrics().ascent();
+}
+
+int CQtDrawSurface::TextWidth(const char* theText) const
+{
+    return itsPainter.fontMetrics().horizontalAdvance(QString::fromUtf8(theText));
+}
+
+void CQtDrawSurface::DrawText(int theX, int theBaseline, const char* theText)
+{
+    itsPainter.drawText(theX, theBaseline, QString::fromUtf8(theText));
+}

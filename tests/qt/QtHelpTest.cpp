@@ -1,0 +1,60 @@
+// Help on the Qt host: what reaches the desktop's browser. QDesktopServices
+// is redirected to a text browser, so nothing leaves the test.
+
+#include "QtFixture.h"
+#include "foundation/ProfileSettings.h"
+#include "support/TempFolder.h"
+#include "ui/mhelpfunc.h"
+
+#include <QDesktopServices>
+#include <QTextBrowser>
+#include <QUrl>
+
+#include <filesystem>
+
+namespace {
+
+class QtHelp : public QtTest {
+protected:
+    void SetUp() override
+    {
+        QtTest::SetUp();
+        itsSavedFolder = std::filesystem::current_path();
+        itsSavedBase = BaseProgramPath;
+        BaseProgramPath = (itsTemp / "Patchwell #5").c_str();
+        itsTemp.Write("Patchwell #5/Help/astart.htm", "<h1>Contents</h1>");
+        itsTemp.Write("Patchwell #5/Help/update.htm", "<h1 id=\"add\">Adding a folder</h1>");
+        // setSource is a slot that takes the URL the desktop would have opened.
+        QDesktopServices::setUrlHandler("file", &itsBrowser, "setSource");
+        QDesktopServices::setUrlHandler("https", &itsBrowser, "setSource");
+    }
+    void TearDown() override
+    {
+        QDesktopServices::unsetUrlHandler("file");
+        QDesktopServices::unsetUrlHandler("https");
+        std::filesystem::current_path(itsSavedFolder);
+        BaseProgramPath = itsSavedBase;
+        QtTest::TearDown();
+    }
+
+    TempFolder itsTemp;
+    QTextBrowser itsBrowser;
+    std::filesystem::path itsSavedFolder;
+    Cstring itsSavedBase;
+};
+
+TEST_F(QtHelp, PagesReachTheBrowserAsFileUrls)
+{
+    ShowHelpIndex();
+    EXPECT_EQ(itsBrowser.source().toLocalFile().toStdString(), itsTemp / "Patchwell #5/Help/astart.htm");
+    EXPECT_NE(itsBrowser.toPlainText().indexOf("Contents"), -1) << "the page itself was opened";
+
+    ShowHelpTopic("update", "add");
+    EXPECT_EQ(itsBrowser.source().toLocalFile().toStdString(), itsTemp / "Patchwell #5/Help/update.htm");
+    EXPECT_EQ(itsBrowser.source().fragment().toStdString(), "add");
+
+    OpenURL("https://example.org/patchwell/help");
+    EXPECT_EQ(itsBrowser.source(), QUrl("https://example.org/patchwell/help"));
+}
+
+} // namespace
