@@ -2,7 +2,9 @@
 
 #include "platform/Resources.h"
 #include "platform/Shell.h"
+#include "platform/mbitmap.h"
 #include "platform/mcwin.h"
+#include "qt/QtDrawSurface.h"
 #include "qt/QtHostImpl.h"
 
 #include <QAbstractButton>
@@ -100,10 +102,9 @@ QWidget* MakeWidget(int theKind, const ControlEntry& theEntry, QWidget* pParent)
     case kKindPicture: {
         auto* picture = new QLabel(pParent);
         const int pictId = std::atoi(theEntry.itsText.GetText());
-        const ResourceData data = GetPicture(FindResourceFile("PICT", pictId, ResourceOrder::kTexts), pictId);
-        QPixmap pixmap;
-        if (!data.IsEmpty() && pixmap.loadFromData(reinterpret_cast<const uchar*>(data.Data()), data.Size()))
-            picture->setPixmap(pixmap);
+        // Through the bitmap, so a picture resource is read as every image is.
+        if (CBitmap bitmap; bitmap.LoadResource(pictId))
+            picture->setPixmap(QPixmap::fromImage(ToQImage(bitmap.GetPicture()->itsImage)));
         picture->setAlignment(Qt::AlignCenter);
         return picture;
     }

@@ -13,7 +13,19 @@ QRect ToQRect(const CRect& theRect)
     return QRect(theRect.left, theRect.top, theRect.Width(), theRect.Height());
 }
 
+// theImage's own pixels, not a copy: valid while theImage is.
+QImage ImageOver(const CImage& theImage)
+{
+    return QImage(reinterpret_cast<const uchar*>(theImage.itsPixels.data()), theImage.itsWidth,
+        theImage.itsHeight, theImage.itsWidth * 4, QImage::Format_ARGB32);
+}
+
 } // namespace
+
+QImage ToQImage(const CImage& theImage)
+{
+    return theImage.IsEmpty() ? QImage() : ImageOver(theImage).copy();
+}
 
 CQtDrawSurface::CQtDrawSurface(QPainter& thePainter, const CRect& theBounds)
     : itsPainter(thePainter)
@@ -25,9 +37,7 @@ void CQtDrawSurface::DrawImage(const CImage& theImage, const CRect& theTarget, c
 {
     if (theImage.IsEmpty())
         return;
-    // The image's own pixels, not a copy: the painter reads them at once.
-    const QImage image(reinterpret_cast<const uchar*>(theImage.itsPixels.data()), theImage.itsWidth,
-        theImage.itsHeight, theImage.itsWidth * 4, QImage::Format_ARGB32);
+    const QImage image = ImageOver(theImage); // the painter reads it at once
     itsPainter.save();
     itsPainter.setClipRect(ToQRect(theClip), Qt::IntersectClip);
     itsPainter.setRenderHint(QPainter::SmoothPixmapTransform);

@@ -2,9 +2,13 @@
 
 #include "platform/DrawSurface.h"
 
-#include <QFont>
+#include <QImage>
 
 class QPainter;
+struct CImage;
+
+// A copy of theImage's pixels that Qt owns.
+QImage ToQImage(const CImage& theImage);
 
 // A draw surface over a painter that someone else began: a window's paint
 // event, a printed page, an image in a test.

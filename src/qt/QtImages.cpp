@@ -2,6 +2,7 @@
 
 #include "foundation/ImageFileKind.h"
 #include "platform/Image.h"
+#include "qt/QtDrawSurface.h"
 #include "qt/QtHostImpl.h"
 
 #include <QBuffer>
@@ -62,8 +63,7 @@ bool CQtHost::EncodeImage(const CImage& theImage, int theKind, std::string& theB
     const char* format = WriterFormat(theKind);
     if (!format || theImage.IsEmpty())
         return false;
-    const QImage image(reinterpret_cast<const uchar*>(theImage.itsPixels.data()), theImage.itsWidth,
-        theImage.itsHeight, theImage.itsWidth * 4, QImage::Format_ARGB32);
+    const QImage image = ToQImage(theImage);
     QByteArray data;
     QBuffer buffer(&data);
     buffer.open(QIODevice::WriteOnly);

@@ -11,6 +11,7 @@
 #include <QUrl>
 
 #include <filesystem>
+#include <memory>
 
 namespace {
 
@@ -25,20 +26,22 @@ protected:
         itsTemp.Write("Patchwell #5/Help/astart.htm", "<h1>Contents</h1>");
         itsTemp.Write("Patchwell #5/Help/update.htm", "<h1 id=\"add\">Adding a folder</h1>");
         // setSource is a slot that takes the URL the desktop would have opened.
-        QDesktopServices::setUrlHandler("file", &itsBrowser, "setSource");
-        QDesktopServices::setUrlHandler("https", &itsBrowser, "setSource");
+        itsBrowser = std::make_unique<QTextBrowser>();
+        QDesktopServices::setUrlHandler("file", itsBrowser.get(), "setSource");
+        QDesktopServices::setUrlHandler("https", itsBrowser.get(), "setSource");
     }
     void TearDown() override
     {
         QDesktopServices::unsetUrlHandler("file");
         QDesktopServices::unsetUrlHandler("https");
+        itsBrowser.reset();
         std::filesystem::current_path(itsSavedFolder);
         BaseProgramPath = itsSavedBase;
         QtTest::TearDown();
     }
 
     TempFolder itsTemp;
-    QTextBrowser itsBrowser;
+    std::unique_ptr<QTextBrowser> itsBrowser; // made once the application is there
     std::filesystem::path itsSavedFolder;
     Cstring itsSavedBase;
 };
@@ -46,15 +49,15 @@ protected:
 TEST_F(QtHelp, PagesReachTheBrowserAsFileUrls)
 {
     ShowHelpIndex();
-    EXPECT_EQ(itsBrowser.source().toLocalFile().toStdString(), itsTemp / "Patchwell #5/Help/astart.htm");
-    EXPECT_NE(itsBrowser.toPlainText().indexOf("Contents"), -1) << "the page itself was opened";
+    EXPECT_EQ(itsBrowser->source().toLocalFile().toStdString(), itsTemp / "Patchwell #5/Help/astart.htm");
+    EXPECT_NE(itsBrowser->toPlainText().indexOf("Contents"), -1) << "the page itself was opened";
 
     ShowHelpTopic("update", "add");
-    EXPECT_EQ(itsBrowser.source().toLocalFile().toStdString(), itsTemp / "Patchwell #5/Help/update.htm");
-    EXPECT_EQ(itsBrowser.source().fragment().toStdString(), "add");
+    EXPECT_EQ(itsBrowser->source().toLocalFile().toStdString(), itsTemp / "Patchwell #5/Help/update.htm");
+    EXPECT_EQ(itsBrowser->source().fragment().toStdString(), "add");
 
     OpenURL("https://example.org/patchwell/help");
-    EXPECT_EQ(itsBrowser.source(), QUrl("https://example.org/patchwell/help"));
+    EXPECT_EQ(itsBrowser->source(), QUrl("https://example.org/patchwell/help"));
 }
 
 } // namespace
