@@ -1,6 +1,5 @@
 #include "ui/Gblwin.h"
 
-#include "engine/UpdateNames.h"
 #include "engine/UpdateRecovery.h"
 #include "engine/UpdaterGlobals.h"
 #include "foundation/Profile.h"
@@ -10,11 +9,8 @@
 #include "platform/ChooseFolder.h"
 #include "platform/Framework.h"
 #include "platform/MessageBox.h"
-#include "platform/PrintJob.h"
 #include "platform/Resources.h"
-#include "platform/Shell.h"
 #include "platform/SystemServices.h"
-#include "platform/TextPrinter.h"
 #include "ui/Splash.h"
 #include "ui/mhelpfunc.h"
 
@@ -197,65 +193,6 @@ void CGlobalWin::ExitRequest()
     }
     if (MessageBox("Are you sure you want to exit the update?", kMessageBoxYesNo) == kResultYes)
         Close();
-}
-
-bool CGlobalWin::HandleMessage(int theMessage, int theWord, long theLong)
-{
-    if (theMessage == kMsgShowHelp) {
-        ShowHelpIndex();
-        return true;
-    }
-    return CModelessDialog::HandleMessage(theMessage, theWord, theLong);
-}
-
-void CGlobalWin::OnTimer(int theTimerId)
-{
-    CModelessDialog::OnTimer(theTimerId); // a timer fires once here
-    if (theTimerId == kHelpTopicTimer && itsHelpTopicId != 0) {
-        const int topic = itsHelpTopicId;
-        itsHelpTopicId = 0;
-        ShowHelpTopicURLByID(topic);
-    }
-}
-
-void CGlobalWin::OnKeyDown(int theKeyCode, int theCharCode, int theModifiers, int theRepeat)
-{
-    if (theKeyCode == kKeyF1 || theKeyCode == kKeyHelp)
-        PostWindowMessage(this, kMsgShowHelp, 0, 0);
-    CModelessDialog::OnKeyDown(theKeyCode, theCharCode, theModifiers, theRepeat);
-}
-
-int CGlobalWin::PrintDocument()
-{
-    // After a run its log tells what happened; before one, the readme.
-    Cstring path = Cstring::Path(gAppBundlePath, "readme.txt");
-    const char* title = "readme.txt";
-    const Cstring log = Cstring::Path(itsTargetFolder, kLogName);
-    if ((itsCurrentPage == kPageDone || itsCurrentPage == kPageFailed) && itsTargetFolder.IsNotEmpty()
-        && FileExists(log.GetText())) {
-        path = log;
-        title = kLogName;
-    }
-    Cstring text = ReadTextFile(path.GetText());
-    if (text.IsEmpty() && path != log)
-        text = Cstring(10012);
-    CPrintJob ownJob;
-    return PrintText(gFramework.itsPrintJob ? *gFramework.itsPrintJob : ownJob, title, text);
-}
-
-void CGlobalWin::ShowHelpTopicLater(int theStringId)
-{
-    itsHelpTopicId = theStringId;
-    SetWindowTimer(kHelpTopicTimer, 100);
-}
-
-void CGlobalWin::Close()
-{
-    if (bGlobalClosed)
-        return;
-    bGlobalClosed = true;
-    CModelessDialog::Close();
-    QuitApplicationEventLoop();
 }
 
 void CGlobalWin::CollectTargetFolders()
