@@ -3,10 +3,12 @@
 
 #include "QtFixture.h"
 #include "foundation/ProfileSettings.h"
+#include "qt/QtWindow.h"
 #include "support/TempFolder.h"
 #include "ui/mhelpfunc.h"
 
 #include <QDesktopServices>
+#include <QKeyEvent>
 #include <QTextBrowser>
 #include <QUrl>
 
@@ -58,6 +60,13 @@ TEST_F(QtHelp, PagesReachTheBrowserAsFileUrls)
 
     OpenURL("https://example.org/patchwell/help");
     EXPECT_EQ(itsBrowser->source(), QUrl("https://example.org/patchwell/help"));
+}
+
+TEST_F(QtHelp, TheHelpKeysReachTheWindowsAsTheirOwn)
+{
+    // The main window asks for help on either; the keyboard rules pass both on.
+    EXPECT_EQ(TranslateKey(QKeyEvent(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier)).itsKeyCode, kKeyF1);
+    EXPECT_EQ(TranslateKey(QKeyEvent(QEvent::KeyPress, Qt::Key_Help, Qt::NoModifier)).itsKeyCode, kKeyHelp);
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -281,4 +282,25 @@ TEST_F(GlobalWin, ResultPagesAloneShowTheOutcome)
     window.SelectTabPage(kPageFailed);
     EXPECT_TRUE(window.FindEntry(kItemMessage)->bShown);
     EXPECT_EQ(Text(kItemCancel), "Cancel");
+}
+
+TEST_F(GlobalWin, FilePrintPrintsTheReadmeAndAfterARunTheLog)
+{
+    itsTemp.Write("kit/readme.txt", "Spring\r\nUpdate\r\n"); // lines the scripted page holds
+    itsTemp.Write("Applications/One/Updater Log File.txt", "Extracted\n");
+    CGlobalWin& window = Open();
+    const CPrinterScript& printing = itsHost.itsPrinting;
+    window.DoCommand(static_cast<int>(FourCharCode("prnt")), 0, 0);
+    EXPECT_EQ(printing.itsPage.itsLines, (std::vector<std::string> { "Spring", "Update", "" }));
+    EXPECT_EQ(printing.itsCalls[1], "document:readme.txt");
+
+    window.DoCommand(kItemNext, 0, 0);
+    window.SelectFolderRow(0);
+    window.SelectTabPage(kPageDone);
+    itsHost.itsPrinting.itsPage.itsLines.clear();
+    window.DoCommand(static_cast<int>(FourCharCode("prnt")), 0, 0);
+    EXPECT_EQ(printing.itsPage.itsLines, (std::vector<std::string> { "Extracted", "" }));
+    EXPECT_EQ(printing.itsCalls.back(), "end document");
+    EXPECT_NE(std::find(printing.itsCalls.begin(), printing.itsCalls.end(), "document:Updater Log File.txt"),
+        printing.itsCalls.end());
 }
