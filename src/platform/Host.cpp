@@ -1,6 +1,7 @@
 #include "platform/Host.h"
 
 #include "platform/ConsoleHost.h"
+#include "platform/Drawing.h"
 #include "platform/ListView.h"
 #include "platform/OverwriteDialog.h"
 #include "platform/PrinterView.h"
@@ -42,6 +43,11 @@ std::unique_ptr<CListPeer> CHost::MakeListView(CListView&, CDialog&, ControlEntr
 }
 
 std::unique_ptr<CPrinterView> CHost::MakePrinter()
+{
+    return nullptr;
+}
+
+std::unique_ptr<CDrawContext> CHost::MakeOffscreen(int, int)
 {
     return nullptr;
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 class CControlView;
+class CDrawContext;
 class CDialog;
 class CListPeer;
 class CListView;
@@ -38,6 +39,9 @@ public:
     // null when the host shows none.
     virtual std::unique_ptr<CListPeer> MakeListView(
         CListView& theView, CDialog& theDialog, ControlEntry& theItem);
+    // An image of theWidth by theHeight pixels to draw into, white at first;
+    // null when the host has none.
+    virtual std::unique_ptr<CDrawContext> MakeOffscreen(int theWidth, int theHeight);
     // The screen's usable area, in screen coordinates.
     virtual CRect ScreenBounds() const = 0;
     // Height of the menu bar at the top of the screen; 0 when menus live in windows.

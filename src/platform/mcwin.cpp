@@ -167,14 +167,19 @@ void CWindow::InvalidateRect(const CRect* pRect)
 bool CWindow::BeginPaint(int)
 {
     PW_ASSERT_TEXT(itsView || itsPaintDepth > 0, "FALSE");
-    ++itsPaintDepth;
+    if (itsPaintDepth++ == 0 && itsView)
+        itsDrawing = itsView->BeginDraw();
     return true;
 }
 
 void CWindow::EndPaint()
 {
     PW_ASSERT_TEXT(itsPaintDepth > 0, "dccount>0");
-    --itsPaintDepth;
+    if (--itsPaintDepth == 0 && itsDrawing) {
+        itsDrawing = nullptr;
+        if (itsView)
+            itsView->EndDraw();
+    }
 }
 
 void CWindow::Redraw(int, int)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/Cstring.h"
+#include "platform/Drawing.h"
 #include "platform/Events.h"
 #include "platform/Geometry.h"
 #include "platform/controlentry.h"
@@ -23,6 +24,10 @@ public:
     // Null: the whole content area.
     virtual void Invalidate(const CRect* pRect) = 0;
     virtual void SetMenuBar(CMenuBar* /*pMenuBar*/) { }
+    // The surface a painting pass draws on, kept between passes; EndDraw shows
+    // what was drawn. Null when the window cannot be drawn into.
+    virtual CDrawContext* BeginDraw() { return nullptr; }
+    virtual void EndDraw() { }
     // A solid ground in place of the theme's.
     virtual void SetBackground(int /*theRed*/, int /*theGreen*/, int /*theBlue*/) { }
 };
@@ -117,6 +122,25 @@ public:
     void KillWindowTimer(int theTimerId);
     void InvalidateRect(const CRect* pRect);
 
+    // Drawing, inside a BeginPaint/EndPaint pass; outside one nothing is drawn.
+    // A fill uses the selected brush, a frame or line the selected pen, text
+    // the selected font (the default font when none) and the text colour.
+    void SelectBrush(const CColor* pColor);
+    void SelectPen(const CColor* pColor);
+    void SelectFont(const CFontSpec* pFont);
+    void SetTextColor(CColor theColor) { itsTextColor = theColor; }
+    // Copy, or exclusive-or so that a second fill restores what was there.
+    void SetRasterMode(int theMode) { itsRasterMode = theMode; }
+    void FillRect(const CRect& theRect);
+    void FrameRect(const CRect& theRect);
+    void MoveTo(int theX, int theY) { itsPenPosition = { theX, theY }; }
+    void LineTo(int theX, int theY);
+    void DrawText(int theLeft, int theTop, const char* theText);
+    int TextWidth(const char* theText);
+    // Picture theId of the resources, scaled into theRect.
+    bool DrawPicture(int thePictureId, const CRect& theRect);
+    CDrawContext* Drawing() const { return itsDrawing; }
+
     ControlEntry* FindEntry(int theItemId);
     const ControlEntry* FindEntry(int theItemId) const;
     ControlEntry& AddEntry(const ControlEntry& theEntry);
@@ -155,6 +179,16 @@ protected:
     bool bVisible = false;
     int itsPaintDepth = 0;
     std::unique_ptr<CWindowView> itsView;
+    CDrawContext* itsDrawing = nullptr; // during a painting pass
+    bool bBrushSelected = false;
+    bool bPenSelected = false;
+    bool bFontSelected = false;
+    CColor itsBrush;
+    CColor itsPen;
+    CColor itsTextColor;
+    CFontSpec itsFont;
+    CPoint itsPenPosition;
+    int itsRasterMode = kRasterCopy;
     std::vector<std::unique_ptr<ControlEntry>> itsEntries;
     ControlEntry* itsFocus = nullptr;
 

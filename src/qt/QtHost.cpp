@@ -4,6 +4,7 @@
 #include "platform/Shell.h"
 #include "platform/mdialog.h"
 #include "qt/QtControls.h"
+#include "qt/QtDrawing.h"
 #include "qt/QtHostImpl.h"
 #include "qt/QtListView.h"
 #include "qt/QtWindow.h"
@@ -183,6 +184,11 @@ std::unique_ptr<CListPeer> CQtHost::MakeListView(
         return nullptr;
     return std::make_unique<CQtListPeer>(
         theView, window->Content(), QRect(bounds.left, bounds.top, bounds.Width(), bounds.Height()));
+}
+
+std::unique_ptr<CDrawContext> CQtHost::MakeOffscreen(int theWidth, int theHeight)
+{
+    return std::make_unique<CQtDrawContext>(theWidth, theHeight);
 }
 
 CRect CQtHost::ScreenBounds() const

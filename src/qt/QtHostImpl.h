@@ -31,6 +31,7 @@ public:
     std::unique_ptr<CControlView> MakeControl(CWindow& theOwner, ControlEntry& theEntry) override;
     std::unique_ptr<CListPeer> MakeListView(
         CListView& theView, CDialog& theDialog, ControlEntry& theItem) override;
+    std::unique_ptr<CDrawContext> MakeOffscreen(int theWidth, int theHeight) override;
     CRect ScreenBounds() const override;
     CWindow* FrontWindow() const override;
 

@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QWheelEvent>
 
 namespace {
@@ -92,6 +93,21 @@ CQtContentWidget::CQtContentWidget(QWidget* pParent, CWindow& theWindow)
     : QWidget(pParent)
     , itsWindow(&theWindow)
 {
+}
+
+CQtDrawContext& CQtContentWidget::Backing()
+{
+    if (!itsBacking)
+        itsBacking = std::make_unique<CQtDrawContext>(width(), height(), true);
+    itsBacking->Resize(width(), height());
+    return *itsBacking;
+}
+
+void CQtContentWidget::paintEvent(QPaintEvent*)
+{
+    // Where nothing was drawn the window's ground shows through.
+    if (itsBacking)
+        QPainter(this).drawImage(0, 0, itsBacking->Image());
 }
 
 CQtWindowWidget::CQtWindowWidget(CQtHost& theHost, CWindow& theWindow)
@@ -288,6 +304,16 @@ void CQtWindowView::Invalidate(const CRect* pRect)
         itsWidget->Content()->update(pRect->left, pRect->top, pRect->Width(), pRect->Height());
     else
         itsWidget->Content()->update();
+}
+
+CDrawContext* CQtWindowView::BeginDraw()
+{
+    return &itsWidget->Content()->Backing();
+}
+
+void CQtWindowView::EndDraw()
+{
+    itsWidget->Content()->update();
 }
 
 void CQtWindowView::SetMenuBar(CMenuBar* pMenuBar)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/mcwin.h"
+#include "qt/QtDrawing.h"
 
 #include <QMenuBar>
 #include <QPointer>
@@ -16,8 +17,11 @@ class CQtContentWidget : public QWidget {
 public:
     CQtContentWidget(QWidget* pParent, CWindow& theWindow);
     void Detach() { itsWindow = nullptr; }
+    // What the window's painting passes drew, shown under the controls.
+    CQtDrawContext& Backing();
 
 protected:
+    void paintEvent(QPaintEvent* pEvent) override;
     void mousePressEvent(QMouseEvent* pEvent) override;
     void mouseDoubleClickEvent(QMouseEvent* pEvent) override;
     void mouseReleaseEvent(QMouseEvent* pEvent) override;
@@ -31,6 +35,7 @@ private:
     void Mouse(QMouseEvent* pEvent, int theClicks, MouseOperation theOperation);
 
     CWindow* itsWindow;
+    std::unique_ptr<CQtDrawContext> itsBacking;
 };
 
 // The top-level widget of a framework window: an optional menu bar above the
@@ -45,7 +50,7 @@ public:
     // Null once the framework window has let go of it.
     CWindow* Window() const { return itsWindow; }
     void Detach();
-    QWidget* Content() const { return itsContent; }
+    CQtContentWidget* Content() const { return itsContent; }
     // Shows theMenuBar above the content; null removes it.
     void SetMenuBar(CMenuBar* pMenuBar);
     int MenuBarHeight() const;
@@ -79,6 +84,8 @@ public:
     void Invalidate(const CRect* pRect) override;
     void SetBackground(int theRed, int theGreen, int theBlue) override;
     void SetMenuBar(CMenuBar* pMenuBar) override;
+    CDrawContext* BeginDraw() override;
+    void EndDraw() override;
 
     CQtWindowWidget* Widget() const { return itsWidget; }
 

@@ -12,20 +12,12 @@
 
 namespace {
 
-class DialogTest : public testing::Test {
+class DialogTest : public TestHostFixture {
 protected:
-    void SetUp() override
-    {
-        if (!gAppResFile)
-            gAppResFile = new CResFile();
-    }
-
     static CRecordingControlView& ViewOf(CDialog& theDialog, int theItemId)
     {
         return *static_cast<CRecordingControlView*>(theDialog.FindEntry(theItemId)->itsView);
     }
-
-    CTestHost itsHost;
 };
 
 TEST(ControlKinds, FamiliesMatchTheirMembers)

@@ -51,15 +51,7 @@ public:
     std::vector<std::string> itsLog;
 };
 
-class WindowTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (!gAppResFile)
-            gAppResFile = new CResFile();
-    }
-    CTestHost itsHost;
-};
+using WindowTest = TestHostFixture;
 
 TEST_F(WindowTest, ZeroFrameReachesNearlyToTheScreensEdges)
 {

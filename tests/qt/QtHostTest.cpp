@@ -6,6 +6,7 @@
 #include "platform/MenuBar.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
+#include "platform/mMemWin.h"
 #include "platform/mdialog.h"
 #include "qt/QtWindow.h"
 
@@ -369,6 +370,52 @@ TEST_F(QtTest, MenuBarSitsAboveTheContentAndSendsCommands)
     window.SetMenuBar(shortLived.get());
     shortLived.reset(); // a bar may go before its window lets go of it
     window.SetMenuBar(nullptr);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(QtTest, PaintingPassesDrawWithQPainter)
+{
+    CDibWin image(40, 30);
+    CDrawContext* pixels = image.GetOffscreen();
+    ASSERT_NE(pixels, nullptr);
+    EXPECT_EQ(pixels->PixelAt({ 5, 5 }), (CColor { 255, 255, 255 })) << "an image starts white";
+    const CColor red { 255, 0, 0 };
+    const CColor black;
+    image.BeginPaint(0);
+    image.SelectBrush(&red);
+    image.FillRect({ 0, 0, 10, 10 });
+    image.SetRasterMode(kRasterXor);
+    image.FillRect({ 5, 5, 10, 15 }); // the overlap turns back to black
+    image.SetRasterMode(kRasterCopy);
+    image.SelectPen(&black);
+    image.FrameRect({ 20, 20, 30, 40 });
+    image.MoveTo(0, 29);
+    image.LineTo(39, 29);
+    image.SelectBrush(nullptr);
+    image.SelectPen(nullptr);
+    image.EndPaint();
+    EXPECT_EQ(pixels->PixelAt({ 2, 2 }), red);
+    EXPECT_EQ(pixels->PixelAt({ 7, 7 }), black);
+    EXPECT_EQ(pixels->PixelAt({ 12, 7 }), (CColor { 0, 255, 255 })) << "red xor white";
+    EXPECT_EQ(pixels->PixelAt({ 20, 20 }), black);
+    EXPECT_EQ(pixels->PixelAt({ 39, 29 }), black);
+    EXPECT_EQ(pixels->PixelAt({ 25, 25 }), (CColor { 255, 255, 255 })) << "a frame is not filled";
+    EXPECT_GT(pixels->TextWidth("Patchwell", CFontSpec()), pixels->TextWidth("Patch", CFontSpec()));
+    EXPECT_GT(pixels->Metrics(CFontSpec()).itsAscent, 0);
+
+    CMainWindow window;
+    window.BeginPaint(0);
+    window.SelectBrush(&red);
+    window.FillRect({ 10, 10, 20, 20 });
+    window.SelectBrush(nullptr);
+    EXPECT_TRUE(window.DrawPicture(233, { 30, 30, 90, 210 }));
+    window.EndPaint();
+    const QImage shot = WidgetOf(window)->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(15, 15), QColor(255, 0, 0)) << "the window shows what was drawn";
+    EXPECT_NE(shot.pixelColor(5, 5), QColor(255, 0, 0));
 }
 
 } // namespace

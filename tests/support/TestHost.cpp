@@ -1,5 +1,6 @@
 #include "support/TestHost.h"
 
+#include "platform/Resources.h"
 #include "platform/mdialog.h"
 
 #include <gtest/gtest.h>
@@ -97,4 +98,48 @@ bool CRecordingControlView::EditCommand(uint32_t theCommand)
 std::unique_ptr<CPrinterView> CTestHost::MakePrinter()
 {
     return itsPrinting.bCanPrint ? std::make_unique<CScriptedPrinter>(itsPrinting) : nullptr;
+}
+
+std::unique_ptr<CDrawContext> CTestHost::MakeOffscreen(int, int)
+{
+    return std::make_unique<CRecordingDrawContext>();
+}
+
+void CRecordingDrawContext::Add(const char* theWhat, const CRect& theRect)
+{
+    itsCalls.push_back(std::string(theWhat) + " " + std::to_string(theRect.left) + ","
+        + std::to_string(theRect.top) + " " + std::to_string(theRect.Width()) + "x"
+        + std::to_string(theRect.Height()));
+}
+
+void CRecordingDrawContext::FillRect(const CRect& theRect, CColor theColor, int theMode)
+{
+    Add(theMode == kRasterXor ? "xor" : "fill", theRect);
+    itsCalls.back() += " " + std::to_string(theColor.red) + "/" + std::to_string(theColor.green) + "/"
+        + std::to_string(theColor.blue);
+}
+
+void CRecordingDrawContext::Line(CPoint theFrom, CPoint theTo, CColor)
+{
+    itsCalls.push_back("line " + std::to_string(theFrom.x) + "," + std::to_string(theFrom.y) + " "
+        + std::to_string(theTo.x) + "," + std::to_string(theTo.y));
+}
+
+void CRecordingDrawContext::DrawText(
+    CPoint theTopLeft, const Cstring& theText, const CFontSpec& theFont, CColor)
+{
+    itsCalls.push_back("text " + std::to_string(theTopLeft.x) + "," + std::to_string(theTopLeft.y) + " "
+        + theText.GetText() + " " + theFont.itsFamily.GetText() + " " + std::to_string(theFont.itsSize));
+}
+
+bool CRecordingDrawContext::DrawPicture(const std::string& theBytes, const CRect& theRect)
+{
+    Add("picture", theRect);
+    return !theBytes.empty();
+}
+
+void OpenAppResources()
+{
+    if (!gAppResFile)
+        gAppResFile = new CResFile();
 }

@@ -6,6 +6,8 @@
 #include "platform/mcwin.h"
 #include "support/ScriptedPrinter.h"
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -25,6 +27,7 @@ public:
     bool HasWindows() const override { return true; }
     std::unique_ptr<CWindowView> MakeWindow(CWindow& theWindow) override;
     std::unique_ptr<CControlView> MakeControl(CWindow& theOwner, ControlEntry& theEntry) override;
+    std::unique_ptr<CDrawContext> MakeOffscreen(int, int) override;
     CRect ScreenBounds() const override { return itsScreen; }
     int MenuBarHeight() const override { return itsMenuBarHeight; }
     CWindow* FrontWindow() const override { return itsFrontWindow; }
@@ -81,6 +84,25 @@ private:
     CHost* itsPrevious;
 };
 
+// What was drawn, one line per call; pixels are not kept.
+class CRecordingDrawContext : public CDrawContext {
+public:
+    void FillRect(const CRect& theRect, CColor theColor, int theMode) override;
+    void FrameRect(const CRect& theRect, CColor) override { Add("frame", theRect); }
+    void Line(CPoint theFrom, CPoint theTo, CColor) override;
+    void DrawText(CPoint theTopLeft, const Cstring& theText, const CFontSpec& theFont, CColor) override;
+    int TextWidth(const Cstring& theText, const CFontSpec&) override { return 7 * theText.Length(); }
+    CFontMetrics Metrics(const CFontSpec&) override { return { 10, 3, 1 }; }
+    bool DrawPicture(const std::string& theBytes, const CRect& theRect) override;
+    void SetClip(const CRect*) override { itsCalls.push_back("clip"); }
+    CColor PixelAt(CPoint) const override { return {}; }
+
+    std::vector<std::string> itsCalls;
+
+private:
+    void Add(const char* theWhat, const CRect& theRect);
+};
+
 // What a window's toolkit part was told, one line per call.
 class CRecordingWindowView : public CWindowView {
 public:
@@ -93,8 +115,11 @@ public:
     void Show(bool bVisible) override { itsCalls.push_back(bVisible ? "show" : "hide"); }
     void BringToFront() override { itsCalls.push_back("front"); }
     void Invalidate(const CRect*) override { itsCalls.push_back("invalidate"); }
+    CDrawContext* BeginDraw() override { return &itsDrawing; }
+    void EndDraw() override { itsCalls.push_back("drawn"); }
 
     CRect itsFrame;
+    CRecordingDrawContext itsDrawing;
     std::vector<std::string> itsCalls;
 };
 
@@ -128,4 +153,15 @@ public:
     bool bTakesKeys = true;
     bool bShown = false;
     std::vector<std::string> itsCalls;
+};
+
+// Opens the application's own resources (the dialogs, menus and texts of the
+// bundle built into the program) when no test has yet.
+void OpenAppResources();
+
+// A test with the test host current and the application's resources open.
+class TestHostFixture : public testing::Test {
+protected:
+    void SetUp() override { OpenAppResources(); }
+    CTestHost itsHost;
 };
