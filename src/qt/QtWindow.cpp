@@ -142,6 +142,13 @@ int CQtWindowWidget::MenuBarHeight() const
 
 void CQtWindowWidget::SetMenuBar(CMenuBar* pMenuBar)
 {
+    // The bar shown already is only redrawn: a window may ask for that while
+    // one of the bar's own menus is opening.
+    if (pMenuBar && pMenuBar == itsShownBar && itsMenuBar) {
+        itsMenuBar->update();
+        return;
+    }
+    itsShownBar = pMenuBar;
     const QSize content = itsContent->size();
     itsMenuPeer.reset();
     delete itsMenuBar;

@@ -68,6 +68,7 @@ private:
     CWindow* itsWindow;
     CQtContentWidget* itsContent;
     QMenuBar* itsMenuBar = nullptr;
+    CMenuBar* itsShownBar = nullptr;
     std::unique_ptr<class CQtMenuPeer> itsMenuPeer;
 };
 

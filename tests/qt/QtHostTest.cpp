@@ -361,6 +361,9 @@ TEST_F(QtTest, MenuBarSitsAboveTheContentAndSendsCommands)
     ASSERT_NE(quit, nullptr);
     EXPECT_EQ(quit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
     EXPECT_NE(bar.Menus()[0]->itsHandle, 0u) << "the dump shows the toolkit's menu";
+    QMenuBar* shown = widget->MenuBar();
+    window.SetMenuBar(&bar);
+    EXPECT_EQ(widget->MenuBar(), shown) << "the same bar again is only redrawn";
     quit->trigger();
     EXPECT_EQ(window.itsCloses, 1) << "Quit runs the quit sequence";
 
