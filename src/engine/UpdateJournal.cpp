@@ -58,13 +58,18 @@ int SyncFolder(int theFolder)
 std::string FormatJournalRecord(const JournalRecord& theRecord)
 {
     std::string line = kKindNames[theRecord.itsKind];
+    const auto addField = [&line](const std::string& theField) {
+        line += '\t';
+        line += theField;
+    };
     if (theRecord.itsKind != JournalRecord::kCommit)
-        line += "\t" + Escape(theRecord.itsFrom);
+        addField(Escape(theRecord.itsFrom));
     if (theRecord.itsKind == JournalRecord::kRename)
-        line += "\t" + Escape(theRecord.itsTo);
+        addField(Escape(theRecord.itsTo));
     if (theRecord.itsKind == JournalRecord::kExchange)
-        line += "\t" + std::to_string(theRecord.itsInode);
-    return line + "\n";
+        addField(std::to_string(theRecord.itsInode));
+    line += '\n';
+    return line;
 }
 
 bool ParseJournalRecord(const std::string& theLine, JournalRecord& theRecord)

@@ -82,7 +82,14 @@ bool CUpdateRun::Apply()
 
     CStagedInstall install(itsFolder, itsTarget, itsLog);
     if (const int error = install.Begin(); error != 0) {
-        itsMessage.Format("Unable to start the update in %s - %s", itsTarget.GetText(), std::strerror(error));
+        if (error == EEXIST)
+            itsMessage.Format(
+                "An earlier update of %s was interrupted or is still running; start the updater "
+                "again to finish it",
+                itsTarget.GetText());
+        else
+            itsMessage.Format(
+                "Unable to start the update in %s - %s", itsTarget.GetText(), std::strerror(error));
         return Fail(install);
     }
     itsExtractor.SetPassword(itsPassword.GetText());

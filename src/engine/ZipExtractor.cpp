@@ -342,35 +342,34 @@ Cstring CZipExtractor::DestinationPath(const Cstring& theName) const
 {
     if (*theName.GetText() == '/')
         return theName;
+    Cstring root;
+    Cstring relative;
+    DestinationPlace(theName, root, relative);
+    return Cstring::Path(root, relative.GetText());
+}
+
+void CZipExtractor::DestinationPlace(const Cstring& theName, Cstring& theRoot, Cstring& theRelative) const
+{
+    theRoot = itsDestination.IsNotEmpty() ? itsDestination : BaseProgramPath;
+    theRelative = theName;
     if (itsDestination.IsNotEmpty())
-        return Cstring::Path(itsDestination, theName.GetText());
-    const char* slash = std::strchr(theName.GetText(), '/');
-    if (slash) {
+        return;
+    if (const char* slash = std::strchr(theName.GetText(), '/')) {
         const std::string first(theName.GetText(), slash);
-        if (strcasecmp(first.c_str(), "My Library") == 0 || strcasecmp(first.c_str(), "My Projects") == 0)
-            return Cstring::Path(gMyProjectsPath, slash + 1);
+        if (strcasecmp(first.c_str(), "My Library") == 0 || strcasecmp(first.c_str(), "My Projects") == 0) {
+            theRoot = gMyProjectsPath;
+            theRelative = slash + 1;
+        }
     }
-    return Cstring::Path(BaseProgramPath, theName.GetText());
 }
 
 void CZipExtractor::WritePlace(const Cstring& theName, Cstring& theRoot, Cstring& theRelative) const
 {
-    if (itsStagingFolder.IsNotEmpty() || itsDestination.IsNotEmpty()) {
-        theRoot = itsStagingFolder.IsNotEmpty() ? itsStagingFolder : itsDestination;
-        theRelative = theName;
-        return;
-    }
-    // Without a destination, the folder the full path is formed from.
-    const Cstring path = DestinationPath(theName);
-    const char* slash = std::strchr(theName.GetText(), '/');
-    theRelative = theName;
-    theRoot = BaseProgramPath;
-    if (slash && !std::strstr(path.GetText(), BaseProgramPath.GetText())) {
-        theRoot = gMyProjectsPath;
-        theRelative = slash + 1;
-    }
+    DestinationPlace(theName, theRoot, theRelative);
+    if (itsStagingFolder.IsNotEmpty())
+        theRoot = itsStagingFolder;
     if (theRoot.IsEmpty())
-        theRoot = ".";
+        theRoot = "."; // the working folder, as a path joined to nothing reads
 }
 
 int CZipExtractor::OpenOutputFolder(const Cstring& theRoot, const Cstring& theFolder)

@@ -94,7 +94,9 @@ private:
     bool CountEntries(uint64_t theCount);
     int ExtractEntries();
     Cstring DestinationPath(const Cstring& theName) const;
-    // The folder an entry's file is written beneath and its name there.
+    // The folder a relative entry name is placed beneath, and its name there.
+    void DestinationPlace(const Cstring& theName, Cstring& theRoot, Cstring& theRelative) const;
+    // The same, where the file is written: the staging folder when there is one.
     void WritePlace(const Cstring& theName, Cstring& theRoot, Cstring& theRelative) const;
     // A descriptor of theFolder beneath theRoot, made when missing; kept
     // until the next folder is asked for. -1 with errno.
