@@ -6,6 +6,7 @@
 #include "foundation/Arrays.h"
 #include "foundation/Cstring.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <strings.h>
@@ -124,6 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* theData, size_t theSize)
     CFuzzInput input(theData, theSize);
     Cstring string;
     std::string model;
+    size_t splitBudget = 1 << 18;
     for (int steps = 0; !input.IsEmpty() && steps < 64; ++steps) {
         const int operation = input.Byte() % kOperationCount;
         switch (operation) {
@@ -156,12 +158,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* theData, size_t theSize)
             CheckSplit(string, model, static_cast<char>(input.Byte()));
             break;
         case kSplitRepeated: {
-            // Long texts of many pieces, which a quadratic split cannot finish.
+            // Long texts of many pieces, which a quadratic split cannot finish;
+            // one budget for the whole input keeps each run short.
             const char delimiter = static_cast<char>(input.Byte());
             const int times = input.Byte() * 64 + 1;
             std::string repeated;
-            for (int i = 0; i < times && repeated.size() < (1u << 18); ++i)
+            for (int i = 0; i < times && repeated.size() < splitBudget; ++i)
                 repeated += model;
+            splitBudget -= std::min(splitBudget, repeated.size());
             CheckSplit(Cstring(repeated.c_str()), repeated, delimiter);
             break;
         }
