@@ -88,7 +88,7 @@ public:
     const Cstring& GetLogPath() const { return itsLogPath; }
     const Cstring& GetBackupPath() const { return itsBackupPath; }
     // Null once its countdown has ended.
-    const class CSplashWin* GetSplash() const { return itsSplash.get(); }
+    class CSplashWin* GetSplash() const { return itsSplash.get(); }
 
 private:
     // The lines that say where the log and the backup are.

@@ -1,0 +1,320 @@
+// The wizard as a person meets it: the real window offscreen, driven by
+// clicks and keys, on an update kit made by patchwell-pack and installed
+// copies of the older build. Screenshots of each page and of the splash land
+// in the build folder.
+
+#include "QtFixture.h"
+#include "engine/Progress.h"
+#include "engine/UpdaterGlobals.h"
+#include "engine/UpdaterMain.h"
+#include "identification/ProgramList.h"
+#include "platform/Shell.h"
+#include "support/DemoBuild.h"
+#include "support/MountedFolder.h"
+#include "support/RunProgram.h"
+#include "support/TempFolder.h"
+#include "support/TreeSnapshot.h"
+#include "ui/Gblwin.h"
+#include "ui/Splash.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+class WizardWindow : public QtTest {
+protected:
+    void SetUp() override
+    {
+        QtTest::SetUp();
+        bGlobalClosed = false;
+        gAbortUpdate = 0;
+        ASSERT_TRUE(MakeDemoBuild(itsTemp / "builds/5.0.1/Patchwell 5", "5.0.1", "2025-03-01 10:00:00"));
+        ASSERT_TRUE(MakeDemoBuild(itsTemp / "builds/5.0.2/Patchwell 5", "5.0.2", "2026-11-20 09:30:00"));
+        itsApplications = std::make_unique<CMountedFolder>(itsTemp / "Applications", "size=256m");
+        std::filesystem::create_directories(itsTemp.Path() / "Applications");
+        itsTemp.Write(
+            "readme.txt", "Spring Update for Patchwell 5\r\n\r\nBrings Patchwell 5 to version 5.0.2.\r\n");
+    }
+
+    void TearDown() override
+    {
+        itsAnswerTimer.reset();
+        UpdaterCleanup();
+        FoundPrograms.DeleteAll();
+        ValidPrograms.DeleteAll();
+        gAbortUpdate = 0;
+        bGlobalClosed = false;
+        QtTest::TearDown();
+    }
+
+    // A large entry gives the run time to be interrupted in its middle.
+    void AddLargeEntry()
+    {
+        std::string noise(24 << 20, 0);
+        for (size_t i = 0; i < noise.size(); ++i)
+            noise[i] = static_cast<char>((i * 2654435761u) >> 13);
+        itsTemp.Write("builds/5.0.2/Patchwell 5/Patchwell 5.app/Contents/Resources/Fabrics/Large.fab", noise);
+    }
+
+    void Install(const std::string& theName)
+    {
+        std::filesystem::copy(itsTemp.Path() / "builds/5.0.1/Patchwell 5",
+            itsTemp.Path() / "Applications" / theName, std::filesystem::copy_options::recursive);
+    }
+    std::string Installed(const std::string& theName = "Patchwell 5") const
+    {
+        return itsTemp / ("Applications/" + theName);
+    }
+
+    // Makes the kit (once), starts up on it as the program does and opens the window.
+    CGlobalWin& Open(bool bWithArchive = true)
+    {
+        const std::string kit = itsTemp / "kit";
+        if (!std::filesystem::exists(kit)) {
+            const ProgramRun pack
+                = RunProgram(ProgramFromEnvironment("PW_PACK") + " kit " + ShellQuote(kit) + " --data "
+                    + ShellQuote(itsTemp / "builds/5.0.1") + " " + ShellQuote(itsTemp / "builds/5.0.2")
+                    + " --new " + ShellQuote(itsTemp / "builds/5.0.2/Patchwell 5") + " --readme "
+                    + ShellQuote(itsTemp / "readme.txt") + " --name 'Spring Update'");
+            EXPECT_EQ(pack.status, 0) << pack.output;
+        }
+        if (!bWithArchive)
+            std::filesystem::remove(kit + "/Spring Update.zip");
+        StartupOptions options;
+        options.itsBundlePath = kit.c_str();
+        options.itsApplicationsFolder = (itsTemp / "Applications").c_str();
+        UpdaterStartup(0, options);
+        EXPECT_EQ(gGlobalWin->DoModal(), 1);
+        QCoreApplication::processEvents();
+        return *gGlobalWin;
+    }
+
+    static QWidget* Item(int theItemId) { return WidgetOf(*gGlobalWin->FindEntry(theItemId)); }
+    static QPushButton* Button(int theItemId) { return qobject_cast<QPushButton*>(Item(theItemId)); }
+    static std::string Text(int theItemId) { return gGlobalWin->FindEntry(theItemId)->itsText.GetText(); }
+    static QWidget* Window() { return WidgetOf(*gGlobalWin); }
+    static void Click(int theItemId) { QTest::mouseClick(Button(theItemId), Qt::LeftButton); }
+
+    static void ClickRow(int theRow)
+    {
+        auto* tree = Window()->findChild<QTreeWidget*>();
+        ASSERT_NE(tree, nullptr);
+        ASSERT_TRUE(tree->isVisible());
+        const QRect row = tree->visualItemRect(tree->topLevelItem(theRow));
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+    }
+
+    static void Shoot(QWidget* pWidget, const std::string& theName)
+    {
+        QDir().mkpath(PW_SCREENSHOT_DIR);
+        EXPECT_TRUE(
+            pWidget->grab().save(QString::fromStdString(PW_SCREENSHOT_DIR "/wizard-" + theName + ".png")));
+    }
+
+    // Answers each question that comes up with the button titled theButton,
+    // and keeps its text.
+    void AnswerQuestionsWith(const char* theButton)
+    {
+        itsAnswerTimer = std::make_unique<QTimer>();
+        itsAnswerTimer->setInterval(5);
+        QObject::connect(itsAnswerTimer.get(), &QTimer::timeout, [this, theButton] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            itsQuestions.push_back(box->text().toStdString());
+            for (QAbstractButton* button : box->buttons())
+                if (button->text() == theButton) {
+                    button->click();
+                    return;
+                }
+            ADD_FAILURE() << "no button " << theButton;
+            box->done(0);
+        });
+        itsAnswerTimer->start();
+    }
+
+    TempFolder itsTemp;
+    std::unique_ptr<CMountedFolder> itsApplications;
+    std::unique_ptr<QTimer> itsAnswerTimer;
+    std::vector<std::string> itsQuestions;
+};
+
+} // namespace
+
+TEST_F(WizardWindow, ClicksLeadFromTheReadmeToAnUpdatedCopy)
+{
+    Install("Patchwell 5");
+    Install("Patchwell 5 Studio");
+    CGlobalWin& window = Open();
+    const TreeSnapshot newBuild = SnapshotTree(itsTemp / "builds/5.0.2/Patchwell 5/Patchwell 5.app");
+    EXPECT_EQ(Window()->windowTitle().toStdString(), Cstring(10000).GetText());
+
+    CSplashWin* splash = window.GetSplash();
+    ASSERT_NE(splash, nullptr);
+    ASSERT_TRUE(WidgetOf(*splash)->isVisible());
+    Shoot(WidgetOf(*splash), "splash");
+    // The test is the clock: three ticks end the countdown.
+    for (int tick = 0; tick < 3; ++tick)
+        splash->OnTimer(CSplashWin::kTimerId);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.GetSplash(), nullptr) << "closed after its countdown";
+
+    EXPECT_EQ(window.GetCurrentPage(), kPageWelcome);
+    EXPECT_NE(Text(kItemReadme).find("Brings Patchwell 5 to version 5.0.2."), std::string::npos);
+    EXPECT_FALSE(Button(kItemBack)->isEnabled());
+    Shoot(Window(), "152-welcome");
+    Click(kItemNext);
+
+    ASSERT_EQ(window.GetCurrentPage(), kPageFolder);
+    EXPECT_FALSE(Button(kItemNext)->isEnabled()) << "no copy chosen yet";
+    ClickRow(0);
+    EXPECT_TRUE(Button(kItemNext)->isEnabled());
+    Click(kItemNext);
+    ASSERT_EQ(window.GetCurrentPage(), kPageConfirm);
+    EXPECT_NE(Text(kItemConfirmation).find(Installed("Patchwell 5")), std::string::npos);
+    Click(kItemBack);
+    ClickRow(1);
+    Shoot(Window(), "153-folder");
+    Click(kItemNext);
+    EXPECT_NE(Text(kItemConfirmation).find(Installed("Patchwell 5 Studio")), std::string::npos)
+        << "the folder selected last: " << Text(kItemConfirmation);
+    Click(kItemBack);
+    ClickRow(0);
+    Click(kItemNext);
+    EXPECT_NE(Text(kItemConfirmation).find(Installed("Patchwell 5") + "\n"), std::string::npos)
+        << Text(kItemConfirmation);
+    Shoot(Window(), "154-confirm");
+
+    // While the run blocks the loop, the page still repaints: shoot it live.
+    bool bShot = false;
+    QTimer live;
+    QObject::connect(&live, &QTimer::timeout, [&] {
+        if (!bShot && gGlobalWin->GetCurrentPage() == kPageProgress
+            && std::atoi(Text(kItemPercent).c_str()) >= 40) {
+            EXPECT_TRUE(
+                QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+            Shoot(Window(), "155-progress");
+            bShot = true;
+        }
+    });
+    live.start(0);
+    Click(kItemNext);
+    live.stop();
+    EXPECT_TRUE(bShot);
+    ASSERT_EQ(window.GetCurrentPage(), kPageDone) << Text(kItemMessage);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the arrow again";
+    EXPECT_EQ(qobject_cast<QProgressBar*>(Item(kItemProgressBar))->value(), 100);
+    EXPECT_EQ(SnapshotTree(Installed() + "/Patchwell 5.app"), newBuild);
+    EXPECT_NE(Text(kItemWhereThingsAre).find(Installed() + "/Updater Log File.txt"), std::string::npos);
+    EXPECT_EQ(Button(kItemCancel)->text(), "Close");
+    Shoot(Window(), "156-done");
+
+    Click(kItemCancel);
+    EXPECT_TRUE(bGlobalClosed) << "no question once the update is done";
+    EXPECT_TRUE(itsQuestions.empty());
+}
+
+TEST_F(WizardWindow, EscapeAsksBeforeLeavingAndNoStays)
+{
+    Install("Patchwell 5");
+    CGlobalWin& window = Open();
+    QTest::mouseClick(WidgetOf(*window.GetSplash()), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.GetSplash(), nullptr) << "a click closes the splash at once";
+
+    Click(kItemNext);
+    AnswerQuestionsWith("No");
+    QTest::keyClick(Window(), Qt::Key_Escape);
+    EXPECT_EQ(itsQuestions, std::vector<std::string> { "Are you sure you want to exit the update?" });
+    EXPECT_EQ(window.GetCurrentPage(), kPageFolder);
+    EXPECT_FALSE(bGlobalClosed);
+    Click(kItemCancel);
+    EXPECT_EQ(itsQuestions.size(), 2u);
+    EXPECT_TRUE(Window()->isVisible());
+}
+
+TEST_F(WizardWindow, WithoutAnArchiveNothingCanBeDone)
+{
+    Install("Patchwell 5");
+    CGlobalWin& window = Open(false);
+    ASSERT_EQ(window.GetCurrentPage(), kPageFailed);
+    for (int item : { kItemBack, kItemNext, kItemCancel })
+        EXPECT_FALSE(Button(item)->isEnabled()) << item;
+    EXPECT_EQ(Text(kItemMessage), "There are no blocks to install");
+    EXPECT_TRUE(qobject_cast<QLabel*>(Item(kItemMessage))->isVisible());
+    Shoot(Window(), "157-nothing-to-install");
+    Window()->close();
+    EXPECT_TRUE(bGlobalClosed) << "the close box still ends the updater, without a question";
+}
+
+// Each way of asking to stop, in the middle of a large entry.
+TEST_F(WizardWindow, ACancelDuringTheRunAsksAndYesLeavesTheCopyAsItWas)
+{
+    AddLargeEntry();
+    struct Case {
+        const char* itsWay;
+        const char* itsAnswer;
+        std::function<void()> itsRequest;
+    };
+    const std::vector<Case> cases = {
+        { "Escape, Yes", "Yes", [] { QTest::keyClick(Window(), Qt::Key_Escape); } },
+        { "Cancel button, No", "No", [] { Click(kItemCancel); } },
+        { "close box, Yes", "Yes", [] { Window()->close(); } },
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.itsWay);
+        std::filesystem::remove_all(Installed());
+        Install("Patchwell 5");
+        const TreeSnapshot before = SnapshotTree(Installed());
+        CGlobalWin& window = Open();
+        window.DoCommand(kCommandSplashDone, 0, 0);
+        Click(kItemNext);
+        ClickRow(0);
+        Click(kItemNext);
+
+        itsQuestions.clear();
+        AnswerQuestionsWith(test.itsAnswer);
+        bool bAsked = false;
+        QTimer request;
+        QObject::connect(&request, &QTimer::timeout, [&] {
+            // The large entry is nearly all of the bytes.
+            const int percent = std::atoi(Text(kItemPercent).c_str());
+            if (!bAsked && gGlobalWin->GetCurrentPage() == kPageProgress && percent >= 20 && percent < 80) {
+                bAsked = true;
+                test.itsRequest();
+            }
+        });
+        request.start(0);
+        Click(kItemNext);
+        request.stop();
+        ASSERT_TRUE(bAsked) << "the run never showed the middle of the large entry";
+        EXPECT_EQ(itsQuestions, std::vector<std::string> { "Are you sure you want to abort the update?" });
+        EXPECT_FALSE(bGlobalClosed);
+        if (std::string(test.itsAnswer) == "Yes") {
+            ASSERT_EQ(window.GetCurrentPage(), kPageFailed);
+            EXPECT_EQ(Text(kItemMessage), "Extract Aborted");
+            TreeSnapshot after = SnapshotTree(Installed());
+            after.erase("Updater Log File.txt");
+            EXPECT_EQ(after, before) << "an aborted update leaves the copy as it was";
+            if (test.itsWay == cases[0].itsWay)
+                Shoot(Window(), "157-aborted");
+        } else {
+            EXPECT_EQ(window.GetCurrentPage(), kPageDone) << Text(kItemMessage);
+        }
+        gAbortUpdate = 0;
+        itsAnswerTimer.reset();
+        UpdaterCleanup();
+        FoundPrograms.DeleteAll();
+        ValidPrograms.DeleteAll();
+        QtTest::SetUp();
+    }
+}
