@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, makes a demo update kit from two builds of
 # Patchwell, installs the older build in a demo applications folder, and runs
-# the updater on it.
+# the updater on it: in its window when there is a display, else unattended,
+# followed by pictures of the wizard rendered offscreen.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
@@ -9,7 +10,7 @@ install_missing_packages
 
 build=build/run
 cmake -S . -B "$build" -DPW_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j "$(nproc)" --target patchwell-updater patchwell-pack
+cmake --build "$build" -j "$(nproc)" --target patchwell-updater patchwell-pack patchwell-screenshots
 
 demo="$(pwd)/$build/demo"
 rm -rf "$demo"
@@ -25,8 +26,24 @@ kit="$demo/Spring Update Kit"
 "$build/patchwell-pack" kit "$kit" --data "$demo/builds/5.0.1" "$demo/builds/5.0.2" \
     --new "$demo/builds/5.0.2/Patchwell 5" --readme "$demo/readme.txt" --name "Spring Update"
 
-echo "== The updater starts on the kit"
 updater=("$kit/patchwell-updater" --bundle "$kit" --applications "$demo/Applications")
+
+# With a display, the person runs the update in the wizard.
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    echo "== The updater opens its window on the kit: choose the demo copy and click Next"
+    "${updater[@]}" || true
+    log="$demo/Applications/Patchwell 5/Updater Log File.txt"
+    if [ -f "$log" ]; then
+        echo "== The updater's log"
+        cat "$log"
+        echo "  Log: $log"
+    else
+        echo "The window was closed before an update ran."
+    fi
+    exit 0
+fi
+
+echo "== The updater starts on the kit"
 "${updater[@]}" --diagnostics - --list 2>&1 | grep -E '^(Updater folder|Update archive|Install name|Key text|Applications folder|Program folder|Working folder|Projects folder):' || true
 "${updater[@]}" --list
 
@@ -42,3 +59,12 @@ echo
 echo "The demo installation was updated to 5.0.2."
 echo "  Log:    $demo/Applications/Patchwell 5/Updater Log File.txt"
 echo "  Backup: $(ls -d "$demo/Applications/Patchwell 5/Patchwell 5_Backup_"*.app)"
+
+# Without a display, pictures of the wizard show what a person would see; the
+# walk-through updates a copy of its own.
+echo
+echo "== The wizard, rendered offscreen on the kit"
+mkdir -p "$demo/screens/Applications"
+cp -a "$demo/builds/5.0.1/Patchwell 5" "$demo/screens/Applications/"
+"$build/patchwell-screenshots" --bundle "$kit" --applications "$demo/screens/Applications" \
+    --out "$demo/screenshots" | sed 's/^/  /'
