@@ -8,6 +8,7 @@
 #include "identification/ProgramScanner.h"
 #include "platform/ChooseFolder.h"
 #include "platform/Framework.h"
+#include "platform/MenuBar.h"
 #include "platform/MessageBox.h"
 #include "platform/Resources.h"
 #include "platform/SystemServices.h"
@@ -55,7 +56,11 @@ CGlobalWin::CGlobalWin()
 {
 }
 
-CGlobalWin::~CGlobalWin() = default;
+CGlobalWin::~CGlobalWin()
+{
+    // The window's toolkit part outlives this object's members.
+    SetMenuBar(nullptr);
+}
 
 void CGlobalWin::InitDialog()
 {

@@ -54,7 +54,6 @@ public:
     void Close() override;
     bool Create(CWindow* pParent) override;
     bool QueryQuit() override;
-    void UpdateMenus(CMenuBar* pMenuBar) override;
     void Redraw(int theFlag, int theExtra) override;
     // Opens the window; the splash stays in front of it.
     int DoModal() override;
@@ -115,6 +114,7 @@ private:
     void CloseSplash();
     void PlaceWindow();
     std::unique_ptr<class CSplashWin> itsSplash;
+    std::unique_ptr<CMenuBar> itsMenuBar; // menu bar 130, shown as itsMenu
     // While the run lasts, only a cancel request is taken, by the run's poll.
     bool bRunning = false;
 };

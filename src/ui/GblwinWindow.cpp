@@ -5,6 +5,7 @@
 #include "foundation/ProfileSettings.h"
 #include "platform/Framework.h"
 #include "platform/Host.h"
+#include "platform/MenuBar.h"
 #include "platform/Shell.h"
 #include "ui/Gblwin.h"
 #include "ui/Splash.h"
@@ -14,6 +15,9 @@
 bool CGlobalWin::Create(CWindow* pParent)
 {
     itsTitle = LibraryFirstText(10000);
+    itsMenuBar = std::make_unique<CMenuBar>();
+    itsMenuBar->Load(130);
+    itsMenu = itsMenuBar.get(); // the window shows it when it is made
     if (!CModelessDialog::Create(pParent))
         return false;
     Shell().itsMainWindow = this;
@@ -63,12 +67,6 @@ bool CGlobalWin::QueryQuit()
     Shell().bQuitting = true;
     CloseSplash();
     return true;
-}
-
-void CGlobalWin::UpdateMenus(CMenuBar* pMenuBar)
-{
-    if (itsView && pMenuBar)
-        itsView->SetMenuBar(pMenuBar);
 }
 
 void CGlobalWin::Redraw(int theFlag, int theExtra)

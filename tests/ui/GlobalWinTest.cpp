@@ -3,6 +3,7 @@
 #include "engine/UpdaterGlobals.h"
 #include "foundation/ProfileSettings.h"
 #include "identification/ProgramList.h"
+#include "platform/MenuBar.h"
 #include "platform/MessageBox.h"
 #include "platform/Resources.h"
 #include "platform/Shell.h"
@@ -211,6 +212,9 @@ TEST_F(GlobalWin, OpensCentredOrWhereItWasAndRemembersWhereItClosed)
     GlobalLocation = {};
     CGlobalWin& window = Open();
     EXPECT_STREQ(window.GetTitle().GetText(), Cstring(10000).GetText());
+    ASSERT_NE(window.itsMenu, nullptr);
+    EXPECT_EQ(window.itsMenu->GetMenuBarId(), 130);
+    EXPECT_NE(window.itsMenu->FindCommand(static_cast<int32_t>(FourCharCode("quit"))), nullptr);
     // 640 by 480 on the test host's 1280 by 800 screen: centred across, a
     // third of the room above.
     EXPECT_EQ(window.GetFrame(), (CRect { 106, 320, 586, 960 }));

@@ -119,7 +119,8 @@ TEST_F(TargetFolders, RefusalsSayWhyAndChangeNothing)
     Add(Found());
     Add(empty);
     EXPECT_EQ(itsHost.AlertTexts(),
-        (std::vector<std::string> { "Not a valid file Path", "The folder\n'" + Found() + "',\nis already in the list",
+        (std::vector<std::string> { "Not a valid file Path",
+            "The folder\n'" + Found() + "',\nis already in the list",
             "No valid Patchwell program found in\n'" + empty + "'" }))
         << "the cancelled chooser says nothing";
     for (const CAlert& alert : itsHost.itsAlerts)
