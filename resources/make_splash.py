@@ -27,13 +27,15 @@ def pixel(x, y):
     return first if upper else second
 
 
-def png(width, height):
+def png(width, height, pixel=pixel):
+    """Encodes pixel(x, y), an RGB or RGBA tuple, as a PNG file's bytes."""
+    channels = len(pixel(0, 0))
     rows = b"".join(b"\0" + bytes(c for x in range(width) for c in pixel(x, y)) for y in range(height))
 
     def chunk(kind, data):
         return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
 
-    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    header = struct.pack(">IIBBBBB", width, height, 8, 2 if channels == 3 else 6, 0, 0, 0)
     return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b"")
 
 

@@ -2,7 +2,7 @@
 # README's two commands.
 PW_PACKAGES=(cmake g++ make pkg-config ccache nettle-dev libzip-dev nlohmann-json3-dev
              libgtest-dev libgmock-dev libbenchmark-dev zip unzip qt6-base-dev
-             qt6-image-formats-plugins
+             qt6-image-formats-plugins desktop-file-utils man-db dpkg-dev
              clang libclang-rt-14-dev)
 
 install_missing_packages() {

@@ -4,6 +4,7 @@
 #include "tools/ArchiveWriter.h"
 #include "tools/EmbeddedFiles.h"
 #include "tools/PackCommands.h"
+#include "tools/TarGzWriter.h"
 #include "tools/ValidBuilds.h"
 
 #include <cerrno>
@@ -20,7 +21,8 @@
 namespace {
 
 const char kKitUsage[]
-    = "usage: patchwell-pack kit OUTDIR --data FOLDER... --new FOLDER [--readme FILE] [--name NAME]\n";
+    = "usage: patchwell-pack kit OUTDIR --data FOLDER... --new FOLDER [--readme FILE] [--name NAME]\n"
+      "                            [--archive]\n";
 
 const char kDefaultReadme[]
     = "This update brings your copy of Patchwell up to date.\n"
@@ -100,12 +102,21 @@ public:
 
     const Cstring& Path() const { return itsPath; }
 
+    // The kit is made private; whoever it is handed to reads it.
+    bool Publish(Cstring& theError)
+    {
+        if (chmod(itsPath.GetText(), 0755) == 0)
+            return true;
+        theError = std::strerror(errno);
+        return false;
+    }
+
     // Gives the kit its final name. A folder renamed onto an existing name
     // replaces only an empty folder, so nothing that appeared there meanwhile
     // can be lost.
     bool MoveTo(const char* theDestination, Cstring& theError)
     {
-        if (chmod(itsPath.GetText(), 0755) != 0 || std::rename(itsPath.GetText(), theDestination) != 0) {
+        if (std::rename(itsPath.GetText(), theDestination) != 0) {
             theError = std::strerror(errno);
             return false;
         }
@@ -131,6 +142,16 @@ bool IsFreeDestination(const char* theFolder, Cstring& theError)
     return theError.IsEmpty();
 }
 
+// OUTDIR.tar.gz for --archive, and the name of the kit's folder inside it.
+void ArchiveNames(const char* theFolder, Cstring& theArchive, Cstring& theTopName)
+{
+    std::filesystem::path folder = std::filesystem::path(theFolder).lexically_normal();
+    if (!folder.has_filename())
+        folder = folder.parent_path();
+    theArchive = (folder.string() + ".tar.gz").c_str();
+    theTopName = folder.filename().c_str();
+}
+
 int MissingOption(const char* theOption)
 {
     std::fprintf(stderr, "patchwell-pack kit: missing %s\n%s", theOption, kKitUsage);
@@ -150,6 +171,7 @@ int RunKitCommand(int theCount, char** theArgs)
     const char* newFolder = nullptr;
     const char* readme = nullptr;
     const char* name = "Patchwell Update";
+    bool bArchive = false;
     for (int i = 1; i < theCount; ++i) {
         std::string_view option(theArgs[i]);
         const char* attached = nullptr;
@@ -157,7 +179,9 @@ int RunKitCommand(int theCount, char** theArgs)
             attached = theArgs[i] + equals + 1;
             option = option.substr(0, equals);
         }
-        if (option == "--data") {
+        if (option == "--archive" && !attached) {
+            bArchive = true;
+        } else if (option == "--data") {
             if (attached)
                 dataFolders.push_back(const_cast<char*>(attached));
             while (i + 1 < theCount && theArgs[i + 1][0] != '-')
@@ -186,6 +210,15 @@ int RunKitCommand(int theCount, char** theArgs)
         return Failed("cannot find the updater '%s' beside this program", updater.GetText());
     if (!IsFreeDestination(outFolder, problem))
         return Failed("cannot make the kit in '%s': %s", outFolder, problem.GetText());
+    Cstring archive, topName;
+    if (bArchive) {
+        ArchiveNames(outFolder, archive, topName);
+        if (topName.IsEmpty() || topName == "." || topName == "..")
+            return Failed("cannot name an archive after '%s'%s", outFolder);
+        if (std::error_code error; std::filesystem::symlink_status(archive.GetText(), error).type()
+            != std::filesystem::file_type::not_found)
+            return Failed("cannot make the archive '%s': it exists", archive.GetText());
+    }
     if (readme) {
         int error = 0;
         FILE* file = OpenRegularFile(readme, "r", error);
@@ -217,13 +250,28 @@ int RunKitCommand(int theCount, char** theArgs)
     if (!WriteHelpFolder(Cstring::Path(kit.Path(), "Help").GetText(), problem))
         return Failed("cannot write the help pages: %s%s", problem.GetText());
 
+    if (!WriteLauncher(kit.Path().GetText(), name, problem))
+        return Failed("cannot write the launcher: %s%s", problem.GetText());
+
     const Cstring updaterCopy = Cstring::Path(kit.Path(), "patchwell-updater");
     if (!CopyFile(updater.GetText(), updaterCopy.GetText(), 0755, problem))
         return Failed("cannot copy the updater: %s%s", problem.GetText());
 
-    if (!kit.MoveTo(outFolder, problem))
+    if (!kit.Publish(problem))
+        return Failed("cannot open the kit to its users: %s%s", problem.GetText());
+    // The archive is made from the finished kit, before either gets its name,
+    // so that a failure leaves neither.
+    if (bArchive && !WriteTarGz(archive.GetText(), kit.Path().GetText(), topName.GetText(), problem))
+        return Failed("cannot make the archive: %s%s", problem.GetText());
+    if (!kit.MoveTo(outFolder, problem)) {
+        if (bArchive)
+            std::remove(archive.GetText());
         return Failed("cannot give the kit the name '%s': %s", outFolder, problem.GetText());
-    std::printf("Update kit ready in %s: patchwell-updater, %s, data.txt, readme.txt, Help\n", outFolder,
-        zipName.GetText());
+    }
+    std::printf("Update kit ready in %s: patchwell-updater, start-updater, Start Update.desktop, %s, "
+                "data.txt, readme.txt, Help\n",
+        outFolder, zipName.GetText());
+    if (bArchive)
+        std::printf("Packed as %s\n", archive.GetText());
     return kPackDone;
 }

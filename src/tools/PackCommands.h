@@ -17,5 +17,5 @@ int RunArchiveCommand(int theCount, char** theArgs);
 int RunDataCommand(int theCount, char** theArgs);
 // dump DATA.txt
 int RunDumpCommand(int theCount, char** theArgs);
-// kit OUTDIR --data FOLDER... --new FOLDER [--readme FILE] [--name NAME]
+// kit OUTDIR --data FOLDER... --new FOLDER [--readme FILE] [--name NAME] [--archive]
 int RunKitCommand(int theCount, char** theArgs);

@@ -22,8 +22,9 @@ const PackCommand kCommands[] = {
         "write the data file of the valid builds: every copy of Patchwell in the folders of each FOLDER",
         RunDataCommand },
     { "dump", "DATA.txt", "print the records of a data file as plain text", RunDumpCommand },
-    { "kit", "OUTDIR --data FOLDER... --new FOLDER [--readme FILE] [--name NAME]",
-        "make a complete updater folder: the updater, NAME.zip of the new build, data.txt, readme.txt",
+    { "kit", "OUTDIR --data FOLDER... --new FOLDER [--readme FILE] [--name NAME] [--archive]",
+        "make a complete updater folder: the updater and its launcher, NAME.zip of the new build,\n"
+        "      data.txt, readme.txt; with --archive also OUTDIR.tar.gz of it, file modes kept",
         RunKitCommand },
 };
 

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Installs the build into a throw-away DESTDIR and checks what a user's
+# machine would get: the files, programs that run from there, a desktop entry
+# that validates, man pages that render without warnings, icons of the sizes
+# their folders promise, and a kit made by the installed patchwell-pack.
+# Usage: check-install.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+build=$1 source=$2
+root=$(mktemp -d "$build/install-check.XXXXXX")
+trap 'rm -rf "$root"' EXIT
+
+failures=0
+fail() { echo "FAILED: $*" >&2; failures=$((failures + 1)); }
+
+DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
+prefix=$root/usr
+
+for file in bin/patchwell-updater bin/patchwell-pack \
+            share/applications/patchwell-updater.desktop \
+            share/icons/hicolor/48x48/apps/patchwell-updater.png \
+            share/icons/hicolor/256x256/apps/patchwell-updater.png \
+            share/man/man1/patchwell-updater.1.gz share/man/man1/patchwell-pack.1.gz \
+            share/doc/patchwell-updater/copyright share/doc/patchwell-updater/changelog.gz \
+            share/doc/patchwell-updater/pictures/make_icon.py \
+            share/doc/patchwell-updater/pictures/make_splash.py \
+            share/doc/patchwell-updater/pictures/splash.png; do
+    [ -f "$prefix/$file" ] || fail "$file is not installed"
+done
+for program in patchwell-updater patchwell-pack; do
+    [ -x "$prefix/bin/$program" ] || fail "$program is not executable"
+    version=$("$prefix/bin/$program" --version) || fail "$program --version exits with $?"
+    [[ $version =~ ^$program\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "$program --version says '$version'"
+    help=$("$prefix/bin/$program" --help) || fail "$program --help exits with $?"
+    [[ $help == *"xit status"* ]] || fail "$program --help names no exit statuses"
+    # The man page documents every option the program's own help names.
+    page=$(MANWIDTH=200 man -l "$prefix/share/man/man1/$program.1.gz" 2>/dev/null)
+    for option in $(grep -o -- '--[a-z]\+' <<<"$help" | sort -u); do
+        [[ $page == *"$option"* ]] || fail "the man page of $program does not name $option"
+    done
+    warnings=$(MANWIDTH=80 man --warnings -l "$prefix/share/man/man1/$program.1.gz" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "man warns about $program.1: $warnings"
+done
+
+desktop-file-validate "$prefix/share/applications/patchwell-updater.desktop" ||
+    fail "the desktop entry does not validate"
+grep -qx 'Icon=patchwell-updater' "$prefix/share/applications/patchwell-updater.desktop" ||
+    fail "the desktop entry names another icon"
+
+for size in 48 256; do
+    # A PNG's width and height are the big-endian words at bytes 16 and 20.
+    read -r -a header < <(od -An -tu1 -j16 -N8 "$prefix/share/icons/hicolor/${size}x$size/apps/patchwell-updater.png")
+    width=$(( (header[2] << 8) | header[3] )) height=$(( (header[6] << 8) | header[7] ))
+    [ "$width.$height" = "$size.$size" ] || fail "the ${size}x$size icon is ${width}x$height"
+done
+
+# The installed patchwell-pack finds the updater beside itself.
+bash "$source/scripts/make-demo-build.sh" "$root/builds/a/Patchwell 5" 5.0.1 "2025-03-01 10:00:00"
+"$prefix/bin/patchwell-pack" kit "$root/kit" --data "$root/builds/a" --new "$root/builds/a/Patchwell 5" \
+    >/dev/null || fail "the installed patchwell-pack cannot make a kit"
+cmp -s "$prefix/bin/patchwell-updater" "$root/kit/patchwell-updater" ||
+    fail "the kit does not carry the installed updater"
+
+[ "$failures" -eq 0 ] && echo "The install tree is complete."
+exit $((failures > 0))

@@ -1,0 +1,122 @@
+// A kit as the user receives it: packed as one archive, unpacked anywhere,
+// started through its launcher.
+
+#include "support/DemoBuild.h"
+#include "support/RunProgram.h"
+#include "support/TempFolder.h"
+#include "support/TreeSnapshot.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Every file's and folder's permission bits, by relative path.
+std::map<std::string, fs::perms> Modes(const fs::path& theRoot)
+{
+    std::map<std::string, fs::perms> modes { { ".", fs::status(theRoot).permissions() } };
+    for (const auto& entry : fs::recursive_directory_iterator(theRoot))
+        modes[fs::relative(entry.path(), theRoot).string()] = entry.status().permissions();
+    return modes;
+}
+
+class KitArchive : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(MakeDemoBuild(itsTemp / "builds/a/Patchwell 5", "5.0.1", "2026-01-02 03:04:05"));
+        fs::create_directory(itsTemp.Path() / "Applications");
+    }
+
+    ProgramRun Kit(const std::string& theArguments)
+    {
+        return RunProgram(ProgramFromEnvironment("PW_PACK") + " kit " + Quoted("Spring Kit") + " --data "
+            + Quoted("builds/a") + " --new " + Quoted("builds/a/Patchwell 5") + theArguments);
+    }
+
+    std::string Quoted(const std::string& theName) const { return ShellQuote(itsTemp / theName); }
+
+    std::set<std::string> TopNames() const
+    {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(itsTemp.Path()))
+            names.insert(entry.path().filename().string());
+        return names;
+    }
+
+    TempFolder itsTemp;
+};
+
+} // namespace
+
+TEST_F(KitArchive, TheArchiveHoldsTheKitWithItsModesAndItsLauncherStartsItFromAnywhere)
+{
+    const ProgramRun made = Kit(" --archive --name 'Spring Update'");
+    ASSERT_EQ(made.status, 0) << made.output;
+    EXPECT_NE(made.output.find("Packed as " + itsTemp / "Spring Kit.tar.gz"), std::string::npos)
+        << made.output;
+    EXPECT_EQ(
+        fs::status(itsTemp.Path() / "Spring Kit.tar.gz").permissions() & fs::perms::all, fs::perms(0644));
+
+    fs::create_directory(itsTemp.Path() / "unpacked");
+    const ProgramRun unpacked
+        = RunProgram("tar -xzf " + Quoted("Spring Kit.tar.gz") + " -C " + Quoted("unpacked"));
+    ASSERT_EQ(unpacked.status, 0) << unpacked.output;
+    const fs::path kit = itsTemp.Path() / "Spring Kit", copy = itsTemp.Path() / "unpacked/Spring Kit";
+    EXPECT_EQ(SnapshotTree(copy), SnapshotTree(kit));
+    EXPECT_EQ(Modes(copy), Modes(kit));
+    for (const char* program : { "patchwell-updater", "start-updater", "Start Update.desktop" })
+        EXPECT_EQ(fs::status(copy / program).permissions() & fs::perms::all, fs::perms(0755)) << program;
+
+    const std::string desktop = ReadWholeFile(copy / "Start Update.desktop");
+    EXPECT_NE(desktop.find("\nName=Spring Update\n"), std::string::npos) << desktop;
+    const ProgramRun valid = RunProgram("desktop-file-validate " + ShellQuote(copy / "Start Update.desktop"));
+    EXPECT_EQ(valid.status, 0) << valid.output;
+
+    // Started from another folder, the launcher still takes its own as the kit.
+    const ProgramRun listed = RunProgram("cd / && " + ShellQuote(copy / "start-updater") + " --applications "
+        + Quoted("Applications") + " --list");
+    EXPECT_EQ(listed.status, 0) << listed.output;
+}
+
+TEST_F(KitArchive, AnArchiveIsNeverMadeOverAFileNorLeftBehindByAFailure)
+{
+    itsTemp.Write("Spring Kit.tar.gz", "the vendor's other archive");
+    const std::set<std::string> before = TopNames();
+    const ProgramRun taken = Kit(" --archive");
+    EXPECT_EQ(taken.status, 1);
+    EXPECT_NE(taken.output.find("cannot make the archive '" + itsTemp / "Spring Kit.tar.gz" + "': it exists"),
+        std::string::npos)
+        << taken.output;
+    EXPECT_EQ(TopNames(), before);
+    EXPECT_EQ(ReadWholeFile(itsTemp / "Spring Kit.tar.gz"), "the vendor's other archive");
+
+    fs::remove(itsTemp.Path() / "Spring Kit.tar.gz");
+    const ProgramRun failed = RunProgram(ProgramFromEnvironment("PW_PACK") + " kit " + Quoted("Spring Kit")
+        + " --data " + Quoted("builds/a") + " --new " + Quoted("builds/none") + " --archive");
+    EXPECT_EQ(failed.status, 1) << failed.output;
+    EXPECT_EQ(TopNames(), std::set<std::string>({ "Applications", "builds" }));
+}
+
+TEST_F(KitArchive, TheLauncherNamesAMissingLibraryAndItsPackage)
+{
+    ASSERT_EQ(Kit("").status, 0);
+    // The updater as it would be on a machine without this version of libzip.
+    const std::string updater = itsTemp / "Spring Kit/patchwell-updater";
+    std::string bytes = ReadWholeFile(updater);
+    const std::size_t at = bytes.find("libzip.so.");
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + 10] = '9';
+    std::ofstream(updater, std::ios::binary | std::ios::trunc) << bytes;
+
+    const ProgramRun run = RunProgram(
+        "env -u DISPLAY -u WAYLAND_DISPLAY " + ShellQuote(itsTemp / "Spring Kit/start-updater") + " --list");
+    EXPECT_EQ(run.status, 127);
+    EXPECT_NE(run.output.find("this computer lacks libzip.so.9"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("sudo apt-get install libzip9"), std::string::npos) << run.output;
+}
