@@ -8,7 +8,7 @@
 // Makes thePath the process's working folder; false when it cannot.
 bool ChangeDirectory(const char* thePath);
 
-// A file specification for theName in theFolder: 0 and the file's path in
+// Where theName lies in theFolder: 0 and the file's path in
 // theSpec when the file is there; -120 when the folder is missing, -43 when
 // the file is.
 int MakeFileSpec(const char* theFolder, const char* theName, Cstring& theSpec);

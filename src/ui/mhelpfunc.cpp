@@ -74,13 +74,13 @@ void ShowHelpFile(const char* theFolder, const char* theFile)
 {
     ChangeDirectory(BaseProgramPath.GetText());
     const Cstring folder = Cstring::Path(BaseProgramPath, theFolder ? theFolder : "");
-    Cstring spec;
-    if (MakeFileSpec(folder.GetText(), theFile, spec) != 0
-        || !LiesInside(spec.GetText(), BaseProgramPath.GetText())) {
+    Cstring pagePath;
+    if (MakeFileSpec(folder.GetText(), theFile, pagePath) != 0
+        || !LiesInside(pagePath.GetText(), BaseProgramPath.GetText())) {
         MessageBox("Help folder not found", kCautionFlags);
         return;
     }
-    OpenWithCreator(spec.GetText());
+    OpenWithCreator(pagePath.GetText());
 }
 
 void ShowHelpTopic(const char* theTopic, const char* theAnchor)
