@@ -1,42 +1,49 @@
-// Extraction of an update archive the way the update run does it.
-//   ExtractBench --once ARCHIVE DEST   one extraction, for timing whole runs
-//                                      (PW_BENCH_DIRECT=1: without reading ahead)
-//   ExtractBench --run ARCHIVE TARGET NEWBUNDLE
-//                                      one whole update run of TARGET: the check,
-//                                      staging, the check against NEWBUNDLE's
-//                                      digests, backup, renames and sync; prints
-//                                      the seconds the run took
-//   ExtractBench --key                 prints the archive password, for the peer tool
-//   PW_BENCH_ARCHIVE=... ExtractBench  Google Benchmark loop, each run into a fresh folder
+// Extraction of an update archive the way the update run does it: into a
+// fresh staging folder inside the target, with the run's name mapping,
+// password and log.
+//   ExtractBench --once ARCHIVE TARGET one extraction into TARGET, a folder that
+//                                      must not exist yet (PW_BENCH_DIRECT=1:
+//                                      without reading ahead)
+//   ExtractBench --key                 prints the archive password, for the peer tools
+//   PW_BENCH_ARCHIVE=... ExtractBench  Google Benchmark loop, each run into a fresh target
 
 #include "engine/UpdateKit.h"
-#include "engine/UpdateRun.h"
+#include "engine/UpdateNames.h"
 #include "engine/ZipExtractor.h"
-#include "identification/Program.h"
-#include "identification/ProgramScanner.h"
 
 #include <benchmark/benchmark.h>
-#include <chrono>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
+#include <utility>
 
 namespace {
 
-int ExtractOnce(const char* theArchive, const char* theDestination)
+int ExtractOnce(const char* theArchive, const char* theTarget)
 {
+    // A target that exists already would be measured with whatever it holds.
+    const std::string stage = std::string(theTarget) + "/" + kStageName;
+    for (const auto& [folder, mode] : { std::pair { theTarget, 0755 }, { stage.c_str(), 0700 } }) {
+        if (mkdir(folder, mode) != 0) {
+            std::fprintf(stderr, "cannot make the fresh folder %s: %s\n", folder, std::strerror(errno));
+            return 0;
+        }
+    }
     Cstring key;
     BuildDataKeyText(key);
-    const std::string logPath = std::string(theDestination) + ".log";
+    const std::string logPath = std::string(theTarget) + "/" + kLogName;
     FILE* log = std::fopen(logPath.c_str(), "w");
     CZipExtractor extractor;
     extractor.SetLogFile(log);
-    extractor.AddNameMapping("NewFiles/", "", "");
+    extractor.AddNameMapping("NewFiles/", "", nullptr);
     extractor.SetPassword(key.GetText());
     extractor.SetOverwriteMode(CZipExtractor::kOverwriteReplace);
-    extractor.SetDestination(theDestination);
+    extractor.SetDestination(theTarget);
+    extractor.SetStagingFolder(stage.c_str());
     // PW_BENCH_DIRECT=1 measures reading on the main thread alone.
     const char* direct = std::getenv("PW_BENCH_DIRECT");
     extractor.SetReadAhead(!(direct && *direct == '1'));
@@ -48,29 +55,9 @@ int ExtractOnce(const char* theArchive, const char* theDestination)
     return result;
 }
 
-int RunOnce(const char* theArchive, const char* theTarget, const char* theNewBundle)
-{
-    Cstring key;
-    BuildDataKeyText(key);
-    CProgram newest;
-    ScanFile(newest, theNewBundle, nullptr);
-    const auto start = std::chrono::steady_clock::now();
-    CUpdateRun run { Cstring(theTarget) };
-    bool bDone = run.OpenLog();
-    if (bDone) {
-        run.SetArchive(Cstring(theArchive), key);
-        run.SetBuilds(Cstring("2026/01/01 00:00:00"), &newest, nullptr);
-        bDone = run.Apply();
-    }
-    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-    if (!bDone) {
-        std::fprintf(stderr, "update failed: %s\n", run.GetMessage().GetText());
-        return 1;
-    }
-    std::printf("%.3f\n", seconds.count());
-    return 0;
-}
-
+// Every round writes into a target of its own and nothing is removed until
+// the loop is over: a file system that holds back freed inodes for a while
+// would otherwise be measured instead of the extraction.
 void BM_ExtractArchive(benchmark::State& theState)
 {
     const char* archive = std::getenv("PW_BENCH_ARCHIVE");
@@ -78,16 +65,18 @@ void BM_ExtractArchive(benchmark::State& theState)
         theState.SkipWithError("set PW_BENCH_ARCHIVE to an update archive");
         return;
     }
-    const std::filesystem::path destination = std::filesystem::temp_directory_path() / "pw-extract-bench";
+    std::string folder = (std::filesystem::temp_directory_path() / "pw-extract-bench.XXXXXX").string();
+    if (!mkdtemp(folder.data())) {
+        theState.SkipWithError("cannot make a folder for the targets");
+        return;
+    }
+    int round = 0;
     for (auto _ : theState) {
-        theState.PauseTiming();
-        std::filesystem::remove_all(destination);
-        theState.ResumeTiming();
-        if (!ExtractOnce(archive, destination.c_str()))
+        const std::string target = folder + "/round" + std::to_string(++round);
+        if (!ExtractOnce(archive, target.c_str()))
             theState.SkipWithError("extraction failed");
     }
-    std::filesystem::remove_all(destination);
-    std::filesystem::remove(destination.string() + ".log");
+    std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_ExtractArchive)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
@@ -97,8 +86,6 @@ int main(int argc, char** argv)
 {
     if (argc == 4 && std::strcmp(argv[1], "--once") == 0)
         return ExtractOnce(argv[2], argv[3]) ? 0 : 1;
-    if (argc == 5 && std::strcmp(argv[1], "--run") == 0)
-        return RunOnce(argv[2], argv[3], argv[4]);
     if (argc == 2 && std::strcmp(argv[1], "--key") == 0) {
         Cstring key;
         BuildDataKeyText(key);

@@ -1,7 +1,8 @@
 // A start-up scan: ScanDirectory over an applications folder against the
-// valid builds. PW_BENCH_APPS names the folder (bench/scan_vs_md5sum.sh builds
-// one under /tmp); the valid record is described from its first copy before
-// timing starts.
+// valid builds, for profiling the scan alone (bench/compare_all.sh times the
+// whole --list). PW_BENCH_APPS names a folder holding two copies, the first
+// in "Patchwell 5"; the valid record is described from it before timing
+// starts.
 #include "identification/ProgramScanner.h"
 
 #include <benchmark/benchmark.h>

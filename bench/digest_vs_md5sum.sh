@@ -5,7 +5,8 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build/bench}
-source "$here/md5sum_compare.sh"
+# shellcheck source=bench/common.sh
+source "$here/common.sh"
 
 work=$(mktemp -d /tmp/pw-digest-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT

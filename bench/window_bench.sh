@@ -8,7 +8,8 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build/bench}
-source "$here/md5sum_compare.sh" # make_bundle
+# shellcheck source=bench/common.sh
+source "$here/common.sh" # make_bundle
 
 work=$(mktemp -d /tmp/pw-window-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -36,8 +37,8 @@ shown() {
     echo "scale=1; ($end - $start) / 1000000" | bc
 }
 best_of_5() {
-    local times=() i
-    for i in 1 2 3 4 5; do times+=("$(shown "$1")"); done
+    local times=()
+    for _ in 1 2 3 4 5; do times+=("$(shown "$1")"); done
     printf '%s\n' "${times[@]}" | sort -g | head -1
 }
 
