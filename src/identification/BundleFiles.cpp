@@ -24,6 +24,15 @@ void CollectInto(std::vector<Cstring>& theFiles, const char* theFolder)
 
 } // namespace
 
+Cstring WithoutBundleEnding(const char* theName)
+{
+    Cstring base(theName);
+    char* dot = std::strrchr(base.GetBuffer(), '.');
+    if (dot && strcasecmp(dot, kBundleEnding) == 0)
+        *dot = 0;
+    return base;
+}
+
 void CollectFiles(CStringArray& theTarget, const char* theFolder)
 {
     // Gathered first and added at once: the array reallocates on every size

@@ -23,12 +23,21 @@ bool CDataCipher::Decrypt(const CBuffer& theInput, const Cstring& theKey, CBuffe
     return Run(Direction::kDecrypt, theInput, theKey, theOutput);
 }
 
-bool CDataCipher::Run(
-    Direction theDirection, const CBuffer& theInput, const Cstring& theKey, CBuffer& theOutput)
+void CDataCipher::SetKey(const Cstring& theKey)
 {
     uint8_t key[kDataKeyLength] = {};
     std::memcpy(key, theKey.GetText(), static_cast<size_t>(std::min(kDataKeyLength, theKey.Length())));
+    if (bKeyed && std::memcmp(key, itsKey, sizeof key) == 0)
+        return;
     twofish_set_key(&itsSchedule, static_cast<size_t>(itsKeyBits / 8), key);
+    std::memcpy(itsKey, key, sizeof key);
+    bKeyed = true;
+}
+
+bool CDataCipher::Run(
+    Direction theDirection, const CBuffer& theInput, const Cstring& theKey, CBuffer& theOutput)
+{
+    SetKey(theKey);
 
     const int length = std::max(0, theInput.itsDataLength);
     theOutput.Reserve(length);

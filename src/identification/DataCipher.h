@@ -2,11 +2,15 @@
 
 #include "foundation/Cstring.h"
 
+#include <cstdint>
 #include <nettle/twofish.h>
+
+const int kDataKeyLength = 32;
 
 // The cipher of the data file: Twofish with a 256-bit key in electronic
 // codebook mode, every 16-byte block by itself. One object serves a whole
-// read or write; it is keyed anew for every line.
+// read or write. Deriving the key schedule costs far more than deciphering a
+// record, so it is derived only when the key differs from the last one.
 class CDataCipher {
 public:
     CDataCipher();
@@ -23,12 +27,15 @@ private:
 
     enum class Mode { kElectronicCodebook };
 
+    void SetKey(const Cstring& theKey);
+
     twofish_ctx itsSchedule;
     Mode itsMode;
     int itsKeyBits;
+    bool bKeyed = false;
+    // The key bytes itsSchedule was derived from, once bKeyed.
+    uint8_t itsKey[kDataKeyLength] = {};
 };
-
-const int kDataKeyLength = 32;
 
 // gDataKeyText (built first when start-up has not done so yet) cut or padded
 // with spaces to exactly 32 bytes; the bytes are the key as they stand.

@@ -1,12 +1,12 @@
 #include "identification/ProgramScanner.h"
 
 #include "identification/BundleFiles.h"
-#include "identification/PartDigests.h"
 #include "identification/ProgramMatch.h"
+#include "identification/ScanBatch.h"
 #include "platform/FolderIterator.h"
-#include "platform/SystemServices.h"
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <strings.h>
 #include <vector>
@@ -17,65 +17,96 @@ const char kCompanionMarker[] = "BEVELCOMPANION";
 
 namespace {
 
-const char kBundleEnding[] = ".app";
-
-// theName without a last ".app" ending of any case.
-Cstring WithoutBundleEnding(const char* theName)
-{
-    Cstring base(theName);
-    char* dot = std::strrchr(base.GetBuffer(), '.');
-    if (dot && strcasecmp(dot, kBundleEnding) == 0)
-        *dot = 0;
-    return base;
-}
-
-// Sizes add up without wrapping: a part count beyond 2 GiB is not supported.
-void AddSize(CProgram& theProgram, int32_t theSize)
-{
-    const int64_t sum = static_cast<int64_t>(theProgram.itsSize) + theSize;
-    theProgram.itsSize = sum > INT32_MAX ? INT32_MAX : static_cast<int32_t>(sum);
-}
-
-void ScanBundle(CProgram& theProgram, const char* thePath, const Cstring& theBase, FILE* pTrace)
-{
-    TraceTo(pTrace, "Processing .app program: %s\n", thePath);
-    CStringArray files;
-    CollectFiles(files, thePath);
-    std::vector<PartDigest> digests;
-    DigestFiles(files, digests);
-    const size_t pathLength = std::strlen(thePath);
-    for (int i = 0; i < files.GetCount(); ++i) {
-        const char* file = files.At(i).GetText();
-        TraceTo(pTrace, "Processing program part: %s\n", file);
-        if (EndsWithNoCase(file, kBundleInfoFile))
-            theProgram.itsExecutable = GetBundleExecutable(file);
-        AddSize(theProgram, digests[i].itsSize);
-        const char* partName = StartsWithNoCase(file, thePath) ? file + pathLength + 1 : file;
-        theProgram.AddPart(new CProgramPart(&theProgram, partName, digests[i].itsSize, digests[i].itsText));
-    }
-    if (theProgram.itsExecutable.IsEmpty())
-        theProgram.itsExecutable = theBase;
-}
-
-void ScanOldStyle(CProgram& theProgram, const char* thePath, FILE* pTrace)
-{
-    TraceTo(pTrace, "Processing old style program: %s\n", thePath);
-    char digest[kDigestTextRoom] = {};
-    int32_t size = DigestFile(thePath, digest);
-    theProgram.AddPart(new CProgramPart(&theProgram, "<DF>", size, digest));
-    AddSize(theProgram, size);
-    char forkDigest[kDigestTextRoom] = {};
-    size = DigestResourceFork(thePath, forkDigest);
-    theProgram.AddPart(new CProgramPart(&theProgram, "<RF>", size, forkDigest));
-    AddSize(theProgram, size);
-}
-
 bool IsCompanionFolder(const char* theFolder)
 {
     Cstring folder(theFolder);
     folder.Replace(" ", "");
     folder.MakeUpper();
     return std::strstr(folder.GetText(), kCompanionMarker) != nullptr;
+}
+
+// The candidates of one scan, described together and decided in the order
+// they were met: a record joins the list only once every file of every
+// candidate has been digested, so that the copies share the cores.
+class CCandidates {
+public:
+    CCandidates(CProgramList& theList, const CProgramList* theValid, CProgramList* pUnknown)
+        : itsList(theList)
+        , itsValid(theValid)
+        , pItsUnknown(pUnknown)
+    {
+    }
+
+    // The entries of theFolder that are candidates, described up to their
+    // digests; the trace lines are written as they are met.
+    void Walk(const char* theFolder, const char* const* theNames);
+    // Digests the candidates and hands each to the list, to the unknown
+    // copies or to nothing; the number appended to the list.
+    int Decide();
+
+private:
+    void Add(const Cstring& thePath, bool bMatched, FILE* pTrace);
+
+    struct Candidate {
+        std::unique_ptr<CProgram> itsProgram;
+        // Kept only when it is one of the valid builds.
+        bool bMatched;
+    };
+
+    CProgramList& itsList;
+    const CProgramList* itsValid;
+    CProgramList* pItsUnknown;
+    std::vector<Candidate> itsCandidates;
+    CScanBatch itsBatch;
+};
+
+void CCandidates::Walk(const char* theFolder, const char* const* theNames)
+{
+    if (!theFolder || !*theFolder || IsCompanionFolder(theFolder))
+        return;
+    TraceTo(itsList.itsStream, "***** Processing directory: %s\n", theFolder);
+    CFolderIterator folder(theFolder);
+    while (folder.Next()) {
+        if (folder.IsFolder())
+            continue;
+        const char* name = folder.GetName().GetText();
+        if (!theNames) {
+            Add(folder.GetPath(), false, nullptr);
+            continue;
+        }
+        const Cstring base = KeepAlnum(WithoutBundleEnding(name).GetText());
+        const char* compared = itsValid ? base.GetText() : name;
+        const char* const* match = theNames;
+        while (*match && strcasecmp(*match, compared) != 0)
+            ++match;
+        if (*match)
+            Add(folder.GetPath(), itsValid != nullptr, itsList.itsStream);
+        else
+            TraceTo(itsList.itsStream, "File %s (%s) did not match anything\n", name, base.GetText());
+    }
+}
+
+void CCandidates::Add(const Cstring& thePath, bool bMatched, FILE* pTrace)
+{
+    itsCandidates.push_back({ std::make_unique<CProgram>(), bMatched });
+    itsBatch.Begin(*itsCandidates.back().itsProgram, thePath.GetText(), pTrace);
+}
+
+int CCandidates::Decide()
+{
+    itsBatch.Finish();
+    int count = 0;
+    for (Candidate& candidate : itsCandidates) {
+        if (candidate.bMatched && !FindMatchingProgram(*itsValid, *candidate.itsProgram)) {
+            if (pItsUnknown)
+                pItsUnknown->Append(candidate.itsProgram.release());
+            continue;
+        }
+        itsList.Append(candidate.itsProgram.release());
+        ++count;
+    }
+    itsCandidates.clear();
+    return count;
 }
 
 } // namespace
@@ -88,79 +119,26 @@ int ScanDirectory(CProgramList& theList, const char* theFolder, const char* cons
         "Scanning directory:", theFolder ? theFolder : "", stars.c_str());
     if (!theFolder || !*theFolder)
         return 0;
-    int count = 0;
+    CCandidates candidates(theList, theValid, pUnknown);
     CFolderIterator folder(theFolder);
     while (folder.Next())
         if (folder.IsFolder())
-            count += ProcessDirectory(theList, folder.GetPath().GetText(), theNames, theValid, pUnknown);
-    return count;
+            candidates.Walk(folder.GetPath().GetText(), theNames);
+    return candidates.Decide();
 }
 
 int ProcessDirectory(CProgramList& theList, const char* theFolder, const char* const* theNames,
     const CProgramList* theValid, CProgramList* pUnknown)
 {
-    if (!theFolder || !*theFolder || IsCompanionFolder(theFolder))
-        return 0;
-    TraceTo(theList.itsStream, "***** Processing directory: %s\n", theFolder);
-    int count = 0;
-    CFolderIterator folder(theFolder);
-    while (folder.Next()) {
-        const char* name = folder.GetName().GetText();
-        const Cstring full = folder.GetPath();
-        const Cstring base = KeepAlnum(WithoutBundleEnding(name).GetText());
-        if (folder.IsFolder())
-            continue;
-        if (!theNames) {
-            CProgram* program = new CProgram();
-            ScanFile(*program, full.GetText(), nullptr);
-            theList.Append(program);
-            ++count;
-            continue;
-        }
-        const char* compared = theValid ? base.GetText() : name;
-        const char* const* match = theNames;
-        while (*match && strcasecmp(*match, compared) != 0)
-            ++match;
-        if (!*match) {
-            TraceTo(theList.itsStream, "File %s (%s) did not match anything\n", name, base.GetText());
-            continue;
-        }
-        CProgram* program = new CProgram();
-        ScanFile(*program, full.GetText(), theList.itsStream);
-        if (theValid && !FindMatchingProgram(*theValid, *program)) {
-            if (pUnknown)
-                pUnknown->Append(program);
-            else
-                delete program;
-            continue;
-        }
-        theList.Append(program);
-        ++count;
-    }
-    return count;
+    CCandidates candidates(theList, theValid, pUnknown);
+    candidates.Walk(theFolder, theNames);
+    return candidates.Decide();
 }
 
 int ScanFile(CProgram& theProgram, const char* thePath, FILE* pTrace)
 {
-    if (!thePath)
-        thePath = "";
-    TraceTo(pTrace, "ScanFile: %s\n", thePath);
-    const char* separator = std::strrchr(thePath, gPathSep);
-    if (separator) {
-        theProgram.itsName = separator + 1;
-        theProgram.itsFolder = "";
-        if (separator > thePath) // Assign takes a length of 0 as "all of it"
-            theProgram.itsFolder.Assign(thePath, static_cast<int>(separator - thePath));
-    } else {
-        theProgram.itsName = thePath;
-        theProgram.itsFolder = "";
-    }
-    theProgram.itsDate = FileModDateText(thePath);
-    const Cstring base = WithoutBundleEnding(theProgram.itsName.GetText());
-    theProgram.itsSize = 0;
-    if (EndsWithNoCase(thePath, kBundleEnding))
-        ScanBundle(theProgram, thePath, base, pTrace);
-    else
-        ScanOldStyle(theProgram, thePath, pTrace);
+    CScanBatch batch;
+    batch.Begin(theProgram, thePath, pTrace);
+    batch.Finish();
     return 1;
 }

@@ -98,3 +98,24 @@ TEST(DataCipher, KeyIsTheKeyTextPaddedWithSpaces)
     gDataKeyText = saved;
     EXPECT_EQ(MakeDataKey().Length(), 32);
 }
+
+TEST(DataCipher, OneObjectFollowsEveryChangeOfKey)
+{
+    // The schedule is kept between calls: each call must still use its own
+    // key, whether it differs from the last one or comes back to it.
+    CBuffer plain(32);
+    PadPlaintext("a record of the data file", plain);
+    const Cstring keys[] = { MakeDataKey(), Cstring(), MakeDataKey(), Cstring("another key"), Cstring() };
+    CDataCipher shared;
+    for (const Cstring& key : keys) {
+        CBuffer expected(10);
+        CDataCipher fresh;
+        ASSERT_TRUE(fresh.Encrypt(plain, key, expected));
+        CBuffer secret(10);
+        ASSERT_TRUE(shared.Encrypt(plain, key, secret));
+        EXPECT_EQ(HexOf(secret), HexOf(expected)) << key.GetText();
+        CBuffer back(10);
+        ASSERT_TRUE(shared.Decrypt(secret, key, back));
+        EXPECT_EQ(HexOf(back), HexOf(plain)) << key.GetText();
+    }
+}
