@@ -17,6 +17,13 @@ const int kDigestTextRoom = 40;
 // Opens a regular file (or a folder, whose reads then fail) for reading;
 // null for anything else, such as a pipe or a device, and on failure.
 FILE* OpenPartFile(const char* thePath);
+// The same as a descriptor, read-ahead set for reading it through; -1 when
+// OpenPartFile gives null. A pipe would block the scan for good and a
+// device may never end: they are refused before anything is read.
+int OpenPart(const char* thePath);
+// A part's byte count, which saturates rather than wraps: parts of 2 GiB or
+// more are not supported.
+int32_t PartSize(int64_t theCount);
 
 // Digests theStream to its end in 1024-byte reads; writes the digest text
 // into pDigest (at least 33 bytes) and returns the byte count.
@@ -33,6 +40,7 @@ struct PartDigest {
 };
 
 // DigestFile of every path in theFiles; theDigests[i] belongs to path i. The
-// files are shared out among the processor's cores: hashing whole bundles is
-// most of start-up, and the results do not depend on the order of work.
+// files are shared out among the processor's cores, and each core digests
+// several at once (see CLaneDigester): hashing whole bundles is most of
+// start-up, and the results do not depend on the order of work.
 void DigestFiles(const CStringArray& theFiles, std::vector<PartDigest>& theDigests);

@@ -229,11 +229,14 @@ void ReadProgramData(CProgramList& theList, const char* thePath, CProgramDataRep
         TraceTo(theList.itsStream, "As B64 - %s\n", line.GetText());
 
         decoded.itsDataLength = Base64Decode(decoded, line.GetText(), line.Length());
-        TraceTo(
-            theList.itsStream, "After decode - %s\n", HexText(decoded.GetText(), decoded.itsDataLength, hex));
+        // The hexadecimal texts are made only for a trace: a data file holds thousands of lines.
+        if (theList.itsStream)
+            TraceTo(theList.itsStream, "After decode - %s\n",
+                HexText(decoded.GetText(), decoded.itsDataLength, hex));
         const bool bWholeBlocks = cipher.Decrypt(decoded, key, plain);
-        TraceTo(
-            theList.itsStream, "After decrypt - %s\n", HexText(plain.GetText(), plain.itsDataLength, hex));
+        if (theList.itsStream)
+            TraceTo(theList.itsStream, "After decrypt - %s\n",
+                HexText(plain.GetText(), plain.itsDataLength, hex));
         if (!bWholeBlocks || !IsWellFormedBase64(line.GetText(), line.Length())
             || !IsWellFormedPlaintext(plain)) {
             TraceTo(theList.itsStream, "Line %d cannot be deciphered\n", lineNumber);

@@ -77,7 +77,8 @@ void CScanBatch::Finish()
         const size_t cut = static_cast<size_t>(pending.itsPath.Length()) + 1;
         for (int file = pending.itsFirst; file < end; ++file) {
             const char* path = itsFiles.At(file).GetText();
-            AddPart(program, StartsWithNoCase(path, pending.itsPath.GetText()) ? path + cut : path, digests[file]);
+            AddPart(program, StartsWithNoCase(path, pending.itsPath.GetText()) ? path + cut : path,
+                digests[file]);
         }
     }
     itsPending.clear();

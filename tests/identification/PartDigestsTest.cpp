@@ -73,24 +73,40 @@ TEST(DigestFile, UnreadablePartsGiveNothing)
     EXPECT_STREQ(text, "");
 }
 
-TEST(DigestFiles, EachResultBelongsToItsPath)
+TEST(DigestFiles, EachResultIsThatOfDigestFile)
 {
+    // Many more files than the cores have lanes, of lengths around the
+    // digest's blocks and the readers' buffers, with parts that cannot be
+    // read in between: each result must be the one DigestFile gives.
     TempFolder folder;
     CStringArray files;
-    for (int i = 0; i < 40; ++i)
+    std::string bytes;
+    for (size_t i = 0; i < 300000; ++i)
+        bytes += static_cast<char>(i * 7 + i / 251);
+    const size_t lengths[]
+        = { 0, 1, 55, 56, 63, 64, 65, 119, 120, 128, 1023, 32767, 32768, 32769, 65600, 300000 };
+    for (int i = 0; i < 80; ++i) {
+        const size_t length = lengths[static_cast<size_t>(i) % std::size(lengths)];
         files.Add(
-            folder.Write("f" + std::to_string(i), std::string(static_cast<size_t>(i) * 300, 'a' + i % 26))
-                .c_str());
-    files.Add((folder / "missing").c_str());
+            folder.Write("f" + std::to_string(i), bytes.substr(static_cast<size_t>(i), length)).c_str());
+        if (i % 9 == 4)
+            files.Add((folder / "missing").c_str());
+        if (i % 17 == 8)
+            files.Add(folder.Path().c_str()); // a folder: read as nothing
+    }
+    const std::string pipe = folder / "pipe";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    files.Add(pipe.c_str());
     std::vector<PartDigest> digests;
     DigestFiles(files, digests);
-    ASSERT_EQ(digests.size(), 41u);
+    ASSERT_EQ(digests.size(), static_cast<size_t>(files.GetCount()));
     for (int i = 0; i < files.GetCount(); ++i) {
         const Digest one = DigestOf(files.At(i).GetText());
-        EXPECT_EQ(digests[i].itsSize, one.count);
-        EXPECT_EQ(digests[i].itsText, one.text);
+        EXPECT_EQ(digests[i].itsSize, one.count) << files.At(i).GetText();
+        EXPECT_EQ(digests[i].itsText, one.text) << files.At(i).GetText();
     }
-    EXPECT_STREQ(digests[40].itsText, "");
+    EXPECT_STREQ(digests[5].itsText, "") << "the missing file";
+    EXPECT_STREQ(digests.back().itsText, "") << "the pipe";
     DigestFiles(CStringArray(), digests);
     EXPECT_TRUE(digests.empty());
 }

@@ -1,9 +1,11 @@
 #include "identification/ProgramScanner.h"
 #include "DataLines.h"
+#include "identification/PartDigests.h"
 #include "identification/ProgramData.h"
 #include "identification/ProgramMatch.h"
 #include "support/TempFolder.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
@@ -188,6 +190,89 @@ TEST_F(ScannerTest, HostileFoldersAreScannedSafely)
     Cstring reason;
     EXPECT_EQ(WriteProgramData(itsFound, (itsBuilds / "found.txt").c_str(), &reason), 0);
     EXPECT_NE(std::string(reason.GetText()).find("holds \"|\""), std::string::npos);
+}
+
+namespace {
+
+// Every field of every record of theList, the folder and the parts included.
+std::vector<std::string> RecordLines(const CProgramList& theList)
+{
+    std::vector<std::string> lines;
+    for (CProgram* program = theList.First(); program; program = CProgramList::Next(program)) {
+        lines.push_back(std::string(program->itsFolder.GetText()) + " | " + program->AsText().GetText());
+        for (CProgramPart* part = program->FirstPart(); part; part = CProgram::NextPart(part))
+            lines.push_back(std::string("  ") + part->AsText().GetText());
+    }
+    return lines;
+}
+
+// The digest of each part, as DigestFile gives it for the part's file.
+void ExpectPartsAsDigestFileGivesThem(const CProgramList& theList)
+{
+    for (CProgram* program = theList.First(); program; program = CProgramList::Next(program)) {
+        const std::string path = std::string(program->itsFolder.GetText()) + "/" + program->itsName.GetText();
+        for (CProgramPart* part = program->FirstPart(); part; part = CProgram::NextPart(part)) {
+            const std::string name = part->itsName.GetText();
+            if (name == "<RF>")
+                continue;
+            char digest[kDigestTextRoom] = {};
+            const int32_t size = DigestFile((name == "<DF>" ? path : path + "/" + name).c_str(), digest);
+            EXPECT_EQ(part->itsSize, size) << path << " " << name;
+            EXPECT_EQ(part->itsDigest, Cstring(digest)) << path << " " << name;
+        }
+    }
+}
+
+} // namespace
+
+TEST_F(ScannerTest, CopiesScannedTogetherGiveWhatOneByOneGives)
+{
+    // Many copies, some damaged or partly unreadable, scanned in one pass
+    // (their files digested together on every core) and one folder at a
+    // time: the same records, the same unknown copies, the same trace.
+    for (const char* folder : { "A", "B", "C", "D", "E", "F", "G", "H", "I" })
+        MakeBundle(itsApps, std::string(folder) + "/Patchwell 5.app", "build 5 executable");
+    MakeBundle(itsApps, "Big/Patchwell 5.app", "build 5 executable", std::string(300000, 'r'));
+    MakeBundle(itsApps, "Changed/Patchwell 5.app", "patched executable");
+    MakeBundle(itsApps, "Fifo/Patchwell 5.app", "build 5 executable");
+    fs::remove(itsApps / "Fifo/Patchwell 5.app/Contents/MacOS/Patchwell 5");
+    ASSERT_EQ(mkfifo((itsApps / "Fifo/Patchwell 5.app/Contents/MacOS/Patchwell 5").c_str(), 0600), 0);
+    MakeBundle(itsApps, "Damaged/Patchwell 5.app", "build 5 executable");
+    fs::create_directories(itsApps / "Damaged/Patchwell 5.app/Contents/Tool.app");
+    fs::create_symlink("missing", itsApps / "Damaged/Patchwell 5.app/Contents/Resources/gone");
+    chmod((itsApps / "Damaged/Patchwell 5.app/Contents/Resources/English.lproj/Main.nib").c_str(), 0);
+    itsApps.Write("Old/Patchwell PPC", "old style program");
+    itsApps.Write("Old changed/Patchwell PPC", "old style, patched");
+    itsApps.Write("Other/Patchwell 5.1.app/Contents/Info.plist", kPlist);
+
+    CProgramList unknown;
+    itsFound.itsStream = itsTrace.Stream();
+    const int count
+        = ScanDirectory(itsFound, itsApps.Path().c_str(), gValidProgramNames, &itsValid, &unknown);
+    itsFound.itsStream = nullptr;
+    EXPECT_EQ(count, 12);
+    EXPECT_EQ(unknown.GetCount(), 3) << "the changed, the unreadable and the old changed executables";
+
+    std::vector<std::string> folders;
+    for (const fs::directory_entry& entry : fs::directory_iterator(itsApps.Path()))
+        folders.push_back(entry.path().string());
+    std::sort(folders.begin(), folders.end());
+    CProgramList oneByOne;
+    CProgramList oneByOneUnknown;
+    TraceCapture oneByOneTrace;
+    oneByOne.itsStream = oneByOneTrace.Stream();
+    for (const std::string& folder : folders)
+        ProcessDirectory(oneByOne, folder.c_str(), gValidProgramNames, &itsValid, &oneByOneUnknown);
+    oneByOne.itsStream = nullptr;
+
+    EXPECT_EQ(RecordLines(itsFound), RecordLines(oneByOne));
+    EXPECT_EQ(RecordLines(unknown), RecordLines(oneByOneUnknown));
+    const std::string trace = itsTrace.Text();
+    EXPECT_EQ(trace.substr(trace.find("***** Processing")), oneByOneTrace.Text());
+    ExpectPartsAsDigestFileGivesThem(itsFound);
+    ExpectPartsAsDigestFileGivesThem(unknown);
+    EXPECT_TRUE(
+        Traced("Processing program part: " + (itsApps / "Damaged/Patchwell 5.app/Contents/Tool.app") + "\n"));
 }
 
 TEST(ProgramMatch, Rules)
