@@ -101,6 +101,16 @@ void Md5StartLane(Md5Lanes& theLanes, int theLane)
         a = (a << (s)) | (a >> (32 - (s)));                                                                  \
         a += b;                                                                                              \
     } while (0)
+// Sixteen steps from step first, the mix of the round, each taking word
+// (stride * step + offset) % 16 of the message and rotating by s1 to s4 in turn.
+#define MD5_ROUND(mix, first, stride, offset, s1, s2, s3, s4)                                                \
+    _Pragma("GCC unroll 4") for (int i = (first); i < (first) + 16; i += 4)                                  \
+    {                                                                                                        \
+        MD5_STEP(mix(b, c, d), a, b, c, d, ((stride)*i + (offset)) % 16, i, s1);                             \
+        MD5_STEP(mix(a, b, c), d, a, b, c, ((stride) * (i + 1) + (offset)) % 16, i + 1, s2);                 \
+        MD5_STEP(mix(d, a, b), c, d, a, b, ((stride) * (i + 2) + (offset)) % 16, i + 2, s3);                 \
+        MD5_STEP(mix(c, d, a), b, c, d, a, ((stride) * (i + 3) + (offset)) % 16, i + 3, s4);                 \
+    }
 #define MD5_F(b, c, d) ((d) ^ ((b) & ((c) ^ (d))))
 #define MD5_G(b, c, d) ((c) ^ ((d) & ((b) ^ (c))))
 #define MD5_H(b, c, d) ((b) ^ (c) ^ (d))
@@ -126,34 +136,10 @@ __attribute__((target_clones("avx2", "default"))) void Md5CompressLanes(
     Words c = state[2];
     Words d = state[3];
 
-#pragma GCC unroll 4
-    for (int i = 0; i < 16; i += 4) {
-        MD5_STEP(MD5_F(b, c, d), a, b, c, d, i, i, 7);
-        MD5_STEP(MD5_F(a, b, c), d, a, b, c, i + 1, i + 1, 12);
-        MD5_STEP(MD5_F(d, a, b), c, d, a, b, i + 2, i + 2, 17);
-        MD5_STEP(MD5_F(c, d, a), b, c, d, a, i + 3, i + 3, 22);
-    }
-#pragma GCC unroll 4
-    for (int i = 16; i < 32; i += 4) {
-        MD5_STEP(MD5_G(b, c, d), a, b, c, d, (5 * i + 1) % 16, i, 5);
-        MD5_STEP(MD5_G(a, b, c), d, a, b, c, (5 * i + 6) % 16, i + 1, 9);
-        MD5_STEP(MD5_G(d, a, b), c, d, a, b, (5 * i + 11) % 16, i + 2, 14);
-        MD5_STEP(MD5_G(c, d, a), b, c, d, a, (5 * i + 16) % 16, i + 3, 20);
-    }
-#pragma GCC unroll 4
-    for (int i = 32; i < 48; i += 4) {
-        MD5_STEP(MD5_H(b, c, d), a, b, c, d, (3 * i + 5) % 16, i, 4);
-        MD5_STEP(MD5_H(a, b, c), d, a, b, c, (3 * i + 8) % 16, i + 1, 11);
-        MD5_STEP(MD5_H(d, a, b), c, d, a, b, (3 * i + 11) % 16, i + 2, 16);
-        MD5_STEP(MD5_H(c, d, a), b, c, d, a, (3 * i + 14) % 16, i + 3, 23);
-    }
-#pragma GCC unroll 4
-    for (int i = 48; i < 64; i += 4) {
-        MD5_STEP(MD5_I(b, c, d), a, b, c, d, (7 * i) % 16, i, 6);
-        MD5_STEP(MD5_I(a, b, c), d, a, b, c, (7 * i + 7) % 16, i + 1, 10);
-        MD5_STEP(MD5_I(d, a, b), c, d, a, b, (7 * i + 14) % 16, i + 2, 15);
-        MD5_STEP(MD5_I(c, d, a), b, c, d, a, (7 * i + 21) % 16, i + 3, 21);
-    }
+    MD5_ROUND(MD5_F, 0, 1, 0, 7, 12, 17, 22);
+    MD5_ROUND(MD5_G, 16, 5, 1, 5, 9, 14, 20);
+    MD5_ROUND(MD5_H, 32, 3, 5, 4, 11, 16, 23);
+    MD5_ROUND(MD5_I, 48, 7, 0, 6, 10, 15, 21);
 
     state[0] += a;
     state[1] += b;
@@ -163,6 +149,7 @@ __attribute__((target_clones("avx2", "default"))) void Md5CompressLanes(
 }
 
 #undef MD5_STEP
+#undef MD5_ROUND
 #undef MD5_F
 #undef MD5_G
 #undef MD5_H
