@@ -45,12 +45,12 @@ public:
     int Decide();
 
 private:
-    void Add(const Cstring& thePath, bool bMatched, FILE* pTrace);
+    void Add(const Cstring& thePath, bool bMustMatch, FILE* pTrace);
 
     struct Candidate {
         std::unique_ptr<CProgram> itsProgram;
         // Kept only when it is one of the valid builds.
-        bool bMatched;
+        bool bMustMatch;
     };
 
     CProgramList& itsList;
@@ -86,9 +86,9 @@ void CCandidates::Walk(const char* theFolder, const char* const* theNames)
     }
 }
 
-void CCandidates::Add(const Cstring& thePath, bool bMatched, FILE* pTrace)
+void CCandidates::Add(const Cstring& thePath, bool bMustMatch, FILE* pTrace)
 {
-    itsCandidates.push_back({ std::make_unique<CProgram>(), bMatched });
+    itsCandidates.push_back({ std::make_unique<CProgram>(), bMustMatch });
     itsBatch.Begin(*itsCandidates.back().itsProgram, thePath.GetText(), pTrace);
 }
 
@@ -97,7 +97,7 @@ int CCandidates::Decide()
     itsBatch.Finish();
     int count = 0;
     for (Candidate& candidate : itsCandidates) {
-        if (candidate.bMatched && !FindMatchingProgram(*itsValid, *candidate.itsProgram)) {
+        if (candidate.bMustMatch && !FindMatchingProgram(*itsValid, *candidate.itsProgram)) {
             if (pItsUnknown)
                 pItsUnknown->Append(candidate.itsProgram.release());
             continue;
