@@ -116,9 +116,10 @@ void Md5StartLane(Md5Lanes& theLanes, int theLane)
 #define MD5_H(b, c, d) ((b) ^ (c) ^ (d))
 #define MD5_I(b, c, d) ((c) ^ ((b) | ~(d)))
 
-// Built for the processor's widest vectors where it has them, chosen when
-// the program starts.
-__attribute__((target_clones("avx2", "default"))) void Md5CompressLanes(
+namespace {
+
+// The steps, built into each function below for the processor it is meant for.
+__attribute__((always_inline)) inline void Compress(
     Md5Lanes& theLanes, const uint8_t* const theBlocks[kMd5Lanes])
 {
     // Word w of every lane's block side by side in message[w].
@@ -146,6 +147,34 @@ __attribute__((target_clones("avx2", "default"))) void Md5CompressLanes(
     state[2] += c;
     state[3] += d;
     std::memcpy(theLanes.itsWords, state, sizeof state);
+}
+
+void CompressPlain(Md5Lanes& theLanes, const uint8_t* const theBlocks[kMd5Lanes])
+{
+    Compress(theLanes, theBlocks);
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("avx2"))) void CompressWide(
+    Md5Lanes& theLanes, const uint8_t* const theBlocks[kMd5Lanes])
+{
+    Compress(theLanes, theBlocks);
+}
+#endif
+
+} // namespace
+
+void Md5CompressLanes(Md5Lanes& theLanes, const uint8_t* const theBlocks[kMd5Lanes])
+{
+    // Chosen on first use rather than while the program is loaded, when
+    // tools that watch its memory accesses are not yet ready.
+#if defined(__x86_64__) || defined(__i386__)
+    static void (*const compress)(Md5Lanes&, const uint8_t* const*)
+        = __builtin_cpu_supports("avx2") ? CompressWide : CompressPlain;
+    compress(theLanes, theBlocks);
+#else
+    CompressPlain(theLanes, theBlocks);
+#endif
 }
 
 #undef MD5_STEP
