@@ -113,16 +113,15 @@ paired_series() {
     done
 }
 
-# paired_ratio TOOL PEER: the median over the rounds of TOOL's time over
-# PEER's in the same round, after paired_series
-paired_ratio() {
-    local tool_times peer_times ratios=() i
+# paired_ratios TOOL PEER: TOOL's time over PEER's in each round, one a line,
+# after paired_series
+paired_ratios() {
+    local tool_times peer_times i
     read -ra tool_times <<<"${series_times[$1]}"
     read -ra peer_times <<<"${series_times[$2]}"
     for i in "${!tool_times[@]}"; do
-        ratios+=("$(awk -v a="${tool_times[i]}" -v b="${peer_times[i]}" 'BEGIN { printf "%.4f", a / b }')")
+        awk -v a="${tool_times[i]}" -v b="${peer_times[i]}" 'BEGIN { printf "%.4f\n", a / b }'
     done
-    median "${ratios[@]}"
 }
 
 # compare_to_md5sum LABEL FOLDER VARIABLE PROGRAM: runs the Google Benchmark

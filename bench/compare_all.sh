@@ -150,18 +150,33 @@ archive_label() {
     unzip -Zt "$1" | awk '{ gsub(",", ""); printf "%d entries, %.0f MB", $1, $3 / 1e6 }'
 }
 
+# ratio_cell TOOL PEER: the median of the paired ratios and, in brackets,
+# the smallest and the largest: how much the load moved them
+ratio_cell() {
+    local ratios
+    mapfile -t ratios < <(paired_ratios "$1" "$2" | sort -g)
+    printf '%s [%s, %s]' "$(ratio "$(median "${ratios[@]}")" 1)" "$(ratio "${ratios[0]}" 1)" "$(ratio "${ratios[-1]}" 1)"
+}
+
+# median_ratio TOOL PEER: the median of the paired ratios alone
+median_ratio() {
+    local ratios
+    mapfile -t ratios < <(paired_ratios "$1" "$2")
+    ratio "$(median "${ratios[@]}")" 1
+}
+
 table=()
 # add_row LABEL OURS PEER [OTHER PEERS...]: a table row from the last series
 add_row() {
     local label=$1 mine=$2 theirs=$3 extra=("${@:4}") others=("-" "-") other
     for other in "${extra[@]}"; do
         case $other in
-        sevenzip_extract) others[0]=$(ratio "$(paired_ratio sevenzip_extract "$theirs")" 1) ;;
-        bsdtar_extract) others[1]=$(ratio "$(paired_ratio bsdtar_extract "$theirs")" 1) ;;
+        sevenzip_extract) others[0]=$(median_ratio sevenzip_extract "$theirs") ;;
+        bsdtar_extract) others[1]=$(median_ratio bsdtar_extract "$theirs") ;;
         esac
     done
-    table+=("$(printf '| %-40s | %7.2f | %7.2f | %5.2f | %9d | %9d | %6.2f | %8s | %12s |' "$label" \
-        "${series_seconds[$mine]}" "${series_seconds[$theirs]}" "$(ratio "$(paired_ratio "$mine" "$theirs")" 1)" \
+    table+=("$(printf '| %-40s | %7.2f | %7.2f | %-18s | %9d | %9d | %6.2f | %8s | %12s |' "$label" \
+        "${series_seconds[$mine]}" "${series_seconds[$theirs]}" "$(ratio_cell "$mine" "$theirs")" \
         "${series_peak[$mine]}" "${series_peak[$theirs]}" "$(ratio "${series_peak[$mine]}" "${series_peak[$theirs]}")" \
         "${others[@]}")")
 }
@@ -198,10 +213,11 @@ progress "Done"
 echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) × $(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo), $rounds rounds"
 echo "load average (1, 5, 15 min): before making the inputs $load_before, at the first timed run $load_start, at the end $load_end"
 echo
-printf '| %-40s | %7s | %7s | %5s | %9s | %9s | %6s | %8s | %12s |\n' row "ours s" "peer s" ratio \
+printf '| %-40s | %7s | %7s | %-18s | %9s | %9s | %6s | %8s | %12s |\n' row "ours s" "peer s" "ratio [range]" \
     "ours KB" "peer KB" memory 7z/unzip bsdtar/unzip
-echo "|------------------------------------------|--------:|--------:|------:|----------:|----------:|-------:|---------:|-------------:|"
+echo "|------------------------------------------|--------:|--------:|--------------------|----------:|----------:|-------:|---------:|-------------:|"
 printf '%s\n' "${table[@]}"
 echo
 echo "peer: unzip -P for rows 1-4 and 6 (after cp -a of the bundle to a backup), md5sum on two cores for row 5."
-echo "Times are medians, ratios medians of the rounds' paired ratios; peak memory is the largest of the rounds."
+echo "Times are medians; a ratio is the median of the rounds' ratios (each of two runs in the same round),"
+echo "with the smallest and the largest in brackets; peak memory is the largest of the rounds."
