@@ -3,7 +3,6 @@
 
 #include <fstream>
 #include <gmock/gmock.h>
-#include <random>
 #include <sys/stat.h>
 
 using ::testing::AnyOf;
@@ -15,15 +14,6 @@ using ::testing::StartsWith;
 namespace {
 
 const char kBinaryName[] = "Patchwell 5.app/Contents/MacOS/Patchwell 5";
-
-std::string RandomBytes(size_t theCount, unsigned theSeed)
-{
-    std::mt19937 generator(theSeed);
-    std::string bytes(theCount, 0);
-    for (char& byte : bytes)
-        byte = static_cast<char>(generator());
-    return bytes;
-}
 
 class Extraction : public ExtractionTest {
 protected:

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <utime.h>
@@ -20,37 +21,7 @@ uint32_t CrcStep(uint32_t theCrc, unsigned char theByte)
     return theCrc;
 }
 
-uint32_t Crc32(const std::string& theData)
-{
-    uint32_t crc = 0xFFFFFFFFu;
-    for (unsigned char byte : theData)
-        crc = CrcStep(crc, byte);
-    return ~crc;
-}
-
-// The traditional zip encryption: a 12-byte header whose last byte is the
-// top of the CRC, then the data, each byte mixed into three keys.
-std::string Encrypt(const std::string& theData, const std::string& thePassword, uint32_t theCrc)
-{
-    uint32_t keys[3] = { 0x12345678u, 0x23456789u, 0x34567890u };
-    const auto update = [&keys](unsigned char theByte) {
-        keys[0] = CrcStep(keys[0], theByte);
-        keys[1] = (keys[1] + (keys[0] & 0xFF)) * 134775813u + 1;
-        keys[2] = CrcStep(keys[2], static_cast<unsigned char>(keys[1] >> 24));
-    };
-    for (unsigned char byte : thePassword)
-        update(byte);
-    std::string plain(11, '\x5A');
-    plain += static_cast<char>(theCrc >> 24);
-    plain += theData;
-    std::string out;
-    for (unsigned char byte : plain) {
-        const uint32_t temp = (keys[2] & 0xFFFF) | 2;
-        out += static_cast<char>(byte ^ static_cast<unsigned char>((temp * (temp ^ 1)) >> 8));
-        update(byte);
-    }
-    return out;
-}
+} // namespace
 
 void Put16(std::string& theOut, uint32_t theValue)
 {
@@ -64,7 +35,43 @@ void Put32(std::string& theOut, uint32_t theValue)
     Put16(theOut, theValue >> 16);
 }
 
-} // namespace
+void Put64(std::string& theOut, uint64_t theValue)
+{
+    Put32(theOut, static_cast<uint32_t>(theValue));
+    Put32(theOut, static_cast<uint32_t>(theValue >> 32));
+}
+
+uint32_t Crc32(const std::string& theData)
+{
+    uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char byte : theData)
+        crc = CrcStep(crc, byte);
+    return ~crc;
+}
+
+// Written bit by bit, apart from the reader's table-driven cipher, so that a
+// fault in one does not hide in the other.
+std::string Encrypt(const std::string& theData, const std::string& thePassword, unsigned char theCheck)
+{
+    uint32_t keys[3] = { 0x12345678u, 0x23456789u, 0x34567890u };
+    const auto update = [&keys](unsigned char theByte) {
+        keys[0] = CrcStep(keys[0], theByte);
+        keys[1] = (keys[1] + (keys[0] & 0xFF)) * 134775813u + 1;
+        keys[2] = CrcStep(keys[2], static_cast<unsigned char>(keys[1] >> 24));
+    };
+    for (unsigned char byte : thePassword)
+        update(byte);
+    std::string plain(11, '\x5A');
+    plain += static_cast<char>(theCheck);
+    plain += theData;
+    std::string out;
+    for (unsigned char byte : plain) {
+        const uint32_t temp = (keys[2] & 0xFFFF) | 2;
+        out += static_cast<char>(byte ^ static_cast<unsigned char>((temp * (temp ^ 1)) >> 8));
+        update(byte);
+    }
+    return out;
+}
 
 std::string RawZip(const std::vector<RawZipEntry>& theEntries, const std::string& thePassword)
 {
@@ -78,7 +85,9 @@ std::string RawZip(const std::vector<RawZipEntry>& theEntries, const std::string
         const auto size = static_cast<uint32_t>(entry.itsData.size());
         const auto nameLength = static_cast<uint32_t>(entry.itsName.size());
         const bool bEncrypted = !thePassword.empty() && !entry.itsData.empty();
-        const std::string stored = bEncrypted ? Encrypt(entry.itsData, thePassword, crc) : entry.itsData;
+        const std::string stored = bEncrypted
+            ? Encrypt(entry.itsData, thePassword, static_cast<unsigned char>(crc >> 24))
+            : entry.itsData;
         const auto storedSize = static_cast<uint32_t>(stored.size());
         const uint32_t flags = bEncrypted ? 1u : 0u;
         Put32(out, 0x04034b50);
@@ -113,6 +122,15 @@ std::string RawZip(const std::vector<RawZipEntry>& theEntries, const std::string
     Put32(out, directoryOffset);
     Put16(out, 0);
     return out;
+}
+
+std::string RandomBytes(size_t theCount, unsigned theSeed)
+{
+    std::mt19937 generator(theSeed);
+    std::string bytes(theCount, 0);
+    for (char& byte : bytes)
+        byte = static_cast<char>(generator());
+    return bytes;
 }
 
 std::string KeyText()

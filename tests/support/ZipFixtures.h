@@ -2,6 +2,7 @@
 
 #include "support/RunProgram.h" // ShellQuote
 
+#include <cstdint>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -18,6 +19,19 @@ struct RawZipEntry {
 // make the archives no well-behaved tool would write. With a password, every
 // entry that holds data gets the traditional zip encryption.
 std::string RawZip(const std::vector<RawZipEntry>& theEntries, const std::string& thePassword = "");
+
+// Little-endian fields, appended.
+void Put16(std::string& theOut, uint32_t theValue);
+void Put32(std::string& theOut, uint32_t theValue);
+void Put64(std::string& theOut, uint64_t theValue);
+
+uint32_t Crc32(const std::string& theData);
+// The traditional zip encryption: a 12-byte header whose last byte is
+// theCheck, then the data, each byte mixed into three keys.
+std::string Encrypt(const std::string& theData, const std::string& thePassword, unsigned char theCheck);
+
+// theCount bytes of noise, the same for the same seed.
+std::string RandomBytes(size_t theCount, unsigned theSeed);
 
 // The key text the updater uses as the archive password.
 std::string KeyText();

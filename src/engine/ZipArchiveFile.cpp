@@ -1,0 +1,189 @@
+#include "engine/ZipArchiveFile.h"
+
+#include "engine/ZipRecords.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zip.h>
+
+using namespace zip_records;
+
+namespace {
+
+constexpr uint64_t kMaxOffset = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
+
+// The end record lies in the last bytes: its own, a comment of up to 64 KB,
+// and room for the zip64 locator before it.
+constexpr size_t kTailSize = kEndSize + kMaxCommentLength + kZip64LocatorSize;
+
+} // namespace
+
+time_t CZipEntry::GetModificationTime() const
+{
+    return DosToTime(itsDosTime, itsDosDate);
+}
+
+CZipArchiveFile::~CZipArchiveFile()
+{
+    Close();
+}
+
+void CZipArchiveFile::Close()
+{
+    if (itsFile != -1)
+        close(itsFile);
+    itsFile = -1;
+    itsFileSize = itsDirectoryOffset = itsDirectorySize = itsDeclaredCount = itsEntryCount = 0;
+    bZip64 = false;
+}
+
+int CZipArchiveFile::Open(const char* thePath)
+{
+    Close();
+    itsFile = thePath ? open(thePath, O_RDONLY | O_CLOEXEC) : -1;
+    if (itsFile == -1)
+        return thePath && errno == ENOENT ? ZIP_ER_NOENT : ZIP_ER_OPEN;
+    struct stat info;
+    if (fstat(itsFile, &info) != 0) {
+        Close();
+        return ZIP_ER_READ;
+    }
+    itsFileSize = static_cast<uint64_t>(info.st_size);
+    if (int error = FindDirectory()) {
+        Close();
+        return error;
+    }
+    posix_fadvise(itsFile, 0, 0, POSIX_FADV_SEQUENTIAL);
+    return 0;
+}
+
+int CZipArchiveFile::ReadAt(uint64_t theOffset, void* pBuffer, size_t theLength) const
+{
+    auto* at = static_cast<char*>(pBuffer);
+    while (theLength > 0) {
+        if (theOffset > kMaxOffset)
+            return ZIP_ER_EOF;
+        const ssize_t count = pread(itsFile, at, theLength, static_cast<off_t>(theOffset));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return ZIP_ER_READ;
+        if (count == 0)
+            return ZIP_ER_EOF;
+        at += count;
+        theOffset += static_cast<uint64_t>(count);
+        theLength -= static_cast<size_t>(count);
+    }
+    return 0;
+}
+
+// Every end-record signature in the tail is a candidate, the earliest first;
+// a comment may hold the signature's bytes, so a candidate whose directory
+// does not check out makes way for the next one.
+int CZipArchiveFile::FindDirectory()
+{
+    if (itsFileSize < kEndSize)
+        return ZIP_ER_NOZIP;
+    const size_t tailSize = itsFileSize < kTailSize ? static_cast<size_t>(itsFileSize) : kTailSize;
+    const uint64_t tailOffset = itsFileSize - tailSize;
+    std::vector<unsigned char> tail(tailSize);
+    if (int error = ReadAt(tailOffset, tail.data(), tailSize))
+        return error;
+
+    int error = ZIP_ER_NOZIP;
+    const size_t first = tailSize == kTailSize ? kZip64LocatorSize : 0;
+    for (size_t at = first; at + kEndSize <= tailSize; ++at) {
+        if (tail[at] != 'P' || Get32(&tail[at]) != kEndSignature)
+            continue;
+        error = ReadEndRecord(tail, tailOffset, at);
+        if (error == 0)
+            error = CheckDirectory();
+        if (error == 0)
+            return 0;
+    }
+    return error;
+}
+
+int CZipArchiveFile::ReadEndRecord(
+    const std::vector<unsigned char>& theTail, uint64_t theTailOffset, size_t theAt)
+{
+    const unsigned char* record = &theTail[theAt];
+    const uint64_t position = theTailOffset + theAt;
+    bZip64 = false;
+    if (theAt >= kZip64LocatorSize && Get32(record - kZip64LocatorSize) == kZip64LocatorSignature) {
+        if (int error = ReadZip64End(theTail, theTailOffset, theAt - kZip64LocatorSize))
+            return error;
+    } else {
+        if (Get32(record + 4) != 0)
+            return ZIP_ER_MULTIDISK;
+        if (Get16(record + 8) != Get16(record + 10))
+            return ZIP_ER_NOZIP;
+        itsDeclaredCount = Get16(record + 10);
+        itsDirectorySize = Get32(record + 12);
+        itsDirectoryOffset = Get32(record + 16);
+        if (itsDirectoryOffset + itsDirectorySize > position)
+            return ZIP_ER_INCONS;
+    }
+    // Nothing may follow the comment.
+    if (Get16(record + 20) != theTail.size() - theAt - kEndSize)
+        return ZIP_ER_INCONS;
+    return 0;
+}
+
+int CZipArchiveFile::ReadZip64End(
+    const std::vector<unsigned char>& theTail, uint64_t theTailOffset, size_t theAt)
+{
+    const unsigned char* locator = &theTail[theAt];
+    const uint64_t locatorPosition = theTailOffset + theAt;
+    if (Get32(locator + 4) != 0)
+        return ZIP_ER_MULTIDISK;
+    const uint64_t position = Get64(locator + 8);
+    if (position > kMaxOffset)
+        return ZIP_ER_SEEK;
+    if (position + kZip64EndSize > locatorPosition)
+        return ZIP_ER_INCONS;
+    unsigned char record[kZip64EndSize];
+    if (int error = ReadAt(position, record, sizeof record))
+        return error;
+    if (Get32(record) != kZip64EndSignature)
+        return ZIP_ER_INCONS;
+    // The record's own disk numbers are not looked at: libzip goes by the
+    // locator's.
+    if (Get64(record + 24) != Get64(record + 32))
+        return ZIP_ER_MULTIDISK;
+    itsDeclaredCount = Get64(record + 32);
+    itsDirectorySize = Get64(record + 40);
+    itsDirectoryOffset = Get64(record + 48);
+    if (itsDirectoryOffset > kMaxOffset || itsDirectorySize > kMaxOffset - itsDirectoryOffset)
+        return ZIP_ER_SEEK;
+    if (itsDirectoryOffset + itsDirectorySize > position
+        || itsDeclaredCount > itsDirectorySize / kCentralHeaderSize)
+        return ZIP_ER_INCONS;
+    bZip64 = true;
+    return 0;
+}
+
+// Walks the whole directory once, so that a damaged one is refused before
+// any entry is used, and counts the entries.
+int CZipArchiveFile::CheckDirectory()
+{
+    CZipDirectoryCursor cursor(*this);
+    CZipEntry entry;
+    int error = 0;
+    uint64_t count = 0;
+    while (cursor.Next(entry, error))
+        ++count;
+    if (error != 0)
+        return error;
+    // Some writers store the count modulo 65,536 to avoid zip64 records.
+    const bool bCountFits = bZip64 ? count == itsDeclaredCount
+                                   : count >= itsDeclaredCount && (count - itsDeclaredCount) % 0x10000 == 0;
+    if (!bCountFits)
+        return ZIP_ER_INCONS;
+    itsEntryCount = count;
+    return 0;
+}

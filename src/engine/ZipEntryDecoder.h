@@ -1,0 +1,110 @@
+#pragma once
+
+#include "engine/TraditionalCipher.h"
+#include "engine/ZipArchiveFile.h"
+#include "foundation/Cstring.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <zlib.h>
+
+// An entry's data in two stages, so that decryption can run on one thread
+// and inflation on another, and both together on one thread with the
+// behaviour of libzip's zip_fread. Failures are libzip's error codes, the
+// ones its calls give for the same entry at the same point.
+
+// Stage 1: the entry's stored bytes, decrypted.
+class CZipEntrySource {
+public:
+    // Reads and checks the local header against theEntry, reads the 12-byte
+    // encryption header and checks the password byte. 0, or the code
+    // zip_fopen_index_encrypted/zip_fopen_index would give for that entry
+    // (ZIP_ER_NOPASSWD, ZIP_ER_WRONGPASSWD, ZIP_ER_COMPNOTSUPP,
+    // ZIP_ER_ENCRNOTSUPP, ZIP_ER_INCONS, ZIP_ER_NOZIP, ZIP_ER_EOF,
+    // ZIP_ER_READ). An empty password is none. theArchive and theEntry must
+    // outlive the source's use.
+    int Open(const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const Cstring& thePassword);
+    // Up to theSize decrypted stored bytes (after the encryption header):
+    // their count, 0 at the end, or -1 with the code in theError.
+    int64_t Read(char* pBuffer, size_t theSize, int& theError);
+
+private:
+    int CheckLocalHeader();
+    int StartDecryption(const Cstring& thePassword);
+
+    const CZipArchiveFile* itsArchive = nullptr;
+    const CZipEntry* itsEntry = nullptr;
+    uint64_t itsNext = 0; // file offset of the next stored byte
+    uint64_t itsLeft = 0; // stored bytes not yet read
+    bool bEncrypted = false;
+    CTraditionalCipher itsCipher;
+    // The encryption header, when the local header's read brought it along.
+    unsigned char itsEncryptionHeader[CTraditionalCipher::kHeaderSize] = {};
+    bool bHeaderHeld = false;
+};
+
+// Stage 2: stored bytes in, the entry's data out; checks size and CRC.
+class CZipEntryInflater {
+public:
+    CZipEntryInflater() = default;
+    ~CZipEntryInflater();
+    CZipEntryInflater(const CZipEntryInflater&) = delete;
+    CZipEntryInflater& operator=(const CZipEntryInflater&) = delete;
+
+    // After a source's Open succeeded for theEntry.
+    void Start(const CZipEntry& theEntry);
+    // Consumes input from pInput/theInputLength (advancing both) and writes
+    // up to theSize bytes of data. bLastInput: no more input follows.
+    // Returns the bytes written (0 while more input is needed), 0 with
+    // IsFinished() at the end, or -1 with the code zip_fread would give at
+    // that point: ZIP_ER_ZLIB for bad deflate data, ZIP_ER_CRC for a CRC that
+    // does not match at the end, ZIP_ER_INCONS for data longer or shorter
+    // than the entry declares.
+    int64_t Inflate(const char*& pInput, size_t& theInputLength, bool bLastInput, char* pOutput,
+        size_t theSize, int& theError);
+    bool IsFinished() const { return bFinished; }
+
+private:
+    size_t Copy(const char*& pInput, size_t& theInputLength, char* pOutput, size_t theSize);
+    size_t Decompress(const char*& pInput, size_t& theInputLength, char* pOutput, size_t theSize);
+    // Counts and checksums what was written; -1 once the data outgrows the
+    // entry.
+    int64_t Produced(const char* pOutput, size_t theCount, int& theError);
+    int64_t End(int& theError);
+
+    z_stream itsStream {};
+    bool bStreamReady = false;
+    bool bDeflated = false;
+    bool bEmpty = false; // nothing stored at all
+    bool bInputDone = false; // the stream ended or the input ran out
+    bool bFinished = false;
+    int itsPendingError = 0; // reported once the data before it is out
+    uint64_t itsExpectedSize = 0;
+    uint32_t itsExpectedCrc = 0;
+    uint64_t itsSize = 0;
+    uint32_t itsCrc = 0;
+};
+
+// Both stages on one thread, with zip_fread's and zip_fclose's behaviour.
+class CZipEntryDecoder {
+public:
+    int Open(const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const Cstring& thePassword);
+    // Fills pBuffer but at the end: like zip_fread, the bytes read before a
+    // failure come first and the failure with the next call.
+    int64_t Read(char* pBuffer, size_t theSize, int& theError);
+    // Like zip_fclose: 0, or the code of the failure a read met.
+    int Close();
+
+private:
+    static constexpr size_t kInputSize = 64 * 1024;
+
+    CZipEntrySource itsSource;
+    CZipEntryInflater itsInflater;
+    std::unique_ptr<char[]> itsInput;
+    const char* itsPending = nullptr; // input not yet consumed
+    size_t itsPendingLength = 0;
+    bool bSourceDone = false;
+    bool bOpen = false;
+    int itsError = 0; // sticky, like a libzip file's error
+};

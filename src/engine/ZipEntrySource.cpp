@@ -1,0 +1,147 @@
+#include "engine/ZipEntryDecoder.h"
+
+#include "engine/ZipRecords.h"
+
+#include <cstring>
+#include <vector>
+#include <zip.h>
+
+using namespace zip_records;
+
+namespace {
+
+constexpr uint16_t kMethodStored = 0;
+constexpr uint16_t kMethodDeflated = 8;
+constexpr uint16_t kMethodAes = 99;
+
+// One read usually brings the local header, its name and extra field and
+// the encryption header together.
+constexpr size_t kFirstRead = 4096;
+
+} // namespace
+
+int CZipEntrySource::Open(
+    const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const Cstring& thePassword)
+{
+    itsArchive = &theArchive;
+    itsEntry = &theEntry;
+    itsLeft = 0;
+    bEncrypted = theEntry.IsEncrypted();
+    if (!theArchive.IsOpen())
+        return ZIP_ER_INVAL;
+    // The order of these refusals is libzip's.
+    if (bEncrypted && thePassword.IsEmpty())
+        return ZIP_ER_NOPASSWD;
+    if (bEncrypted && (theEntry.itsFlags & kFlagStrongEncryption))
+        return ZIP_ER_ENCRNOTSUPP;
+    if (theEntry.itsMethod == kMethodAes)
+        return ZIP_ER_ENCRNOTSUPP;
+    if (theEntry.itsMethod != kMethodStored && theEntry.itsMethod != kMethodDeflated)
+        return ZIP_ER_COMPNOTSUPP;
+    if (int error = CheckLocalHeader())
+        return error;
+    itsLeft = theEntry.itsCompressedSize;
+    // Nothing stored means no encryption header either.
+    if (!bEncrypted || itsLeft == 0) {
+        bEncrypted = false;
+        return 0;
+    }
+    return StartDecryption(thePassword);
+}
+
+int CZipEntrySource::CheckLocalHeader()
+{
+    const CZipEntry& entry = *itsEntry;
+    const uint64_t limit = itsArchive->GetDirectoryOffset();
+    // The directory's check put the header, the name and the data before it.
+    if (entry.itsLocalOffset > limit || limit - entry.itsLocalOffset < kLocalHeaderSize)
+        return ZIP_ER_INCONS;
+    const uint64_t room = limit - entry.itsLocalOffset;
+    unsigned char first[kFirstRead];
+    size_t held = room < kFirstRead ? static_cast<size_t>(room) : kFirstRead;
+    if (int error = itsArchive->ReadAt(entry.itsLocalOffset, first, held))
+        return error;
+    const unsigned char* header = first;
+    if (Get32(header) != kLocalSignature)
+        return ZIP_ER_NOZIP;
+    const size_t nameLength = Get16(header + 26);
+    const size_t extraLength = Get16(header + 28);
+    const size_t length = kLocalHeaderSize + nameLength + extraLength;
+    if (length > room)
+        return ZIP_ER_INCONS;
+    std::vector<unsigned char> whole;
+    if (length > held) {
+        whole.resize(length);
+        if (int error = itsArchive->ReadAt(entry.itsLocalOffset, whole.data(), length))
+            return error;
+        header = whole.data();
+    }
+    const unsigned char* name = header + kLocalHeaderSize;
+    const uint16_t flags = Get16(header + 6);
+    if ((flags & kFlagUtf8) && !IsStrictUtf8(name, nameLength))
+        return ZIP_ER_INCONS;
+    CZip64Values values;
+    values.itsCompressedSize = Get32(header + 18);
+    values.itsSize = Get32(header + 22);
+    if (int error = ReadExtraFields(name + nameLength, extraLength, HeaderKind::kLocal, values))
+        return error;
+
+    const uint16_t method = Get16(header + 8);
+    const uint16_t dosTime = Get16(header + 10);
+    const uint16_t dosDate = Get16(header + 12);
+    const bool bSameDate = (dosTime == entry.itsDosTime && dosDate == entry.itsDosDate)
+        || DosToTime(dosTime, dosDate) == entry.GetModificationTime();
+    if (method != entry.itsMethod || !bSameDate || nameLength != entry.itsName.size()
+        || entry.itsName.compare(0, nameLength, reinterpret_cast<const char*>(name), nameLength) != 0)
+        return ZIP_ER_INCONS;
+    const uint32_t crc = Get32(header + 14);
+    const bool bSameValues = crc == entry.itsCrc && values.itsCompressedSize == entry.itsCompressedSize
+        && values.itsSize == entry.itsSize;
+    // With a data descriptor the local header may leave all three at zero.
+    const bool bDeferred
+        = (flags & kFlagDataDescriptor) && crc == 0 && values.itsCompressedSize == 0 && values.itsSize == 0;
+    if (!bSameValues && !bDeferred)
+        return ZIP_ER_INCONS;
+    if (entry.itsCompressedSize > room - length)
+        return ZIP_ER_INCONS;
+    itsNext = entry.itsLocalOffset + length;
+    bHeaderHeld = header == first && held - length >= sizeof itsEncryptionHeader;
+    if (bHeaderHeld)
+        std::memcpy(itsEncryptionHeader, first + length, sizeof itsEncryptionHeader);
+    return 0;
+}
+
+int CZipEntrySource::StartDecryption(const Cstring& thePassword)
+{
+    unsigned char(&header)[CTraditionalCipher::kHeaderSize] = itsEncryptionHeader;
+    if (itsLeft < sizeof header)
+        return ZIP_ER_EOF;
+    if (!bHeaderHeld)
+        if (int error = itsArchive->ReadAt(itsNext, header, sizeof header))
+            return error;
+    itsNext += sizeof header;
+    itsLeft -= sizeof header;
+    itsCipher.Start(thePassword.GetText(), static_cast<size_t>(thePassword.Length()));
+    const unsigned char check = itsCipher.DecryptHeader(header);
+    // Writers check against the CRC's top byte, or, when the CRC is not
+    // known before the data is written, the time's; libzip takes either.
+    if (check == itsEntry->itsCrc >> 24 || check == TimeToDosTime(itsEntry->GetModificationTime()) >> 8)
+        return 0;
+    return ZIP_ER_WRONGPASSWD;
+}
+
+int64_t CZipEntrySource::Read(char* pBuffer, size_t theSize, int& theError)
+{
+    const size_t count = itsLeft < theSize ? static_cast<size_t>(itsLeft) : theSize;
+    if (count == 0)
+        return 0;
+    if (int error = itsArchive->ReadAt(itsNext, pBuffer, count)) {
+        theError = error;
+        return -1;
+    }
+    itsNext += count;
+    itsLeft -= count;
+    if (bEncrypted)
+        itsCipher.Decrypt(reinterpret_cast<unsigned char*>(pBuffer), count);
+    return static_cast<int64_t>(count);
+}

@@ -1,0 +1,130 @@
+#include "engine/ZipRecords.h"
+
+#include <cstring>
+#include <zip.h>
+
+namespace zip_records {
+
+namespace {
+
+constexpr uint32_t kMarker32 = 0xFFFFFFFFu;
+constexpr uint16_t kMarker16 = 0xFFFFu;
+
+// Reads the zip64 field's values in their fixed order; each is there only
+// when its header field holds the marker, except that a local header's field
+// always holds the size before the compressed size.
+int ReadZip64Field(const unsigned char* pField, size_t theLength, HeaderKind theKind, CZip64Values& theValues)
+{
+    size_t at = 0;
+    bool bShort = false;
+    const auto take = [&](size_t theBytes) -> const unsigned char* {
+        if (theLength - at < theBytes) {
+            bShort = true;
+            return nullptr;
+        }
+        at += theBytes;
+        return pField + at - theBytes;
+    };
+    if (theValues.itsSize == kMarker32) {
+        if (const unsigned char* p = take(8))
+            theValues.itsSize = Get64(p);
+    } else if (theKind == HeaderKind::kLocal) {
+        take(8);
+    }
+    if (theValues.itsCompressedSize == kMarker32) {
+        if (const unsigned char* p = take(8))
+            theValues.itsCompressedSize = Get64(p);
+    }
+    if (theKind == HeaderKind::kCentral) {
+        if (theValues.itsOffset == kMarker32) {
+            if (const unsigned char* p = take(8))
+                theValues.itsOffset = Get64(p);
+        }
+        if (theValues.itsDisk == kMarker16) {
+            if (const unsigned char* p = take(4))
+                theValues.itsDisk = Get32(p);
+        }
+    }
+    return bShort || at != theLength ? ZIP_ER_INCONS : 0;
+}
+
+} // namespace
+
+int ReadExtraFields(
+    const unsigned char* pExtra, size_t theLength, HeaderKind theKind, CZip64Values& theValues)
+{
+    const unsigned char* zip64 = nullptr;
+    size_t zip64Length = 0;
+    size_t at = 0;
+    while (theLength - at >= 4) {
+        const uint16_t id = Get16(pExtra + at);
+        const size_t length = Get16(pExtra + at + 2);
+        at += 4;
+        if (length > theLength - at)
+            return ZIP_ER_INCONS;
+        if (id == kZip64ExtraId && !zip64) {
+            zip64 = pExtra + at;
+            zip64Length = length;
+        }
+        at += length;
+    }
+    static const unsigned char kZeros[3] = {};
+    if (at < theLength && std::memcmp(pExtra + at, kZeros, theLength - at) != 0)
+        return ZIP_ER_INCONS;
+
+    const bool bNeeded = theValues.itsSize == kMarker32 || theValues.itsCompressedSize == kMarker32
+        || theValues.itsOffset == kMarker32;
+    if (!bNeeded)
+        return 0;
+    if (!zip64)
+        return ZIP_ER_NOENT; // libzip's code for a field that is not there
+    return ReadZip64Field(zip64, zip64Length, theKind, theValues);
+}
+
+bool IsStrictUtf8(const unsigned char* pText, size_t theLength)
+{
+    for (size_t i = 0; i < theLength; ++i) {
+        const unsigned char byte = pText[i];
+        if ((byte > 31 && byte < 128) || byte == '\r' || byte == '\n' || byte == '\t')
+            continue;
+        size_t more;
+        if ((byte & 0xE0) == 0xC0)
+            more = 1;
+        else if ((byte & 0xF0) == 0xE0)
+            more = 2;
+        else if ((byte & 0xF8) == 0xF0)
+            more = 3;
+        else
+            return false;
+        if (i + more >= theLength)
+            return false;
+        for (size_t k = 1; k <= more; ++k)
+            if ((pText[i + k] & 0xC0) != 0x80)
+                return false;
+        i += more;
+    }
+    return true;
+}
+
+time_t DosToTime(uint16_t theTime, uint16_t theDate)
+{
+    struct tm parts = {};
+    parts.tm_isdst = -1; // daylight saving as the system has it on that day
+    parts.tm_year = ((theDate >> 9) & 127) + 1980 - 1900;
+    parts.tm_mon = ((theDate >> 5) & 15) - 1;
+    parts.tm_mday = theDate & 31;
+    parts.tm_hour = (theTime >> 11) & 31;
+    parts.tm_min = (theTime >> 5) & 63;
+    parts.tm_sec = (theTime << 1) & 62;
+    return mktime(&parts);
+}
+
+uint16_t TimeToDosTime(time_t theTime)
+{
+    struct tm parts;
+    if (!localtime_r(&theTime, &parts))
+        return 0;
+    return static_cast<uint16_t>((parts.tm_hour << 11) + (parts.tm_min << 5) + (parts.tm_sec >> 1));
+}
+
+} // namespace zip_records

@@ -1,0 +1,379 @@
+#include "engine/TraditionalCipher.h"
+#include "engine/ZipArchiveFile.h"
+#include "engine/ZipEntryDecoder.h"
+#include "engine/ZipHandles.h"
+#include "support/ReaderComparison.h"
+#include "support/TempFolder.h"
+#include "support/ZipFixtures.h"
+#include "support/ZipRecipe.h"
+
+#include <cstring>
+#include <functional>
+#include <gmock/gmock.h>
+#include <zip.h>
+
+namespace {
+
+// Compressible, so that deflated entries span many blocks of both sizes.
+std::string Text(size_t theCount)
+{
+    std::string text;
+    for (size_t i = 0; text.size() < theCount; ++i)
+        text += "line " + std::to_string(i * 7919 % 1000) + " of the quilt\n";
+    text.resize(theCount);
+    return text;
+}
+
+void Patch32(std::string& theBytes, size_t theAt, uint32_t theValue)
+{
+    std::string field;
+    Put32(field, theValue);
+    theBytes.replace(theAt, 4, field);
+}
+
+void Patch16(std::string& theBytes, size_t theAt, uint32_t theValue)
+{
+    std::string field;
+    Put16(field, theValue);
+    theBytes.replace(theAt, 2, field);
+}
+
+// Whatever an archive holds, our reader must give what libzip gives.
+class ReaderAgainstLibzip : public ::testing::Test {
+protected:
+    void ExpectSame(const std::string& theBytes, const std::string& thePassword, const std::string& theCase,
+        const std::string& theDifference = "")
+    {
+        SCOPED_TRACE(theCase);
+        const std::string path = itsTemp.Write("archive.zip", theBytes);
+        EXPECT_EQ(CompareReaders(path, thePassword), theDifference);
+    }
+
+    // With the password, none and a wrong one.
+    void ExpectSameWithAnyPassword(
+        const std::string& theBytes, const std::string& theCase, const std::string& theDifference = "")
+    {
+        for (const std::string& password : { itsPassword, std::string(), std::string("not the key") })
+            ExpectSame(theBytes, password, theCase + " with password \"" + password + "\"", theDifference);
+    }
+
+    std::string ExpectSameFile(
+        const std::string& thePath, const std::string& theCase, const std::string& theDifference = "")
+    {
+        const std::string bytes = ReadWholeFile(thePath);
+        ExpectSameWithAnyPassword(bytes, theCase, theDifference);
+        return bytes;
+    }
+
+    // Each entry's data through our decoder, or "error N".
+    std::vector<std::string> DecodeAll(const std::string& theBytes, const std::string& thePassword)
+    {
+        const std::string path = itsTemp.Write("decoded.zip", theBytes);
+        CZipArchiveFile archive;
+        std::vector<std::string> results;
+        if (int error = archive.Open(path.c_str()))
+            return { "open error " + std::to_string(error) };
+        CZipDirectoryCursor cursor(archive);
+        CZipEntry entry;
+        int error = 0;
+        while (cursor.Next(entry, error)) {
+            CZipEntryDecoder decoder;
+            std::string data;
+            char block[4096];
+            int64_t count = 0;
+            if ((error = decoder.Open(archive, entry, thePassword.c_str())) == 0)
+                while ((count = decoder.Read(block, sizeof block, error)) > 0)
+                    data.append(block, static_cast<size_t>(count));
+            results.push_back(error == 0 && count == 0 ? data : "error " + std::to_string(error));
+            error = 0;
+        }
+        return results;
+    }
+
+    TempFolder itsTemp;
+    std::string itsPassword = KeyText();
+};
+
+TEST_F(ReaderAgainstLibzip, ArchivesOfTheExtractionTests)
+{
+    const std::string root = itsTemp.Path().string();
+    std::vector<RawZipEntry> entries = { { "NewFiles/", "" }, { "NewFiles/Readme.txt", "hello\n" },
+        { "NewFiles/empty.dat", "" }, { "NewFiles/big.dat", RandomBytes(70000, 1) },
+        { "NewFiles/bad.dat", RandomBytes(50000, 3), true },
+        { std::string("NewFiles/a\0/../../x", 19), "evil" }, { "../x", "1" },
+        { "/" + root + "/escaped", "2" }, { "NewFiles/" + std::string(1200, 'n'), "deep" } };
+    ExpectSameWithAnyPassword(RawZip(entries), "stored");
+    ExpectSameWithAnyPassword(RawZip(entries, itsPassword), "encrypted");
+    ExpectSameWithAnyPassword(RawZip({}), "empty archive");
+    ExpectSameWithAnyPassword("", "empty file");
+    ExpectSameWithAnyPassword("this is not a zip file", "no archive");
+    // libzip refuses the same name twice when it checks consistency.
+    ExpectSameWithAnyPassword(RawZip({ { "NewFiles/a", "1" }, { "NewFiles/a", "2" } }), "repeated name");
+    ExpectSameWithAnyPassword(RawZip({ { "NewFiles/a", "1" }, { "newfiles/a", "2" } }), "names by case");
+}
+
+TEST_F(ReaderAgainstLibzip, ArchivesFromPackAndInfoZip)
+{
+    const std::string source = itsTemp / "src";
+    itsTemp.Write("src/NewFiles/Readme.txt", "hello\n");
+    itsTemp.Write("src/NewFiles/empty.dat", "");
+    itsTemp.Write("src/NewFiles/Help/index.html", Text(30000));
+    itsTemp.Write("src/NewFiles/Patchwell 5.app/Contents/MacOS/Patchwell 5", RandomBytes(300000, 2));
+    const std::string packed = itsTemp / "packed.zip";
+    ASSERT_EQ(PackArchive(packed, source + "/NewFiles"), 0);
+    ExpectSameFile(packed, "pack");
+
+    const std::string zip = "cd " + ShellQuote(source) + " && zip -q -r ";
+    const std::string infoZip = itsTemp / "infozip.zip";
+    ASSERT_EQ(RunShell(zip + "-P " + ShellQuote(itsPassword) + " " + ShellQuote(infoZip) + " NewFiles"), 0);
+    ExpectSameFile(infoZip, "zip -P");
+    const std::string forced64 = itsTemp / "zip64.zip";
+    ASSERT_EQ(
+        RunShell(zip + "-fz -P " + ShellQuote(itsPassword) + " " + ShellQuote(forced64) + " NewFiles"), 0);
+    // libzip 1.7.3 refuses these: the top folder's local header asks for
+    // version 4.5, its directory entry for 1.0. The version a header asks
+    // for decides nothing here, so we read the archive.
+    const std::string bytes64 = ReadWholeFile(forced64);
+    ExpectSame(
+        bytes64, itsPassword, "zip -fz", "libzip refuses to open with 21, ours extracts every entry\n");
+    ExpectSame(bytes64, "", "zip -fz without a password");
+    EXPECT_THAT(DecodeAll(bytes64, itsPassword), ::testing::Contains(Text(30000)));
+    // From a pipe the size is not known ahead: a data descriptor follows the
+    // data and the password is checked by the time.
+    const std::string streamed = itsTemp / "streamed.zip";
+    ASSERT_EQ(RunShell("head -c 200000 /dev/urandom | zip -q -P " + ShellQuote(itsPassword) + " "
+                  + ShellQuote(streamed) + " -"),
+        0);
+    const std::string bytes = ExpectSameFile(streamed, "zip from a pipe");
+    EXPECT_EQ(DecodeAll(bytes, itsPassword).at(0).size(), 200000u);
+}
+
+TEST_F(ReaderAgainstLibzip, EveryKindOfEntry)
+{
+    for (const bool bZip64End : { false, true }) {
+        ZipRecipe recipe { {}, itsPassword, bZip64End, "" };
+        std::vector<std::string> expected;
+        int seed = 0;
+        for (uint16_t method : { 0, 8 })
+            for (bool bEncrypted : { false, true })
+                for (bool bZip64 : { false, true })
+                    for (bool bDescriptor : { false, true })
+                        for (size_t size : { 0, 1, 70001 }) {
+                            ZipRecipeEntry entry;
+                            entry.itsName = "NewFiles/" + std::to_string(recipe.itsEntries.size());
+                            entry.itsData = size > 1 && method == 8 ? Text(size) : RandomBytes(size, ++seed);
+                            entry.itsMethod = method;
+                            entry.bEncrypted = bEncrypted;
+                            entry.bZip64 = bZip64;
+                            entry.bDescriptor = bDescriptor;
+                            recipe.itsEntries.push_back(entry);
+                            expected.push_back(entry.itsData);
+                        }
+        const std::string bytes = BuildZip(recipe);
+        ExpectSameWithAnyPassword(bytes, bZip64End ? "zip64 end record" : "plain end record");
+        EXPECT_EQ(DecodeAll(bytes, itsPassword), expected);
+    }
+}
+
+TEST_F(ReaderAgainstLibzip, DamagedEntries)
+{
+    const std::string data = Text(100000);
+    const std::string deflated = Deflate(data);
+    const auto one = [&](uint16_t theMethod, const std::function<void(ZipRecipeEntry&)>& theDamage,
+                         const std::string& theCase) {
+        ZipRecipeEntry theEntry;
+        theEntry.itsName = "NewFiles/x";
+        theEntry.itsData = data;
+        theEntry.itsMethod = theMethod;
+        theDamage(theEntry);
+        for (bool bEncrypted : { false, true }) {
+            theEntry.bEncrypted = bEncrypted;
+            ExpectSameWithAnyPassword(BuildZip({ { theEntry }, itsPassword, false, "" }), theCase);
+        }
+    };
+    for (uint16_t method : { 0, 8 }) {
+        const std::string kind = method ? "deflated, " : "stored, ";
+        one(
+            method, [&](ZipRecipeEntry& e) { e.itsCrcDamage = 1; }, kind + "CRC damaged");
+        one(
+            method, [&](ZipRecipeEntry& e) { e.itsSizeDamage = 1; }, kind + "one byte more declared");
+        one(
+            method, [&](ZipRecipeEntry& e) { e.itsSizeDamage = -1; }, kind + "one byte less declared");
+        one(
+            method, [&](ZipRecipeEntry& e) { e.itsSizeDamage = -100000; }, kind + "nothing declared");
+        one(
+            method, [&](ZipRecipeEntry& e) { e.itsLocalName = "NewFiles/y"; }, kind + "local name differs");
+        one(
+            method, [&](ZipRecipeEntry& e) { e.itsMoreFlags = 0x40; }, kind + "strong encryption");
+    }
+    one(
+        8, [&](ZipRecipeEntry& e) { e.itsStored = deflated.substr(0, deflated.size() / 2); },
+        "deflate data cut short");
+    one(
+        8, [&](ZipRecipeEntry& e) { e.itsStored = deflated + "trailing"; }, "bytes after the deflate data");
+    one(
+        8, [&](ZipRecipeEntry& e) { e.itsStored = std::string(64, '\xff'); }, "not deflate data");
+    one(
+        8, [&](ZipRecipeEntry& e) { e.itsStored = deflated.substr(0, 20) + RandomBytes(5000, 9); },
+        "deflate data damaged");
+    one(
+        8,
+        [&](ZipRecipeEntry& e) {
+            e.itsData = std::string(1 << 20, 'z');
+            e.itsSizeDamage = -(1 << 19);
+        },
+        "a bomb");
+    one(
+        12, [](ZipRecipeEntry&) {}, "bzip2");
+    one(
+        99, [](ZipRecipeEntry&) {}, "WinZip AES");
+    one(
+        14, [](ZipRecipeEntry&) {}, "LZMA");
+    one(
+        0,
+        [&](ZipRecipeEntry& e) {
+            e.itsDosTime = 0xFFFF;
+            e.itsDosDate = 0;
+        },
+        "a date that does not exist");
+}
+
+TEST_F(ReaderAgainstLibzip, DamagedDirectories)
+{
+    const std::string good = RawZip({ { "NewFiles/a", "alpha" }, { "NewFiles/b", RandomBytes(3000, 4) } });
+    const size_t end = good.rfind("PK\x05\x06");
+    const size_t central = good.find("PK\x01\x02");
+    const size_t second = good.find("PK\x01\x02", central + 4);
+    const auto mutated = [&](const std::function<void(std::string&)>& theChange, const std::string& theCase) {
+        std::string bytes = good;
+        theChange(bytes);
+        ExpectSameWithAnyPassword(bytes, theCase);
+    };
+    mutated([&](std::string& b) { Patch16(b, end + 10, 3); }, "count too large");
+    mutated([&](std::string& b) { Patch16(b, end + 8, 1), Patch16(b, end + 10, 1); }, "count too small");
+    mutated([&](std::string& b) { Patch16(b, end + 8, 1); }, "counts disagree");
+    mutated(
+        [&](std::string& b) { Patch32(b, end + 12, static_cast<uint32_t>(end - central + 1)); }, "size past");
+    mutated([&](std::string& b) { Patch32(b, end + 12, static_cast<uint32_t>(end - central - 1)); },
+        "size short");
+    mutated(
+        [&](std::string& b) { Patch32(b, end + 16, static_cast<uint32_t>(central + 1)); }, "offset moved");
+    mutated([&](std::string& b) { Patch32(b, end + 16, 0xFFFFFFF0u); }, "offset past the file");
+    mutated([&](std::string& b) { Patch32(b, end + 4, 1); }, "another disk");
+    mutated([&](std::string& b) { Patch16(b, end + 20, 5); }, "comment longer than the file");
+    mutated([&](std::string& b) { b += "tail"; }, "bytes after the end record");
+    mutated([&](std::string& b) { Patch16(b, end + 20, 26), b += "PK\x05\x06" + std::string(22, 'c'); },
+        "end signature in the comment");
+    mutated([&](std::string& b) { b[central + 1] = 'X'; }, "directory signature");
+    mutated([&](std::string& b) { Patch32(b, second + 42, 1); }, "local offset into the first entry");
+    mutated([&](std::string& b) { Patch32(b, second + 42, static_cast<uint32_t>(central)); }, "local at dir");
+    mutated([&](std::string& b) { Patch32(b, second + 42, 0xFFFFFFFFu); }, "zip64 offset without its field");
+    mutated([&](std::string& b) { Patch32(b, second + 20, 0xFFFFFFFFu); }, "zip64 size without its field");
+    mutated([&](std::string& b) { Patch16(b, second + 28, 200); }, "name past the directory");
+    mutated([&](std::string& b) { Patch16(b, central + 30, 3); }, "extra field of three bytes");
+    mutated([&](std::string& b) { Patch16(b, central + 8, 0x800), b[central + 46] = '\xff'; }, "bad UTF-8");
+    mutated(
+        [&](std::string& b) { Patch16(b, central + 8, 0x800), b[central + 46] = '\x01'; }, "control char");
+    mutated([&](std::string& b) { Patch16(b, central + 8, 0x800); }, "UTF-8 flag on a plain name");
+    mutated([&](std::string& b) { b[0] = 'X'; }, "local signature");
+    mutated([&](std::string& b) { Patch32(b, 18, 4); }, "local compressed size");
+    mutated([&](std::string& b) { Patch16(b, 8, 8); }, "local method");
+    mutated([&](std::string& b) { Patch16(b, 10, 1); }, "local time");
+    for (size_t cut : { size_t { 1 }, size_t { 21 }, end - central, good.size() - 30, good.size() - 1 })
+        mutated([&](std::string& b) { b.resize(b.size() - cut); }, "cut by " + std::to_string(cut));
+}
+
+TEST_F(ReaderAgainstLibzip, DamagedZip64EndRecords)
+{
+    ZipRecipe recipe { {}, itsPassword, true, "" };
+    for (int i = 0; i < 3; ++i) {
+        ZipRecipeEntry entry;
+        entry.itsName = "NewFiles/" + std::to_string(i);
+        entry.itsData = Text(1000);
+        recipe.itsEntries.push_back(entry);
+    }
+    const std::string good = BuildZip(recipe);
+    const size_t locator = good.size() - 22 - 20;
+    const size_t record = locator - 56;
+    const auto mutated = [&](const std::function<void(std::string&)>& theChange, const std::string& theCase) {
+        std::string bytes = good;
+        theChange(bytes);
+        ExpectSameWithAnyPassword(bytes, theCase);
+    };
+    mutated(
+        [&](std::string& b) { Patch32(b, locator + 8, static_cast<uint32_t>(record + 1)); }, "locator off");
+    mutated([&](std::string& b) { Patch32(b, locator + 12, 0x80000000u); }, "locator past any file");
+    mutated([&](std::string& b) { Patch32(b, locator + 4, 1); }, "locator on another disk");
+    mutated([&](std::string& b) { b[record + 1] = 'X'; }, "record signature");
+    mutated([&](std::string& b) { Patch32(b, record + 4, 45); }, "record size");
+    mutated([&](std::string& b) { Patch32(b, record + 20, 1); }, "record on another disk");
+    mutated([&](std::string& b) { Patch32(b, record + 24, 2); }, "counts disagree");
+    mutated(
+        [&](std::string& b) { Patch32(b, record + 24, 4), Patch32(b, record + 32, 4); }, "count too large");
+    mutated(
+        [&](std::string& b) { Patch32(b, record + 24, 2), Patch32(b, record + 32, 2); }, "count too small");
+    mutated([&](std::string& b) { Patch32(b, record + 40, 10); }, "size short");
+    mutated([&](std::string& b) { Patch32(b, record + 44, 1); }, "size huge");
+    mutated([&](std::string& b) { Patch32(b, record + 48, 1); }, "offset moved");
+    mutated([&](std::string& b) { Patch32(b, record + 52, 0x80000000u); }, "offset past any file");
+}
+
+TEST(ZipDirectoryCursor, WalksAgainAfterRewind)
+{
+    TempFolder temp;
+    const std::string path = temp.Write("a.zip", RawZip({ { "one", "1" }, { "two", "22" } }));
+    CZipArchiveFile archive;
+    ASSERT_EQ(archive.Open(path.c_str()), 0);
+    EXPECT_EQ(archive.GetEntryCount(), 2u);
+    CZipDirectoryCursor cursor(archive);
+    CZipEntry entry;
+    int error = -1;
+    std::vector<std::string> names;
+    for (int pass = 0; pass < 2; ++pass, cursor.Rewind())
+        while (cursor.Next(entry, error))
+            names.push_back(entry.itsName + "@" + std::to_string(entry.itsIndex));
+    EXPECT_EQ(error, 0);
+    EXPECT_THAT(names, ::testing::ElementsAre("one@0", "two@1", "one@0", "two@1"));
+    archive.Close();
+    EXPECT_FALSE(archive.IsOpen());
+    EXPECT_EQ(archive.Open((temp / "missing.zip").c_str()), ZIP_ER_NOENT);
+}
+
+TEST(ZipDirectoryCursor, CountThatWrappedAroundIsAccepted)
+{
+    // Writers that avoid zip64 records store the count modulo 65,536.
+    std::vector<RawZipEntry> entries(65537);
+    for (size_t i = 0; i < entries.size(); ++i)
+        entries[i].itsName = std::to_string(i);
+    TempFolder temp;
+    const std::string path = temp.Write("many.zip", RawZip(entries));
+    CZipArchiveFile archive;
+    ASSERT_EQ(archive.Open(path.c_str()), 0);
+    EXPECT_EQ(archive.GetEntryCount(), 65537u);
+    int error = 0;
+    CZipArchiveHandle libzip(zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error));
+    ASSERT_TRUE(libzip) << error;
+    EXPECT_EQ(zip_get_num_entries(libzip.get(), 0), 65537);
+}
+
+TEST(TraditionalCipher, UndoesTheBitwiseEncryptionInAnyPieces)
+{
+    const std::string plain = RandomBytes(100000, 7);
+    const std::string password = "p\xe4ss";
+    std::string data = Encrypt(plain, password, 0x5A);
+    CTraditionalCipher cipher;
+    cipher.Start(password.data(), password.size());
+    unsigned char header[CTraditionalCipher::kHeaderSize];
+    std::memcpy(header, data.data(), sizeof header);
+    EXPECT_EQ(cipher.DecryptHeader(header), 0x5A);
+    auto* at = reinterpret_cast<unsigned char*>(data.data()) + sizeof header;
+    for (size_t left = plain.size(), piece = 1; left > 0; piece = piece * 3 % 4099 + 1) {
+        const size_t count = std::min(left, piece);
+        cipher.Decrypt(at, count);
+        at += count;
+        left -= count;
+    }
+    EXPECT_EQ(data.substr(sizeof header), plain);
+}
+
+} // namespace
