@@ -139,8 +139,6 @@ int CZipArchiveFile::ReadZip64End(
 {
     const unsigned char* locator = &theTail[theAt];
     const uint64_t locatorPosition = theTailOffset + theAt;
-    if (Get32(locator + 4) != 0)
-        return ZIP_ER_MULTIDISK;
     const uint64_t position = Get64(locator + 8);
     if (position > kMaxOffset)
         return ZIP_ER_SEEK;
@@ -151,14 +149,19 @@ int CZipArchiveFile::ReadZip64End(
         return error;
     if (Get32(record) != kZip64EndSignature)
         return ZIP_ER_INCONS;
-    // The record's own disk numbers are not looked at: libzip goes by the
-    // locator's.
+    // libzip takes the disk numbers from the locator's 32-bit field read as
+    // two 16-bit halves, and from the record only where a half is 0xFFFF.
+    const uint32_t disks = Get16(locator + 4) == 0xFFFF ? Get32(record + 16) : Get16(locator + 4);
+    const uint32_t directoryDisk = Get16(locator + 6) == 0xFFFF ? Get32(record + 20) : Get16(locator + 6);
+    if (disks != 0 || directoryDisk != 0)
+        return ZIP_ER_MULTIDISK;
     if (Get64(record + 24) != Get64(record + 32))
         return ZIP_ER_MULTIDISK;
     itsDeclaredCount = Get64(record + 32);
     itsDirectorySize = Get64(record + 40);
     itsDirectoryOffset = Get64(record + 48);
-    if (itsDirectoryOffset > kMaxOffset || itsDirectorySize > kMaxOffset - itsDirectoryOffset)
+    if (itsDirectoryOffset > kMaxOffset
+        || itsDirectorySize > std::numeric_limits<uint64_t>::max() - itsDirectoryOffset)
         return ZIP_ER_SEEK;
     if (itsDirectoryOffset + itsDirectorySize > position
         || itsDeclaredCount > itsDirectorySize / kCentralHeaderSize)
@@ -172,6 +175,7 @@ int CZipArchiveFile::ReadZip64End(
 int CZipArchiveFile::CheckDirectory()
 {
     CZipDirectoryCursor cursor(*this);
+    cursor.bDeferBounds = true;
     CZipEntry entry;
     int error = 0;
     uint64_t count = 0;
@@ -184,6 +188,8 @@ int CZipArchiveFile::CheckDirectory()
                                    : count >= itsDeclaredCount && (count - itsDeclaredCount) % 0x10000 == 0;
     if (!bCountFits)
         return ZIP_ER_INCONS;
+    if (cursor.itsBoundsError != 0)
+        return cursor.itsBoundsError;
     itsEntryCount = count;
     return 0;
 }

@@ -90,7 +90,15 @@ private:
     int Have(size_t theLength);
     int ParseEntry(CZipEntry& theEntry);
 
+    friend class CZipArchiveFile;
+
     const CZipArchiveFile& itsArchive;
+    // When the archive checks its directory, an entry whose data would not
+    // lie before the directory does not stop the walk: libzip reads the whole
+    // directory before it looks at where the entries lie, and its codes for
+    // the faults of the walk win.
+    bool bDeferBounds = false;
+    int itsBoundsError = 0;
     std::vector<unsigned char> itsBuffer;
     size_t itsStart = 0; // the walk's position in itsBuffer
     size_t itsEnd = 0; // bytes of itsBuffer that hold data

@@ -99,8 +99,12 @@ int CZipDirectoryCursor::ParseEntry(CZipEntry& theEntry)
     const uint64_t limit = itsArchive.itsDirectoryOffset;
     const uint64_t fixed = kLocalHeaderSize + nameLength;
     if (theEntry.itsLocalOffset > limit || limit - theEntry.itsLocalOffset < fixed
-        || limit - theEntry.itsLocalOffset - fixed < theEntry.itsCompressedSize)
-        return ZIP_ER_NOZIP;
+        || limit - theEntry.itsLocalOffset - fixed < theEntry.itsCompressedSize) {
+        if (!bDeferBounds)
+            return ZIP_ER_NOZIP;
+        if (itsBoundsError == 0)
+            itsBoundsError = ZIP_ER_NOZIP;
+    }
 
     itsStart += length;
     itsConsumed += length;

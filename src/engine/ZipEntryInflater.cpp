@@ -109,9 +109,10 @@ size_t CZipEntryInflater::Decompress(
             break;
         }
         if (result != Z_OK && result != Z_BUF_ERROR) {
-            // The data before the fault is handed out first.
+            // What the failing call wrote is dropped, as libzip drops it;
+            // what earlier calls wrote has been handed out.
             itsPendingError = ZIP_ER_ZLIB;
-            break;
+            return 0;
         }
     }
     return produced;

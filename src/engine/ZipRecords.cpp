@@ -12,40 +12,44 @@ constexpr uint16_t kMarker16 = 0xFFFFu;
 
 // Reads the zip64 field's values in their fixed order; each is there only
 // when its header field holds the marker, except that a local header's field
-// always holds the size before the compressed size.
+// always holds the size before the compressed size. A value the field is too
+// short for reads as 0, as libzip reads it.
 int ReadZip64Field(const unsigned char* pField, size_t theLength, HeaderKind theKind, CZip64Values& theValues)
 {
     size_t at = 0;
     bool bShort = false;
-    const auto take = [&](size_t theBytes) -> const unsigned char* {
-        if (theLength - at < theBytes) {
+    const auto take = [&](size_t theBytes) -> uint64_t {
+        if (bShort || theLength - at < theBytes) {
             bShort = true;
-            return nullptr;
+            return 0;
         }
         at += theBytes;
-        return pField + at - theBytes;
+        return theBytes == 8 ? Get64(pField + at - 8) : Get32(pField + at - 4);
     };
-    if (theValues.itsSize == kMarker32) {
-        if (const unsigned char* p = take(8))
-            theValues.itsSize = Get64(p);
-    } else if (theKind == HeaderKind::kLocal) {
+    if (theValues.itsSize == kMarker32)
+        theValues.itsSize = take(8);
+    else if (theKind == HeaderKind::kLocal)
         take(8);
-    }
-    if (theValues.itsCompressedSize == kMarker32) {
-        if (const unsigned char* p = take(8))
-            theValues.itsCompressedSize = Get64(p);
-    }
+    if (theValues.itsCompressedSize == kMarker32)
+        theValues.itsCompressedSize = take(8);
     if (theKind == HeaderKind::kCentral) {
-        if (theValues.itsOffset == kMarker32) {
-            if (const unsigned char* p = take(8))
-                theValues.itsOffset = Get64(p);
-        }
-        if (theValues.itsDisk == kMarker16) {
-            if (const unsigned char* p = take(4))
-                theValues.itsDisk = Get32(p);
-        }
+        if (theValues.itsOffset == kMarker32)
+            theValues.itsOffset = take(8);
+        if (theValues.itsDisk == kMarker16)
+            theValues.itsDisk = static_cast<uint32_t>(take(4));
     }
-    return bShort || at != theLength ? ZIP_ER_INCONS : 0;
+    if (!bShort && at == theLength)
+        return 0;
+    // A field of all four values (or the three 64-bit ones) is accepted
+    // when what it holds beyond the values read agrees with the header.
+    bool bAgrees = theLength == 24 || theLength == 28;
+    if (theLength == 28 && theValues.itsDisk != Get32(pField + 24))
+        bAgrees = false;
+    if (bAgrees
+        && (theValues.itsSize != Get64(pField) || theValues.itsCompressedSize != Get64(pField + 8)
+            || theValues.itsOffset != Get64(pField + 16)))
+        bAgrees = false;
+    return bAgrees ? 0 : ZIP_ER_INCONS;
 }
 
 } // namespace
