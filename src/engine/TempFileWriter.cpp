@@ -33,18 +33,22 @@ int CTempFileWriter::Create(int theFolder, const char* theName, Placement thePla
 {
     Discard();
     struct stat info;
-    if (fstatat(theFolder, theName, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode))
-        return EISDIR;
     itsFolder = theFolder;
     itsFinalName = theName;
     if (thePlacement == kCreateInPlace) {
         itsWrittenName = theName;
         itsFile = openat(theFolder, theName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    } else if (fstatat(theFolder, theName, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode)) {
+        errno = EISDIR; // found before any data is written
     } else {
         itsFile = CreateTemporary(theFolder, itsWrittenName);
     }
     if (itsFile == -1) {
-        const int error = errno;
+        int error = errno;
+        // Only a failed creation costs a look at what holds the name.
+        if (error == EEXIST && fstatat(theFolder, theName, &info, AT_SYMLINK_NOFOLLOW) == 0
+            && S_ISDIR(info.st_mode))
+            error = EISDIR;
         itsWrittenName.clear();
         return error;
     }

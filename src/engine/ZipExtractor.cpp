@@ -1,9 +1,8 @@
 #include "engine/ZipExtractor.h"
 
-#include "engine/ReadAheadReader.h"
+#include "engine/ExtractionWorkers.h"
 #include "engine/RepeatedNames.h"
 #include "engine/SafeEntryName.h"
-#include "engine/TempFileWriter.h"
 #include "engine/UpdaterGlobals.h"
 #include "foundation/Profile.h"
 #include "foundation/ProgramFolders.h"
@@ -14,6 +13,7 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <strings.h>
 #include <thread>
@@ -22,8 +22,22 @@
 
 namespace {
 
-// Data moves in blocks of this size, one write per block.
-constexpr int kBlockSize = static_cast<int>(CReadAheadReader::kBlockSize);
+// Data moves in blocks of this size, one write and one redraw per block.
+constexpr int kBlockSize = 16384;
+
+// Shows each block as it is written and stops at the user's abort.
+class CProgressPerBlock : public CEntryProgress {
+public:
+    explicit CProgressPerBlock(const std::function<void(uint64_t)>& theWritten)
+        : itsWritten(theWritten)
+    {
+    }
+    bool KeepGoing() override { return !gAbortUpdate; }
+    void Written(uint64_t theCount) override { itsWritten(theCount); }
+
+private:
+    const std::function<void(uint64_t)>& itsWritten;
+};
 
 } // namespace
 
@@ -40,24 +54,44 @@ CZipExtractor::~CZipExtractor()
 int CZipExtractor::Open(const char* theArchivePath)
 {
     Close();
-    int error = 0;
-    itsReader.reset(theArchivePath ? zip_open(theArchivePath, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr);
     itsEntryIndex = 0;
-    itsArchivePath = theArchivePath ? theArchivePath : "";
-    if (!itsReader) {
+    if (!theArchivePath || itsArchive.Open(theArchivePath) != 0) {
         itsLastError = "Error opening compressed file container";
         return 0;
     }
+    itsCursor = std::make_unique<CZipDirectoryCursor>(itsArchive);
+    itsCursorIndex = 0;
     return 1;
 }
 
 int CZipExtractor::Close()
 {
-    itsReader.reset();
-    CloseOutputFolder();
-    itsOutputRoot.Close();
-    itsOutputRootPath.Clear();
+    itsCursor.reset();
+    itsArchive.Close();
+    itsOutputFolder.Close();
     return 1;
+}
+
+bool CZipExtractor::EntryAt(uint64_t theIndex, CZipEntry& theEntry, int& theError)
+{
+    theError = ZIP_ER_INVAL;
+    if (!itsCursor || theIndex >= itsArchive.GetEntryCount())
+        return false;
+    if (theIndex < itsCursorIndex) {
+        itsCursor->Rewind();
+        itsCursorIndex = 0;
+    }
+    for (; itsCursorIndex <= theIndex; ++itsCursorIndex) {
+        if (!itsCursor->Next(theEntry, theError)) {
+            // A damaged directory is read again from its start next time.
+            itsCursor->Rewind();
+            itsCursorIndex = 0;
+            if (theError == 0)
+                theError = ZIP_ER_INCONS;
+            return false;
+        }
+    }
+    return true;
 }
 
 void CZipExtractor::AddNameMapping(const char* theFrom, const char* theTo, const char* theExtra)
@@ -91,28 +125,32 @@ int CZipExtractor::ExtractFiles()
 {
     itsEntriesDone = 0;
     itsLastError = "";
-    const zip_int64_t count = itsReader ? zip_get_num_entries(itsReader.get(), 0) : -1;
-    if (count < 0) {
+    if (!itsArchive.IsOpen()) {
         Fail("ExtractFiles failed - %s\n", "Unable to get global info (%d)", ZIP_ER_INVAL);
         return 0;
     }
-    if (!CountEntries(static_cast<uint64_t>(count)))
+    const uint64_t count = itsArchive.GetEntryCount();
+    if (!CountEntries(count))
         return 0;
     itsEntryCount = static_cast<uint32_t>(count);
+    if (!bUseReadAhead || itsStagingFolder.IsEmpty())
+        return ExtractEntries();
 
-    CDirectEntryReader direct(itsReader.get(), itsPassword);
-    // Decryption is most of the work and is serial within an entry: with a
-    // second core, two readers work on alternate entries while this thread
-    // writes. Small entries leave file creation as the work and a second
-    // reader would only hold another copy of the archive's directory.
-    CStripedReader readAhead;
-    const bool bLargeEntries = itsEntryCount > 0 && itsTotalBytes / itsEntryCount >= kBlockSize;
-    const int readers = bLargeEntries && std::thread::hardware_concurrency() >= 2 ? 2 : 1;
-    const bool bReadAhead
-        = bUseReadAhead && readAhead.Start(itsArchivePath.GetText(), itsPassword, itsEntryCount, readers);
-    itsEntries = bReadAhead ? static_cast<CEntryReader*>(&readAhead) : &direct;
+    // A fresh staging folder holds nothing to replace and nothing to ask
+    // about, so its entries can be written by several threads at once; the
+    // log, progress and questions stay on this one.
+    CZipDirectoryCursor cursor(itsArchive);
+    CExtractionWorkers workers(itsArchive, itsPassword, itsStagingFolder);
+    const unsigned cores = std::thread::hardware_concurrency();
+    const bool bStarted = workers.Start(cores >= 2 ? 2 : 1, cursor, [this](CExtractionWorkers::Job& theJob) {
+        const Cstring name = MapEntryName(theJob.itsEntry.itsName.c_str());
+        Cstring root;
+        WritePlace(name, root, theJob.itsFolder, theJob.itsName);
+        theJob.itsMode = ExtractedFileMode(DestinationPath(name).GetText());
+    });
+    itsWorkers = bStarted ? &workers : nullptr;
     const int result = ExtractEntries();
-    itsEntries = nullptr;
+    itsWorkers = nullptr;
     return result;
 }
 
@@ -141,28 +179,26 @@ bool CZipExtractor::CountEntries(uint64_t theCount)
     itsTotalBytes = 0;
     CRepeatedNames names;
     names.Reserve(theCount);
-    zip_stat_t info;
+    CZipEntry entry;
+    int error = 0;
     for (uint64_t i = 0; i < theCount; ++i) {
-        if (zip_stat_index(itsReader.get(), i, ZIP_FL_ENC_RAW, &info) != 0 || !(info.valid & ZIP_STAT_NAME))
+        if (!EntryAt(i, entry, error))
             break; // the entry itself reports it when its turn comes
-        if (info.valid & ZIP_STAT_SIZE)
-            itsTotalBytes += static_cast<int64_t>(info.size);
-        const Cstring mapped = MapEntryName(info.name);
+        itsTotalBytes += static_cast<int64_t>(entry.itsSize);
+        const Cstring mapped = MapEntryName(entry.itsName.c_str());
         if (!IsSafeEntryName(mapped.GetText())) {
-            Fail("ExtractFiles failed - %s\n", "Unsafe file name in archive: %s", info.name);
+            Fail("ExtractFiles failed - %s\n", "Unsafe file name in archive: %s", entry.itsName.c_str());
             return false;
         }
         names.Add(static_cast<uint32_t>(i), mapped.GetText());
     }
     const int64_t repeat = names.FindRepeat([this](uint32_t theIndex) {
-        zip_stat_t entry;
-        return zip_stat_index(itsReader.get(), theIndex, ZIP_FL_ENC_RAW, &entry) == 0
-            ? MapEntryName(entry.name)
-            : Cstring();
+        CZipEntry named;
+        int code = 0;
+        return EntryAt(theIndex, named, code) ? MapEntryName(named.itsName.c_str()) : Cstring();
     });
-    if (repeat != -1
-        && zip_stat_index(itsReader.get(), static_cast<uint64_t>(repeat), ZIP_FL_ENC_RAW, &info) == 0) {
-        Fail("ExtractFiles failed - %s\n", "Unsafe file name in archive: %s", info.name);
+    if (repeat != -1 && EntryAt(static_cast<uint64_t>(repeat), entry, error)) {
+        Fail("ExtractFiles failed - %s\n", "Unsafe file name in archive: %s", entry.itsName.c_str());
         return false;
     }
     return true;
@@ -170,141 +206,151 @@ bool CZipExtractor::CountEntries(uint64_t theCount)
 
 int CZipExtractor::ExtractOneFile()
 {
-    int result = 0;
     itsCurrentName.Clear();
-    zip_stat_t info;
-    zip_stat_init(&info);
-    if (!itsReader || zip_stat_index(itsReader.get(), itsEntryIndex, ZIP_FL_ENC_RAW, &info) != 0) {
-        Fail("ExtractOneFile failed - %s\n", "Unable to get compressed file info (%d)",
-            itsReader ? ZipArchiveErrorCode(itsReader.get()) : ZIP_ER_INVAL);
+    int error = ZIP_ER_INVAL;
+    const CExtractionWorkers::Job* job = itsWorkers ? itsWorkers->Next(error) : nullptr;
+    if (job)
+        itsEntry = job->itsEntry;
+    else if (itsWorkers || !itsArchive.IsOpen() || !EntryAt(itsEntryIndex, itsEntry, error)) {
+        if (error == 0)
+            error = ZIP_ER_INCONS; // the directory ended before its count
+        Fail("ExtractOneFile failed - %s\n", "Unable to get compressed file info (%d)", error);
         return 0;
     }
-    SetCurrentName(info.name);
+    SetCurrentName(itsEntry.itsName.c_str());
     UpdateProgress();
 
     // ExtractFiles has checked every name already; a caller that extracts
     // entries one by one gets the same protection.
-    const Cstring name = MapEntryName(info.name);
+    const Cstring name = MapEntryName(itsEntry.itsName.c_str());
     if (!IsSafeEntryName(name.GetText())) {
-        Fail("ExtractOneFile failed - %s\n", "Unsafe file name in archive: %s", info.name);
+        Fail("ExtractOneFile failed - %s\n", "Unsafe file name in archive: %s", itsEntry.itsName.c_str());
         return 0;
     }
     const Cstring path = DestinationPath(name);
-    Cstring folder;
-    Cstring fileName;
-    Cstring::SplitPath(path, folder, fileName);
     Log("ExtractOneFile - %s\n", path.GetText());
 
-    CDirectEntryReader direct(itsReader.get(), itsPassword);
-    CEntryReader& entry = itsEntries ? *itsEntries : direct;
-    if (const int error = entry.Open(itsEntryIndex); error != 0) {
-        Fail("ExtractOneFile failed - %s\n", "Unable to open compressed file (%d)", error);
-        return 0;
+    if (!job) {
+        CEntryOutcome outcome;
+        ExtractHere(itsEntry, name, path, outcome);
+        return Report(outcome, path);
     }
-    Cstring root;
-    Cstring relative;
-    WritePlace(name, root, relative);
-    // Split by hand: the relative name means nothing to the working folder.
-    const char* lastSlash = std::strrchr(relative.GetText(), '/');
-    Cstring relativeFolder;
-    if (lastSlash && lastSlash != relative.GetText())
-        relativeFolder.Assign(relative.GetText(), static_cast<int>(lastSlash - relative.GetText()));
-    const Cstring relativeName(lastSlash ? lastSlash + 1 : relative.GetText());
-    const int outputFolder = OpenOutputFolder(root, relativeFolder);
-    if (outputFolder == -1) {
-        Fail("ExtractOneFile failed - %s\n", "Unable to create directory - %s\nDirectory is %s",
-            std::strerror(errno), folder.GetText());
-        return 0;
+    const int64_t bytesBefore = itsBytesDone;
+    if (gAbortUpdate)
+        itsWorkers->Stop();
+    itsWorkers->Wait(*job, [this, bytesBefore](uint64_t theBytesWritten) {
+        itsBytesDone = bytesBefore + static_cast<int64_t>(theBytesWritten);
+        UpdateProgress();
+        if (gAbortUpdate)
+            itsWorkers->Stop();
+    });
+    const bool bWritten = job->itsName.IsNotEmpty() && job->itsOutcome.itsCreateError == 0;
+    itsBytesDone
+        = bytesBefore + static_cast<int64_t>(bWritten ? job->itsOutcome.itsBytesWritten : itsEntry.itsSize);
+    if (bWritten && job->itsOutcome.itsBytesWritten > 0)
+        UpdateProgress();
+    // An abort asked for while the entry was under way ends it, done or not,
+    // as one asked for between two blocks does on this thread.
+    if (gAbortUpdate) {
+        CEntryOutcome aborted = job->itsOutcome;
+        aborted.bAborted = true;
+        return Report(aborted, path);
     }
+    return Report(job->itsOutcome, path);
+}
 
-    bool bWrite = true;
-    const bool bFolderEntry = EndsWithNoCase(path.GetText(), "/");
-    if (bFolderEntry) {
-        bWrite = false;
-        result = 1;
-    } else if (FileExists(path.GetText())) {
+void CZipExtractor::ExtractHere(
+    const CZipEntry& theEntry, const Cstring& theName, const Cstring& thePath, CEntryOutcome& theOutcome)
+{
+    CEntryExtraction extraction(itsDecoder, theEntry, theOutcome);
+    if (!extraction.OpenEntry(itsArchive, itsPassword))
+        return;
+    Cstring root;
+    Cstring folder;
+    Cstring file;
+    WritePlace(theName, root, folder, file);
+    const int outputFolder = itsOutputFolder.Open(root, folder);
+    if (outputFolder == -1) {
+        theOutcome.itsFolderError = errno;
+        return;
+    }
+    bool bWrite = file.IsNotEmpty();
+    if (bWrite && FileExists(thePath.GetText())) {
         if (itsOverwriteMode == kOverwriteAsk)
-            bWrite = AskOverwrite(path.GetText(), itsEntryCount) != 0;
+            bWrite = AskOverwrite(thePath.GetText(), itsEntryCount) != 0;
         else
             bWrite = itsOverwriteMode == kOverwriteReplace;
-        if (!bWrite)
-            result = 1; // the existing file stays untouched
     }
-
-    CTempFileWriter output;
-    if (bWrite) {
-        const int error = output.Create(outputFolder, relativeName.GetText(),
+    if (bWrite)
+        extraction.CreateFile(outputFolder, file.GetText(),
             itsStagingFolder.IsEmpty() ? CTempFileWriter::kReplaceByRename : CTempFileWriter::kCreateInPlace);
-        if (error == 0) {
-            result = 1;
-        } else {
-            itsLastError.Format("ExtractOneFile file open failed - %d - %s\nFile: %s", error,
-                std::strerror(error), path.GetText());
-            Log("%s\n", itsLastError.GetText()); // the text names the step already
-        }
-    }
-    if (!output.IsOpen())
-        itsBytesDone += static_cast<int64_t>(info.size);
-
-    bool bFailed = false;
-    uint64_t written = 0;
-    for (;;) {
-        if (gAbortUpdate) {
-            itsLastError = "Extract Aborted";
-            bFailed = true;
-            break;
-        }
-        int readError = 0;
-        const int64_t count = entry.Read(itsBlock.GetBuffer(), kBlockSize, readError);
-        if (count == 0)
-            break;
-        written += count > 0 ? static_cast<uint64_t>(count) : 0;
-        // An entry that yields more than it declares is damaged or forged.
-        if (count < 0 || written > info.size) {
-            Fail("ExtractOneFile failed - %s\n", "Decompress Error (%d)",
-                count < 0 ? readError : ZIP_ER_INCONS);
-            bFailed = true;
-            break;
-        }
-        if (!output.IsOpen())
-            continue;
-        if (const int error = output.Write(itsBlock.GetText(), static_cast<size_t>(count)); error != 0) {
-            Fail("ExtractOneFile failed - %s\n", "Data Write Failed - %s\nFile: %s", std::strerror(error),
-                path.GetText());
-            bFailed = true;
-            break;
-        }
-        itsBytesDone += count;
+    if (!extraction.IsWriting())
+        itsBytesDone += static_cast<int64_t>(theEntry.itsSize);
+    const std::function<void(uint64_t)> written = [this](uint64_t theCount) {
+        itsBytesDone += static_cast<int64_t>(theCount);
         UpdateProgress();
-    }
-    if (bFailed)
-        result = 0;
+    };
+    CProgressPerBlock progress(written);
+    extraction.CopyData(itsBlock.GetBuffer(), kBlockSize, progress);
+    extraction.Finish(ExtractedFileMode(thePath.GetText()));
+}
 
-    // Closing checks the entry's CRC; a failure already reported keeps its text.
-    const int closeError = entry.Close();
-    if (closeError != 0 && !bFailed) {
-        Fail("ExtractOneFile failed - %s\n", "Failed to close compressed file (%d)", closeError);
-        result = 0;
-    }
-    if (!output.IsOpen() || result == 0)
-        return result;
-
-    const mode_t mode = std::strstr(path.GetText(), ".app/Contents/MacOS/") ? 0755 : 0644;
-    int modeError = 0;
-    if (const int error = output.Finish(info.mtime, mode, modeError); error != 0) {
-        Fail("ExtractOneFile failed - %s\n", "Data Write Failed - %s\nFile: %s", std::strerror(error),
-            path.GetText());
+int CZipExtractor::Report(const CEntryOutcome& theOutcome, const Cstring& thePath)
+{
+    const CEntryOutcome& o = theOutcome;
+    const char* path = thePath.GetText();
+    if (o.itsOpenError != 0) {
+        Fail("ExtractOneFile failed - %s\n", "Unable to open compressed file (%d)", o.itsOpenError);
         return 0;
     }
-    if (modeError != 0)
-        Log("ExtractOneFile failed - chmod error %d - %s\n", modeError, std::strerror(modeError));
-    if (const int error = output.Install(); error != 0) {
-        itsLastError.Format("ExtractOneFile file open failed - %d - %s\nFile: %s", error,
-            std::strerror(error), path.GetText());
+    if (o.itsFolderError != 0) {
+        Cstring folder;
+        Cstring file;
+        Cstring::SplitPath(thePath, folder, file);
+        Fail("ExtractOneFile failed - %s\n", "Unable to create directory - %s\nDirectory is %s",
+            std::strerror(o.itsFolderError), folder.GetText());
+        return 0;
+    }
+    int result = 1;
+    if (o.itsCreateError != 0) {
+        itsLastError.Format("ExtractOneFile file open failed - %d - %s\nFile: %s", o.itsCreateError,
+            std::strerror(o.itsCreateError), path);
+        Log("%s\n", itsLastError.GetText()); // the text names the step already
+        result = 0; // the data was still read through: a damaged entry says so
+    }
+    if (o.bAborted) {
+        itsLastError = "Extract Aborted";
+        return 0;
+    }
+    if (o.itsReadError != 0) {
+        Fail("ExtractOneFile failed - %s\n", "Decompress Error (%d)", o.itsReadError);
+        return 0;
+    }
+    if (o.itsWriteError != 0) {
+        Fail("ExtractOneFile failed - %s\n", "Data Write Failed - %s\nFile: %s",
+            std::strerror(o.itsWriteError), path);
+        return 0;
+    }
+    if (o.itsEndError != 0) {
+        Fail("ExtractOneFile failed - %s\n", "Failed to close compressed file (%d)", o.itsEndError);
+        return 0;
+    }
+    if (result == 0)
+        return 0;
+    if (o.itsFinishError != 0) {
+        Fail("ExtractOneFile failed - %s\n", "Data Write Failed - %s\nFile: %s",
+            std::strerror(o.itsFinishError), path);
+        return 0;
+    }
+    if (o.itsModeError != 0)
+        Log("ExtractOneFile failed - chmod error %d - %s\n", o.itsModeError, std::strerror(o.itsModeError));
+    if (o.itsInstallError != 0) {
+        itsLastError.Format("ExtractOneFile file open failed - %d - %s\nFile: %s", o.itsInstallError,
+            std::strerror(o.itsInstallError), path);
         Log("%s\n", itsLastError.GetText()); // the text names the step already
         return 0;
     }
-    return result;
+    return 1;
 }
 
 int CZipExtractor::AskOverwrite(const char* thePath, uint32_t theEntryCount)
@@ -363,42 +409,22 @@ void CZipExtractor::DestinationPlace(const Cstring& theName, Cstring& theRoot, C
     }
 }
 
-void CZipExtractor::WritePlace(const Cstring& theName, Cstring& theRoot, Cstring& theRelative) const
+void CZipExtractor::WritePlace(
+    const Cstring& theName, Cstring& theRoot, Cstring& theFolder, Cstring& theFile) const
 {
-    DestinationPlace(theName, theRoot, theRelative);
+    Cstring relative;
+    DestinationPlace(theName, theRoot, relative);
     if (itsStagingFolder.IsNotEmpty())
         theRoot = itsStagingFolder;
     if (theRoot.IsEmpty())
         theRoot = "."; // the working folder, as a path joined to nothing reads
-}
-
-int CZipExtractor::OpenOutputFolder(const Cstring& theRoot, const Cstring& theFolder)
-{
-    if (itsOutputFolder != -1 && itsOutputRootPath == theRoot && itsOutputFolderName == theFolder)
-        return itsOutputFolder;
-    CloseOutputFolder();
-    if (!(itsOutputRootPath == theRoot) || !itsOutputRoot.IsOpen()) {
-        itsOutputRootPath.Clear();
-        // The destination itself may lie behind links: it is the caller's choice.
-        if (!MakeFolders(theRoot.GetText()))
-            return -1;
-        if (const int error = itsOutputRoot.Open(theRoot.GetText()); error != 0) {
-            errno = error;
-            return -1;
-        }
-        itsOutputRootPath = theRoot;
-    }
-    itsOutputFolder = itsOutputRoot.MakeFolders(theFolder.GetText());
-    if (itsOutputFolder != -1)
-        itsOutputFolderName = theFolder;
-    return itsOutputFolder;
-}
-
-void CZipExtractor::CloseOutputFolder()
-{
-    if (itsOutputFolder != -1)
-        close(itsOutputFolder);
-    itsOutputFolder = -1;
+    // Split by hand: the relative name means nothing to the working folder.
+    const char* text = relative.GetText();
+    const char* lastSlash = std::strrchr(text, '/');
+    theFolder.Clear();
+    if (lastSlash && lastSlash != text)
+        theFolder.Assign(text, static_cast<int>(lastSlash - text));
+    theFile = lastSlash ? lastSlash + 1 : text;
 }
 
 void CZipExtractor::SetCurrentName(const char* theEntryName)

@@ -1,16 +1,19 @@
 #pragma once
 
-#include "engine/ConfinedFolder.h"
-#include "engine/EntryReader.h"
+#include "engine/EntryExtraction.h"
+#include "engine/OutputFolder.h"
 #include "engine/Progress.h"
-#include "engine/ZipHandles.h"
+#include "engine/ZipArchiveFile.h"
+#include "engine/ZipEntryDecoder.h"
 #include "foundation/Arrays.h"
 #include "foundation/Cstring.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 
 class CDialogItems;
+class CExtractionWorkers;
 
 // Unpacks the update archive into a destination folder: entry names are
 // rewritten by the name mapping, existing files follow the overwrite mode,
@@ -61,8 +64,9 @@ public:
     // yet, in place of the destination; names, questions and the log still
     // speak of the destination. Empty: write into the destination.
     void SetStagingFolder(const char* theFolder) { itsStagingFolder = theFolder ? theFolder : ""; }
-    // ExtractFiles reads the entries ahead on a second thread unless this is
-    // turned off; what is written, logged and shown stays the same.
+    // With a staging folder, ExtractFiles extracts several entries at once
+    // on worker threads unless this is turned off; what is written, logged
+    // and asked stays the same, and progress is shown as it goes.
     void SetReadAhead(bool bReadAhead) { bUseReadAhead = bReadAhead; }
 
     // Adds the rule "from|to|extra" when from and to are both given.
@@ -93,15 +97,19 @@ private:
     // name is unsafe or names the same item as an earlier entry.
     bool CountEntries(uint64_t theCount);
     int ExtractEntries();
+    // The entry at theIndex, read from the directory; false with libzip's code.
+    bool EntryAt(uint64_t theIndex, CZipEntry& theEntry, int& theError);
+    // The steps of one entry on this thread, asking before it replaces a file.
+    void ExtractHere(
+        const CZipEntry& theEntry, const Cstring& theName, const Cstring& thePath, CEntryOutcome& theOutcome);
+    // Logs what became of an entry and sets the last error; 1 when it is done.
+    int Report(const CEntryOutcome& theOutcome, const Cstring& thePath);
     Cstring DestinationPath(const Cstring& theName) const;
     // The folder a relative entry name is placed beneath, and its name there.
     void DestinationPlace(const Cstring& theName, Cstring& theRoot, Cstring& theRelative) const;
-    // The same, where the file is written: the staging folder when there is one.
-    void WritePlace(const Cstring& theName, Cstring& theRoot, Cstring& theRelative) const;
-    // A descriptor of theFolder beneath theRoot, made when missing; kept
-    // until the next folder is asked for. -1 with errno.
-    int OpenOutputFolder(const Cstring& theRoot, const Cstring& theFolder);
-    void CloseOutputFolder();
+    // Where the file is written (the staging folder when there is one): the
+    // root, the folder beneath it and the file's name, empty for a folder.
+    void WritePlace(const Cstring& theName, Cstring& theRoot, Cstring& theFolder, Cstring& theFile) const;
     void SetCurrentName(const char* theEntryName);
     void Log(const char* theFormat, ...) __attribute__((format(printf, 2, 3)));
     // Sets the last error and logs it with theLogFormat ("... %s\n").
@@ -111,10 +119,14 @@ private:
     CProgressDisplay itsProgress;
     Cstring itsCurrentName;
     FILE* itsLog = nullptr;
-    CZipArchiveHandle itsReader;
-    Cstring itsArchivePath;
-    // Where ExtractOneFile gets the entries' data while ExtractFiles runs.
-    CEntryReader* itsEntries = nullptr;
+    CZipArchiveFile itsArchive;
+    // Walks the directory for the entries extracted on this thread.
+    std::unique_ptr<CZipDirectoryCursor> itsCursor;
+    uint64_t itsCursorIndex = 0; // of the entry the cursor gives next
+    CZipEntry itsEntry;
+    CZipEntryDecoder itsDecoder;
+    // Set while ExtractFiles has entries extracted on worker threads.
+    CExtractionWorkers* itsWorkers = nullptr;
     bool bUseReadAhead = true;
     uint64_t itsEntryIndex = 0;
     uint32_t itsEntriesDone = 0;
@@ -126,10 +138,7 @@ private:
     Cstring itsPassword;
     Cstring itsDestination;
     Cstring itsStagingFolder;
-    CConfinedFolder itsOutputRoot;
-    Cstring itsOutputRootPath;
-    Cstring itsOutputFolderName;
-    int itsOutputFolder = -1;
+    COutputFolder itsOutputFolder;
     int32_t itsOverwriteMode = kOverwriteAsk;
     CStringArray itsNameRules;
     CBuffer itsBlock;

@@ -36,7 +36,14 @@ protected:
         extractor.AddNameMapping("NewFiles/", "", "");
         extractor.SetPassword(itsPassword.c_str());
         extractor.SetOverwriteMode(itsMode);
-        extractor.SetDestination(itsDestination.c_str());
+        if (bStaging) {
+            // As the update run does: names speak of the target, files go
+            // to a fresh folder.
+            extractor.SetDestination((itsTemp / "target").c_str());
+            extractor.SetStagingFolder(itsDestination.c_str());
+        } else {
+            extractor.SetDestination(itsDestination.c_str());
+        }
         extractor.SetReadAhead(bReadAhead);
         if (bWithWindow) {
             extractor.SetWindow(&itsWindow);
@@ -64,6 +71,7 @@ protected:
     int itsMode = CZipExtractor::kOverwriteReplace;
     bool bWithWindow = false;
     bool bReadAhead = true;
+    bool bStaging = false;
     CRecordingWindow itsWindow;
 
     int itsOpened = 0;

@@ -1,0 +1,157 @@
+#include "engine/ExtractionWorkers.h"
+
+#include "engine/OutputFolder.h"
+
+#include <cerrno>
+#include <system_error>
+
+namespace {
+
+// Larger than the caller's blocks: fewer writes, and no one redraws per block.
+constexpr size_t kWorkerBlockSize = 128 * 1024;
+
+class CJobProgress : public CEntryProgress {
+public:
+    CJobProgress(const std::atomic<bool>& bStopping, std::atomic<uint64_t>& theBytes)
+        : bStop(bStopping)
+        , itsBytes(theBytes)
+    {
+    }
+    bool KeepGoing() override { return !bStop.load(std::memory_order_relaxed); }
+    void Written(uint64_t theCount) override { itsBytes.fetch_add(theCount, std::memory_order_relaxed); }
+
+private:
+    const std::atomic<bool>& bStop;
+    std::atomic<uint64_t>& itsBytes;
+};
+
+} // namespace
+
+CExtractionWorkers::CExtractionWorkers(
+    const CZipArchiveFile& theArchive, const Cstring& thePassword, const Cstring& theRoot)
+    : itsArchive(theArchive)
+    , itsPassword(thePassword)
+    , itsRoot(theRoot)
+{
+}
+
+bool CExtractionWorkers::Start(int theCount, CZipDirectoryCursor& theCursor, Placer thePlacer)
+{
+    itsCursor = &theCursor;
+    itsPlacer = std::move(thePlacer);
+    Feed();
+    try {
+        for (int i = 0; i < theCount; ++i)
+            itsWorkers.emplace_back(&CExtractionWorkers::Work, this);
+    } catch (const std::system_error&) {
+        // Fewer workers do the same work; none at all leaves it to the caller.
+    }
+    return !itsWorkers.empty();
+}
+
+void CExtractionWorkers::Stop()
+{
+    {
+        std::lock_guard<std::mutex> guard(itsLock);
+        bStopping = true;
+    }
+    itsJobQueued.notify_all();
+    for (std::thread& worker : itsWorkers)
+        worker.join();
+    itsWorkers.clear();
+    // Entries no worker began end as aborted, so that no one waits for them.
+    std::lock_guard<std::mutex> guard(itsLock);
+    for (; itsTaken < itsQueued; ++itsTaken) {
+        Slot(itsTaken).itsOutcome.bAborted = true;
+        Slot(itsTaken).bDone = true;
+    }
+}
+
+void CExtractionWorkers::Feed()
+{
+    // Slots between the queued and the reported jobs belong to this thread
+    // until they are queued: no worker looks at them.
+    uint64_t queued = itsQueued;
+    while (!bDirectoryEnded && !bStopping && queued - itsReported < kJobs) {
+        Job& job = Slot(queued);
+        if (!itsCursor->Next(job.itsEntry, itsDirectoryError)) {
+            std::lock_guard<std::mutex> guard(itsLock);
+            bDirectoryEnded = true;
+            break;
+        }
+        job.itsFolder.Clear();
+        job.itsName.Clear();
+        job.itsMode = 0644;
+        job.itsOutcome = CEntryOutcome();
+        job.itsBytesWritten = 0;
+        job.bDone = false;
+        itsPlacer(job);
+        ++queued;
+    }
+    {
+        std::lock_guard<std::mutex> guard(itsLock);
+        itsQueued = queued;
+    }
+    itsJobQueued.notify_all();
+}
+
+const CExtractionWorkers::Job* CExtractionWorkers::Next(int& theError)
+{
+    Feed();
+    theError = 0;
+    if (itsReported == itsQueued) {
+        theError = itsDirectoryError;
+        return nullptr;
+    }
+    return &Slot(itsReported++);
+}
+
+void CExtractionWorkers::Wait(
+    const Job& theJob, const std::function<void(uint64_t theBytesWritten)>& theWaiting)
+{
+    std::unique_lock<std::mutex> guard(itsLock);
+    while (!theJob.bDone) {
+        if (itsJobDone.wait_for(guard, kPollInterval) == std::cv_status::timeout) {
+            guard.unlock();
+            theWaiting(theJob.itsBytesWritten.load(std::memory_order_relaxed));
+            guard.lock();
+        }
+    }
+}
+
+void CExtractionWorkers::Work()
+{
+    CZipEntryDecoder decoder;
+    COutputFolder folders;
+    std::vector<char> block(kWorkerBlockSize);
+    for (;;) {
+        uint64_t number = 0;
+        {
+            std::unique_lock<std::mutex> guard(itsLock);
+            itsJobQueued.wait(guard, [this] { return bStopping || itsTaken < itsQueued || bDirectoryEnded; });
+            if (bStopping || itsTaken == itsQueued)
+                return;
+            number = itsTaken++;
+        }
+        Job& job = Slot(number);
+        CEntryExtraction extraction(decoder, job.itsEntry, job.itsOutcome);
+        if (extraction.OpenEntry(itsArchive, itsPassword)) {
+            const int folder = folders.Open(itsRoot, job.itsFolder);
+            if (folder == -1) {
+                job.itsOutcome.itsFolderError = errno;
+            } else {
+                // The staging folder held nothing: no file is replaced.
+                if (job.itsName.IsNotEmpty())
+                    extraction.CreateFile(folder, job.itsName.GetText(), CTempFileWriter::kCreateInPlace);
+                CJobProgress progress(bStopping, job.itsBytesWritten);
+                extraction.CopyData(block.data(), block.size(), progress);
+                extraction.Finish(job.itsMode);
+            }
+        }
+        {
+            std::lock_guard<std::mutex> guard(itsLock);
+            job.bDone = true;
+        }
+        itsJobDone.notify_one();
+    }
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "engine/EntryExtraction.h"
+#include "engine/ZipArchiveFile.h"
+#include "foundation/Cstring.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <sys/types.h>
+#include <thread>
+#include <vector>
+
+// Extracts the entries of an archive into a fresh staging folder on worker
+// threads, several entries at once, while the caller takes their outcomes in
+// the archive's order and reports them: the log, the progress and the
+// questions stay on the caller's thread. Each worker does a whole entry
+// (reading, decryption, inflation, writing), so entries of any size overlap
+// without buffers in between: the files themselves hold what is done. At
+// most kJobs entries are under way or waiting, so memory does not grow with
+// the archive.
+class CExtractionWorkers {
+public:
+    // An entry on its way, and what became of it.
+    struct Job {
+        CZipEntry itsEntry;
+        Cstring itsFolder; // relative to the root, "" for the root itself
+        Cstring itsName; // empty for a folder entry
+        mode_t itsMode = 0644;
+        CEntryOutcome itsOutcome;
+        std::atomic<uint64_t> itsBytesWritten { 0 };
+        bool bDone = false; // guarded by the workers' lock
+    };
+    // Fills in a job's place and mode from its entry; called on the
+    // caller's thread, in order.
+    using Placer = std::function<void(Job& theJob)>;
+
+    static constexpr size_t kJobs = 32;
+
+    // theArchive must outlive the workers.
+    CExtractionWorkers(const CZipArchiveFile& theArchive, const Cstring& thePassword, const Cstring& theRoot);
+    CExtractionWorkers(const CExtractionWorkers&) = delete;
+    CExtractionWorkers& operator=(const CExtractionWorkers&) = delete;
+    ~CExtractionWorkers() { Stop(); }
+
+    // Starts up to theCount workers over the entries that theCursor gives
+    // from here on; false when no thread can be had.
+    bool Start(int theCount, CZipDirectoryCursor& theCursor, Placer thePlacer);
+    // Asks the workers to leave their entries at the next block and waits
+    // for them; outcomes not yet taken are then of no use.
+    void Stop();
+
+    // The next entry in order, valid until the next call: null when the
+    // directory ended (theError 0) or failed (theError holds the code).
+    const Job* Next(int& theError);
+    // Waits until theJob, the one Next gave, is done. Meanwhile theWaiting
+    // is called about every kPollInterval with the bytes written of it so
+    // far, and may Stop the workers: the entry then ends as aborted.
+    void Wait(const Job& theJob, const std::function<void(uint64_t theBytesWritten)>& theWaiting);
+
+    static constexpr std::chrono::milliseconds kPollInterval { 20 };
+
+private:
+    void Work();
+    void Feed();
+    Job& Slot(uint64_t theNumber) { return itsJobs[theNumber % kJobs]; }
+
+    const CZipArchiveFile& itsArchive;
+    Cstring itsPassword;
+    Cstring itsRoot;
+    CZipDirectoryCursor* itsCursor = nullptr;
+    Placer itsPlacer;
+    std::vector<std::thread> itsWorkers;
+    Job itsJobs[kJobs];
+
+    std::mutex itsLock;
+    std::condition_variable itsJobQueued;
+    std::condition_variable itsJobDone;
+    uint64_t itsQueued = 0; // jobs handed in so far
+    uint64_t itsTaken = 0; // jobs a worker has begun
+    uint64_t itsReported = 0; // jobs the caller has taken back
+    bool bDirectoryEnded = false;
+    int itsDirectoryError = 0;
+    std::atomic<bool> bStopping { false };
+};

@@ -1,0 +1,109 @@
+#include "engine/ExtractionFixture.h"
+
+#include <gmock/gmock.h>
+#include <random>
+
+using ::testing::ElementsAre;
+
+namespace {
+
+// Into a staging folder, entries are extracted on worker threads. That must
+// not change anything but the pace of the progress bar: the same files, log,
+// texts, counter and names shown, and failures as extracting on the caller's
+// thread.
+class ExtractionWorkers : public ExtractionTest {
+protected:
+    struct Outcome {
+        int itsResult;
+        std::string itsError;
+        std::string itsLog;
+        std::vector<std::string> itsCounter;
+        std::vector<std::string> itsNames;
+        std::string itsLastPercent;
+        std::vector<std::string> itsTree;
+    };
+
+    Outcome Run(const std::string& theArchive, bool bWorkers)
+    {
+        std::filesystem::remove_all(itsDestination);
+        bReadAhead = bWorkers;
+        bStaging = true;
+        bWithWindow = true;
+        itsWindow.itsCalls.clear();
+        gAbortUpdate = 0;
+        const int result = Extract(theArchive);
+        const std::vector<std::string> percents = itsWindow.TextsOf(125);
+        return { result, itsError, itsLog, itsWindow.TextsOf(143), itsWindow.TextsOf(178),
+            percents.empty() ? "" : percents.back(), ListTree(itsDestination) };
+    }
+
+    void ExpectSameBothWays(const std::string& theArchive)
+    {
+        const Outcome workers = Run(theArchive, true);
+        const Outcome here = Run(theArchive, false);
+        EXPECT_EQ(workers.itsResult, here.itsResult);
+        EXPECT_EQ(workers.itsError, here.itsError);
+        EXPECT_EQ(workers.itsLog, here.itsLog);
+        EXPECT_EQ(workers.itsCounter, here.itsCounter);
+        EXPECT_EQ(workers.itsNames, here.itsNames);
+        EXPECT_EQ(workers.itsLastPercent, here.itsLastPercent);
+        if (here.itsResult)
+            EXPECT_EQ(workers.itsTree, here.itsTree);
+    }
+
+    static std::string Bytes(size_t theCount, unsigned theSeed)
+    {
+        std::mt19937 generator(theSeed);
+        std::string bytes(theCount, 0);
+        for (char& byte : bytes)
+            byte = static_cast<char>(generator() % 16); // compressible
+        return bytes;
+    }
+};
+
+TEST_F(ExtractionWorkers, ManyEntriesOfEverySize)
+{
+    std::vector<RawZipEntry> entries = { { "NewFiles/", "" }, { "NewFiles/b.dat", Bytes(3 << 20, 1) },
+        { "NewFiles/Patchwell 5.app/Contents/MacOS/Patchwell 5", Bytes(70000, 9) } };
+    for (int i = 0; i < 200; ++i)
+        entries.push_back({ "NewFiles/small/" + std::to_string(i % 7) + "/" + std::to_string(i),
+            Bytes(static_cast<size_t>(i * 97), i) });
+    const std::string archive = WriteArchive(RawZip(entries));
+    ExpectSameBothWays(archive);
+
+    Run(archive, true);
+    EXPECT_EQ(ReadWholeFile(itsDestination + "/b.dat"), entries[1].itsData);
+    EXPECT_EQ(ReadWholeFile(itsDestination + "/small/3/199"), entries.back().itsData);
+    struct stat info;
+    ASSERT_EQ(stat((itsDestination + "/Patchwell 5.app/Contents/MacOS/Patchwell 5").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0755u);
+}
+
+TEST_F(ExtractionWorkers, FailuresReportedInOrder)
+{
+    // A damaged entry between good ones: the log stops at it, whatever the
+    // workers did after it.
+    std::vector<RawZipEntry> entries
+        = { { "NewFiles/a.dat", Bytes(100000, 2) }, { "NewFiles/b.dat", Bytes(100000, 3), true } };
+    for (int i = 0; i < 60; ++i)
+        entries.push_back({ "NewFiles/c" + std::to_string(i), "c" });
+    ExpectSameBothWays(WriteArchive(RawZip(entries)));
+    EXPECT_EQ(Run(WriteArchive(RawZip(entries)), true).itsResult, 0);
+}
+
+TEST_F(ExtractionWorkers, AbortStopsTheWorkersAtOnce)
+{
+    const std::string archive = WriteArchive(RawZip({ { "NewFiles/a.dat", "a" },
+        { "NewFiles/b.dat", Bytes(16 << 20, 4) }, { "NewFiles/c.dat", Bytes(16 << 20, 5) } }));
+    int polls = 0;
+    itsHost.itsCancelPoll = [&] { return ++polls == 3; };
+    itsHost.itsAlertAnswer = [](const CAlert&) { return static_cast<int>(kResultYes); };
+    const Outcome outcome = Run(archive, true);
+    EXPECT_EQ(outcome.itsResult, 0);
+    EXPECT_EQ(outcome.itsError, "Extract Aborted");
+    EXPECT_THAT(outcome.itsLog, ::testing::EndsWith("ExtractFiles aborted\n"));
+    // Neither large file was finished: their workers left them.
+    EXPECT_THAT(outcome.itsTree, ElementsAre("a.dat"));
+}
+
+} // namespace
