@@ -3,9 +3,8 @@
 #include <cstring>
 #include <zip.h>
 
-CEntryExtraction::CEntryExtraction(
-    CZipEntryDecoder& theDecoder, const CZipEntry& theEntry, CEntryOutcome& theOutcome)
-    : itsDecoder(theDecoder)
+CEntryExtraction::CEntryExtraction(CEntryData& theData, const CZipEntry& theEntry, CEntryOutcome& theOutcome)
+    : itsData(theData)
     , itsEntry(theEntry)
     , itsOutcome(theOutcome)
 {
@@ -14,12 +13,12 @@ CEntryExtraction::CEntryExtraction(
 CEntryExtraction::~CEntryExtraction()
 {
     if (bOpen)
-        itsDecoder.Close();
+        itsData.Close();
 }
 
 bool CEntryExtraction::OpenEntry(const CZipArchiveFile& theArchive, const Cstring& thePassword)
 {
-    itsOutcome.itsOpenError = itsDecoder.Open(theArchive, itsEntry, thePassword);
+    itsOutcome.itsOpenError = itsData.Open(theArchive, itsEntry, thePassword);
     bOpen = itsOutcome.itsOpenError == 0;
     return bOpen;
 }
@@ -39,7 +38,7 @@ void CEntryExtraction::CopyData(char* pBlock, size_t theBlockSize, CEntryProgres
             return;
         }
         int error = 0;
-        const int64_t count = itsDecoder.Read(pBlock, theBlockSize, error);
+        const int64_t count = itsData.Read(pBlock, theBlockSize, error);
         if (count == 0)
             return;
         read += count > 0 ? static_cast<uint64_t>(count) : 0;
@@ -65,7 +64,7 @@ void CEntryExtraction::Finish(mode_t theMode)
         return;
     bOpen = false;
     // Closing checks the entry's end; a failure already found keeps its text.
-    const int endError = itsDecoder.Close();
+    const int endError = itsData.Close();
     if (itsOutcome.itsReadError == 0 && !itsOutcome.bAborted && itsOutcome.itsWriteError == 0)
         itsOutcome.itsEndError = endError;
     if (!itsOutput.IsOpen() || !Succeeded())

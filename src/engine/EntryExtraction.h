@@ -1,8 +1,7 @@
 #pragma once
 
+#include "engine/EntryData.h"
 #include "engine/TempFileWriter.h"
-#include "engine/ZipArchiveFile.h"
-#include "engine/ZipEntryDecoder.h"
 #include "foundation/Cstring.h"
 
 #include <cstddef>
@@ -44,9 +43,9 @@ public:
 // Each step records its failure in the outcome and is skipped after one.
 class CEntryExtraction {
 public:
-    // All four must outlive the extraction; theDecoder may be reused for
-    // the next entry once this one is gone.
-    CEntryExtraction(CZipEntryDecoder& theDecoder, const CZipEntry& theEntry, CEntryOutcome& theOutcome);
+    // All four must outlive the extraction; theData may be reused for the
+    // next entry once this one is gone.
+    CEntryExtraction(CEntryData& theData, const CZipEntry& theEntry, CEntryOutcome& theOutcome);
     ~CEntryExtraction();
     CEntryExtraction(const CEntryExtraction&) = delete;
     CEntryExtraction& operator=(const CEntryExtraction&) = delete;
@@ -65,7 +64,7 @@ public:
     bool Succeeded() const;
 
 private:
-    CZipEntryDecoder& itsDecoder;
+    CEntryData& itsData;
     const CZipEntry& itsEntry;
     CEntryOutcome& itsOutcome;
     CTempFileWriter itsOutput;

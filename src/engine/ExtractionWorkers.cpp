@@ -1,6 +1,7 @@
 #include "engine/ExtractionWorkers.h"
 
 #include "engine/OutputFolder.h"
+#include "engine/PipelinedEntry.h"
 
 #include <cerrno>
 #include <system_error>
@@ -9,6 +10,8 @@ namespace {
 
 // Larger than the caller's blocks: fewer writes, and no one redraws per block.
 constexpr size_t kWorkerBlockSize = 128 * 1024;
+// Below this, handing blocks between threads costs more than it saves.
+constexpr uint64_t kPipelinedSize = 1024 * 1024;
 
 class CJobProgress : public CEntryProgress {
 public:
@@ -121,7 +124,8 @@ void CExtractionWorkers::Wait(
 
 void CExtractionWorkers::Work()
 {
-    CZipEntryDecoder decoder;
+    CDecodedEntry decoded;
+    CPipelinedEntry pipelined;
     COutputFolder folders;
     std::vector<char> block(kWorkerBlockSize);
     for (;;) {
@@ -134,7 +138,11 @@ void CExtractionWorkers::Work()
             number = itsTaken++;
         }
         Job& job = Slot(number);
-        CEntryExtraction extraction(decoder, job.itsEntry, job.itsOutcome);
+        // A large entry is decrypted on a thread of its own, beside the
+        // inflating and writing here.
+        const bool bLarge = job.itsEntry.itsCompressedSize >= kPipelinedSize;
+        CEntryData& data = bLarge && pipelined.Start() ? static_cast<CEntryData&>(pipelined) : decoded;
+        CEntryExtraction extraction(data, job.itsEntry, job.itsOutcome);
         if (extraction.OpenEntry(itsArchive, itsPassword)) {
             const int folder = folders.Open(itsRoot, job.itsFolder);
             if (folder == -1) {

@@ -262,7 +262,7 @@ int CZipExtractor::ExtractOneFile()
 void CZipExtractor::ExtractHere(
     const CZipEntry& theEntry, const Cstring& theName, const Cstring& thePath, CEntryOutcome& theOutcome)
 {
-    CEntryExtraction extraction(itsDecoder, theEntry, theOutcome);
+    CEntryExtraction extraction(itsData, theEntry, theOutcome);
     if (!extraction.OpenEntry(itsArchive, itsPassword))
         return;
     Cstring root;

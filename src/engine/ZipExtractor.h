@@ -4,7 +4,6 @@
 #include "engine/OutputFolder.h"
 #include "engine/Progress.h"
 #include "engine/ZipArchiveFile.h"
-#include "engine/ZipEntryDecoder.h"
 #include "foundation/Arrays.h"
 #include "foundation/Cstring.h"
 
@@ -124,7 +123,7 @@ private:
     std::unique_ptr<CZipDirectoryCursor> itsCursor;
     uint64_t itsCursorIndex = 0; // of the entry the cursor gives next
     CZipEntry itsEntry;
-    CZipEntryDecoder itsDecoder;
+    CDecodedEntry itsData;
     // Set while ExtractFiles has entries extracted on worker threads.
     CExtractionWorkers* itsWorkers = nullptr;
     bool bUseReadAhead = true;

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "engine/ZipArchiveFile.h"
+#include "engine/ZipEntryDecoder.h"
+#include "foundation/Cstring.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// An entry's data as the extractor reads it: opened, read to its end (which
+// checks its size and CRC) and closed, with libzip's codes and the
+// behaviour of zip_fopen, zip_fread and zip_fclose, however it is produced.
+class CEntryData {
+public:
+    virtual ~CEntryData() = default;
+    // 0, or the code. The archive and the entry must outlive the reading.
+    virtual int Open(const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const Cstring& thePassword)
+        = 0;
+    // The count, 0 at the end, or -1 with the code in theError.
+    virtual int64_t Read(char* pBuffer, size_t theSize, int& theError) = 0;
+    // Ends the entry, read to its end or not; 0, or the code of its end check.
+    virtual int Close() = 0;
+};
+
+// Decrypts and inflates on the reading thread.
+class CDecodedEntry : public CEntryData {
+public:
+    int Open(
+        const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const Cstring& thePassword) override
+    {
+        return itsDecoder.Open(theArchive, theEntry, thePassword);
+    }
+    int64_t Read(char* pBuffer, size_t theSize, int& theError) override
+    {
+        return itsDecoder.Read(pBuffer, theSize, theError);
+    }
+    int Close() override { return itsDecoder.Close(); }
+
+private:
+    CZipEntryDecoder itsDecoder;
+};

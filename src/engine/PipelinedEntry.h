@@ -1,0 +1,68 @@
+#pragma once
+
+#include "engine/EntryData.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+// Reads and decrypts an entry's stored bytes on a thread of its own while
+// the reading thread inflates them: decryption cannot be split within an
+// entry, but it can run beside inflating and writing, so that on two cores
+// a large entry takes about as long as its decryption alone. The thread
+// waits between entries; a few blocks lie between the two.
+class CPipelinedEntry : public CEntryData {
+public:
+    static constexpr size_t kBlockSize = 64 * 1024;
+
+    CPipelinedEntry() = default;
+    CPipelinedEntry(const CPipelinedEntry&) = delete;
+    CPipelinedEntry& operator=(const CPipelinedEntry&) = delete;
+    ~CPipelinedEntry() override;
+
+    // Starts the decrypting thread, if not yet done; false when no thread
+    // or no memory can be had. Needed before Open.
+    bool Start();
+    int Open(
+        const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const Cstring& thePassword) override;
+    int64_t Read(char* pBuffer, size_t theSize, int& theError) override;
+    int Close() override;
+
+private:
+    enum BlockKind { kData, kEnd, kFailed };
+    struct Block {
+        BlockKind itsKind = kData;
+        int itsCode = 0;
+        size_t itsLength = 0;
+        char itsData[kBlockSize];
+    };
+    static constexpr size_t kBlocks = 4;
+
+    void Decrypt();
+    // Reading side: the oldest block the decrypting thread has filled.
+    Block& NextFilled();
+    void Release();
+    // Reading side: stops the decrypting thread's entry and waits for it.
+    void StopEntry();
+
+    CZipEntrySource itsSource;
+    CZipEntryInflater itsInflater;
+    std::thread itsThread;
+    Block* itsBlocks = nullptr;
+
+    std::mutex itsLock;
+    std::condition_variable itsChanged;
+    size_t itsOldest = 0;
+    size_t itsFilled = 0;
+    bool bDecrypting = false; // the thread has an entry to read
+    bool bStopEntry = false;
+    bool bQuit = false;
+
+    // Reading side.
+    const char* itsInput = nullptr;
+    size_t itsInputLength = 0;
+    bool bHoldingBlock = false;
+    bool bLastInput = false;
+    bool bOpen = false;
+    int itsError = 0; // sticky, like a libzip file's error
+};
