@@ -39,6 +39,13 @@ private:
     const std::function<void(uint64_t)>& itsWritten;
 };
 
+// A name with a zero byte would be cut short by every call that takes it: what
+// is checked would not be what the archive says.
+bool IsSafeName(const CZipEntry& theEntry, const Cstring& theMappedName)
+{
+    return theEntry.itsName.find('\0') == std::string::npos && IsSafeEntryName(theMappedName.GetText());
+}
+
 } // namespace
 
 CZipExtractor::CZipExtractor()
@@ -186,7 +193,7 @@ bool CZipExtractor::CountEntries(uint64_t theCount)
             break; // the entry itself reports it when its turn comes
         itsTotalBytes += static_cast<int64_t>(entry.itsSize);
         const Cstring mapped = MapEntryName(entry.itsName.c_str());
-        if (!IsSafeEntryName(mapped.GetText())) {
+        if (!IsSafeName(entry, mapped)) {
             Fail("ExtractFiles failed - %s\n", "Unsafe file name in archive: %s", entry.itsName.c_str());
             return false;
         }
@@ -223,7 +230,7 @@ int CZipExtractor::ExtractOneFile()
     // ExtractFiles has checked every name already; a caller that extracts
     // entries one by one gets the same protection.
     const Cstring name = MapEntryName(itsEntry.itsName.c_str());
-    if (!IsSafeEntryName(name.GetText())) {
+    if (!IsSafeName(itsEntry, name)) {
         Fail("ExtractOneFile failed - %s\n", "Unsafe file name in archive: %s", itsEntry.itsName.c_str());
         return 0;
     }

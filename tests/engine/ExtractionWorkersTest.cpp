@@ -47,8 +47,9 @@ protected:
         EXPECT_EQ(workers.itsCounter, here.itsCounter);
         EXPECT_EQ(workers.itsNames, here.itsNames);
         EXPECT_EQ(workers.itsLastPercent, here.itsLastPercent);
-        if (here.itsResult)
+        if (here.itsResult) {
             EXPECT_EQ(workers.itsTree, here.itsTree);
+        }
     }
 
     static std::string Bytes(size_t theCount, unsigned theSeed)
