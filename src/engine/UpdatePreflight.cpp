@@ -4,8 +4,9 @@
 #include "engine/RepeatedNames.h"
 #include "engine/SafeEntryName.h"
 #include "engine/UpdateNames.h"
+#include "engine/ZipArchiveFile.h"
+#include "engine/ZipEntryDecoder.h"
 #include "engine/ZipExtractor.h"
-#include "engine/ZipHandles.h"
 
 #include <cerrno>
 #include <climits>
@@ -37,11 +38,13 @@ public:
     bool Check(const char* theZipPath, const char* thePassword, const char* theTarget);
 
 private:
-    bool CheckEntry(zip_uint64_t theIndex, const char* thePassword);
+    bool CheckEntry(const CZipEntry& theEntry, const char* thePassword);
     bool CheckName(const char* theEntry, const Cstring& theName);
     bool CheckTargetPath(const Cstring& theName);
     bool CheckRoom(const char* theTarget);
-    void Count(const Cstring& theName, zip_uint64_t theSize);
+    void Count(const Cstring& theName, uint64_t theSize);
+    // The name entry theIndex has once mapped; empty when it cannot be read.
+    Cstring MappedNameOf(uint64_t theIndex, Cstring* pRawName = nullptr) const;
     bool Refuse(const char* theFormat, const char* theText) __attribute__((format(printf, 2, 0)));
     // Logs the message already set, with the extraction's own line for an
     // entry that fails and ours for what only this check finds; false.
@@ -50,7 +53,7 @@ private:
     FILE* itsLog;
     Cstring& itsMessage;
     CZipExtractor itsMapper; // the run's own mapping: the names checked are the names written
-    CZipArchiveHandle itsArchive;
+    CZipArchiveFile itsArchive;
     CConfinedFolder itsTarget;
     Cstring itsTargetPath;
     long itsNameMax = NAME_MAX;
@@ -77,10 +80,7 @@ bool CPreflight::Refused(const char* theLogLine)
 
 bool CPreflight::Check(const char* theZipPath, const char* thePassword, const char* theTarget)
 {
-    int error = 0;
-    itsArchive.reset(
-        theZipPath && *theZipPath ? zip_open(theZipPath, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr);
-    if (!itsArchive) {
+    if (!theZipPath || !*theZipPath || itsArchive.Open(theZipPath) != 0) {
         if (itsLog)
             std::fprintf(itsLog, "Opening update zip file - %s failed\n", theZipPath ? theZipPath : "");
         itsMessage = "Error opening compressed file container";
@@ -95,44 +95,56 @@ bool CPreflight::Check(const char* theZipPath, const char* thePassword, const ch
     if (fstatvfs(itsTarget.Descriptor(), &disk) == 0 && disk.f_bsize > 0)
         itsBlockSize = disk.f_bsize;
 
-    const zip_int64_t count = zip_get_num_entries(itsArchive.get(), 0);
-    if (count <= 0) {
+    const uint64_t count = itsArchive.GetEntryCount();
+    if (count == 0) {
         itsMessage = "The update archive is empty";
         return Refused();
     }
     CRepeatedNames names(CRepeatedNames::kCaseIgnored);
     names.Reserve(static_cast<size_t>(count));
-    for (zip_int64_t i = 0; i < count; ++i) {
-        zip_stat_t info;
-        zip_stat_init(&info);
-        if (zip_stat_index(itsArchive.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW, &info) != 0
-            || !info.name) {
-            itsMessage.Format(
-                "Unable to get compressed file info (%d)", ZipArchiveErrorCode(itsArchive.get()));
+    CZipDirectoryCursor cursor(itsArchive);
+    CZipEntry entry;
+    for (uint64_t i = 0; i < count; ++i) {
+        int error = 0;
+        if (!cursor.Next(entry, error)) {
+            itsMessage.Format("Unable to get compressed file info (%d)", error != 0 ? error : ZIP_ER_INCONS);
             return Refused("ExtractOneFile failed - %s\n");
         }
-        const Cstring name = itsMapper.MapEntryName(info.name);
-        if (!CheckName(info.name, name) || !CheckEntry(static_cast<zip_uint64_t>(i), thePassword))
+        const Cstring name = itsMapper.MapEntryName(entry.itsName.c_str());
+        // A zero byte would cut the name short for every check below.
+        if (entry.itsName.find('\0') != std::string::npos)
+            return Refuse("Unsafe file name in archive: %s", entry.itsName.c_str());
+        if (!CheckName(entry.itsName.c_str(), name) || !CheckEntry(entry, thePassword))
             return false;
         names.Add(static_cast<uint32_t>(i), name.GetText());
-        Count(name, info.size);
+        Count(name, entry.itsSize);
     }
-    const int64_t repeat = names.FindRepeat([this](uint32_t theIndex) {
-        zip_stat_t entry;
-        return zip_stat_index(itsArchive.get(), theIndex, ZIP_FL_ENC_RAW, &entry) == 0
-            ? itsMapper.MapEntryName(entry.name)
-            : Cstring();
-    });
+    const int64_t repeat = names.FindRepeat([this](uint32_t theIndex) { return MappedNameOf(theIndex); });
     if (repeat != -1) {
-        zip_stat_t entry;
-        zip_stat_index(itsArchive.get(), static_cast<zip_uint64_t>(repeat), ZIP_FL_ENC_RAW, &entry);
-        return Refuse("Duplicate file name in archive: %s", entry.name);
+        Cstring rawName;
+        MappedNameOf(static_cast<uint64_t>(repeat), &rawName);
+        return Refuse("Duplicate file name in archive: %s", rawName.GetText());
     }
     if (!bHasBundle)
         return Refuse("The update archive holds no %s", kBundleName);
     if (!bHasProgram)
         return Refuse("The update archive holds no program in %s", kBundleProgramFolder);
     return CheckRoom(theTarget);
+}
+
+Cstring CPreflight::MappedNameOf(uint64_t theIndex, Cstring* pRawName) const
+{
+    // Only names whose hashes meet are asked for again: walking the
+    // directory is cheaper than keeping every name.
+    CZipDirectoryCursor cursor(itsArchive);
+    CZipEntry entry;
+    int error = 0;
+    for (uint64_t i = 0; i <= theIndex; ++i)
+        if (!cursor.Next(entry, error))
+            return Cstring();
+    if (pRawName)
+        *pRawName = entry.itsName.c_str();
+    return itsMapper.MapEntryName(entry.itsName.c_str());
 }
 
 bool CPreflight::CheckName(const char* theEntry, const Cstring& theName)
@@ -213,19 +225,19 @@ bool CPreflight::CheckTargetPath(const Cstring& theName)
     }
 }
 
-bool CPreflight::CheckEntry(zip_uint64_t theIndex, const char* thePassword)
+bool CPreflight::CheckEntry(const CZipEntry& theEntry, const char* thePassword)
 {
-    const bool bPassword = thePassword && *thePassword;
-    CZipEntryHandle entry(bPassword ? zip_fopen_index_encrypted(itsArchive.get(), theIndex, 0, thePassword)
-                                    : zip_fopen_index(itsArchive.get(), theIndex, 0));
-    if (!entry) {
-        itsMessage.Format("Unable to open compressed file (%d)", ZipArchiveErrorCode(itsArchive.get()));
+    // Opening reads the entry's header and checks the password against it.
+    CZipEntrySource source;
+    if (const int error = source.Open(itsArchive, theEntry, Cstring(thePassword ? thePassword : ""));
+        error != 0) {
+        itsMessage.Format("Unable to open compressed file (%d)", error);
         return Refused("ExtractOneFile failed - %s\n");
     }
     return true;
 }
 
-void CPreflight::Count(const Cstring& theName, zip_uint64_t theSize)
+void CPreflight::Count(const Cstring& theName, uint64_t theSize)
 {
     const std::string name(theName.GetText());
     const bool bFolder = name.empty() || name.back() == '/';
