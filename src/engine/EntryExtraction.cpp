@@ -23,9 +23,10 @@ bool CEntryExtraction::OpenEntry(const CZipArchiveFile& theArchive, const Cstrin
     return bOpen;
 }
 
-bool CEntryExtraction::CreateFile(int theFolder, const char* theName, CTempFileWriter::Placement thePlacement)
+bool CEntryExtraction::CreateFile(
+    int theFolder, const char* theName, CTempFileWriter::Placement thePlacement, mode_t theMode)
 {
-    itsOutcome.itsCreateError = itsOutput.Create(theFolder, theName, thePlacement);
+    itsOutcome.itsCreateError = itsOutput.Create(theFolder, theName, thePlacement, theMode);
     return itsOutcome.itsCreateError == 0;
 }
 
@@ -58,7 +59,7 @@ void CEntryExtraction::CopyData(char* pBlock, size_t theBlockSize, CEntryProgres
     }
 }
 
-void CEntryExtraction::Finish(mode_t theMode)
+void CEntryExtraction::Finish(time_t theDate)
 {
     if (!bOpen)
         return;
@@ -69,8 +70,7 @@ void CEntryExtraction::Finish(mode_t theMode)
         itsOutcome.itsEndError = endError;
     if (!itsOutput.IsOpen() || !Succeeded())
         return; // an unfinished file is removed with the writer
-    itsOutcome.itsFinishError = itsOutput.Finish(
-        static_cast<time_t>(itsEntry.GetModificationTime()), theMode, itsOutcome.itsModeError);
+    itsOutcome.itsFinishError = itsOutput.Finish(theDate, itsOutcome.itsModeError);
     if (itsOutcome.itsFinishError == 0)
         itsOutcome.itsInstallError = itsOutput.Install();
 }

@@ -52,14 +52,15 @@ public:
 
     bool OpenEntry(const CZipArchiveFile& theArchive, const Cstring& thePassword);
     // Starts the file theName in theFolder (a descriptor kept open until
-    // Finish); false when it cannot be made.
-    bool CreateFile(int theFolder, const char* theName, CTempFileWriter::Placement thePlacement);
+    // Finish), to have theMode once finished; false when it cannot be made.
+    bool CreateFile(
+        int theFolder, const char* theName, CTempFileWriter::Placement thePlacement, mode_t theMode);
     bool IsWriting() const { return itsOutput.IsOpen(); }
     // pBlock holds theBlockSize bytes.
     void CopyData(char* pBlock, size_t theBlockSize, CEntryProgress& theProgress);
-    // Ends the entry; a file written without a failure gets the entry's
-    // date and theMode and is put in place.
-    void Finish(mode_t theMode);
+    // Ends the entry; a file written without a failure gets theDate and its
+    // mode and is put in place.
+    void Finish(time_t theDate);
     // Whether every step so far went well (a failed chmod aside).
     bool Succeeded() const;
 

@@ -3,6 +3,7 @@
 #include "engine/OutputFolder.h"
 #include "engine/PipelinedEntry.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <system_error>
 
@@ -113,8 +114,19 @@ void CExtractionWorkers::Wait(
     const Job& theJob, const std::function<void(uint64_t theBytesWritten)>& theWaiting)
 {
     std::unique_lock<std::mutex> guard(itsLock);
-    while (!theJob.bDone) {
+    if (theJob.bDone)
+        return;
+    // Small entries finish faster than a thread wakes: waiting for the last
+    // of the next few as well wakes this thread once for them all.
+    const uint64_t number = itsReported - 1;
+    const uint64_t last = std::min(number + kWakeBatch, itsQueued - 1);
+    const Job& lastJob = Slot(last);
+    itsWakeFirst = number;
+    itsWakeLast = last;
+    while (!theJob.bDone || !lastJob.bDone) {
         if (itsJobDone.wait_for(guard, kPollInterval) == std::cv_status::timeout) {
+            if (theJob.bDone)
+                break;
             guard.unlock();
             theWaiting(theJob.itsBytesWritten.load(std::memory_order_relaxed));
             guard.lock();
@@ -150,16 +162,20 @@ void CExtractionWorkers::Work()
             } else {
                 // The staging folder held nothing: no file is replaced.
                 if (job.itsName.IsNotEmpty())
-                    extraction.CreateFile(folder, job.itsName.GetText(), CTempFileWriter::kCreateInPlace);
+                    extraction.CreateFile(
+                        folder, job.itsName.GetText(), CTempFileWriter::kCreateInPlace, job.itsMode);
                 CJobProgress progress(bStopping, job.itsBytesWritten);
                 extraction.CopyData(block.data(), block.size(), progress);
-                extraction.Finish(job.itsMode);
+                extraction.Finish(job.itsDate);
             }
         }
+        bool bWaitedFor = false;
         {
             std::lock_guard<std::mutex> guard(itsLock);
             job.bDone = true;
+            bWaitedFor = number == itsWakeFirst || number == itsWakeLast;
         }
-        itsJobDone.notify_one();
+        if (bWaitedFor)
+            itsJobDone.notify_one();
     }
 }

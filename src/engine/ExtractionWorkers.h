@@ -30,6 +30,7 @@ public:
         Cstring itsFolder; // relative to the root, "" for the root itself
         Cstring itsName; // empty for a folder entry
         mode_t itsMode = 0644;
+        time_t itsDate = 0;
         CEntryOutcome itsOutcome;
         std::atomic<uint64_t> itsBytesWritten { 0 };
         bool bDone = false; // guarded by the workers' lock
@@ -62,6 +63,7 @@ public:
     void Wait(const Job& theJob, const std::function<void(uint64_t theBytesWritten)>& theWaiting);
 
     static constexpr std::chrono::milliseconds kPollInterval { 20 };
+    static constexpr uint64_t kWakeBatch = 8;
 
 private:
     void Work();
@@ -82,6 +84,9 @@ private:
     uint64_t itsQueued = 0; // jobs handed in so far
     uint64_t itsTaken = 0; // jobs a worker has begun
     uint64_t itsReported = 0; // jobs the caller has taken back
+    // The jobs whose end the caller waits for.
+    uint64_t itsWakeFirst = UINT64_MAX;
+    uint64_t itsWakeLast = UINT64_MAX;
     bool bDirectoryEnded = false;
     int itsDirectoryError = 0;
     std::atomic<bool> bStopping { false };

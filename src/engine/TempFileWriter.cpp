@@ -27,17 +27,42 @@ int CreateTemporary(int theFolder, std::string& theName)
     return -1;
 }
 
+// The process's umask, read once without changing it; all bits set when it
+// cannot be known, so that every mode is then set explicitly.
+mode_t ProcessUmask()
+{
+    static const mode_t bits = [] {
+        FILE* status = std::fopen("/proc/self/status", "re");
+        if (!status)
+            return static_cast<mode_t>(07777);
+        unsigned mask = 07777;
+        char line[256];
+        while (std::fgets(line, sizeof line, status))
+            if (std::sscanf(line, "Umask: %o", &mask) == 1)
+                break;
+        std::fclose(status);
+        return static_cast<mode_t>(mask);
+    }();
+    return bits;
+}
+
 } // namespace
 
-int CTempFileWriter::Create(int theFolder, const char* theName, Placement thePlacement)
+int CTempFileWriter::Create(int theFolder, const char* theName, Placement thePlacement, mode_t theMode)
 {
     Discard();
     struct stat info;
     itsFolder = theFolder;
     itsFinalName = theName;
+    itsMode = theMode;
+    bHasMode = false;
     if (thePlacement == kCreateInPlace) {
+        // Nothing else is under this name: the file may have its mode from
+        // the start, which spares a call per file when the umask allows it.
         itsWrittenName = theName;
-        itsFile = openat(theFolder, theName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        bHasMode = (theMode & ProcessUmask()) == 0;
+        itsFile = openat(theFolder, theName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+            bHasMode ? theMode : 0600);
     } else if (fstatat(theFolder, theName, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode)) {
         errno = EISDIR; // found before any data is written
     } else {
@@ -69,12 +94,12 @@ int CTempFileWriter::Write(const char* theData, size_t theLength)
     return 0;
 }
 
-int CTempFileWriter::Finish(time_t theDate, mode_t theMode, int& theModeError)
+int CTempFileWriter::Finish(time_t theDate, int& theModeError)
 {
     theModeError = 0;
     const struct timespec times[2] = { { theDate, 0 }, { theDate, 0 } };
     futimens(itsFile, times); // a file without its date is still the right file
-    if (fchmod(itsFile, theMode) != 0)
+    if (!bHasMode && fchmod(itsFile, itsMode) != 0)
         theModeError = errno;
     const int file = itsFile;
     itsFile = -1;

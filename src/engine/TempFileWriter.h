@@ -24,9 +24,10 @@ public:
     ~CTempFileWriter() { Discard(); }
 
     // Starts the file theName in theFolder (a descriptor that must stay open
-    // until Install). Returns 0, or the errno that explains why the file
-    // cannot be made (EISDIR when a folder has the name).
-    int Create(int theFolder, const char* theName, Placement thePlacement);
+    // until Install); theMode is the finished file's. Returns 0, or the errno
+    // that explains why the file cannot be made (EISDIR when a folder has
+    // the name).
+    int Create(int theFolder, const char* theName, Placement thePlacement, mode_t theMode);
     bool IsOpen() const { return itsFile != -1; }
     // Writes the whole block; 0, or the errno of the refusal.
     int Write(const char* theData, size_t theLength);
@@ -34,7 +35,7 @@ public:
     // it. 0, or the errno when the data may not have reached the disk.
     // theModeError gets the errno of a failed mode change, else 0; that
     // failure alone does not fail the call.
-    int Finish(time_t theDate, mode_t theMode, int& theModeError);
+    int Finish(time_t theDate, int& theModeError);
     // Puts the finished file under its final name; 0 or the errno.
     int Install();
     // Closes and removes the unfinished file, if any.
@@ -45,4 +46,6 @@ private:
     int itsFile = -1;
     std::string itsWrittenName; // the name the data goes to; empty once installed
     std::string itsFinalName;
+    mode_t itsMode = 0644;
+    bool bHasMode = false; // made with its mode, which the umask left whole
 };

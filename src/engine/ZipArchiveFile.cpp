@@ -24,7 +24,27 @@ constexpr size_t kTailSize = kEndSize + kMaxCommentLength + kZip64LocatorSize;
 
 time_t CZipEntry::GetModificationTime() const
 {
-    return DosToTime(itsDosTime, itsDosDate);
+    Convert();
+    return itsModificationTime;
+}
+
+uint16_t CZipEntry::GetModificationDosTime() const
+{
+    Convert();
+    return itsModificationDosTime;
+}
+
+void CZipEntry::Convert() const
+{
+    // Keyed by the stamp itself, so that an entry reused for the next one
+    // converts again.
+    const uint32_t stamp = (static_cast<uint32_t>(itsDosDate) << 16) | itsDosTime;
+    if (bConverted && itsConvertedStamp == stamp)
+        return;
+    itsModificationTime = DosToTime(itsDosTime, itsDosDate);
+    itsModificationDosTime = TimeToDosTime(itsModificationTime);
+    itsConvertedStamp = stamp;
+    bConverted = true;
 }
 
 CZipArchiveFile::~CZipArchiveFile()

@@ -25,7 +25,20 @@ struct CZipEntry {
 
     bool IsEncrypted() const { return (itsFlags & 1) != 0; }
     // The stored date as local time, the value libzip's zip_stat_index gives.
+    // Worked out once: the C library's conversion looks at the time zone
+    // file and takes its lock on every call.
     time_t GetModificationTime() const;
+    // That date's time of day in the DOS form again, as libzip works it out
+    // to check a password against it.
+    uint16_t GetModificationDosTime() const;
+
+private:
+    void Convert() const;
+
+    mutable time_t itsModificationTime = 0;
+    mutable uint16_t itsModificationDosTime = 0;
+    mutable uint32_t itsConvertedStamp = 0; // the date and time it was worked out for
+    mutable bool bConverted = false;
 };
 
 // An archive open for reading. It owns the descriptor and reads with pread

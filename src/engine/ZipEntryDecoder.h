@@ -42,6 +42,12 @@ private:
     // The encryption header, when the local header's read brought it along.
     unsigned char itsEncryptionHeader[CTraditionalCipher::kHeaderSize] = {};
     bool bHeaderHeld = false;
+    // The first read at the local header: it usually brings the header, its
+    // name and extra field, the encryption header and all of a small entry.
+    static constexpr size_t kFirstBlockSize = 4096;
+    unsigned char itsFirstBlock[kFirstBlockSize];
+    uint64_t itsFirstBlockOffset = 0;
+    size_t itsFirstBlockLength = 0;
 };
 
 // Stage 2: stored bytes in, the entry's data out; checks size and CRC.

@@ -14,10 +14,6 @@ constexpr uint16_t kMethodStored = 0;
 constexpr uint16_t kMethodDeflated = 8;
 constexpr uint16_t kMethodAes = 99;
 
-// One read usually brings the local header, its name and extra field and
-// the encryption header together.
-constexpr size_t kFirstRead = 4096;
-
 } // namespace
 
 int CZipEntrySource::Open(
@@ -57,10 +53,13 @@ int CZipEntrySource::CheckLocalHeader()
     if (entry.itsLocalOffset > limit || limit - entry.itsLocalOffset < kLocalHeaderSize)
         return ZIP_ER_INCONS;
     const uint64_t room = limit - entry.itsLocalOffset;
-    unsigned char first[kFirstRead];
-    size_t held = room < kFirstRead ? static_cast<size_t>(room) : kFirstRead;
+    unsigned char* first = itsFirstBlock;
+    size_t held = room < kFirstBlockSize ? static_cast<size_t>(room) : kFirstBlockSize;
+    itsFirstBlockLength = 0;
     if (int error = itsArchive->ReadAt(entry.itsLocalOffset, first, held))
         return error;
+    itsFirstBlockOffset = entry.itsLocalOffset;
+    itsFirstBlockLength = held;
     const unsigned char* header = first;
     if (Get32(header) != kLocalSignature)
         return ZIP_ER_NOZIP;
@@ -125,7 +124,7 @@ int CZipEntrySource::StartDecryption(const Cstring& thePassword)
     const unsigned char check = itsCipher.DecryptHeader(header);
     // Writers check against the CRC's top byte, or, when the CRC is not
     // known before the data is written, the time's; libzip takes either.
-    if (check == itsEntry->itsCrc >> 24 || check == TimeToDosTime(itsEntry->GetModificationTime()) >> 8)
+    if (check == itsEntry->itsCrc >> 24 || check == itsEntry->GetModificationDosTime() >> 8)
         return 0;
     return ZIP_ER_WRONGPASSWD;
 }
@@ -135,7 +134,11 @@ int64_t CZipEntrySource::Read(char* pBuffer, size_t theSize, int& theError)
     const size_t count = itsLeft < theSize ? static_cast<size_t>(itsLeft) : theSize;
     if (count == 0)
         return 0;
-    if (int error = itsArchive->ReadAt(itsNext, pBuffer, count)) {
+    // A small entry came whole with the header's read: no second read.
+    const uint64_t heldEnd = itsFirstBlockOffset + itsFirstBlockLength;
+    if (itsNext >= itsFirstBlockOffset && itsNext <= heldEnd && count <= heldEnd - itsNext)
+        std::memcpy(pBuffer, itsFirstBlock + (itsNext - itsFirstBlockOffset), count);
+    else if (int error = itsArchive->ReadAt(itsNext, pBuffer, count)) {
         theError = error;
         return -1;
     }

@@ -154,6 +154,9 @@ int CZipExtractor::ExtractFiles()
         Cstring root;
         WritePlace(name, root, theJob.itsFolder, theJob.itsName);
         theJob.itsMode = ExtractedFileMode(DestinationPath(name).GetText());
+        // Here rather than on the workers: the conversion takes the C
+        // library's time zone lock and looks at the zone file every time.
+        theJob.itsDate = theJob.itsEntry.GetModificationTime();
     });
     itsWorkers = bStarted ? &workers : nullptr;
     const int result = ExtractEntries();
@@ -290,7 +293,8 @@ void CZipExtractor::ExtractHere(
     }
     if (bWrite)
         extraction.CreateFile(outputFolder, file.GetText(),
-            itsStagingFolder.IsEmpty() ? CTempFileWriter::kReplaceByRename : CTempFileWriter::kCreateInPlace);
+            itsStagingFolder.IsEmpty() ? CTempFileWriter::kReplaceByRename : CTempFileWriter::kCreateInPlace,
+            ExtractedFileMode(thePath.GetText()));
     if (!extraction.IsWriting())
         itsBytesDone += static_cast<int64_t>(theEntry.itsSize);
     const std::function<void(uint64_t)> written = [this](uint64_t theCount) {
@@ -299,7 +303,7 @@ void CZipExtractor::ExtractHere(
     };
     CProgressPerBlock progress(written);
     extraction.CopyData(itsBlock.GetBuffer(), kBlockSize, progress);
-    extraction.Finish(ExtractedFileMode(thePath.GetText()));
+    extraction.Finish(theEntry.GetModificationTime());
 }
 
 int CZipExtractor::Report(const CEntryOutcome& theOutcome, const Cstring& thePath)
