@@ -90,8 +90,12 @@ public:
         const std::filesystem::path parent = theDestination.parent_path().empty()
             ? std::filesystem::path(".")
             : theDestination.parent_path();
-        std::string pattern
-            = (parent / ("." + theDestination.filename().string() + ".pwkit-XXXXXX")).string();
+        // Appended piece by piece: GCC 12 misreads "." + name as an
+        // overlapping copy and warns.
+        std::string name(".");
+        name += theDestination.filename().string();
+        name += ".pwkit-XXXXXX";
+        std::string pattern = (parent / name).string();
         if (!mkdtemp(pattern.data())) {
             theError = std::strerror(errno);
             return false;

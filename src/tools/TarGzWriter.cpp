@@ -38,9 +38,14 @@ struct TarHeader {
 };
 static_assert(sizeof(TarHeader) == kBlock);
 
-template <std::size_t N> void Octal(char (&theField)[N], unsigned long long theValue)
+// Writes theValue as N - 1 octal digits and a zero; false when it has more
+// digits than the field holds (a file of 8 GB or more), rather than cut short.
+template <std::size_t N> bool Octal(char (&theField)[N], unsigned long long theValue)
 {
-    std::snprintf(theField, N, "%0*llo", static_cast<int>(N - 1), theValue);
+    theField[N - 1] = 0;
+    for (std::size_t i = N - 1; i-- > 0; theValue >>= 3)
+        theField[i] = static_cast<char>('0' + (theValue & 7));
+    return theValue == 0;
 }
 
 // ustar keeps a path of up to 255 bytes as a prefix and a name split at a '/'.
@@ -171,8 +176,10 @@ private:
         Octal(header.itsMode, theInfo.st_mode & 07777);
         Octal(header.itsUid, 0);
         Octal(header.itsGid, 0);
-        Octal(header.itsSize, theSize);
-        Octal(header.itsMtime, static_cast<unsigned long long>(std::max<time_t>(theInfo.st_mtime, 0)));
+        if (!Octal(header.itsSize, theSize))
+            return Fail(theName, "is too large for the archive");
+        if (!Octal(header.itsMtime, static_cast<unsigned long long>(std::max<time_t>(theInfo.st_mtime, 0))))
+            Octal(header.itsMtime, 0); // a date past 2242 is no date
         header.itsType = theType;
         std::memcpy(header.itsMagic, "ustar", 6);
         std::memcpy(header.itsVersion, "00", 2);
