@@ -94,10 +94,13 @@ TEST_F(ExtractionWorkers, FailuresReportedInOrder)
 
 TEST_F(ExtractionWorkers, AbortStopsTheWorkersAtOnce)
 {
-    const std::string archive = WriteArchive(RawZip({ { "NewFiles/a.dat", "a" },
-        { "NewFiles/b.dat", Bytes(16 << 20, 4) }, { "NewFiles/c.dat", Bytes(16 << 20, 5) } }));
+    const std::string archive
+        = WriteArchive(RawZip({ { "NewFiles/a.dat", "a" }, { "NewFiles/b.dat", Bytes(8 << 20, 4) },
+                                  { "NewFiles/c.dat", Bytes(8 << 20, 5) } },
+            KeyText()));
+    // The second poll comes as b's turn begins, long before its 8 MB are done.
     int polls = 0;
-    itsHost.itsCancelPoll = [&] { return ++polls == 3; };
+    itsHost.itsCancelPoll = [&] { return ++polls == 2; };
     itsHost.itsAlertAnswer = [](const CAlert&) { return static_cast<int>(kResultYes); };
     const Outcome outcome = Run(archive, true);
     EXPECT_EQ(outcome.itsResult, 0);
