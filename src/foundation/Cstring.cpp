@@ -13,6 +13,17 @@
 #include <functional>
 #include <string>
 
+namespace {
+
+// The first thePattern in [theStart, theEnd), or null.
+const char* Find(const char* theStart, const char* theEnd, const std::string& thePattern)
+{
+    return static_cast<const char*>(
+        memmem(theStart, static_cast<size_t>(theEnd - theStart), thePattern.data(), thePattern.size()));
+}
+
+} // namespace
+
 char gPathSep = '/';
 char gPathSepText[2] = "/";
 char gLineEnd = '\r';
@@ -269,16 +280,21 @@ int Cstring::Replace(const char* theOld, const char* theNew)
         return 0;
     if (!theNew)
         theNew = "";
+    // Both may point into this string, which the replacing overwrites.
+    const std::string pattern(theOld);
+    const std::string replacement(theNew);
+    // Searched with the lengths known: a search that measures the rest of
+    // the text on every call is quadratic in the number of matches.
+    const int length = Length();
+    const char* end = buff + length;
     int count = 0;
-    for (const char* at = std::strstr(buff, theOld); at; at = std::strstr(at + 1, theOld))
+    for (const char* at = Find(buff, end, pattern); at; at = Find(at + 1, end, pattern))
         ++count;
     if (count == 0)
         return 0;
 
-    const int length = Length();
-    const int oldLength = static_cast<int>(std::strlen(theOld));
-    const int newLength = static_cast<int>(std::strlen(theNew));
-    const std::string replacement(theNew); // theNew may point into this string
+    const int oldLength = static_cast<int>(pattern.size());
+    const int newLength = static_cast<int>(replacement.size());
     const char* source = buff;
     char* target = buff;
     char* grown = nullptr;
@@ -294,7 +310,7 @@ int Cstring::Replace(const char* theOld, const char* theNew)
     // In place the result never overtakes the text still to be read, since
     // each replacement is no longer than what it replaces.
     char* out = target;
-    for (const char* at = std::strstr(source, theOld); at; at = std::strstr(source, theOld)) {
+    for (const char* at = Find(source, end, pattern); at; at = Find(source, end, pattern)) {
         const size_t stretch = static_cast<size_t>(at - source);
         std::memmove(out, source, stretch);
         out += stretch;
@@ -302,7 +318,7 @@ int Cstring::Replace(const char* theOld, const char* theNew)
         out += replacement.size();
         source = at + oldLength;
     }
-    const size_t rest = std::strlen(source);
+    const size_t rest = static_cast<size_t>(end - source);
     std::memmove(out, source, rest);
     out[rest] = 0;
     if (grown) {

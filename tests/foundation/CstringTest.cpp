@@ -123,6 +123,12 @@ TEST(Cstring, ReplaceCountsOverlapsAndGrowsForFollowingAppends)
     Cstring removal("|PROGNAME| and |PROGNAME|");
     EXPECT_EQ(removal.Replace("|PROGNAME|", ""), 2);
     EXPECT_STREQ(removal.GetText(), " and ");
+
+    // A pattern that points into the text itself, which the replacing
+    // overwrites in place.
+    Cstring self("abab-ab");
+    EXPECT_EQ(self.Replace(self.GetText() + 5, "x"), 3);
+    EXPECT_STREQ(self.GetText(), "xx-x");
 }
 
 TEST(Cstring, SplitKeepsEmptyPieces)
