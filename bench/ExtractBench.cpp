@@ -3,15 +3,15 @@
 // password and log.
 //   ExtractBench --once ARCHIVE TARGET one extraction into TARGET, a folder that
 //                                      must not exist yet (PW_BENCH_DIRECT=1:
-//                                      without reading ahead)
+//                                      on one thread, without workers)
 //   ExtractBench --key                 prints the archive password, for the peer tools
-//   PW_BENCH_ARCHIVE=... ExtractBench  Google Benchmark loop, each run into a fresh target
+// A plain program, without the benchmark library: its peak memory is compared
+// with the peer tool's, and a library loaded for nothing would be counted.
 
 #include "engine/UpdateKit.h"
 #include "engine/UpdateNames.h"
 #include "engine/ZipExtractor.h"
 
-#include <benchmark/benchmark.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -44,7 +44,7 @@ int ExtractOnce(const char* theArchive, const char* theTarget)
     extractor.SetOverwriteMode(CZipExtractor::kOverwriteReplace);
     extractor.SetDestination(theTarget);
     extractor.SetStagingFolder(stage.c_str());
-    // PW_BENCH_DIRECT=1 measures reading on the main thread alone.
+    // PW_BENCH_DIRECT=1 measures the extraction on one thread alone.
     const char* direct = std::getenv("PW_BENCH_DIRECT");
     extractor.SetReadAhead(!(direct && *direct == '1'));
     int result = extractor.Open(theArchive) ? extractor.ExtractFiles() : 0;
@@ -54,31 +54,6 @@ int ExtractOnce(const char* theArchive, const char* theTarget)
         std::fclose(log);
     return result;
 }
-
-// Every round writes into a target of its own and nothing is removed until
-// the loop is over: a file system that holds back freed inodes for a while
-// would otherwise be measured instead of the extraction.
-void BM_ExtractArchive(benchmark::State& theState)
-{
-    const char* archive = std::getenv("PW_BENCH_ARCHIVE");
-    if (!archive) {
-        theState.SkipWithError("set PW_BENCH_ARCHIVE to an update archive");
-        return;
-    }
-    std::string folder = (std::filesystem::temp_directory_path() / "pw-extract-bench.XXXXXX").string();
-    if (!mkdtemp(folder.data())) {
-        theState.SkipWithError("cannot make a folder for the targets");
-        return;
-    }
-    int round = 0;
-    for (auto _ : theState) {
-        const std::string target = folder + "/round" + std::to_string(++round);
-        if (!ExtractOnce(archive, target.c_str()))
-            theState.SkipWithError("extraction failed");
-    }
-    std::filesystem::remove_all(folder);
-}
-BENCHMARK(BM_ExtractArchive)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 } // namespace
 
@@ -92,8 +67,6 @@ int main(int argc, char** argv)
         std::printf("%s\n", key.GetText());
         return 0;
     }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    std::fprintf(stderr, "usage: ExtractBench --once ARCHIVE TARGET | --key\n");
+    return 2;
 }

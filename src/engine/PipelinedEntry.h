@@ -13,7 +13,7 @@
 // waits between entries; a few blocks lie between the two.
 class CPipelinedEntry : public CEntryData {
 public:
-    static constexpr size_t kBlockSize = 64 * 1024;
+    static constexpr size_t kBlockSize = 32 * 1024;
 
     CPipelinedEntry() = default;
     CPipelinedEntry(const CPipelinedEntry&) = delete;

@@ -97,7 +97,7 @@ public:
     void Rewind();
 
 private:
-    static constexpr size_t kBlockSize = 64 * 1024;
+    static constexpr size_t kBlockSize = 32 * 1024;
 
     // Makes theLength bytes from the walk's position available in itsBuffer.
     int Have(size_t theLength);

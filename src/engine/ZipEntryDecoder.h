@@ -103,7 +103,7 @@ public:
     int Close();
 
 private:
-    static constexpr size_t kInputSize = 64 * 1024;
+    static constexpr size_t kInputSize = 32 * 1024;
 
     CZipEntrySource itsSource;
     CZipEntryInflater itsInflater;

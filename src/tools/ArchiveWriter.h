@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ZipHandles.h"
+#include "tools/ZipHandles.h"
 #include "foundation/Cstring.h"
 
 // Writes an update archive: every file and folder under a source folder

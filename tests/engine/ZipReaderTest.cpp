@@ -1,7 +1,7 @@
 #include "engine/TraditionalCipher.h"
 #include "engine/ZipArchiveFile.h"
 #include "engine/ZipEntryDecoder.h"
-#include "engine/ZipHandles.h"
+#include "tools/ZipHandles.h"
 #include "support/ReaderComparison.h"
 #include "support/TempFolder.h"
 #include "support/ZipFixtures.h"

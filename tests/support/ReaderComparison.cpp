@@ -2,7 +2,7 @@
 
 #include "engine/ZipArchiveFile.h"
 #include "engine/ZipEntryDecoder.h"
-#include "engine/ZipHandles.h"
+#include "tools/ZipHandles.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "engine/ZipHandles.h"
+#include "tools/ZipHandles.h"
 
 #include <zip.h>
 
