@@ -106,17 +106,17 @@ TEST_F(KitArchive, AnArchiveIsNeverMadeOverAFileNorLeftBehindByAFailure)
 TEST_F(KitArchive, TheLauncherNamesAMissingLibraryAndItsPackage)
 {
     ASSERT_EQ(Kit("").status, 0);
-    // The updater as it would be on a machine without this version of libzip.
+    // The updater as it would be on a machine without this version of nettle.
     const std::string updater = itsTemp / "Spring Kit/patchwell-updater";
     std::string bytes = ReadWholeFile(updater);
-    const std::size_t at = bytes.find("libzip.so.");
+    const std::size_t at = bytes.find("libnettle.so.");
     ASSERT_NE(at, std::string::npos);
-    bytes[at + 10] = '9';
+    bytes[at + 13] = '9';
     std::ofstream(updater, std::ios::binary | std::ios::trunc) << bytes;
 
     const ProgramRun run = RunProgram(
         "env -u DISPLAY -u WAYLAND_DISPLAY " + ShellQuote(itsTemp / "Spring Kit/start-updater") + " --list");
     EXPECT_EQ(run.status, 127);
-    EXPECT_NE(run.output.find("this computer lacks libzip.so.9"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("sudo apt-get install libzip9"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("this computer lacks libnettle.so.9"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("sudo apt-get install libnettle9"), std::string::npos) << run.output;
 }
