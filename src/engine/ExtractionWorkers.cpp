@@ -10,7 +10,7 @@
 namespace {
 
 // Larger than the caller's blocks: fewer writes, and no one redraws per block.
-constexpr size_t kWorkerBlockSize = 64 * 1024;
+constexpr size_t kWorkerBlockSize = 32 * 1024;
 // Below this, handing blocks between threads costs more than it saves.
 constexpr uint64_t kPipelinedSize = 1024 * 1024;
 

@@ -36,7 +36,7 @@ private:
         size_t itsLength = 0;
         char itsData[kBlockSize];
     };
-    static constexpr size_t kBlocks = 4;
+    static constexpr size_t kBlocks = 3;
 
     void Decrypt();
     // Reading side: the oldest block the decrypting thread has filled.
