@@ -27,15 +27,12 @@ int CPipelinedEntry::Open(
     PW_ASSERT(itsThread.joinable());
     if (bOpen)
         Close();
+    itsReader.Reset();
     if (const int code = itsSource.Open(theArchive, theEntry, thePassword); code != 0)
         return code;
-    itsInflater.Start(theEntry);
+    itsReader.Start(theEntry);
     bOpen = true;
-    itsInput = nullptr;
-    itsInputLength = 0;
     bHoldingBlock = false;
-    bLastInput = false;
-    itsError = 0;
     {
         std::lock_guard<std::mutex> guard(itsLock);
         itsOldest = itsFilled = 0;
@@ -127,43 +124,20 @@ int64_t CPipelinedEntry::Read(char* pBuffer, size_t theSize, int& theError)
         theError = ZIP_ER_INVAL;
         return -1;
     }
-    if (itsError != 0) {
-        theError = itsError;
-        return -1;
-    }
-    // As the decoder on one thread reads: the buffer filled but at the end,
-    // what came before a failure first and the failure with the next call.
-    size_t filled = 0;
-    while (filled < theSize && !itsInflater.IsFinished()) {
-        int error = 0;
-        if (itsInputLength == 0 && !bLastInput) {
+    // The decoder's own loop, fed from the blocks the other thread filled.
+    return itsReader.Read(
+        pBuffer, theSize, theError, [this](const char*& pData, int& theReadError) -> int64_t {
             if (bHoldingBlock)
                 Release();
             const Block& block = NextFilled();
             bHoldingBlock = true;
             if (block.itsKind == kFailed) {
-                itsError = block.itsCode;
-                break;
+                theReadError = block.itsCode;
+                return -1;
             }
-            bLastInput = block.itsKind == kEnd;
-            itsInput = block.itsData;
-            itsInputLength = block.itsLength;
-        }
-        const int64_t count = itsInflater.Inflate(
-            itsInput, itsInputLength, bLastInput, pBuffer + filled, theSize - filled, error);
-        if (count < 0) {
-            itsError = error;
-            break;
-        }
-        filled += static_cast<size_t>(count);
-    }
-    if (filled > 0)
-        return static_cast<int64_t>(filled);
-    if (itsError != 0) {
-        theError = itsError;
-        return -1;
-    }
-    return 0;
+            pData = block.itsData;
+            return static_cast<int64_t>(block.itsLength);
+        });
 }
 
 int CPipelinedEntry::Close()
@@ -171,5 +145,5 @@ int CPipelinedEntry::Close()
     if (bOpen)
         StopEntry();
     bOpen = false;
-    return itsError;
+    return itsReader.Error();
 }

@@ -46,7 +46,6 @@ private:
     void StopEntry();
 
     CZipEntrySource itsSource;
-    CZipEntryInflater itsInflater;
     std::thread itsThread;
     Block* itsBlocks = nullptr;
 
@@ -59,10 +58,7 @@ private:
     bool bQuit = false;
 
     // Reading side.
-    const char* itsInput = nullptr;
-    size_t itsInputLength = 0;
+    CInflatingReader itsReader;
     bool bHoldingBlock = false;
-    bool bLastInput = false;
     bool bOpen = false;
-    int itsError = 0; // sticky, like a libzip file's error
 };

@@ -92,6 +92,65 @@ private:
     uint32_t itsCrc = 0;
 };
 
+// The reading loop of both stages together, whatever thread gives the stored
+// bytes: the buffer filled but at the end, and like zip_fread the bytes read
+// before a failure first and the failure with the next call.
+class CInflatingReader {
+public:
+    // Forgets the last entry, its failure included.
+    void Reset();
+    void Start(const CZipEntry& theEntry);
+    // theNextInput(pData, theError) gives the next stored bytes: their count
+    // with pData pointing at them, 0 at their end, or -1 with the code.
+    template <typename NextInput>
+    int64_t Read(char* pBuffer, size_t theSize, int& theError, NextInput&& theNextInput);
+    // The failure a read met, or 0: what zip_fclose gives.
+    int Error() const { return itsError; }
+
+private:
+    CZipEntryInflater itsInflater;
+    const char* itsPending = nullptr; // input not yet consumed
+    size_t itsPendingLength = 0;
+    bool bInputDone = false;
+    int itsError = 0; // sticky, like a libzip file's error
+};
+
+template <typename NextInput>
+int64_t CInflatingReader::Read(char* pBuffer, size_t theSize, int& theError, NextInput&& theNextInput)
+{
+    if (itsError != 0) {
+        theError = itsError;
+        return -1;
+    }
+    size_t filled = 0;
+    while (filled < theSize && !itsInflater.IsFinished()) {
+        int error = 0;
+        if (itsPendingLength == 0 && !bInputDone) {
+            const int64_t count = theNextInput(itsPending, error);
+            if (count < 0) {
+                itsError = error;
+                break;
+            }
+            bInputDone = count == 0;
+            itsPendingLength = static_cast<size_t>(count);
+        }
+        const int64_t count = itsInflater.Inflate(
+            itsPending, itsPendingLength, bInputDone, pBuffer + filled, theSize - filled, error);
+        if (count < 0) {
+            itsError = error;
+            break;
+        }
+        filled += static_cast<size_t>(count);
+    }
+    if (filled > 0)
+        return static_cast<int64_t>(filled);
+    if (itsError != 0) {
+        theError = itsError;
+        return -1;
+    }
+    return 0;
+}
+
 // Both stages on one thread, with zip_fread's and zip_fclose's behaviour.
 class CZipEntryDecoder {
 public:
@@ -106,11 +165,7 @@ private:
     static constexpr size_t kInputSize = 32 * 1024;
 
     CZipEntrySource itsSource;
-    CZipEntryInflater itsInflater;
+    CInflatingReader itsReader;
     std::unique_ptr<char[]> itsInput;
-    const char* itsPending = nullptr; // input not yet consumed
-    size_t itsPendingLength = 0;
-    bool bSourceDone = false;
     bool bOpen = false;
-    int itsError = 0; // sticky, like a libzip file's error
 };
