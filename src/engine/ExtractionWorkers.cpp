@@ -83,6 +83,8 @@ void CExtractionWorkers::Feed()
             bDirectoryEnded = true;
             break;
         }
+        job.itsMappedName.Clear();
+        job.itsPath.Clear();
         job.itsFolder.Clear();
         job.itsName.Clear();
         job.itsMode = 0644;

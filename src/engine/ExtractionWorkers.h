@@ -27,6 +27,8 @@ public:
     // An entry on its way, and what became of it.
     struct Job {
         CZipEntry itsEntry;
+        Cstring itsMappedName; // the entry's name as extracted
+        Cstring itsPath; // where it lands, as the log names it
         Cstring itsFolder; // relative to the root, "" for the root itself
         Cstring itsName; // empty for a folder entry
         mode_t itsMode = 0644;

@@ -107,17 +107,19 @@ void CZipExtractor::AddNameMapping(const char* theFrom, const char* theTo, const
         return;
     Cstring rule;
     rule.Format("%s|%s|%s", theFrom, theTo, theExtra ? theExtra : "");
-    itsNameRules.Add(rule);
+    // Split once here: every entry's name is mapped several times.
+    CStringArray fields;
+    rule.Split(fields, '|');
+    itsNameRules.push_back({ fields.GetCount() > 0 ? fields.At(0) : Cstring(""),
+        fields.GetCount() > 1 ? fields.At(1) : Cstring("") });
 }
 
 Cstring CZipExtractor::MapEntryName(const char* theName) const
 {
     Cstring result(theName);
-    for (int i = 0; i < itsNameRules.GetCount(); ++i) {
-        CStringArray fields;
-        itsNameRules.At(i).Split(fields, '|');
-        const char* from = fields.GetCount() > 0 ? fields.At(0).GetText() : "";
-        const char* to = fields.GetCount() > 1 ? fields.At(1).GetText() : "";
+    for (const NameRule& rule : itsNameRules) {
+        const char* from = rule.itsFrom.GetText();
+        const char* to = rule.itsTo.GetText();
         if (std::strcmp(theName, from) == 0) {
             result = to;
         } else if (StartsWithNoCase(theName, from)) {
@@ -150,10 +152,11 @@ int CZipExtractor::ExtractFiles()
     CExtractionWorkers workers(itsArchive, itsPassword, itsStagingFolder);
     const unsigned cores = std::thread::hardware_concurrency();
     const bool bStarted = workers.Start(cores >= 2 ? 2 : 1, cursor, [this](CExtractionWorkers::Job& theJob) {
-        const Cstring name = MapEntryName(theJob.itsEntry.itsName.c_str());
+        theJob.itsMappedName = MapEntryName(theJob.itsEntry.itsName.c_str());
+        theJob.itsPath = DestinationPath(theJob.itsMappedName);
         Cstring root;
-        WritePlace(name, root, theJob.itsFolder, theJob.itsName);
-        theJob.itsMode = ExtractedFileMode(DestinationPath(name).GetText());
+        WritePlace(theJob.itsMappedName, root, theJob.itsFolder, theJob.itsName);
+        theJob.itsMode = ExtractedFileMode(theJob.itsPath.GetText());
         // Here rather than on the workers: the conversion takes the C
         // library's time zone lock and looks at the zone file every time.
         theJob.itsDate = theJob.itsEntry.GetModificationTime();
@@ -232,12 +235,13 @@ int CZipExtractor::ExtractOneFile()
 
     // ExtractFiles has checked every name already; a caller that extracts
     // entries one by one gets the same protection.
-    const Cstring name = MapEntryName(itsEntry.itsName.c_str());
+    // A worker's entry comes with its name mapped already.
+    const Cstring name = job ? job->itsMappedName : MapEntryName(itsEntry.itsName.c_str());
     if (!IsSafeName(itsEntry, name)) {
         Fail("ExtractOneFile failed - %s\n", "Unsafe file name in archive: %s", itsEntry.itsName.c_str());
         return 0;
     }
-    const Cstring path = DestinationPath(name);
+    const Cstring path = job ? job->itsPath : DestinationPath(name);
     Log("ExtractOneFile - %s\n", path.GetText());
 
     if (!job) {

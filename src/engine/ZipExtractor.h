@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 class CDialogItems;
 class CExtractionWorkers;
@@ -139,6 +140,10 @@ private:
     Cstring itsStagingFolder;
     COutputFolder itsOutputFolder;
     int32_t itsOverwriteMode = kOverwriteAsk;
-    CStringArray itsNameRules;
+    struct NameRule {
+        Cstring itsFrom;
+        Cstring itsTo;
+    };
+    std::vector<NameRule> itsNameRules;
     CBuffer itsBlock;
 };
