@@ -11,8 +11,6 @@ namespace {
 
 // Larger than the caller's blocks: fewer writes, and no one redraws per block.
 constexpr size_t kWorkerBlockSize = 32 * 1024;
-// Below this, handing blocks between threads costs more than it saves.
-constexpr uint64_t kPipelinedSize = 1024 * 1024;
 
 class CJobProgress : public CEntryProgress {
 public:
@@ -138,8 +136,7 @@ void CExtractionWorkers::Wait(
 
 void CExtractionWorkers::Work()
 {
-    CDecodedEntry decoded;
-    CPipelinedEntry pipelined;
+    CPipelinedEntry data;
     COutputFolder folders;
     std::vector<char> block(kWorkerBlockSize);
     for (;;) {
@@ -152,10 +149,6 @@ void CExtractionWorkers::Work()
             number = itsTaken++;
         }
         Job& job = Slot(number);
-        // A large entry is decrypted on a thread of its own, beside the
-        // inflating and writing here.
-        const bool bLarge = job.itsEntry.itsCompressedSize >= kPipelinedSize;
-        CEntryData& data = bLarge && pipelined.Start() ? static_cast<CEntryData&>(pipelined) : decoded;
         CEntryExtraction extraction(data, job.itsEntry, job.itsOutcome);
         if (extraction.OpenEntry(itsArchive, itsPassword)) {
             const int folder = folders.Open(itsRoot, job.itsFolder);

@@ -1,7 +1,5 @@
 #include "engine/PipelinedEntry.h"
 
-#include "foundation/Assert.h"
-
 #include <new>
 #include <system_error>
 #include <zip.h>
@@ -18,21 +16,24 @@ CPipelinedEntry::~CPipelinedEntry()
         itsChanged.notify_all();
         itsThread.join();
     }
-    delete[] itsBlocks;
 }
 
 int CPipelinedEntry::Open(
     const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const Cstring& thePassword)
 {
-    PW_ASSERT(itsThread.joinable());
     if (bOpen)
         Close();
     itsReader.Reset();
+    if (!AllocateBlocks(1))
+        return ZIP_ER_MEMORY;
     if (const int code = itsSource.Open(theArchive, theEntry, thePassword); code != 0)
         return code;
     itsReader.Start(theEntry);
     bOpen = true;
     bHoldingBlock = false;
+    bOnThisThread = theEntry.itsCompressedSize < kOwnThreadSize || !StartThread();
+    if (bOnThisThread)
+        return 0;
     {
         std::lock_guard<std::mutex> guard(itsLock);
         itsOldest = itsFilled = 0;
@@ -43,13 +44,22 @@ int CPipelinedEntry::Open(
     return 0;
 }
 
-bool CPipelinedEntry::Start()
+bool CPipelinedEntry::AllocateBlocks(size_t theCount)
+{
+    for (size_t i = 0; i < theCount; ++i) {
+        if (!itsBlocks[i])
+            itsBlocks[i].reset(new (std::nothrow) Block);
+        if (!itsBlocks[i])
+            return false;
+    }
+    return true;
+}
+
+bool CPipelinedEntry::StartThread()
 {
     if (itsThread.joinable())
         return true;
-    if (!itsBlocks)
-        itsBlocks = new (std::nothrow) Block[kBlocks];
-    if (!itsBlocks)
+    if (!AllocateBlocks(kBlocks))
         return false;
     try {
         itsThread = std::thread(&CPipelinedEntry::Decrypt, this);
@@ -73,7 +83,7 @@ void CPipelinedEntry::Decrypt()
             if (bStopEntry)
                 break;
             // The slot past the filled ones is this thread's until it is counted.
-            Block& block = itsBlocks[(itsOldest + itsFilled) % kBlocks];
+            Block& block = *itsBlocks[(itsOldest + itsFilled) % kBlocks];
             guard.unlock();
             int error = 0;
             const int64_t count = itsSource.Read(block.itsData, kBlockSize, error);
@@ -95,7 +105,7 @@ CPipelinedEntry::Block& CPipelinedEntry::NextFilled()
 {
     std::unique_lock<std::mutex> guard(itsLock);
     itsChanged.wait(guard, [this] { return itsFilled > 0; });
-    return itsBlocks[itsOldest];
+    return *itsBlocks[itsOldest];
 }
 
 void CPipelinedEntry::Release()
@@ -124,9 +134,14 @@ int64_t CPipelinedEntry::Read(char* pBuffer, size_t theSize, int& theError)
         theError = ZIP_ER_INVAL;
         return -1;
     }
-    // The decoder's own loop, fed from the blocks the other thread filled.
+    // The decoder's own loop, fed by reads on this thread or from the blocks
+    // the other thread filled.
     return itsReader.Read(
         pBuffer, theSize, theError, [this](const char*& pData, int& theReadError) -> int64_t {
+            if (bOnThisThread) {
+                pData = itsBlocks[0]->itsData;
+                return itsSource.Read(itsBlocks[0]->itsData, kBlockSize, theReadError);
+            }
             if (bHoldingBlock)
                 Release();
             const Block& block = NextFilled();
@@ -142,7 +157,7 @@ int64_t CPipelinedEntry::Read(char* pBuffer, size_t theSize, int& theError)
 
 int CPipelinedEntry::Close()
 {
-    if (bOpen)
+    if (bOpen && !bOnThisThread)
         StopEntry();
     bOpen = false;
     return itsReader.Error();

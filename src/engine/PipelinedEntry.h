@@ -3,26 +3,32 @@
 #include "engine/EntryData.h"
 
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 
-// Reads and decrypts an entry's stored bytes on a thread of its own while
-// the reading thread inflates them: decryption cannot be split within an
-// entry, but it can run beside inflating and writing, so that on two cores
-// a large entry takes about as long as its decryption alone. The thread
-// waits between entries; a few blocks lie between the two.
+// Reads and decrypts a large entry's stored bytes on a thread of its own
+// while the reading thread inflates them: decryption cannot be split within
+// an entry, but it can run beside inflating and writing, so that on two
+// cores a large entry takes about as long as its decryption alone. The
+// thread waits between entries; a few blocks lie between the two. A smaller
+// entry is read on the reading thread into the first of the same blocks and
+// by the same inflater, so that entries of every size share one set of
+// buffers, and an archive of small entries needs no second thread at all.
 class CPipelinedEntry : public CEntryData {
 public:
     static constexpr size_t kBlockSize = 32 * 1024;
+    // Below this, handing blocks between threads costs more than it saves.
+    static constexpr uint64_t kOwnThreadSize = 1024 * 1024;
 
     CPipelinedEntry() = default;
     CPipelinedEntry(const CPipelinedEntry&) = delete;
     CPipelinedEntry& operator=(const CPipelinedEntry&) = delete;
     ~CPipelinedEntry() override;
 
-    // Starts the decrypting thread, if not yet done; false when no thread
-    // or no memory can be had. Needed before Open.
-    bool Start();
+    // The decrypting thread starts with the first large entry. When it or
+    // its blocks cannot be had, the entry is read on this thread instead;
+    // ZIP_ER_MEMORY when not even that can be done.
     int Open(
         const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const Cstring& thePassword) override;
     int64_t Read(char* pBuffer, size_t theSize, int& theError) override;
@@ -38,6 +44,8 @@ private:
     };
     static constexpr size_t kBlocks = 3;
 
+    bool AllocateBlocks(size_t theCount);
+    bool StartThread();
     void Decrypt();
     // Reading side: the oldest block the decrypting thread has filled.
     Block& NextFilled();
@@ -47,7 +55,7 @@ private:
 
     CZipEntrySource itsSource;
     std::thread itsThread;
-    Block* itsBlocks = nullptr;
+    std::unique_ptr<Block> itsBlocks[kBlocks];
 
     std::mutex itsLock;
     std::condition_variable itsChanged;
@@ -61,4 +69,5 @@ private:
     CInflatingReader itsReader;
     bool bHoldingBlock = false;
     bool bOpen = false;
+    bool bOnThisThread = false; // the open entry is read here, not beside
 };

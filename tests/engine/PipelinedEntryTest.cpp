@@ -11,7 +11,8 @@ namespace {
 
 // Decrypting on a thread of its own must read exactly what decrypting on the
 // reading thread reads: the same bytes, the same failures at the same point,
-// whatever the size of the reads and wherever an entry is left.
+// whatever the size of the reads, wherever an entry is left, and however
+// large and small entries follow one another.
 class PipelinedEntry : public ::testing::Test {
 protected:
     struct Reading {
@@ -54,8 +55,6 @@ protected:
         return bytes;
     }
 
-    void SetUp() override { ASSERT_TRUE(itsPipelined.Start()); }
-
     TempFolder itsTemp;
     CDecodedEntry itsDecoded;
     CPipelinedEntry itsPipelined;
@@ -94,13 +93,18 @@ TEST_F(PipelinedEntry, AnEntryLeftHalfReadDoesNotSpillIntoTheNext)
 {
     const std::string first = Bytes(2 << 20, 5, 256);
     const std::string second = Bytes(1 << 20, 6, 256);
-    const std::string path = itsTemp.Write("raw.zip", RawZip({ { "a", first }, { "b", second } }, KeyText()));
+    const std::string small = Bytes(100000, 7, 256);
+    const std::string path = itsTemp.Write(
+        "raw.zip", RawZip({ { "a", first }, { "b", second }, { "c", small } }, KeyText()));
     CZipArchiveFile archive;
     ASSERT_EQ(archive.Open(path.c_str()), 0);
     const Reading left = Read(itsPipelined, archive, 0, 4096, 10000);
     EXPECT_EQ(left.itsData, first.substr(0, 12288));
     EXPECT_EQ(left.itsClose, 0);
+    // A small entry read here, between large ones decrypted beside.
+    EXPECT_EQ(Read(itsPipelined, archive, 2, 65536, 50000).itsData, small.substr(0, 65536));
     EXPECT_EQ(Read(itsPipelined, archive, 1, 65536).itsData, second);
+    EXPECT_EQ(Read(itsPipelined, archive, 2, 65536).itsData, small);
     EXPECT_EQ(Read(itsPipelined, archive, 0, 65536).itsData, first);
 }
 
