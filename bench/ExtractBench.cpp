@@ -11,6 +11,7 @@
 #include "engine/UpdateKit.h"
 #include "engine/UpdateNames.h"
 #include "engine/ZipExtractor.h"
+#include "platform/ProcessHeap.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -59,6 +60,8 @@ int ExtractOnce(const char* theArchive, const char* theTarget)
 
 int main(int argc, char** argv)
 {
+    // As the updater does.
+    ShareOneHeapAmongThreads();
     if (argc == 4 && std::strcmp(argv[1], "--once") == 0)
         return ExtractOnce(argv[2], argv[3]) ? 0 : 1;
     if (argc == 2 && std::strcmp(argv[1], "--key") == 0) {

@@ -8,6 +8,7 @@
 #include "identification/ProgramData.h"
 #include "platform/Framework.h"
 #include "platform/Host.h"
+#include "platform/ProcessHeap.h"
 #include "qt/QtHost.h"
 
 #include <cerrno>
@@ -112,6 +113,7 @@ bool HasDisplay()
 
 int main(int argc, char** argv)
 {
+    ShareOneHeapAmongThreads();
     JoinCommandLine(argc, argv);
     StartupOptions options;
     const char* diagnosticsPath = nullptr;
