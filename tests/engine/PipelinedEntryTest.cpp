@@ -94,8 +94,8 @@ TEST_F(PipelinedEntry, AnEntryLeftHalfReadDoesNotSpillIntoTheNext)
     const std::string first = Bytes(2 << 20, 5, 256);
     const std::string second = Bytes(1 << 20, 6, 256);
     const std::string small = Bytes(100000, 7, 256);
-    const std::string path = itsTemp.Write(
-        "raw.zip", RawZip({ { "a", first }, { "b", second }, { "c", small } }, KeyText()));
+    const std::string path
+        = itsTemp.Write("raw.zip", RawZip({ { "a", first }, { "b", second }, { "c", small } }, KeyText()));
     CZipArchiveFile archive;
     ASSERT_EQ(archive.Open(path.c_str()), 0);
     const Reading left = Read(itsPipelined, archive, 0, 4096, 10000);
