@@ -36,7 +36,7 @@ bool IsProgramName(const Cstring& theName)
 // The updater's scan without a valid list compares whole entry names, so it
 // would never find a bundle such as "Patchwell 5.app"; the vendor needs the
 // same names the updater looks for with its valid list, the reduced ones.
-int CollectValidBuilds(CProgramList& theList, const char* theFolder)
+int CollectValidBuilds(CProgramList& theList, CScanBatch& theBatch, const char* theFolder)
 {
     int count = 0;
     CFolderIterator folders(theFolder);
@@ -54,7 +54,7 @@ int CollectValidBuilds(CProgramList& theList, const char* theFolder)
             if (entries.IsFolder() || !IsProgramName(entries.GetName()))
                 continue;
             CProgram* program = new CProgram;
-            ScanFile(*program, entries.GetPath().GetText(), theList.itsStream);
+            theBatch.Begin(*program, entries.GetPath().GetText(), theList.itsStream);
             theList.Append(program);
             ++count;
         }
@@ -65,18 +65,20 @@ int CollectValidBuilds(CProgramList& theList, const char* theFolder)
 bool WriteValidBuilds(const char* theDataPath, int theCount, char** theFolders)
 {
     CProgramList builds;
+    CScanBatch batch;
     for (int i = 0; i < theCount; ++i) {
         const int attributes = GetPathAttributes(theFolders[i]);
         if (attributes == -1 || !(attributes & kPathIsFolder)) {
             std::fprintf(stderr, "patchwell-pack: '%s' is not a folder\n", theFolders[i]);
             return false;
         }
-        if (CollectValidBuilds(builds, theFolders[i]) == 0) {
+        if (CollectValidBuilds(builds, batch, theFolders[i]) == 0) {
             std::fprintf(
                 stderr, "patchwell-pack: no copy of Patchwell found in the folders of '%s'\n", theFolders[i]);
             return false;
         }
     }
+    batch.Finish();
     // The vendor's folders mean nothing on the user's machine, and the updater
     // never reads them: the records keep the folder field empty.
     Cstring summary;
