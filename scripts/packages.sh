@@ -3,7 +3,7 @@
 PW_PACKAGES=(cmake g++ make pkg-config ccache nettle-dev libzip-dev nlohmann-json3-dev
              libgtest-dev libgmock-dev libbenchmark-dev zip unzip qt6-base-dev
              qt6-image-formats-plugins desktop-file-utils man-db dpkg-dev
-             clang libclang-rt-14-dev)
+             clang libclang-rt-14-dev xvfb)
 
 install_missing_packages() {
     local missing=()

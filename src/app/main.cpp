@@ -6,6 +6,7 @@
 #include "engine/UpdaterMain.h"
 #include "foundation/Profile.h"
 #include "identification/ProgramData.h"
+#include "platform/DisplayProbe.h"
 #include "platform/Framework.h"
 #include "platform/Host.h"
 #include "platform/ProcessHeap.h"
@@ -39,7 +40,7 @@ const char kUsage[] = "Usage: patchwell-updater [OPTION]...\n"
                       "Exit status:\n"
                       "  0  done: listed, updated, or the copy was already up to date\n"
                       "  1  the update failed (the log in FOLDER says why and what became of the\n"
-                      "     copy), or there is no display to open the window on\n"
+                      "     copy), or no display can be opened for the window\n"
                       "  2  the command line is wrong\n"
                       "  3  refused: the update kit, the folder or the copy does not allow the update;\n"
                       "     nothing was changed\n";
@@ -90,23 +91,17 @@ void WriteStartupSummary(FILE* theStream)
 
 // Without a display the wizard cannot be shown; tell the user what can be
 // done instead of returning silently.
-int ExplainWithoutWindow()
+int ExplainWithoutWindow(DisplayReach theReach, const Cstring& theDisplay)
 {
+    if (theReach == DisplayReach::kUnreachable)
+        std::fprintf(stderr, "patchwell-updater: cannot open the display '%s'", theDisplay.GetText());
+    else
+        std::fprintf(stderr, "patchwell-updater: no display to open the window on");
     std::fprintf(stderr,
-        "patchwell-updater: no display to open the window on; use --apply FOLDER to update\n"
+        "; use --apply FOLDER to update\n"
         "one of the copies found, --list to list them, or --help for more.\n\n");
     ListFoundCopies();
     return 1;
-}
-
-bool HasDisplay()
-{
-    for (const char* variable : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" }) {
-        const char* value = std::getenv(variable);
-        if (value && *value)
-            return true;
-    }
-    return false;
 }
 
 } // namespace
@@ -195,7 +190,10 @@ int main(int argc, char** argv)
     }
 
     // The window host exists only when the wizard is to open.
-    std::unique_ptr<CHost> windowHost = !bConsole && HasDisplay() ? MakeWindowHost(argc, argv) : nullptr;
+    Cstring display;
+    const DisplayReach reach = bConsole ? DisplayReach::kNone : ProbeDisplay(display);
+    std::unique_ptr<CHost> windowHost
+        = reach == DisplayReach::kReachable ? MakeWindowHost(argc, argv) : nullptr;
     SetHost(windowHost.get());
 
     UpdaterStartup(0, options);
@@ -213,7 +211,7 @@ int main(int argc, char** argv)
         else if (Host().HasWindows())
             UpdaterRunWindow();
         else
-            status = ExplainWithoutWindow();
+            status = ExplainWithoutWindow(reach, display);
     }
     unknownCopies.DeleteAll();
     UpdaterCleanup();

@@ -6,6 +6,7 @@
 #include "support/RunProgram.h"
 #include "support/TempFolder.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -57,6 +58,23 @@ TEST(ConsoleHost, PlainStartWithoutDisplaySaysWhatCanBeDone)
     EXPECT_NE(run.output.find("no display"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("--apply"), std::string::npos);
     EXPECT_NE(run.output.find("--list"), std::string::npos);
+}
+
+TEST(ConsoleHost, ADisplayThatDoesNotAnswerIsNamedInsteadOfAnAbort)
+{
+    TempFolder temp;
+    temp.Write("kit/Fix1.zip", "");
+    temp.Write("Applications/.keep", "");
+    int number = 150;
+    while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)))
+        ++number;
+    const std::string display = ":" + std::to_string(number);
+    const ProgramRun run = RunProgram("env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=" + display + " "
+        + ProgramFromEnvironment("PW_UPDATER") + " --bundle " + ShellQuote(temp / "kit") + " --applications "
+        + ShellQuote(temp / "Applications"));
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find("cannot open the display '" + display + "'"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("--apply"), std::string::npos);
 }
 
 } // namespace
