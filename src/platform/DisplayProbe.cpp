@@ -18,15 +18,10 @@ const char* Variable(const char* theName)
 // A Wayland compositor listens on a socket in the user's runtime folder.
 bool WaylandAnswers(const char* theDisplay)
 {
-    Cstring path;
-    if (theDisplay[0] == '/') {
-        path = theDisplay;
-    } else {
-        const char* runtime = Variable("XDG_RUNTIME_DIR");
-        if (!runtime)
-            return false;
-        path.Format("%s/%s", runtime, theDisplay);
-    }
+    const char* runtime = Variable("XDG_RUNTIME_DIR");
+    if (theDisplay[0] != '/' && !runtime)
+        return false;
+    const Cstring path = theDisplay[0] == '/' ? Cstring(theDisplay) : Cstring::Path(runtime, theDisplay);
     sockaddr_un address {};
     address.sun_family = AF_UNIX;
     if (std::strlen(path.GetText()) >= sizeof address.sun_path)
