@@ -189,11 +189,18 @@ int main(int argc, char** argv)
         options.itsUnknownCopies = &unknownCopies;
     }
 
-    // The window host exists only when the wizard is to open.
+    // The window host exists only when the wizard is to open, and is made
+    // while the probe still holds its connection to the display.
+    DisplayReach reach = DisplayReach::kNone;
     Cstring display;
-    const DisplayReach reach = bConsole ? DisplayReach::kNone : ProbeDisplay(display);
-    std::unique_ptr<CHost> windowHost
-        = reach == DisplayReach::kReachable ? MakeWindowHost(argc, argv) : nullptr;
+    std::unique_ptr<CHost> windowHost;
+    if (!bConsole) {
+        const CDisplayProbe probe;
+        reach = probe.Reach();
+        display = probe.Display();
+        if (reach == DisplayReach::kReachable)
+            windowHost = MakeWindowHost(argc, argv);
+    }
     SetHost(windowHost.get());
 
     UpdaterStartup(0, options);

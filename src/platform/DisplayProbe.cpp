@@ -35,46 +35,48 @@ bool WaylandAnswers(const char* theDisplay)
     return bAnswers;
 }
 
+} // namespace
+
+CDisplayProbe::CDisplayProbe()
+{
+    if (Variable("QT_QPA_PLATFORM")) {
+        itsReach = DisplayReach::kReachable;
+        return;
+    }
+    const char* wayland = Variable("WAYLAND_DISPLAY");
+    const char* x11 = Variable("DISPLAY");
+    if (!wayland && !x11)
+        return;
+    itsDisplay = wayland ? wayland : x11;
+    const bool bAnswers = (wayland && WaylandAnswers(wayland)) || (x11 && X11Answers());
+    itsReach = bAnswers ? DisplayReach::kReachable : DisplayReach::kUnreachable;
+}
+
+CDisplayProbe::~CDisplayProbe()
+{
+    if (itsConnection)
+        itsDisconnect(itsConnection);
+    if (itsLibrary)
+        dlclose(itsLibrary);
+}
+
 // Connects as Qt's X11 platform does, through the library it uses, so that
 // the display's name, its authorization and its transport are judged alike.
 // The library is opened here rather than linked: a machine without it has
 // no X11 platform for Qt either, and still runs the updater from a terminal.
-bool X11Answers()
+bool CDisplayProbe::X11Answers()
 {
-    void* library = dlopen("libxcb.so.1", RTLD_LAZY | RTLD_LOCAL);
-    if (!library)
+    itsLibrary = dlopen("libxcb.so.1", RTLD_LAZY | RTLD_LOCAL);
+    if (!itsLibrary)
         return false;
     using Connect = void* (*)(const char*, int*);
     using HasError = int (*)(void*);
-    using Disconnect = void (*)(void*);
-    const auto connect = reinterpret_cast<Connect>(dlsym(library, "xcb_connect"));
-    const auto hasError = reinterpret_cast<HasError>(dlsym(library, "xcb_connection_has_error"));
-    const auto disconnect = reinterpret_cast<Disconnect>(dlsym(library, "xcb_disconnect"));
-    bool bAnswers = false;
-    if (connect && hasError && disconnect) {
-        // Even a failed connection is an object to be freed.
-        void* connection = connect(nullptr, nullptr);
-        bAnswers = connection && hasError(connection) == 0;
-        if (connection)
-            disconnect(connection);
-    }
-    dlclose(library);
-    return bAnswers;
-}
-
-} // namespace
-
-DisplayReach ProbeDisplay(Cstring& theName)
-{
-    theName = "";
-    if (Variable("QT_QPA_PLATFORM"))
-        return DisplayReach::kReachable;
-    const char* wayland = Variable("WAYLAND_DISPLAY");
-    const char* x11 = Variable("DISPLAY");
-    if (!wayland && !x11)
-        return DisplayReach::kNone;
-    theName = wayland ? wayland : x11;
-    if ((wayland && WaylandAnswers(wayland)) || (x11 && X11Answers()))
-        return DisplayReach::kReachable;
-    return DisplayReach::kUnreachable;
+    const auto connect = reinterpret_cast<Connect>(dlsym(itsLibrary, "xcb_connect"));
+    const auto hasError = reinterpret_cast<HasError>(dlsym(itsLibrary, "xcb_connection_has_error"));
+    itsDisconnect = reinterpret_cast<void (*)(void*)>(dlsym(itsLibrary, "xcb_disconnect"));
+    if (!connect || !hasError || !itsDisconnect)
+        return false;
+    // Even a failed connection is an object to be freed.
+    itsConnection = connect(nullptr, nullptr);
+    return itsConnection && hasError(itsConnection) == 0;
 }

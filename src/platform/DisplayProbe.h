@@ -13,6 +13,28 @@ enum class DisplayReach {
     kReachable, // one answers, or QT_QPA_PLATFORM chooses the platform itself
 };
 
-// theName receives the display the environment names, for a message: the
-// Wayland one when both are named.
-DisplayReach ProbeDisplay(Cstring& theName);
+// Probes when made. An X display that answered keeps the probe's connection
+// until the object goes: an X server whose last client leaves resets, and
+// refuses connections while it does, so Qt's own connection must be made
+// before this one closes.
+class CDisplayProbe {
+public:
+    CDisplayProbe();
+    ~CDisplayProbe();
+    CDisplayProbe(const CDisplayProbe&) = delete;
+    CDisplayProbe& operator=(const CDisplayProbe&) = delete;
+
+    DisplayReach Reach() const { return itsReach; }
+    // The display the environment names, for a message: the Wayland one when
+    // both are named; empty when none is.
+    const Cstring& Display() const { return itsDisplay; }
+
+private:
+    bool X11Answers();
+
+    DisplayReach itsReach = DisplayReach::kNone;
+    Cstring itsDisplay;
+    void* itsLibrary = nullptr;
+    void* itsConnection = nullptr;
+    void (*itsDisconnect)(void*) = nullptr;
+};
