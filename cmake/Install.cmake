@@ -61,8 +61,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries come from the binaries (Debian's libqt6gui6 carries the X11
-# platform plugin); TIFF pictures need a plugin that is not linked.
+# platform plugin); a Wayland desktop without an X server needs Qt's Wayland
+# platform, and TIFF pictures a plugin that is not linked.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-image-formats-plugins")
 include(CPack)
 
