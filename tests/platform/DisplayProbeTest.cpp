@@ -105,19 +105,16 @@ public:
         if (pipe2(ready, O_CLOEXEC) != 0)
             return;
         // Xvfb chooses a free display itself and writes its number to the
-        // descriptor once it accepts connections.
-        const int fd = 3;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, ready[1], fd);
+        // descriptor once it accepts connections; only that end is inherited.
+        fcntl(ready[1], F_SETFD, 0);
+        const std::string fd = std::to_string(ready[1]);
         std::vector<const char*> arguments
-            = { "Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "320x240x24" };
+            = { "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0", "320x240x24" };
         if (!bResetWhenIdle)
             arguments.push_back("-noreset");
         arguments.push_back(nullptr);
         const int error = posix_spawnp(
-            &itsServer, "Xvfb", &actions, nullptr, const_cast<char**>(arguments.data()), environ);
-        posix_spawn_file_actions_destroy(&actions);
+            &itsServer, "Xvfb", nullptr, nullptr, const_cast<char**>(arguments.data()), environ);
         close(ready[1]);
         itsReady = ready[0];
         if (error != 0) {
