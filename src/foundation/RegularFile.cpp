@@ -1,6 +1,7 @@
 #include "foundation/RegularFile.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -37,4 +38,23 @@ FILE* OpenRegularFile(const char* thePath, const char* theMode, int& theError)
 const char* RegularFileErrorText(int theError)
 {
     return theError == EINVAL ? "Not a regular file" : std::strerror(theError);
+}
+
+bool ReadRegularFile(const char* thePath, size_t theLimit, std::string& theBytes, int& theError)
+{
+    FILE* file = OpenRegularFile(thePath, "rb", theError);
+    if (!file)
+        return false;
+    struct stat info { };
+    if (fstat(fileno(file), &info) != 0)
+        theError = errno;
+    else if (static_cast<uint64_t>(info.st_size) > theLimit)
+        theError = EFBIG;
+    else {
+        theBytes.resize(static_cast<size_t>(info.st_size));
+        if (std::fread(theBytes.data(), 1, theBytes.size(), file) != theBytes.size())
+            theError = std::ferror(file) ? EIO : ENODATA;
+    }
+    std::fclose(file);
+    return theError == 0;
 }

@@ -1,13 +1,13 @@
 #include "platform/Resources.h"
 
 #include "foundation/Arrays.h"
-#include "foundation/ProgramFolders.h"
+#include "foundation/RegularFile.h"
 #include "platform/ResourceBundle.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <nettle/base64.h>
-#include <vector>
+#include <string>
 
 #if PW_HAVE_APP_BUNDLE
 extern const unsigned char kAppBundleData[];
@@ -22,52 +22,13 @@ int gAppResRefNum = -1;
 namespace {
 
 // No bundle of ours comes near this; a bigger file is not read into memory.
-const long kMaxBundleSize = 32L * 1024 * 1024;
-const char* const kPictureDataPrefix = "data:image/png;base64,";
+const size_t kMaxBundleSize = 32 * 1024 * 1024;
 
 int NextRefNum()
 {
     static int refNum = 0;
     refNum = refNum >= 32767 ? 1 : refNum + 1;
     return refNum;
-}
-
-bool ReadWholeFile(const char* thePath, std::vector<char>& theData, Cstring& theReason)
-{
-    FILE* file = IsPlainFile(thePath) ? std::fopen(thePath, "rb") : nullptr;
-    if (!file) {
-        theReason = "it cannot be read";
-        return false;
-    }
-    bool bRead = std::fseek(file, 0, SEEK_END) == 0;
-    const long size = bRead ? std::ftell(file) : -1;
-    if (size < 0 || size > kMaxBundleSize) {
-        theReason = size < 0 ? "it cannot be read" : "it is too large";
-        std::fclose(file);
-        return false;
-    }
-    std::rewind(file);
-    theData.resize(static_cast<size_t>(size));
-    bRead = std::fread(theData.data(), 1, theData.size(), file) == theData.size();
-    std::fclose(file);
-    if (!bRead)
-        theReason = "it cannot be read";
-    return bRead;
-}
-
-std::string DecodeBase64(const char* theText)
-{
-    const size_t length = std::strlen(theText);
-    std::string decoded(BASE64_DECODE_LENGTH(length), '\0');
-    base64_decode_ctx context;
-    base64_decode_init(&context);
-    size_t decodedLength = decoded.size();
-    if (!base64_decode_update(
-            &context, &decodedLength, reinterpret_cast<uint8_t*>(decoded.data()), length, theText)
-        || !base64_decode_final(&context))
-        return std::string();
-    decoded.resize(decodedLength);
-    return decoded;
 }
 
 CStringPtrArray& Tokens()
@@ -112,11 +73,11 @@ bool CResFile::Open(const char* thePath)
 {
     Close();
     itsPath = thePath;
-    std::vector<char> data;
-    Cstring reason;
-    if (!ReadWholeFile(itsPath.GetText(), data, reason)) {
-        std::fprintf(
-            stderr, "Resource file \"%s\" cannot be used: %s\n", itsPath.GetText(), reason.GetText());
+    std::string data;
+    int error = 0;
+    if (!ReadRegularFile(itsPath.GetText(), kMaxBundleSize, data, error)) {
+        std::fprintf(stderr, "Resource file \"%s\" cannot be used: %s\n", itsPath.GetText(),
+            error == EFBIG ? "it is too large" : "it cannot be read");
         itsRefNum = -1;
         return false;
     }
@@ -159,31 +120,6 @@ ResourceData LoadResource(const CResFile* theFile, const char* theType, int theI
     else
         data.itsBytes = resource->dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     return data;
-}
-
-ResourceData GetPicture(const CResFile* theFile, int theId)
-{
-    ResourceData picture = LoadResource(theFile, "PICT", theId);
-    const std::string source = picture.itsBytes;
-    picture.itsBytes.clear();
-    if (source.compare(0, std::strlen(kPictureDataPrefix), kPictureDataPrefix) == 0) {
-        picture.itsBytes = DecodeBase64(source.c_str() + std::strlen(kPictureDataPrefix));
-        return picture;
-    }
-    // Otherwise a file beside the bundle; a name that reaches elsewhere is refused.
-    if (source.empty() || source.find('/') != std::string::npos || source == ".." || !theFile
-        || theFile->GetPath().IsEmpty())
-        return picture;
-    Cstring folder(theFile->GetPath());
-    if (char* last = std::strrchr(folder.GetBuffer(), '/'))
-        last[1] = 0;
-    else
-        folder = "";
-    std::vector<char> bytes;
-    Cstring reason;
-    if (ReadWholeFile(Cstring(folder, source.c_str()).GetText(), bytes, reason))
-        picture.itsBytes.assign(bytes.begin(), bytes.end());
-    return picture;
 }
 
 bool GetIndexedString(const CResFile* theFile, int theTextId, unsigned char theString[256])

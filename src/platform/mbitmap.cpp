@@ -51,23 +51,6 @@ bool IsPictName(const char* thePath)
     return EndsWithNoCase(thePath, ".pct") || EndsWithNoCase(thePath, ".pict");
 }
 
-// The whole of a regular file, refused beyond the image size limit.
-bool ReadWholeFile(const char* thePath, std::string& theBytes)
-{
-    int error = 0;
-    FILE* file = OpenRegularFile(thePath, "rb", error);
-    if (!file)
-        return false;
-    struct stat info;
-    bool bRead = fstat(fileno(file), &info) == 0 && static_cast<size_t>(info.st_size) <= kImageByteLimit;
-    if (bRead) {
-        theBytes.resize(static_cast<size_t>(info.st_size));
-        bRead = std::fread(theBytes.data(), 1, theBytes.size(), file) == theBytes.size();
-    }
-    std::fclose(file);
-    return bRead;
-}
-
 // Writes under a temporary name beside thePath and renames it into place, so
 // a failed write leaves whatever was there before.
 bool WriteWholeFile(const char* thePath, const std::string& theBytes)
@@ -219,8 +202,9 @@ PicHandle CBitmap::ImportImage(const char* thePath)
         return nullptr;
     }
     std::string bytes;
+    int error = 0;
     auto picture = std::make_unique<CPicture>();
-    if (!ReadWholeFile(thePath, bytes) || !IsWholeImage(kind, bytes)
+    if (!ReadRegularFile(thePath, kImageByteLimit, bytes, error) || !IsWholeImage(kind, bytes)
         || !Host().DecodeImage(bytes.data(), bytes.size(), picture->itsImage))
         return nullptr;
     return picture;

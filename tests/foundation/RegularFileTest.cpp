@@ -1,0 +1,43 @@
+#include "foundation/RegularFile.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+#include <sys/stat.h>
+
+namespace {
+
+// Bundles, pictures and settings are read whole through this, from folders a
+// user may have filled with anything.
+TEST(RegularFile, ReadsWholeFilesUpToTheLimitAndRefusesTheRestWithoutWaiting)
+{
+    TempFolder temp;
+    const std::string bytes = std::string("a\0b", 3) + std::string(997, 'x');
+    temp.Write("file", bytes);
+    std::string read = "left over";
+    int error = -1;
+    ASSERT_TRUE(ReadRegularFile((temp / "file").c_str(), 1000, read, error));
+    EXPECT_EQ(read, bytes);
+    EXPECT_EQ(error, 0);
+    EXPECT_FALSE(ReadRegularFile((temp / "file").c_str(), 999, read, error));
+    EXPECT_EQ(error, EFBIG);
+
+    temp.Write("empty", "");
+    EXPECT_TRUE(ReadRegularFile((temp / "empty").c_str(), 0, read, error));
+    EXPECT_EQ(read, "");
+
+    // A FIFO with no writer would block an open for reading forever.
+    ASSERT_EQ(mkfifo((temp / "fifo").c_str(), 0600), 0);
+    EXPECT_FALSE(ReadRegularFile((temp / "fifo").c_str(), 1000, read, error));
+    EXPECT_EQ(error, EINVAL);
+    EXPECT_FALSE(ReadRegularFile(temp.Path().c_str(), 1000, read, error));
+    EXPECT_EQ(error, EISDIR);
+    EXPECT_FALSE(ReadRegularFile((temp / "missing").c_str(), 1000, read, error));
+    EXPECT_EQ(error, ENOENT);
+    EXPECT_FALSE(ReadRegularFile("", 1000, read, error));
+    EXPECT_EQ(error, ENOENT);
+}
+
+} // namespace
