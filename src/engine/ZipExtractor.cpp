@@ -148,10 +148,7 @@ int CZipExtractor::ExtractFiles()
     // A fresh staging folder holds nothing to replace and nothing to ask
     // about, so its entries can be written by several threads at once; the
     // log, progress and questions stay on this one.
-    CZipDirectoryCursor cursor(itsArchive);
-    CExtractionWorkers workers(itsArchive, itsPassword, itsStagingFolder);
-    const unsigned cores = std::thread::hardware_concurrency();
-    const bool bStarted = workers.Start(cores >= 2 ? 2 : 1, cursor, [this](CExtractionWorkers::Job& theJob) {
+    auto place = [this](CExtractionWorkers::Job& theJob) {
         theJob.itsMappedName = MapEntryName(theJob.itsEntry.itsName.c_str());
         theJob.itsPath = DestinationPath(theJob.itsMappedName);
         Cstring root;
@@ -160,10 +157,22 @@ int CZipExtractor::ExtractFiles()
         // Here rather than on the workers: the conversion takes the C
         // library's time zone lock and looks at the zone file every time.
         theJob.itsDate = theJob.itsEntry.GetModificationTime();
-    });
+    };
+    // The workers walk the directory with the counting pass's cursor, whose
+    // buffer is then not held twice.
+    itsCursor->Rewind();
+    itsCursorIndex = 0;
+    CExtractionWorkers workers(itsArchive, itsPassword, itsStagingFolder);
+    const unsigned cores = std::thread::hardware_concurrency();
+    const bool bStarted = workers.Start(cores >= 2 ? 2 : 1, *itsCursor, place);
     itsWorkers = bStarted ? &workers : nullptr;
+    // The feed walked the cursor already, for workers that could not start;
+    // this thread reaches the entries by index through it.
+    if (!bStarted)
+        itsCursor->Rewind();
     const int result = ExtractEntries();
     itsWorkers = nullptr;
+    itsCursor->Rewind();
     return result;
 }
 
