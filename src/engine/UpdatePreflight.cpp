@@ -38,7 +38,7 @@ public:
     bool Check(const char* theZipPath, const char* thePassword, const char* theTarget);
 
 private:
-    bool CheckEntry(const CZipEntry& theEntry, const char* thePassword);
+    bool CheckEntry(const CZipEntry& theEntry, const Cstring& theName, const char* thePassword);
     bool CheckName(const char* theEntry, const Cstring& theName);
     bool CheckTargetPath(const Cstring& theName);
     bool CheckRoom(const char* theTarget);
@@ -89,6 +89,7 @@ bool CPreflight::Check(const char* theZipPath, const char* thePassword, const ch
     if (const int failure = itsTarget.Open(theTarget); failure != 0)
         return Refuse("Unable to open the folder %s", theTarget);
     itsTargetPath = theTarget;
+    itsMapper.SetDestination(theTarget);
     if (const long nameMax = fpathconf(itsTarget.Descriptor(), _PC_NAME_MAX); nameMax > 0)
         itsNameMax = nameMax;
     struct statvfs disk;
@@ -114,7 +115,7 @@ bool CPreflight::Check(const char* theZipPath, const char* thePassword, const ch
         // A zero byte would cut the name short for every check below.
         if (entry.itsName.find('\0') != std::string::npos)
             return Refuse("Unsafe file name in archive: %s", entry.itsName.c_str());
-        if (!CheckName(entry.itsName.c_str(), name) || !CheckEntry(entry, thePassword))
+        if (!CheckName(entry.itsName.c_str(), name) || !CheckEntry(entry, name, thePassword))
             return false;
         names.Add(static_cast<uint32_t>(i), name.GetText());
         Count(name, entry.itsSize);
@@ -225,12 +226,16 @@ bool CPreflight::CheckTargetPath(const Cstring& theName)
     }
 }
 
-bool CPreflight::CheckEntry(const CZipEntry& theEntry, const char* thePassword)
+bool CPreflight::CheckEntry(const CZipEntry& theEntry, const Cstring& theName, const char* thePassword)
 {
     // Opening reads the entry's header and checks the password against it.
     CZipEntrySource source;
     if (const int error = source.Open(itsArchive, theEntry, Cstring(thePassword ? thePassword : ""));
         error != 0) {
+        // The extraction's two lines for an entry it cannot open: the first
+        // names the entry, which the message does not.
+        if (itsLog)
+            std::fprintf(itsLog, "ExtractOneFile - %s\n", itsMapper.DestinationPath(theName).GetText());
         itsMessage.Format("Unable to open compressed file (%d)", error);
         return Refused("ExtractOneFile failed - %s\n");
     }

@@ -75,6 +75,8 @@ public:
     // next rule is tried; a longer name that starts with "from" in any case
     // gets "to" in place of that start, and no further rule applies.
     Cstring MapEntryName(const char* theName) const;
+    // Where the entry of that mapped name is written, as the log names it.
+    Cstring DestinationPath(const Cstring& theName) const;
 
     // Extracts every entry in order. 1 when all were done; 0 on the first
     // failure, on an abort, on an unsafe name and for an empty archive.
@@ -104,7 +106,6 @@ private:
         const CZipEntry& theEntry, const Cstring& theName, const Cstring& thePath, CEntryOutcome& theOutcome);
     // Logs what became of an entry and sets the last error; 1 when it is done.
     int Report(const CEntryOutcome& theOutcome, const Cstring& thePath);
-    Cstring DestinationPath(const Cstring& theName) const;
     // The folder a relative entry name is placed beneath, and its name there.
     void DestinationPlace(const Cstring& theName, Cstring& theRoot, Cstring& theRelative) const;
     // Where the file is written (the staging folder when there is one): the
