@@ -47,7 +47,9 @@ std::vector<FoundResource> Resources(const char* theData, size_t theSize)
     if (!document.is_object())
         return found;
     for (const auto& [type, resources] : document.items())
-        if (resources.is_object())
+        // Loaders name a type by a C string, which cannot hold a zero byte:
+        // such a type is in the bundle but cannot be asked for.
+        if (resources.is_object() && type.find('\0') == std::string::npos)
             for (const auto& [key, resource] : resources.items())
                 found.push_back({ type, std::atoi(key.c_str()), resource });
     return found;
