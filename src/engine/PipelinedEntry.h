@@ -17,7 +17,9 @@
 // buffers, and an archive of small entries needs no second thread at all.
 class CPipelinedEntry : public CEntryData {
 public:
-    static constexpr size_t kBlockSize = 32 * 1024;
+    // Blocks twice as large save only a few percent of a large entry's time,
+    // for 48 KB more of each worker's memory.
+    static constexpr size_t kBlockSize = 16 * 1024;
     // Below this, handing blocks between threads costs more than it saves.
     static constexpr uint64_t kOwnThreadSize = 1024 * 1024;
 
