@@ -79,20 +79,23 @@ int CZipExtractor::Close()
     return 1;
 }
 
+void CZipExtractor::RewindCursor()
+{
+    itsCursor->Rewind();
+    itsCursorIndex = 0;
+}
+
 bool CZipExtractor::EntryAt(uint64_t theIndex, CZipEntry& theEntry, int& theError)
 {
     theError = ZIP_ER_INVAL;
     if (!itsCursor || theIndex >= itsArchive.GetEntryCount())
         return false;
-    if (theIndex < itsCursorIndex) {
-        itsCursor->Rewind();
-        itsCursorIndex = 0;
-    }
+    if (theIndex < itsCursorIndex)
+        RewindCursor();
     for (; itsCursorIndex <= theIndex; ++itsCursorIndex) {
         if (!itsCursor->Next(theEntry, theError)) {
             // A damaged directory is read again from its start next time.
-            itsCursor->Rewind();
-            itsCursorIndex = 0;
+            RewindCursor();
             if (theError == 0)
                 theError = ZIP_ER_INCONS;
             return false;
@@ -160,8 +163,7 @@ int CZipExtractor::ExtractFiles()
     };
     // The workers walk the directory with the counting pass's cursor, whose
     // buffer is then not held twice.
-    itsCursor->Rewind();
-    itsCursorIndex = 0;
+    RewindCursor();
     CExtractionWorkers workers(itsArchive, itsPassword, itsStagingFolder);
     const unsigned cores = std::thread::hardware_concurrency();
     const bool bStarted = workers.Start(cores >= 2 ? 2 : 1, *itsCursor, place);
@@ -169,10 +171,10 @@ int CZipExtractor::ExtractFiles()
     // The feed walked the cursor already, for workers that could not start;
     // this thread reaches the entries by index through it.
     if (!bStarted)
-        itsCursor->Rewind();
+        RewindCursor();
     const int result = ExtractEntries();
     itsWorkers = nullptr;
-    itsCursor->Rewind();
+    RewindCursor();
     return result;
 }
 

@@ -101,6 +101,8 @@ private:
     int ExtractEntries();
     // The entry at theIndex, read from the directory; false with libzip's code.
     bool EntryAt(uint64_t theIndex, CZipEntry& theEntry, int& theError);
+    // Back to the directory's start, where EntryAt counts from.
+    void RewindCursor();
     // The steps of one entry on this thread, asking before it replaces a file.
     void ExtractHere(
         const CZipEntry& theEntry, const Cstring& theName, const Cstring& thePath, CEntryOutcome& theOutcome);
