@@ -49,16 +49,22 @@ private:
     // Logs the message already set, with the extraction's own line for an
     // entry that fails and ours for what only this check finds; false.
     bool Refused(const char* theLogLine = "ExtractFiles failed - %s\n");
+    // The run logs the opening of the archive when it opens it to unpack;
+    // a refusal comes before that, and its log must still say, first, that
+    // the archive did open.
+    void LogOpened();
 
     FILE* itsLog;
     Cstring& itsMessage;
     CZipExtractor itsMapper; // the run's own mapping: the names checked are the names written
     CZipArchiveFile itsArchive;
     CConfinedFolder itsTarget;
+    Cstring itsZipPath;
     Cstring itsTargetPath;
     long itsNameMax = NAME_MAX;
     unsigned long itsBlockSize = 4096;
     Needs itsNeeds;
+    bool bOpened = false;
     bool bHasBundle = false;
     bool bHasProgram = false;
     std::unordered_set<std::string> itsFolders; // every folder the archive makes, once
@@ -73,9 +79,17 @@ bool CPreflight::Refuse(const char* theFormat, const char* theText)
 
 bool CPreflight::Refused(const char* theLogLine)
 {
+    LogOpened();
     if (itsLog)
         std::fprintf(itsLog, theLogLine, itsMessage.GetText());
     return false;
+}
+
+void CPreflight::LogOpened()
+{
+    if (itsLog && bOpened)
+        std::fprintf(itsLog, "Opening update zip file - %s succeeded\n", itsZipPath.GetText());
+    bOpened = false;
 }
 
 bool CPreflight::Check(const char* theZipPath, const char* thePassword, const char* theTarget)
@@ -86,6 +100,8 @@ bool CPreflight::Check(const char* theZipPath, const char* thePassword, const ch
         itsMessage = "Error opening compressed file container";
         return false;
     }
+    itsZipPath = theZipPath;
+    bOpened = true;
     if (const int failure = itsTarget.Open(theTarget); failure != 0)
         return Refuse("Unable to open the folder %s", theTarget);
     itsTargetPath = theTarget;
@@ -234,6 +250,7 @@ bool CPreflight::CheckEntry(const CZipEntry& theEntry, const Cstring& theName, c
         error != 0) {
         // The extraction's two lines for an entry it cannot open: the first
         // names the entry, which the message does not.
+        LogOpened();
         if (itsLog)
             std::fprintf(itsLog, "ExtractOneFile - %s\n", itsMapper.DestinationPath(theName).GetText());
         itsMessage.Format("Unable to open compressed file (%d)", error);

@@ -13,7 +13,8 @@
 // every entry; the archive holds "Patchwell 5.app" with a program in it; no
 // symbolic link lies on the way to a destination and no file stands where a
 // folder goes or the reverse; and the file system has the blocks and the
-// inodes for it all. On failure theMessage says why, one line goes to theLog,
-// and the result is false.
+// inodes for it all. On failure theMessage says why, and the result is false;
+// theLog gets the line that the archive opened, when it did, then the line of
+// the refusal.
 bool PreflightUpdate(const char* theZipPath, const char* thePassword, const char* theTarget,
     Cstring& theMessage, FILE* theLog);

@@ -66,5 +66,7 @@ TEST_F(EntryNameBytes, ThePreflightCheckSeesTheArchivesBytes)
     const std::string logged(logText, logSize);
     std::free(logText);
     EXPECT_EQ(std::string(message.GetText()), "Unsafe file name in archive: " + name);
-    EXPECT_EQ(logged, "ExtractFiles failed - Unsafe file name in archive: " + name + "\n");
+    EXPECT_EQ(logged,
+        "Opening update zip file - " + itsTemp / "archive.zip" + " succeeded\nExtractFiles failed - "
+            + "Unsafe file name in archive: " + name + "\n");
 }

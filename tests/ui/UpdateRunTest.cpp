@@ -185,6 +185,8 @@ TEST_F(UpdateRun, BadArchivesTouchNothing)
     };
     const std::string archive = itsTemp / "Update.zip";
     const std::string opening = "Opening update zip file - " + archive + " failed\n";
+    // What happened, in order: the archive did open before its content was refused.
+    const std::string opened = "Opening update zip file - " + archive + " succeeded\n";
     const std::vector<Case> cases = {
         { "no archive", [&] { std::filesystem::remove(archive); }, "Error opening compressed file container",
             opening },
@@ -192,14 +194,22 @@ TEST_F(UpdateRun, BadArchivesTouchNothing)
             "Error opening compressed file container", opening },
         // The message does not say which entry: the log does, as the extraction's would.
         { "wrong password", [&] { gDataKeyText = "not the key text"; }, "Unable to open compressed file (27)",
-            "ExtractOneFile - " + Target()
+            opened + "ExtractOneFile - " + Target()
                 + "/Help/index.html\nExtractOneFile failed - Unable to open compressed file (27)\n" },
         { "unsafe name",
             [&] {
                 itsTemp.Write("Update.zip", RawZip({ { "NewFiles/../../escape.txt", "x" } }));
             },
             "Unsafe file name in archive: NewFiles/../../escape.txt",
-            "ExtractFiles failed - Unsafe file name in archive: NewFiles/../../escape.txt\n" },
+            opened + "ExtractFiles failed - Unsafe file name in archive: NewFiles/../../escape.txt\n" },
+        { "a link in the way",
+            [&] {
+                std::filesystem::rename(Target() + "/Help", itsTemp / "Help");
+                std::filesystem::create_directory_symlink(itsTemp / "Help", Target() + "/Help");
+            },
+            "Destination passes through a symbolic link: " + Target() + "/Help",
+            opened + "ExtractFiles failed - Destination passes through a symbolic link: " + Target()
+                + "/Help\n" },
     };
     const std::string pristine = ReadWholeFile(archive);
     for (const Case& test : cases) {
