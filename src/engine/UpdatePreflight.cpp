@@ -4,6 +4,7 @@
 #include "engine/RepeatedNames.h"
 #include "engine/SafeEntryName.h"
 #include "engine/UpdateNames.h"
+#include "engine/UpdateRoom.h"
 #include "engine/ZipArchiveFile.h"
 #include "engine/ZipEntryDecoder.h"
 #include "engine/ZipExtractor.h"
@@ -20,12 +21,6 @@
 
 namespace {
 
-// What the archive unpacks to, in the units the file system counts.
-struct Needs {
-    unsigned long long itsBlocks = 0;
-    unsigned long long itsInodes = 0;
-};
-
 class CPreflight {
 public:
     CPreflight(FILE* theLog, Cstring& theMessage)
@@ -41,8 +36,8 @@ private:
     bool CheckEntry(const CZipEntry& theEntry, const Cstring& theName, const char* thePassword);
     bool CheckName(const char* theEntry, const Cstring& theName);
     bool CheckTargetPath(const Cstring& theName);
-    bool CheckRoom(const char* theTarget);
-    void Count(const Cstring& theName, uint64_t theSize);
+    bool CheckSize(const CZipEntry& theEntry);
+    bool CheckRoom(const CUpdateRoom& theRoom);
     // The name entry theIndex has once mapped; empty when it cannot be read.
     Cstring MappedNameOf(uint64_t theIndex, Cstring* pRawName = nullptr) const;
     bool Refuse(const char* theFormat, const char* theText) __attribute__((format(printf, 2, 0)));
@@ -63,11 +58,11 @@ private:
     Cstring itsTargetPath;
     long itsNameMax = NAME_MAX;
     unsigned long itsBlockSize = 4096;
-    Needs itsNeeds;
+    // No Linux file system holds a file larger than off_t counts.
+    uint64_t itsLargestFile = INT64_MAX;
     bool bOpened = false;
     bool bHasBundle = false;
     bool bHasProgram = false;
-    std::unordered_set<std::string> itsFolders; // every folder the archive makes, once
     std::unordered_set<std::string> itsCheckedPaths;
 };
 
@@ -111,6 +106,10 @@ bool CPreflight::Check(const char* theZipPath, const char* thePassword, const ch
     struct statvfs disk;
     if (fstatvfs(itsTarget.Descriptor(), &disk) == 0 && disk.f_bsize > 0)
         itsBlockSize = disk.f_bsize;
+    // A file system with fewer bits holds less than the largest off_t.
+    if (const long bits = fpathconf(itsTarget.Descriptor(), _PC_FILESIZEBITS); bits > 1 && bits < 64)
+        itsLargestFile = (uint64_t { 1 } << (bits - 1)) - 1;
+    CUpdateRoom room(itsBlockSize, static_cast<size_t>(itsTargetPath.Length()), std::strlen(theZipPath));
 
     const uint64_t count = itsArchive.GetEntryCount();
     if (count == 0) {
@@ -131,10 +130,11 @@ bool CPreflight::Check(const char* theZipPath, const char* thePassword, const ch
         // A zero byte would cut the name short for every check below.
         if (entry.itsName.find('\0') != std::string::npos)
             return Refuse("Unsafe file name in archive: %s", entry.itsName.c_str());
-        if (!CheckName(entry.itsName.c_str(), name) || !CheckEntry(entry, name, thePassword))
+        if (!CheckName(entry.itsName.c_str(), name) || !CheckSize(entry)
+            || !CheckEntry(entry, name, thePassword))
             return false;
         names.Add(static_cast<uint32_t>(i), name.GetText());
-        Count(name, entry.itsSize);
+        room.Count(name.GetText(), entry.itsSize);
     }
     const int64_t repeat = names.FindRepeat([this](uint32_t theIndex) { return MappedNameOf(theIndex); });
     if (repeat != -1) {
@@ -146,7 +146,7 @@ bool CPreflight::Check(const char* theZipPath, const char* thePassword, const ch
         return Refuse("The update archive holds no %s", kBundleName);
     if (!bHasProgram)
         return Refuse("The update archive holds no program in %s", kBundleProgramFolder);
-    return CheckRoom(theTarget);
+    return CheckRoom(room);
 }
 
 Cstring CPreflight::MappedNameOf(uint64_t theIndex, Cstring* pRawName) const
@@ -259,44 +259,37 @@ bool CPreflight::CheckEntry(const CZipEntry& theEntry, const Cstring& theName, c
     return true;
 }
 
-void CPreflight::Count(const Cstring& theName, uint64_t theSize)
+bool CPreflight::CheckSize(const CZipEntry& theEntry)
 {
-    const std::string name(theName.GetText());
-    const bool bFolder = name.empty() || name.back() == '/';
-    if (!bFolder) {
-        const unsigned long long blocks = (theSize + itsBlockSize - 1) / itsBlockSize;
-        // Large files need blocks that map their data, too.
-        itsNeeds.itsBlocks += blocks + blocks / 512;
-        ++itsNeeds.itsInodes;
-    }
-    for (size_t at = name.find('/'); at != std::string::npos; at = name.find('/', at + 1))
-        if (itsFolders.insert(name.substr(0, at)).second) {
-            ++itsNeeds.itsBlocks;
-            ++itsNeeds.itsInodes;
-        }
+    if (theEntry.itsSize <= itsLargestFile)
+        return true;
+    itsMessage.Format("File too large in archive: %s holds %llu bytes, more than a file can hold in %s",
+        theEntry.itsName.c_str(), static_cast<unsigned long long>(theEntry.itsSize), itsTargetPath.GetText());
+    return Refused();
 }
 
-bool CPreflight::CheckRoom(const char* theTarget)
+bool CPreflight::CheckRoom(const CUpdateRoom& theRoom)
 {
     struct statvfs disk;
     if (fstatvfs(itsTarget.Descriptor(), &disk) != 0)
         return true; // nothing known: the writes will tell
-    // The log, the journal and the staging folder.
-    const unsigned long long blocks = itsNeeds.itsBlocks + 3;
-    const unsigned long long inodes = itsNeeds.itsInodes + 3;
-    const unsigned long long needed = blocks * itsBlockSize;
-    const unsigned long long room = static_cast<unsigned long long>(disk.f_bavail) * disk.f_frsize;
+    const unsigned long long needed = theRoom.Bytes();
+    const unsigned long long room = SaturatedProduct(disk.f_bavail, disk.f_frsize);
     if (needed > room) {
-        itsMessage.Format(
-            "Not enough room on the disk for the update: it needs %llu bytes, %llu are free in %s", needed,
-            room, theTarget);
+        // A sum that reached the largest number stands for more than it says.
+        itsMessage.Format(needed == UINT64_MAX
+                ? "Not enough room on the disk for the update: it needs more than %llu bytes, %llu are free "
+                  "in %s"
+                : "Not enough room on the disk for the update: it needs %llu bytes, %llu are free in %s",
+            needed, room, itsTargetPath.GetText());
         return Refused();
     }
+    const unsigned long long inodes = theRoom.Inodes();
     // A file system that does not count inodes reports none at all.
     if (disk.f_files > 0 && inodes > disk.f_favail) {
         itsMessage.Format("Not enough room on the disk for the update: it needs %llu files and folders, "
                           "%llu more fit in %s",
-            inodes, static_cast<unsigned long long>(disk.f_favail), theTarget);
+            inodes, static_cast<unsigned long long>(disk.f_favail), itsTargetPath.GetText());
         return Refused();
     }
     return true;

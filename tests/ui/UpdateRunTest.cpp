@@ -23,6 +23,7 @@
 #include <memory>
 #include <regex>
 #include <sstream>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
@@ -277,6 +278,56 @@ TEST_F(UpdateRun, ReadOnlyTargetGetsNoLogAndIsNotTouched)
     EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageFailed);
     EXPECT_EQ(ItemText(kItemMessage), "Failed to create updater log file");
     EXPECT_EQ(SnapshotTree(Target()), before);
+}
+
+namespace {
+
+// Fills the file system of theFolder until theLeft bytes are free.
+void FillUpTo(const std::string& theFolder, unsigned long long theLeft)
+{
+    struct statvfs disk;
+    ASSERT_EQ(statvfs(theFolder.c_str(), &disk), 0);
+    const unsigned long long free = static_cast<unsigned long long>(disk.f_bavail) * disk.f_frsize;
+    ASSERT_GE(free, theLeft);
+    std::ofstream(theFolder + "/filler", std::ios::binary) << std::string(free - theLeft, 'f');
+    ASSERT_EQ(statvfs(theFolder.c_str(), &disk), 0);
+    ASSERT_EQ(static_cast<unsigned long long>(disk.f_bavail) * disk.f_frsize, theLeft);
+}
+
+} // namespace
+
+// The figure of the room check covers all the run writes: with it and a
+// little more free, an update of many files (each a line in the log) is done.
+TEST_F(UpdateRun, TheRoomCheckCountsTheLogAndTheFoldersToo)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a small file system can only be mounted by root";
+    for (int page = 0; page < 1500; ++page)
+        itsTemp.Write(
+            "builds/5.0.2/Patchwell 5/Help/Pages/page-" + std::to_string(page) + "-of-the-help.html",
+            "<p>" + std::to_string(page) + "</p>");
+    std::filesystem::remove(itsTemp / "Update.zip");
+    ASSERT_EQ(PackArchive(itsTemp / "Update.zip", itsTemp / "builds/5.0.2/Patchwell 5"), 0);
+    std::filesystem::remove_all(Target());
+    CMountedFolder disk(Target(), "size=64m");
+    ASSERT_TRUE(disk.IsMounted());
+    std::filesystem::copy(
+        itsTemp.Path() / "builds/5.0.1/Patchwell 5", Target(), std::filesystem::copy_options::recursive);
+
+    FillUpTo(Target(), 16 << 10);
+    RunWizard();
+    ASSERT_EQ(gGlobalWin->GetCurrentPage(), kPageFailed);
+    std::smatch figure;
+    const std::string message = ItemText(kItemMessage);
+    ASSERT_TRUE(std::regex_search(message, figure, std::regex("it needs ([0-9]+) bytes"))) << message;
+
+    std::filesystem::remove(Target() + "/filler");
+    std::filesystem::remove(Target() + "/Updater Log File.txt");
+    FillUpTo(Target(), std::stoull(figure[1]) + (16 << 10));
+    delete gGlobalWin;
+    RunWizard();
+    EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageDone) << ItemText(kItemMessage);
+    EXPECT_EQ(ReadWholeFile(Target() + "/Help/Pages/page-1499-of-the-help.html"), "<p>1499</p>");
 }
 
 // The room check counts what the file system counts: blocks and inodes.
