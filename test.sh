@@ -7,7 +7,7 @@ source scripts/packages.sh
 install_missing_packages
 
 build=build/test
-cmake -S . -B "$build" -DPW_SANITIZE=ON -DPW_TESTS=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake -S . -B "$build" -DPW_SANITIZE=ON -DPW_TESTS=ON -DPW_FAULT_POINTS=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build "$build" -j "$(nproc)"
 # Each fuzz harness for a few seconds, over its seeds and the saved findings.
 if command -v clang++ >/dev/null; then

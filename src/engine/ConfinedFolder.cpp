@@ -1,5 +1,7 @@
 #include "engine/ConfinedFolder.h"
 
+#include "foundation/FaultPoint.h"
+
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -81,6 +83,13 @@ int CConfinedFolder::Open(const char* theRoot)
     return itsFolder == -1 ? errno : 0;
 }
 
+int CConfinedFolder::Adopt(int theFolder)
+{
+    Close();
+    itsFolder = fcntl(theFolder, F_DUPFD_CLOEXEC, 0);
+    return itsFolder == -1 ? errno : 0;
+}
+
 void CConfinedFolder::Close()
 {
     if (itsFolder != -1)
@@ -95,9 +104,14 @@ int CConfinedFolder::OpenFolder(const char* theRelative) const
 
 int CConfinedFolder::MakeFolders(const char* theRelative) const
 {
+    return MakeFoldersBeneath(itsFolder, theRelative);
+}
+
+int MakeFoldersBeneath(int theFolder, const char* theRelative)
+{
     if (!*theRelative)
-        return OpenFolder(theRelative);
-    return WalkBeneath(itsFolder, theRelative, O_RDONLY | O_DIRECTORY, 0, true);
+        return OpenBeneath(theFolder, theRelative, O_RDONLY | O_DIRECTORY);
+    return WalkBeneath(theFolder, theRelative, O_RDONLY | O_DIRECTORY, 0, true);
 }
 
 int CConfinedFolder::OpenFile(const char* theRelative, int theFlags, mode_t theMode) const
@@ -128,6 +142,8 @@ int RemoveTree(int theFolder, const char* theName)
     struct stat info;
     if (fstatat(theFolder, theName, &info, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT ? 0 : errno;
+    if (const int fault = FaultPoint("remove"))
+        return fault;
     if (!S_ISDIR(info.st_mode))
         return unlinkat(theFolder, theName, 0) == 0 || errno == ENOENT ? 0 : errno;
     const int folder = openat(theFolder, theName, kFolderFlags);

@@ -16,6 +16,9 @@ public:
 
     // 0, or the errno why theRoot cannot be opened as a folder.
     int Open(const char* theRoot);
+    // Holds a duplicate of theFolder, a folder the caller opened with care of
+    // its own; 0 or the errno.
+    int Adopt(int theFolder);
     void Close();
     bool IsOpen() const { return itsFolder != -1; }
     int Descriptor() const { return itsFolder; }
@@ -38,6 +41,10 @@ private:
 // Opens theRelative beneath theFolder (a descriptor) with theFlags, refusing
 // links on the way and at the end; -1 with errno.
 int OpenBeneath(int theFolder, const char* theRelative, int theFlags, mode_t theMode = 0);
+
+// Opens the folder theRelative beneath theFolder, making the missing folders
+// on the way (mode 0755), refusing links; -1 with errno.
+int MakeFoldersBeneath(int theFolder, const char* theRelative);
 
 // Removes theName from theFolder and, when it is a folder, everything in it,
 // never following a link. 0 (also when nothing is there) or an errno.

@@ -30,7 +30,7 @@ private:
 } // namespace
 
 CExtractionWorkers::CExtractionWorkers(
-    const CZipArchiveFile& theArchive, const Cstring& thePassword, const Cstring& theRoot)
+    const CZipArchiveFile& theArchive, const Cstring& thePassword, int theRoot)
     : itsArchive(theArchive)
     , itsPassword(thePassword)
     , itsRoot(theRoot)
@@ -151,7 +151,7 @@ void CExtractionWorkers::Work()
         Job& job = Slot(number);
         CEntryExtraction extraction(data, job.itsEntry, job.itsOutcome);
         if (extraction.OpenEntry(itsArchive, itsPassword)) {
-            const int folder = folders.Open(itsRoot, job.itsFolder);
+            const int folder = folders.OpenIn(itsRoot, job.itsFolder);
             if (folder == -1) {
                 job.itsOutcome.itsFolderError = errno;
             } else {

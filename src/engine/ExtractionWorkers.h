@@ -43,8 +43,8 @@ public:
 
     static constexpr size_t kJobs = 32;
 
-    // theArchive must outlive the workers.
-    CExtractionWorkers(const CZipArchiveFile& theArchive, const Cstring& thePassword, const Cstring& theRoot);
+    // theArchive and the open folder theRoot must outlive the workers.
+    CExtractionWorkers(const CZipArchiveFile& theArchive, const Cstring& thePassword, int theRoot);
     CExtractionWorkers(const CExtractionWorkers&) = delete;
     CExtractionWorkers& operator=(const CExtractionWorkers&) = delete;
     ~CExtractionWorkers() { Stop(); }
@@ -74,7 +74,7 @@ private:
 
     const CZipArchiveFile& itsArchive;
     Cstring itsPassword;
-    Cstring itsRoot;
+    int itsRoot;
     CZipDirectoryCursor* itsCursor = nullptr;
     Placer itsPlacer;
     std::vector<std::thread> itsWorkers;

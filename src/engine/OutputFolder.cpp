@@ -7,13 +7,8 @@
 
 int COutputFolder::Open(const Cstring& theRoot, const Cstring& theFolder)
 {
-    if (itsFolder != -1 && itsRootPath == theRoot && itsFolderName == theFolder)
-        return itsFolder;
-    if (itsFolder != -1)
-        close(itsFolder);
-    itsFolder = -1;
     if (!(itsRootPath == theRoot) || !itsRoot.IsOpen()) {
-        itsRootPath.Clear();
+        Close();
         // The root itself may lie behind links: it is the caller's choice.
         if (!MakeFolders(theRoot.GetText()))
             return -1;
@@ -23,17 +18,33 @@ int COutputFolder::Open(const Cstring& theRoot, const Cstring& theFolder)
         }
         itsRootPath = theRoot;
     }
-    itsFolder = itsRoot.MakeFolders(theFolder.GetText());
-    if (itsFolder != -1)
+    return OpenIn(itsRoot.Descriptor(), theFolder);
+}
+
+int COutputFolder::OpenIn(int theRoot, const Cstring& theFolder)
+{
+    if (itsFolder != -1 && itsRootFolder == theRoot && itsFolderName == theFolder)
+        return itsFolder;
+    CloseFolder();
+    itsFolder = MakeFoldersBeneath(theRoot, theFolder.GetText());
+    if (itsFolder != -1) {
+        itsRootFolder = theRoot;
         itsFolderName = theFolder;
+    }
     return itsFolder;
 }
 
-void COutputFolder::Close()
+void COutputFolder::CloseFolder()
 {
     if (itsFolder != -1)
         close(itsFolder);
     itsFolder = -1;
+    itsRootFolder = -1;
+}
+
+void COutputFolder::Close()
+{
+    CloseFolder();
     itsRoot.Close();
     itsRootPath.Clear();
 }

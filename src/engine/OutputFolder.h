@@ -17,11 +17,16 @@ public:
     // A descriptor of theFolder beneath theRoot, valid until the next call
     // or Close; -1 with errno.
     int Open(const Cstring& theRoot, const Cstring& theFolder);
+    // The same beneath the open folder theRoot, which the caller keeps open.
+    int OpenIn(int theRoot, const Cstring& theFolder);
     void Close();
 
 private:
+    void CloseFolder();
+
     CConfinedFolder itsRoot;
     Cstring itsRootPath;
+    int itsRootFolder = -1; // the root the folder was opened beneath
     Cstring itsFolderName;
     int itsFolder = -1;
 };

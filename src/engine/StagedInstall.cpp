@@ -1,6 +1,7 @@
 #include "engine/StagedInstall.h"
 
 #include "engine/UpdateNames.h"
+#include "foundation/FaultPoint.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,26 +15,6 @@
 namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY;
-
-// An open folder descriptor that closes itself.
-class CFolderHandle {
-public:
-    explicit CFolderHandle(int theFile)
-        : itsFile(theFile)
-    {
-    }
-    ~CFolderHandle()
-    {
-        if (itsFile != -1)
-            close(itsFile);
-    }
-    CFolderHandle(const CFolderHandle&) = delete;
-    CFolderHandle& operator=(const CFolderHandle&) = delete;
-    int Get() const { return itsFile; }
-
-private:
-    int itsFile;
-};
 
 void SplitRelative(const std::string& thePath, std::string& theParent, std::string& theName)
 {
@@ -55,14 +36,14 @@ bool Exists(int theFolder, const std::string& theName, struct stat* pInfo = null
 
 // The parent folders of theRelative in the staging folder and in the target.
 struct ItemPlace {
-    ItemPlace(const CConfinedFolder& theTarget, const std::string& theStage, const std::string& theRelative)
+    ItemPlace(int theTarget, int theStage, const std::string& theRelative)
     {
         std::string parent;
         SplitRelative(theRelative, parent, itsName);
-        itsTarget = OpenBeneath(theTarget.Descriptor(), parent.c_str(), kFolderFlags);
-        const std::string stageParent = parent.empty() ? theStage : theStage + "/" + parent;
-        itsStage = OpenBeneath(theTarget.Descriptor(), stageParent.c_str(), kFolderFlags);
-        itsError = itsTarget == -1 || itsStage == -1 ? errno : 0;
+        itsTarget = OpenBeneath(theTarget, parent.c_str(), kFolderFlags);
+        itsStage
+            = itsTarget == -1 || theStage == -1 ? -1 : OpenBeneath(theStage, parent.c_str(), kFolderFlags);
+        itsError = itsTarget == -1 || itsStage == -1 ? (theStage == -1 ? ENOENT : errno) : 0;
     }
     ~ItemPlace()
     {
@@ -80,7 +61,17 @@ struct ItemPlace {
     std::string itsName;
 };
 
-bool UndoRecord(const CConfinedFolder& theTarget, const Cstring& theTargetPath, const std::string& theStage,
+int FaultyRename(
+    int theFromFolder, const char* theFrom, int theToFolder, const char* theTo, unsigned theFlags)
+{
+    if (const int fault = FaultPoint("rename"))
+        return fault;
+    if (theFlags == RENAME_NOREPLACE)
+        return RenameNoReplace(theFromFolder, theFrom, theToFolder, theTo);
+    return renameat2(theFromFolder, theFrom, theToFolder, theTo, theFlags) == 0 ? 0 : errno;
+}
+
+bool UndoRecord(const CConfinedFolder& theTarget, const Cstring& theTargetPath, int theStage,
     const JournalRecord& theRecord, FILE* theLog)
 {
     const int target = theTarget.Descriptor();
@@ -89,7 +80,8 @@ bool UndoRecord(const CConfinedFolder& theTarget, const Cstring& theTargetPath, 
     case JournalRecord::kRename: {
         if (Exists(target, theRecord.itsFrom) || !Exists(target, theRecord.itsTo))
             return true; // never made
-        error = RenameNoReplace(target, theRecord.itsTo.c_str(), target, theRecord.itsFrom.c_str());
+        error = FaultyRename(
+            target, theRecord.itsTo.c_str(), target, theRecord.itsFrom.c_str(), RENAME_NOREPLACE);
         if (theLog)
             std::fprintf(theLog,
                 error == 0 ? "Rename of %s to %s succeeded\n" : "Rename of %s to %s failed\n",
@@ -97,12 +89,15 @@ bool UndoRecord(const CConfinedFolder& theTarget, const Cstring& theTargetPath, 
         return error == 0;
     }
     case JournalRecord::kMove: {
-        ItemPlace place(theTarget, theStage, theRecord.itsFrom);
+        ItemPlace place(target, theStage, theRecord.itsFrom);
         if (place.itsError == 0) {
-            if (Exists(place.itsStage, place.itsName) || !Exists(place.itsTarget, place.itsName))
+            // What has the name now may be what an earlier undo put back.
+            struct stat info;
+            if (Exists(place.itsStage, place.itsName) || !Exists(place.itsTarget, place.itsName, &info)
+                || (theRecord.itsInode != 0 && info.st_ino != theRecord.itsInode))
                 return true;
-            error = RenameNoReplace(
-                place.itsTarget, place.itsName.c_str(), place.itsStage, place.itsName.c_str());
+            error = FaultyRename(place.itsTarget, place.itsName.c_str(), place.itsStage,
+                place.itsName.c_str(), RENAME_NOREPLACE);
         } else if (place.itsError != ENOENT) {
             error = place.itsError;
         }
@@ -111,16 +106,14 @@ bool UndoRecord(const CConfinedFolder& theTarget, const Cstring& theTargetPath, 
         break;
     }
     case JournalRecord::kExchange: {
-        ItemPlace place(theTarget, theStage, theRecord.itsFrom);
+        ItemPlace place(target, theStage, theRecord.itsFrom);
         struct stat info;
         if (place.itsError != 0 || !Exists(place.itsTarget, place.itsName, &info)
             || info.st_ino != theRecord.itsInode)
             return place.itsError == 0 || place.itsError == ENOENT;
-        if (renameat2(place.itsStage, place.itsName.c_str(), place.itsTarget, place.itsName.c_str(),
-                RENAME_EXCHANGE)
-            != 0)
-            error = errno;
-        else if (theLog)
+        error = FaultyRename(
+            place.itsStage, place.itsName.c_str(), place.itsTarget, place.itsName.c_str(), RENAME_EXCHANGE);
+        if (error == 0 && theLog)
             std::fprintf(theLog, "Restored %s\n", Join(theTargetPath, theRecord.itsFrom).c_str());
         break;
     }
@@ -148,22 +141,41 @@ int RenameNoReplace(int theFromFolder, const char* theFrom, int theToFolder, con
     return renameat(theFromFolder, theFrom, theToFolder, theTo) == 0 ? 0 : errno;
 }
 
-bool UndoJournal(
-    const CConfinedFolder& theTarget, const Cstring& theTargetPath, CUpdateJournal& theJournal, FILE* theLog)
+bool UndoJournal(const CConfinedFolder& theTarget, const Cstring& theTargetPath, CUpdateJournal& theJournal,
+    FILE* theLog, int theStage)
 {
     const std::string stage = theJournal.StageName();
+    // Only a name of ours, in the target folder itself, is ever removed.
+    const bool bOwnStage = !stage.empty() && stage.compare(0, std::strlen(kOwnPrefix), kOwnPrefix) == 0
+        && stage.find('/') == std::string::npos;
     bool bUndone = true;
     if (!theJournal.IsCommitted()) {
+        CConfinedFolder opened;
+        if (theStage == -1 && bOwnStage) {
+            const int folder = OpenBeneath(theTarget.Descriptor(), stage.c_str(), kFolderFlags);
+            if (folder != -1) {
+                opened.Adopt(folder);
+                close(folder);
+            }
+            theStage = opened.Descriptor();
+        }
         const std::vector<JournalRecord>& records = theJournal.Records();
         for (auto record = records.rbegin(); record != records.rend(); ++record)
-            bUndone = UndoRecord(theTarget, theTargetPath, stage, *record, theLog) && bUndone;
+            bUndone = UndoRecord(theTarget, theTargetPath, theStage, *record, theLog) && bUndone;
     }
     // What is left to undo stays recorded, for another try at the next start.
     if (!bUndone)
         return false;
-    if (!stage.empty() && stage.compare(0, std::strlen(kOwnPrefix), kOwnPrefix) == 0
-        && stage.find('/') == std::string::npos)
-        RemoveTree(theTarget.Descriptor(), stage.c_str());
+    if (bOwnStage) {
+        if (const int error = RemoveTree(theTarget.Descriptor(), stage.c_str()); error != 0) {
+            // The journal stays, so that the next start clears the folder away.
+            if (theLog)
+                std::fprintf(theLog, "Unable to remove %s - %s\n", Join(theTargetPath, stage).c_str(),
+                    std::strerror(error));
+            theJournal.Close();
+            return true;
+        }
+    }
     theJournal.Remove();
     return true;
 }
@@ -175,18 +187,60 @@ CStagedInstall::CStagedInstall(const CConfinedFolder& theTarget, const Cstring& 
 {
 }
 
-int CStagedInstall::Begin()
+bool CStagedInstall::Begin(Cstring& theMessage)
 {
-    if (const int error = itsJournal.Create(itsTarget.Descriptor()); error != 0)
-        return error;
+    const char* target = itsTargetPath.GetText();
+    if (const int error = itsJournal.Create(itsTarget.Descriptor()); error != 0) {
+        if (error == EEXIST)
+            theMessage.Format(
+                "An earlier update of %s was interrupted or is still running; start the updater "
+                "again to finish it",
+                target);
+        else
+            theMessage.Format("Unable to start the update in %s - %s", target, std::strerror(error));
+        return false;
+    }
     bStarted = true;
     JournalRecord stage;
     stage.itsFrom = kStageName;
-    if (const int error = itsJournal.Append(stage); error != 0)
-        return error;
+    if (const int error = itsJournal.Append(stage); error != 0) {
+        theMessage.Format("Unable to start the update in %s - %s", target, std::strerror(error));
+        return false;
+    }
+    if (const int error = MakeStage(); error != 0) {
+        theMessage.Format(error == EPERM
+                ? "Unable to make the staging folder %s - someone else's folder took its "
+                  "place"
+                : "Unable to make the staging folder %s - %s",
+            StagePath().GetText(), std::strerror(error));
+        return false;
+    }
+    return true;
+}
+
+int CStagedInstall::MakeStage()
+{
+    const int target = itsTarget.Descriptor();
     // Left by a run that ended before it made its journal: nothing of worth.
-    RemoveTree(itsTarget.Descriptor(), kStageName);
-    return mkdirat(itsTarget.Descriptor(), kStageName, 0700) == 0 ? 0 : errno;
+    RemoveTree(target, kStageName);
+    if (const int fault = FaultPoint("make staging folder"))
+        return fault;
+    if (mkdirat(target, kStageName, 0700) != 0)
+        return errno;
+    const int stage = openat(target, kStageName, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (stage == -1)
+        return errno;
+    // Between the two calls the name may have been given to a folder that
+    // someone else made; only a folder of ours that nobody else may write
+    // is written into.
+    struct stat info;
+    int error = fstat(stage, &info) != 0 ? errno : 0;
+    if (error == 0 && (info.st_uid != geteuid() || (info.st_mode & 022) != 0))
+        error = EPERM;
+    if (error == 0)
+        error = itsStage.Adopt(stage);
+    close(stage);
+    return error;
 }
 
 Cstring CStagedInstall::StagePath() const
@@ -210,15 +264,16 @@ int CStagedInstall::MoveAside(const char* theFrom, const char* theTo)
 bool CStagedInstall::PlanFolder(
     const std::string& theFolder, std::vector<JournalRecord>& thePlan, Cstring& theMessage)
 {
-    const std::string stageFolder
-        = theFolder.empty() ? kStageName : std::string(kStageName) + "/" + theFolder;
-    const int folder = OpenBeneath(itsTarget.Descriptor(), stageFolder.c_str(), kFolderFlags);
+    const int folder = OpenBeneath(itsStage.Descriptor(), theFolder.c_str(), kFolderFlags);
     DIR* listing = folder == -1 ? nullptr : fdopendir(folder);
     if (!listing) {
+        const int error = errno;
         if (folder != -1)
             close(folder);
+        const std::string stageFolder
+            = theFolder.empty() ? kStageName : std::string(kStageName) + "/" + theFolder;
         theMessage.Format(
-            "Unable to read %s - %s", Join(itsTargetPath, stageFolder).c_str(), std::strerror(errno));
+            "Unable to read %s - %s", Join(itsTargetPath, stageFolder).c_str(), std::strerror(error));
         return false;
     }
     std::vector<std::string> names;
@@ -242,6 +297,7 @@ bool CStagedInstall::PlanFolder(
         const int error = itsTarget.Stat(relative.c_str(), existing);
         if (error == ENOENT) {
             record.itsKind = JournalRecord::kMove;
+            record.itsInode = staged.st_ino;
             thePlan.push_back(record);
             continue;
         }
@@ -271,18 +327,13 @@ bool CStagedInstall::PlanFolder(
 int CStagedInstall::Apply(const JournalRecord& theRecord)
 {
     if (theRecord.itsKind == JournalRecord::kRename)
-        return RenameNoReplace(itsTarget.Descriptor(), theRecord.itsFrom.c_str(), itsTarget.Descriptor(),
-            theRecord.itsTo.c_str());
-    ItemPlace place(itsTarget, kStageName, theRecord.itsFrom);
+        return FaultyRename(itsTarget.Descriptor(), theRecord.itsFrom.c_str(), itsTarget.Descriptor(),
+            theRecord.itsTo.c_str(), RENAME_NOREPLACE);
+    ItemPlace place(itsTarget.Descriptor(), itsStage.Descriptor(), theRecord.itsFrom);
     if (place.itsError != 0)
         return place.itsError;
-    if (theRecord.itsKind == JournalRecord::kMove)
-        return RenameNoReplace(place.itsStage, place.itsName.c_str(), place.itsTarget, place.itsName.c_str());
-    return renameat2(
-               place.itsStage, place.itsName.c_str(), place.itsTarget, place.itsName.c_str(), RENAME_EXCHANGE)
-            == 0
-        ? 0
-        : errno;
+    return FaultyRename(place.itsStage, place.itsName.c_str(), place.itsTarget, place.itsName.c_str(),
+        theRecord.itsKind == JournalRecord::kMove ? RENAME_NOREPLACE : RENAME_EXCHANGE);
 }
 
 bool CStagedInstall::PutInPlace(const std::function<bool()>& theStop, Cstring& theMessage)
@@ -312,9 +363,10 @@ bool CStagedInstall::PutInPlace(const std::function<bool()>& theStop, Cstring& t
 bool CStagedInstall::Commit(Cstring& theMessage)
 {
     // One flush of the whole file system, rather than one per file.
-    if (syncfs(itsTarget.Descriptor()) != 0) {
-        theMessage.Format(
-            "Unable to write the update to disk in %s - %s", itsTargetPath.GetText(), std::strerror(errno));
+    const int fault = FaultPoint("syncfs");
+    if (fault != 0 || syncfs(itsTarget.Descriptor()) != 0) {
+        theMessage.Format("Unable to write the update to disk in %s - %s", itsTargetPath.GetText(),
+            std::strerror(fault != 0 ? fault : errno));
         return false;
     }
     JournalRecord commit;
@@ -325,8 +377,8 @@ bool CStagedInstall::Commit(Cstring& theMessage)
         return false;
     }
     // The staging folder now holds only the files the update replaced.
-    RemoveTree(itsTarget.Descriptor(), kStageName);
-    itsJournal.Remove();
+    itsStage.Close();
+    UndoJournal(itsTarget, itsTargetPath, itsJournal, itsLog);
     bStarted = false;
     return true;
 }
@@ -335,7 +387,8 @@ bool CStagedInstall::RollBack()
 {
     if (!bStarted)
         return true;
-    const bool bUndone = UndoJournal(itsTarget, itsTargetPath, itsJournal, itsLog);
+    const bool bUndone = UndoJournal(itsTarget, itsTargetPath, itsJournal, itsLog, itsStage.Descriptor());
+    itsStage.Close();
     bStarted = !bUndone;
     bChanged = !bUndone && bChanged;
     return bUndone;

@@ -1,6 +1,7 @@
 #include "engine/UpdateJournal.h"
 
 #include "engine/UpdateNames.h"
+#include "foundation/FaultPoint.h"
 
 #include <cerrno>
 #include <cinttypes>
@@ -50,6 +51,8 @@ bool Unescape(const std::string& theText, std::string& theResult)
 
 int SyncFolder(int theFolder)
 {
+    if (const int fault = FaultPoint("fsync journal folder"))
+        return fault;
     return fsync(theFolder) == 0 ? 0 : errno;
 }
 
@@ -66,7 +69,7 @@ std::string FormatJournalRecord(const JournalRecord& theRecord)
         addField(Escape(theRecord.itsFrom));
     if (theRecord.itsKind == JournalRecord::kRename)
         addField(Escape(theRecord.itsTo));
-    if (theRecord.itsKind == JournalRecord::kExchange)
+    if (theRecord.itsKind == JournalRecord::kExchange || theRecord.itsKind == JournalRecord::kMove)
         addField(std::to_string(theRecord.itsInode));
     line += '\n';
     return line;
@@ -86,8 +89,10 @@ bool ParseJournalRecord(const std::string& theLine, JournalRecord& theRecord)
     for (int i = 0; i < 5; ++i)
         if (fields[0] == kKindNames[i])
             kind = i;
-    static const size_t kFieldCounts[] = { 2, 3, 2, 3, 1 };
-    if (kind < 0 || fields.size() != kFieldCounts[kind])
+    static const size_t kFieldCounts[] = { 2, 3, 3, 3, 1 };
+    // Older journals name a moved item without its inode.
+    const bool bOldMove = kind == JournalRecord::kMove && fields.size() == 2;
+    if (kind < 0 || (fields.size() != kFieldCounts[kind] && !bOldMove))
         return false;
     theRecord = JournalRecord();
     theRecord.itsKind = static_cast<JournalRecord::Kind>(kind);
@@ -95,7 +100,7 @@ bool ParseJournalRecord(const std::string& theLine, JournalRecord& theRecord)
         return false;
     if (theRecord.itsKind == JournalRecord::kRename && !Unescape(fields[2], theRecord.itsTo))
         return false;
-    if (theRecord.itsKind == JournalRecord::kExchange) {
+    if (fields.size() == 3 && theRecord.itsKind != JournalRecord::kRename) {
         char* end = nullptr;
         theRecord.itsInode = std::strtoull(fields[2].c_str(), &end, 10);
         if (fields[2].empty() || *end)
@@ -108,14 +113,25 @@ int CUpdateJournal::Create(int theTarget)
 {
     Close();
     itsRecords.clear();
+    if (const int fault = FaultPoint("create journal"))
+        return fault;
     itsFile = openat(theTarget, kJournalName, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (itsFile == -1)
         return errno;
+    // An updater that knows only this lock may have taken the new file for
+    // an interrupted run's; it is then that updater's to remove.
+    if (flock(itsFile, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        Close();
+        return error;
+    }
     itsTarget = theTarget;
-    flock(itsFile, LOCK_EX | LOCK_NB);
     const size_t length = std::strlen(kFirstLine);
-    if (write(itsFile, kFirstLine, length) != static_cast<ssize_t>(length) || fsync(itsFile) != 0) {
-        const int error = errno != 0 ? errno : EIO;
+    errno = 0;
+    int fault = FaultPoint("write journal");
+    if (fault != 0 || write(itsFile, kFirstLine, length) != static_cast<ssize_t>(length)
+        || (fault = FaultPoint("fsync journal")) != 0 || fsync(itsFile) != 0) {
+        const int error = fault != 0 ? fault : errno != 0 ? errno : EIO;
         Remove();
         return error;
     }
@@ -158,6 +174,8 @@ int CUpdateJournal::Append(const std::vector<JournalRecord>& theRecords)
         text += FormatJournalRecord(record);
     if (lseek(itsFile, 0, SEEK_END) == -1)
         return errno;
+    if (const int fault = FaultPoint("write journal"))
+        return fault;
     for (size_t done = 0; done < text.size();) {
         const ssize_t count = write(itsFile, text.data() + done, text.size() - done);
         if (count < 0 && errno == EINTR)
@@ -166,6 +184,8 @@ int CUpdateJournal::Append(const std::vector<JournalRecord>& theRecords)
             return count < 0 ? errno : EIO;
         done += static_cast<size_t>(count);
     }
+    if (const int fault = FaultPoint("fsync journal"))
+        return fault;
     if (fdatasync(itsFile) != 0)
         return errno;
     itsRecords.insert(itsRecords.end(), theRecords.begin(), theRecords.end());
@@ -176,6 +196,8 @@ int CUpdateJournal::Remove()
 {
     if (itsTarget == -1)
         return 0;
+    if (const int fault = FaultPoint("remove journal"))
+        return fault;
     const int result = unlinkat(itsTarget, kJournalName, 0) == 0 || errno == ENOENT ? 0 : errno;
     const int target = itsTarget;
     Close();

@@ -10,13 +10,15 @@ struct JournalRecord {
     enum Kind {
         kStage, // itsFrom: the folder the archive is unpacked into
         kRename, // itsFrom moved to the free name itsTo (the backup, the old-style program)
-        kMove, // itsFrom moved from the staging folder to the same place in the target
+        kMove, // itsFrom, of inode itsInode, moved from the staging folder to the same place in the target
         kExchange, // itsFrom swapped with the staged file whose inode is itsInode
         kCommit, // every change is made and on disk: the update stays
     };
     Kind itsKind = kStage;
     std::string itsFrom;
     std::string itsTo;
+    // What the staged item was, so that an undo takes nothing else that has
+    // its name by then. 0 in the move records of older journals.
     uint64_t itsInode = 0;
 };
 
@@ -24,7 +26,8 @@ struct JournalRecord {
 // Each record reaches the disk before the change it describes is made, so a
 // run stopped at any moment (a failure, an abort, a kill, a power loss) can
 // be undone from it, by the run itself or by the next start of the updater.
-// While a run holds it open, the file is locked against a second updater.
+// Whoever creates or reads it holds the folder's lock (CFolderLock); the file
+// is locked as well, against updaters that know only that lock.
 class CUpdateJournal {
 public:
     CUpdateJournal() = default;
@@ -33,7 +36,8 @@ public:
     ~CUpdateJournal() { Close(); }
 
     // Starts a new journal in the open folder theTarget. 0, or the errno
-    // (EEXIST: an earlier run's journal lies there).
+    // (EEXIST: an earlier run's journal lies there; EWOULDBLOCK: another
+    // updater took the new journal before it could be locked).
     int Create(int theTarget);
     // Opens and reads the journal of an earlier run. 0, ENOENT when there is
     // none, EWOULDBLOCK while a running updater holds it, or another errno.

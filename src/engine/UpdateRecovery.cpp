@@ -1,6 +1,7 @@
 #include "engine/UpdateRecovery.h"
 
 #include "engine/ConfinedFolder.h"
+#include "engine/FolderLock.h"
 #include "engine/StagedInstall.h"
 #include "engine/UpdateJournal.h"
 #include "engine/UpdateLog.h"
@@ -9,15 +10,59 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <set>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 CStringArray gRecoveryNotes;
+
+namespace {
+
+// The folders recovered by this process, by device and inode: a path may
+// name one folder in several ways.
+std::set<std::pair<dev_t, ino_t>> gRecoveredFolders;
+
+void NoteRecovered(int theFolder)
+{
+    struct stat info;
+    if (fstat(theFolder, &info) == 0)
+        gRecoveredFolders.insert({ info.st_dev, info.st_ino });
+}
+
+} // namespace
+
+bool WasRecoveredHere(int theFolder)
+{
+    struct stat info;
+    return fstat(theFolder, &info) == 0 && gRecoveredFolders.count({ info.st_dev, info.st_ino }) != 0;
+}
 
 bool RecoverInterruptedUpdate(const char* theFolder, Cstring& theNote)
 {
     CConfinedFolder folder;
     if (folder.Open(theFolder) != 0)
         return false;
+    // Held until the journal is gone: a second start must neither undo the
+    // same journal at once nor take a new run's journal for this one's.
+    CFolderLock lock;
+    if (const int error = lock.Take(folder.Descriptor()); error != 0) {
+        struct stat journal;
+        if (fstatat(folder.Descriptor(), kJournalName, &journal, AT_SYMLINK_NOFOLLOW) != 0)
+            return false;
+        theNote.Format(error == EWOULDBLOCK
+                ? "The program in \"%s\" is being updated by another run of the updater."
+                : "The journal of an interrupted update in \"%s\" cannot be read.",
+            theFolder);
+        return true;
+    }
+    return RecoverLockedFolder(folder, theFolder, theNote);
+}
+
+bool RecoverLockedFolder(const CConfinedFolder& theOpenFolder, const char* theFolder, Cstring& theNote)
+{
+    const CConfinedFolder& folder = theOpenFolder;
     CUpdateJournal journal;
     const int error = journal.Load(folder.Descriptor());
     if (error == ENOENT)
@@ -29,6 +74,7 @@ bool RecoverInterruptedUpdate(const char* theFolder, Cstring& theNote)
             theFolder);
         return true;
     }
+    NoteRecovered(folder.Descriptor());
     FILE* log = OpenUpdateLog(folder.Descriptor(), kLogAppended);
     if (log)
         std::fprintf(log, "Found the journal of an interrupted update in %s\n", theFolder);

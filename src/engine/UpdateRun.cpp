@@ -6,6 +6,7 @@
 #include "engine/UpdateLog.h"
 #include "engine/UpdateNames.h"
 #include "engine/UpdatePreflight.h"
+#include "engine/UpdateRecovery.h"
 #include "engine/UpdateSteps.h"
 #include "identification/Program.h"
 #include "identification/ProgramList.h"
@@ -41,8 +42,28 @@ CUpdateRun::~CUpdateRun()
 
 bool CUpdateRun::OpenLog()
 {
-    if (itsFolder.Open(itsTarget.GetText()) == 0)
-        itsLog = OpenUpdateLog(itsFolder.Descriptor(), kLogEmptied);
+    if (const int error = itsFolder.Open(itsTarget.GetText()); error != 0) {
+        itsMessage.Format("Unable to open %s - %s", itsTarget.GetText(), std::strerror(error));
+        return false;
+    }
+    // Before anything is written, the log included: a second run must not
+    // change what the first one is doing.
+    if (const int error = itsLock.Take(itsFolder.Descriptor()); error != 0) {
+        if (error != EWOULDBLOCK)
+            itsMessage.Format("Unable to lock %s - %s", itsTarget.GetText(), std::strerror(error));
+        else if (const pid_t holder = CFolderLock::Holder(itsFolder.Descriptor()); holder != 0)
+            itsMessage.Format("Another update of %s is running (process %d); nothing was changed",
+                itsTarget.GetText(), static_cast<int>(holder));
+        else
+            itsMessage.Format("Another update of %s is running; nothing was changed", itsTarget.GetText());
+        return false;
+    }
+    // A run killed since the start-up's recovery, or in a folder that was
+    // not looked at then; its lines stay in the log, before this run's.
+    if (Cstring note; RecoverLockedFolder(itsFolder, itsTarget.GetText(), note))
+        gRecoveryNotes.Add(note);
+    itsLog = OpenUpdateLog(
+        itsFolder.Descriptor(), WasRecoveredHere(itsFolder.Descriptor()) ? kLogAppended : kLogEmptied);
     if (!itsLog) {
         itsMessage = "Failed to create updater log file";
         return false;
@@ -81,21 +102,12 @@ bool CUpdateRun::Apply()
     }
 
     CStagedInstall install(itsFolder, itsTarget, itsLog);
-    if (const int error = install.Begin(); error != 0) {
-        if (error == EEXIST)
-            itsMessage.Format(
-                "An earlier update of %s was interrupted or is still running; start the updater "
-                "again to finish it",
-                itsTarget.GetText());
-        else
-            itsMessage.Format(
-                "Unable to start the update in %s - %s", itsTarget.GetText(), std::strerror(error));
+    if (!install.Begin(itsMessage))
         return Fail(install);
-    }
     itsExtractor.SetPassword(itsPassword.GetText());
     itsExtractor.SetOverwriteMode(CZipExtractor::kOverwriteReplace);
     itsExtractor.SetDestination(itsTarget.GetText());
-    itsExtractor.SetStagingFolder(install.StagePath().GetText());
+    itsExtractor.SetStagingFolder(install.StageFolder());
     if (!itsExtractor.Open(itsZipPath.GetText())) {
         TraceTo(itsLog, "Opening update zip file - %s failed\n", itsZipPath.GetText());
         itsMessage = itsExtractor.GetLastError();
@@ -121,13 +133,10 @@ bool CUpdateRun::Apply()
 bool CUpdateRun::Install(CStagedInstall& theInstall)
 {
     const Cstring bundle = Cstring::Path(itsTarget, kBundleName);
-    const Cstring stagedBundle = Cstring::Path(theInstall.StagePath(), kBundleName);
     // Without valid builds there is no date to give the bundle.
-    if (itsDateText.IsNotEmpty()) {
-        SetFileTimestamp(stagedBundle.GetText(), itsDateText.GetText());
-        TraceTo(itsLog, "%s timestamp set to %s \n", bundle.GetText(), itsDateText.GetText());
-    }
-    if (!CheckNewBundle(stagedBundle))
+    const bool bDated = itsDateText.IsNotEmpty()
+        && SetFileTimestampAt(theInstall.StageFolder(), kBundleName, itsDateText.GetText());
+    if (!CheckNewBundle(StagedBundlePath(theInstall)))
         return Fail(theInstall);
     if (StopRequested())
         return Abort(), Fail(theInstall);
@@ -150,7 +159,21 @@ bool CUpdateRun::Install(CStagedInstall& theInstall)
         itsMessage = problem;
         return Fail(theInstall);
     }
+    if (bDated)
+        TraceTo(itsLog, "%s timestamp set to %s \n", bundle.GetText(), itsDateText.GetText());
     return true;
+}
+
+// The staged bundle by a path through the held staging folder, so that the
+// check reads what will be put in place, whatever now has the folder's name.
+Cstring CUpdateRun::StagedBundlePath(const CStagedInstall& theInstall) const
+{
+    Cstring held;
+    held.Format("/proc/self/fd/%d", theInstall.StageFolder());
+    struct stat info;
+    if (stat(held.GetText(), &info) != 0)
+        held = theInstall.StagePath(); // no /proc: the name is all there is
+    return Cstring::Path(held, kBundleName);
 }
 
 bool CUpdateRun::CheckNewBundle(const Cstring& theBundle)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ConfinedFolder.h"
+#include "engine/FolderLock.h"
 #include "engine/ZipExtractor.h"
 #include "foundation/Cstring.h"
 
@@ -23,8 +24,10 @@ public:
     CUpdateRun(const CUpdateRun&) = delete;
     CUpdateRun& operator=(const CUpdateRun&) = delete;
 
-    // Opens the log in the target folder, never through a link. False when
-    // it cannot be had: then nothing else may happen.
+    // Takes the target folder's lock, finishes an interrupted update there,
+    // then opens the log in the folder, never through a link. False when the
+    // lock or the log cannot be had: then nothing else may happen, and
+    // nothing was changed, not even the log.
     bool OpenLog();
     // The extractor, for the window to give it its progress items.
     CZipExtractor& Extractor() { return itsExtractor; }
@@ -51,6 +54,7 @@ public:
 private:
     bool Install(class CStagedInstall& theInstall);
     bool CheckNewBundle(const Cstring& theBundle);
+    Cstring StagedBundlePath(const class CStagedInstall& theInstall) const;
     bool MakeBackup(class CStagedInstall& theInstall);
     // Polls for the user's cancel; true once the update is to stop.
     bool StopRequested();
@@ -59,6 +63,7 @@ private:
 
     Cstring itsTarget;
     CConfinedFolder itsFolder;
+    CFolderLock itsLock;
     FILE* itsLog = nullptr;
     Cstring itsLogPath;
     CZipExtractor itsExtractor;

@@ -9,8 +9,8 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
-#include <utime.h>
 
 Cstring BackupName(const char* thePath)
 {
@@ -43,6 +43,11 @@ int BackupFile(const char* thePath, FILE* theLog, Cstring* pBackupPath)
 
 bool SetFileTimestamp(const char* thePath, const char* theDateText)
 {
+    return SetFileTimestampAt(AT_FDCWD, thePath, theDateText);
+}
+
+bool SetFileTimestampAt(int theFolder, const char* theName, const char* theDateText)
+{
     Cstring digits(theDateText);
     for (char* at = digits.GetBuffer(); *at; ++at)
         if (!std::isdigit(static_cast<unsigned char>(*at)))
@@ -63,6 +68,6 @@ bool SetFileTimestamp(const char* thePath, const char* theDateText)
     const std::time_t when = std::mktime(&broken);
     if (when == static_cast<std::time_t>(-1))
         return false;
-    const utimbuf times { when, when };
-    return utime(thePath, &times) == 0;
+    const timespec times[2] = { { when, 0 }, { when, 0 } };
+    return utimensat(theFolder, theName, times, AT_SYMLINK_NOFOLLOW) == 0;
 }

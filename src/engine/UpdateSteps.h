@@ -17,3 +17,5 @@ Cstring BackupName(const char* thePath);
 // character separates them. False when the date text has no numbers or the
 // time cannot be set.
 bool SetFileTimestamp(const char* thePath, const char* theDateText);
+// The same for theName in the open folder theFolder, never through a link.
+bool SetFileTimestampAt(int theFolder, const char* theName, const char* theDateText);

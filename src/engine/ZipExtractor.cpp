@@ -145,7 +145,7 @@ int CZipExtractor::ExtractFiles()
     if (!CountEntries(count))
         return 0;
     itsEntryCount = static_cast<uint32_t>(count);
-    if (!bUseReadAhead || itsStagingFolder.IsEmpty())
+    if (!bUseReadAhead || !bStaging)
         return ExtractEntries();
 
     // A fresh staging folder holds nothing to replace and nothing to ask
@@ -164,7 +164,7 @@ int CZipExtractor::ExtractFiles()
     // The workers walk the directory with the counting pass's cursor, whose
     // buffer is then not held twice.
     RewindCursor();
-    CExtractionWorkers workers(itsArchive, itsPassword, itsStagingFolder);
+    CExtractionWorkers workers(itsArchive, itsPassword, itsStagingFolder.Descriptor());
     const unsigned cores = std::thread::hardware_concurrency();
     const bool bStarted = workers.Start(cores >= 2 ? 2 : 1, *itsCursor, place);
     itsWorkers = bStarted ? &workers : nullptr;
@@ -294,7 +294,8 @@ void CZipExtractor::ExtractHere(
     Cstring folder;
     Cstring file;
     WritePlace(theName, root, folder, file);
-    const int outputFolder = itsOutputFolder.Open(root, folder);
+    const int outputFolder = bStaging ? itsOutputFolder.OpenIn(itsStagingFolder.Descriptor(), folder)
+                                      : itsOutputFolder.Open(root, folder);
     if (outputFolder == -1) {
         theOutcome.itsFolderError = errno;
         return;
@@ -308,7 +309,7 @@ void CZipExtractor::ExtractHere(
     }
     if (bWrite)
         extraction.CreateFile(outputFolder, file.GetText(),
-            itsStagingFolder.IsEmpty() ? CTempFileWriter::kReplaceByRename : CTempFileWriter::kCreateInPlace,
+            bStaging ? CTempFileWriter::kCreateInPlace : CTempFileWriter::kReplaceByRename,
             ExtractedFileMode(thePath.GetText()));
     if (!extraction.IsWriting())
         itsBytesDone += static_cast<int64_t>(theEntry.itsSize);
@@ -405,6 +406,21 @@ int CZipExtractor::AskOverwrite(const char* thePath, uint32_t theEntryCount)
     }
 }
 
+void CZipExtractor::SetStagingFolder(int theFolder)
+{
+    bStaging = true;
+    // A folder that cannot be held leaves no descriptor: every write fails.
+    itsStagingFolder.Adopt(theFolder);
+}
+
+void CZipExtractor::SetStagingFolder(const char* thePath)
+{
+    bStaging = true;
+    itsStagingFolder.Close();
+    if (MakeFolders(thePath))
+        itsStagingFolder.Open(thePath);
+}
+
 void CZipExtractor::UpdateProgress()
 {
     itsProgress.Update(itsCurrentName, itsBytesDone, itsTotalBytes, itsEntriesDone, itsEntryCount);
@@ -440,8 +456,6 @@ void CZipExtractor::WritePlace(
 {
     Cstring relative;
     DestinationPlace(theName, theRoot, relative);
-    if (itsStagingFolder.IsNotEmpty())
-        theRoot = itsStagingFolder;
     if (theRoot.IsEmpty())
         theRoot = "."; // the working folder, as a path joined to nothing reads
     // Split by hand: the relative name means nothing to the working folder.

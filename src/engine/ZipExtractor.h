@@ -60,10 +60,13 @@ public:
     void SetPassword(const char* theText) { itsPassword = theText ? theText : ""; }
     void SetOverwriteMode(int32_t theMode) { itsOverwriteMode = theMode; }
     void SetDestination(const char* theFolder) { itsDestination = theFolder ? theFolder : ""; }
-    // Writes the files beneath theFolder, a fresh folder that holds nothing
-    // yet, in place of the destination; names, questions and the log still
-    // speak of the destination. Empty: write into the destination.
-    void SetStagingFolder(const char* theFolder) { itsStagingFolder = theFolder ? theFolder : ""; }
+    // Writes the files beneath theFolder, an open fresh folder that holds
+    // nothing yet, in place of the destination; names, questions and the log
+    // still speak of the destination. The extractor keeps a descriptor of its
+    // own, so no name swapped later changes where the files go.
+    void SetStagingFolder(int theFolder);
+    // The same for the folder at thePath, made when missing.
+    void SetStagingFolder(const char* thePath);
     // With a staging folder, ExtractFiles extracts several entries at once
     // on worker threads unless this is turned off; what is written, logged
     // and asked stays the same, and progress is shown as it goes.
@@ -140,7 +143,8 @@ private:
     Cstring itsLastError;
     Cstring itsPassword;
     Cstring itsDestination;
-    Cstring itsStagingFolder;
+    bool bStaging = false;
+    CConfinedFolder itsStagingFolder;
     COutputFolder itsOutputFolder;
     int32_t itsOverwriteMode = kOverwriteAsk;
     struct NameRule {

@@ -1,0 +1,289 @@
+// The updater stopped at every change its transaction makes to the disk:
+// killed before each system call of a run, of its rollback and of the next
+// start's recovery, or given an I/O error where a clean-up fails. Whatever
+// happens, the start after it must show exactly the old build or exactly the
+// new one and leave nothing of the run's in the folder. Beside them, the
+// races: a second updater on the same folder, and a staging folder whose
+// name another process gives to a link.
+
+#include "KitFixture.h"
+#include "engine/FolderLock.h"
+#include "support/TreeSnapshot.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <csignal>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/inotify.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char kLog[] = "Updater Log File.txt";
+
+class FaultedRun : public UpdateKit {
+protected:
+    void SetUp() override
+    {
+        UpdateKit::SetUp();
+        ASSERT_EQ(
+            Pack(ShellQuote(itsTemp / "builds/5.0.1") + " " + ShellQuote(itsTemp / "builds/5.0.2")).status,
+            0);
+        itsOld = SnapshotTree(itsTemp.Path() / "builds/5.0.1/Patchwell 5");
+        itsNew = SnapshotTree(itsTemp.Path() / "builds/5.0.2/Patchwell 5");
+    }
+
+    void Reinstall()
+    {
+        fs::remove_all(Installed());
+        fs::copy(itsTemp.Path() / "builds/5.0.1/Patchwell 5", Installed(), fs::copy_options::recursive);
+    }
+
+    // The updater with theArguments, its fault points planned by thePlan
+    // ("kill=N", "fail=N,kill=M"); the points it reaches are written to the
+    // trace file.
+    ProgramRun Faulted(const std::string& theArguments, const std::string& thePlan)
+    {
+        fs::remove(Trace());
+        return RunProgram("PW_FAULTS=" + thePlan + " PW_FAULT_TRACE=" + ShellQuote(Trace()) + " "
+            + ShellQuote(Kit() + "/patchwell-updater") + " --bundle " + ShellQuote(Kit()) + " --applications "
+            + ShellQuote(itsTemp / "Applications") + " " + theArguments);
+    }
+    ProgramRun Apply(const std::string& thePlan)
+    {
+        return Faulted("--apply " + ShellQuote(Installed()), thePlan);
+    }
+
+    std::string Trace() const { return itsTemp / "trace"; }
+    // The names of the points the last run reached, the first at index 0.
+    std::vector<std::string> TracedPoints() const
+    {
+        std::vector<std::string> points;
+        std::ifstream trace(Trace());
+        std::string line;
+        while (std::getline(trace, line))
+            points.push_back(line.substr(line.find(' ') + 1));
+        return points;
+    }
+    // The number of the first point at or after theFrom called theName, or 0.
+    static size_t FindPoint(
+        const std::vector<std::string>& thePoints, const std::string& theName, size_t theFrom = 1)
+    {
+        for (size_t point = theFrom; point <= thePoints.size(); ++point)
+            if (thePoints[point - 1] == theName)
+                return point;
+        return 0;
+    }
+
+    // The installation without its log and backups; nothing of the run's own
+    // may be left in it.
+    TreeSnapshot Installation() const
+    {
+        TreeSnapshot tree = SnapshotTree(Installed());
+        tree.erase(kLog);
+        for (auto it = tree.begin(); it != tree.end();) {
+            EXPECT_EQ(it->first.find(".pw"), std::string::npos) << it->first << " left behind";
+            if (it->first.rfind("Patchwell 5_Backup_", 0) == 0)
+                it = tree.erase(it);
+            else
+                ++it;
+        }
+        return tree;
+    }
+
+    std::string Log() const { return ReadWholeFile((Installed() / kLog).string()); }
+
+    // The next start, then the build it shows: 'o' for the old, 'n' for the new.
+    char NextStart()
+    {
+        const ProgramRun start = Updater("--list");
+        EXPECT_EQ(start.status, 0) << start.output;
+        const TreeSnapshot now = Installation();
+        if (now == itsOld)
+            return 'o';
+        if (now == itsNew)
+            return 'n';
+        ADD_FAILURE() << "neither build after the next start:\n" << start.output << Log();
+        return '?';
+    }
+
+    TreeSnapshot itsOld;
+    TreeSnapshot itsNew;
+};
+
+TEST_F(FaultedRun, AKillAtAnyCallOfARunLeavesTheOldBuildOrTheNew)
+{
+    Reinstall();
+    ASSERT_EQ(Apply("").status, 0);
+    const std::vector<std::string> points = TracedPoints();
+    ASSERT_GT(FindPoint(points, "syncfs"), 0u);
+    ASSERT_GT(FindPoint(points, "remove"), FindPoint(points, "syncfs"));
+    std::string outcomes;
+    for (size_t point = 1; point <= points.size(); ++point) {
+        SCOPED_TRACE("killed at " + std::to_string(point) + " " + points[point - 1]);
+        Reinstall();
+        ASSERT_EQ(Apply("kill=" + std::to_string(point)).status, 128 + SIGKILL);
+        outcomes += NextStart();
+    }
+    // Until the commit's record is written the old build is back; from then on the new stays.
+    const size_t committed = FindPoint(points, "write journal", FindPoint(points, "syncfs"));
+    EXPECT_EQ(outcomes, std::string(committed, 'o') + std::string(points.size() - committed, 'n'));
+}
+
+// A run that fails at its commit rolls back; killed at any call of that
+// rollback, the next start finishes it, and a start killed while it does so
+// leaves the work to the one after.
+TEST_F(FaultedRun, AKillDuringARollbackOrItsRecoveryLosesNothing)
+{
+    Reinstall();
+    ASSERT_EQ(Apply("").status, 0);
+    const std::string failAt = std::to_string(FindPoint(TracedPoints(), "syncfs"));
+    Reinstall();
+    const ProgramRun failed = Apply("fail=" + failAt);
+    EXPECT_EQ(failed.status, 1) << failed.output;
+    EXPECT_EQ(Installation(), itsOld);
+    EXPECT_EQ(Log().find("timestamp set to"), std::string::npos) << "the new bundle never got in place";
+    const std::vector<std::string> rollback = TracedPoints();
+    const size_t first = std::stoul(failAt) + 1;
+    ASSERT_GT(rollback.size(), first);
+    for (size_t point = first; point <= rollback.size(); ++point) {
+        SCOPED_TRACE("killed at " + std::to_string(point) + " " + rollback[point - 1]);
+        Reinstall();
+        ASSERT_EQ(Apply("fail=" + failAt + ",kill=" + std::to_string(point)).status, 128 + SIGKILL);
+        // The recovery itself is killed at each of its calls in turn.
+        const ProgramRun traced = Faulted("--list", "");
+        const size_t recoveryPoints = TracedPoints().size();
+        EXPECT_EQ(NextStart(), 'o') << traced.output;
+        if (point % 4 != first % 4)
+            continue; // every fourth is enough to reach each kind of call
+        for (size_t again = 1; again <= recoveryPoints; ++again) {
+            SCOPED_TRACE("recovery killed at " + std::to_string(again));
+            Reinstall();
+            ASSERT_EQ(Apply("fail=" + failAt + ",kill=" + std::to_string(point)).status, 128 + SIGKILL);
+            ASSERT_EQ(Faulted("--list", "kill=" + std::to_string(again)).status, 128 + SIGKILL);
+            EXPECT_EQ(NextStart(), 'o');
+        }
+    }
+}
+
+// The update is in place when the clean-up after it fails: the run says so
+// in its log and the next start clears what is left.
+TEST_F(FaultedRun, ACleanUpThatFailsAfterTheCommitIsFinishedByTheNextStart)
+{
+    Reinstall();
+    ASSERT_EQ(Apply("").status, 0);
+    const std::vector<std::string> points = TracedPoints();
+    const size_t removal = FindPoint(points, "remove", FindPoint(points, "syncfs"));
+    Reinstall();
+    const ProgramRun run = Apply("fail=" + std::to_string(removal));
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(fs::exists(Installed() / ".pwupdate-stage"));
+    EXPECT_NE(Log().find("Unable to remove " + (Installed() / ".pwupdate-stage").string()), std::string::npos)
+        << Log();
+    EXPECT_EQ(NextStart(), 'n');
+}
+
+// An --apply after a killed run finishes that run first and keeps its lines
+// in the new log, before its own.
+TEST_F(FaultedRun, ARunAfterAKillKeepsTheRecoveryInItsLog)
+{
+    Reinstall();
+    ASSERT_EQ(Apply("").status, 0);
+    const std::string renameAt = std::to_string(FindPoint(TracedPoints(), "rename"));
+    Reinstall();
+    ASSERT_EQ(Apply("kill=" + renameAt).status, 128 + SIGKILL);
+    const ProgramRun again = Apply("");
+    EXPECT_EQ(again.status, 0) << again.output;
+    const std::string log = Log();
+    const size_t found = log.find("Found the journal of an interrupted update in " + Installed().string());
+    const size_t opened = log.find("Opening update zip file", found);
+    EXPECT_NE(found, std::string::npos) << log;
+    EXPECT_NE(opened, std::string::npos) << log;
+    EXPECT_NE(log.find("timestamp set to"), std::string::npos) << log;
+    EXPECT_EQ(Installation(), itsNew);
+}
+
+// While one updater holds the folder, a second changes nothing there, not
+// even the log, and says who holds it; a start meanwhile leaves the first
+// run's journal alone.
+TEST_F(FaultedRun, ASecondUpdaterOfTheSameFolderChangesNothing)
+{
+    Reinstall();
+    itsTemp.Write("Applications/Patchwell 5/" + std::string(kLog), "the first run's log\n");
+    itsTemp.Write("Applications/Patchwell 5/.pwupdate-journal", "Patchwell updater journal 1\n");
+    const TreeSnapshot before = SnapshotTree(Installed());
+    const int folder = open(Installed().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_NE(folder, -1);
+    CFolderLock first;
+    ASSERT_EQ(first.Take(folder), 0);
+    const ProgramRun second = Updater("--apply " + ShellQuote(Installed()));
+    EXPECT_EQ(second.status, 3) << second.output;
+    EXPECT_NE(second.output.find("Another update of " + Installed().string() + " is running (process "
+                  + std::to_string(getpid()) + "); nothing was changed"),
+        std::string::npos)
+        << second.output;
+    EXPECT_NE(second.output.find("is being updated by another run of the updater"), std::string::npos)
+        << second.output;
+    EXPECT_EQ(SnapshotTree(Installed()), before);
+    first.Release();
+    close(folder);
+}
+
+// Another process gives the staging folder's name to a link to a folder
+// elsewhere as soon as the folder appears: the run goes on in the folder it
+// made, and nothing elsewhere changes.
+TEST_F(FaultedRun, ASwappedStagingFolderLeadsNowhere)
+{
+    itsTemp.Write("elsewhere/keep.txt", "not the updater's");
+    const TreeSnapshot elsewhere = SnapshotTree(itsTemp / "elsewhere");
+    int swaps = 0;
+    // Beside the installation: a rename cannot leave its file system.
+    const fs::path taken = itsTemp / "Applications/taken";
+    for (int round = 0; round < 3; ++round) {
+        Reinstall();
+        const int watch = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+        ASSERT_NE(watch, -1);
+        ASSERT_NE(inotify_add_watch(watch, Installed().c_str(), IN_CREATE), -1);
+        std::atomic<bool> bRunning { true };
+        bool bSwapped = false;
+        std::thread swapper([&] {
+            alignas(inotify_event) char events[4096];
+            while (bRunning && !bSwapped) {
+                const ssize_t count = read(watch, events, sizeof events);
+                if (count <= 0) {
+                    usleep(200);
+                    continue;
+                }
+                for (char* at = events; at < events + count && !bSwapped;) {
+                    const auto* event = reinterpret_cast<const inotify_event*>(at);
+                    if (event->len && std::string(event->name) == ".pwupdate-stage"
+                        && rename((Installed() / ".pwupdate-stage").c_str(), taken.c_str()) == 0) {
+                        EXPECT_EQ(symlink((itsTemp / "elsewhere").c_str(),
+                                      (Installed() / ".pwupdate-stage").c_str()),
+                            0);
+                        bSwapped = true;
+                    }
+                    at += sizeof(inotify_event) + event->len;
+                }
+            }
+        });
+        const ProgramRun run = Apply("");
+        bRunning = false;
+        swapper.join();
+        close(watch);
+        swaps += bSwapped ? 1 : 0;
+        EXPECT_EQ(SnapshotTree(itsTemp / "elsewhere"), elsewhere) << run.output;
+        fs::remove_all(taken);
+        const TreeSnapshot now = Installation();
+        EXPECT_TRUE(now == itsOld || now == itsNew) << run.output << Log();
+    }
+    EXPECT_GT(swaps, 0);
+}
+
+} // namespace
