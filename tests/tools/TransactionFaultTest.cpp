@@ -16,6 +16,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <sys/inotify.h>
 #include <thread>
@@ -233,6 +234,28 @@ TEST_F(FaultedRun, ASecondUpdaterOfTheSameFolderChangesNothing)
     EXPECT_EQ(SnapshotTree(Installed()), before);
     first.Release();
     close(folder);
+}
+
+// Two updaters started at once on one copy: one updates it, the other
+// refuses with nothing changed, whichever comes first.
+TEST_F(FaultedRun, TwoUpdatersAtOnceMakeOneUpdate)
+{
+    for (int round = 0; round < 4; ++round) {
+        Reinstall();
+        ProgramRun other;
+        std::thread second([&] { other = Updater("--apply " + ShellQuote(Installed())); });
+        const ProgramRun first = Updater("--apply " + ShellQuote(Installed()));
+        second.join();
+        const std::multiset<int> statuses { first.status, other.status };
+        // Both may also come one after the other: the second then finds the update done.
+        EXPECT_TRUE(statuses == std::multiset<int>({ 0, 3 }) || statuses == std::multiset<int>({ 0, 0 }))
+            << first.output << other.output;
+        EXPECT_EQ(Installation(), itsNew);
+        size_t backups = 0;
+        for (const auto& entry : fs::directory_iterator(Installed()))
+            backups += entry.path().filename().string().rfind("Patchwell 5_Backup_", 0) == 0;
+        EXPECT_EQ(backups, 1u) << first.output << other.output;
+    }
 }
 
 // Another process gives the staging folder's name to a link to a folder
