@@ -140,7 +140,7 @@ int ApplyUnattended(const char* theFolder, bool bForce)
             gGlobalWin->GetBackupPath().GetText());
     else
         std::fprintf(stderr, "Log: %s\n", gGlobalWin->GetLogPath().GetText());
-    return bDone ? kExitDone : kExitFailed;
+    return gGlobalWin->GetExitStatus();
 }
 
 int ListFoundCopies(const CProgramList* pUnknown)

@@ -1,17 +1,11 @@
 #pragma once
 
+#include "ui/ExitStatus.h"
+
 class CProgramList;
 struct CProgramDataReport;
 
 // The unattended mode for administrators: after start-up, without a window.
-
-// The exit statuses of patchwell-updater.
-enum UpdaterExitStatus {
-    kExitDone = 0, // listed, updated, or already up to date
-    kExitFailed = 1, // the update failed; the log says why
-    kExitUsage = 2, // the command line is wrong
-    kExitRefused = 3, // the kit, the folder or the copy does not allow the update; nothing was touched
-};
 
 // Null when thePath is a folder, else what is wrong with it, to follow its
 // name: "does not exist", "is not a folder" or the system's text.

@@ -39,11 +39,12 @@ const char kUsage[] = "Usage: patchwell-updater [OPTION]...\n"
                       "\n"
                       "Exit status:\n"
                       "  0  done: listed, updated, or the copy was already up to date\n"
-                      "  1  the update failed (the log in FOLDER says why and what became of the\n"
-                      "     copy), or no display can be opened for the window\n"
+                      "  1  the update failed after it had changed the copy, or was stopped (the log\n"
+                      "     in FOLDER says why and what became of the copy), or no display can be\n"
+                      "     opened for the window\n"
                       "  2  the command line is wrong\n"
-                      "  3  refused: the update kit, the folder or the copy does not allow the update;\n"
-                      "     nothing was changed\n";
+                      "  3  refused: the update kit, the folder, the copy or the archive does not\n"
+                      "     allow the update; nothing was changed\n";
 
 int UsageError(const char* theFormat, const char* theArgument)
 {

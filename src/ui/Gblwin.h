@@ -3,6 +3,7 @@
 #include "foundation/Arrays.h"
 #include "platform/ListView.h"
 #include "platform/mdialog.h"
+#include "ui/ExitStatus.h"
 
 #include <memory>
 
@@ -69,6 +70,8 @@ public:
 
     // The update itself, on the target folder; ends on page 156 or 157.
     void RunUpdate();
+    // The UpdaterExitStatus the last run earns; kExitDone before any.
+    int GetExitStatus() const { return itsExitStatus; }
     // Offers every folder of the found copies that still exists, once.
     void CollectTargetFolders();
     // Asks for a folder, checks it holds a valid copy and selects it.
@@ -109,6 +112,7 @@ private:
     // How the last failed run left the installation.
     bool bRestored = false;
     bool bUnrestored = false;
+    int itsExitStatus = kExitDone;
 
     // The window's own side: splash, placement, the run's guard.
     void CloseSplash();

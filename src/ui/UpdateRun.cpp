@@ -1,5 +1,6 @@
 #include "engine/UpdateRun.h"
 #include "engine/BuildCheck.h"
+#include "engine/Progress.h"
 #include "engine/UpdaterGlobals.h"
 #include "identification/ProgramList.h"
 #include "identification/ProgramMatch.h"
@@ -19,8 +20,10 @@ void CGlobalWin::RunUpdate()
     itsBackupPath = "";
     bRestored = false;
     bUnrestored = false;
+    itsExitStatus = kExitDone;
     CUpdateRun run(itsTargetFolder);
     if (!run.OpenLog()) {
+        itsExitStatus = kExitRefused;
         SetItemText(kItemMessage, run.GetMessage().GetText());
         SelectTabPage(kPageFailed);
         return;
@@ -59,6 +62,10 @@ void CGlobalWin::RunUpdate()
     itsBackupPath = run.GetBackupPath();
     bRestored = run.WasRestored();
     bUnrestored = run.IsLeftUnrestored();
+    // A run that failed before it changed anything was refused, whatever
+    // refused it; one the user stopped was not.
+    if (!bDone)
+        itsExitStatus = bRestored || bUnrestored || gAbortUpdate ? kExitFailed : kExitRefused;
     SetItemText(kItemMessage, run.GetMessage().GetText());
     if (run.GetStatus().IsNotEmpty())
         SetItemText(kItemStatus, run.GetStatus().GetText());

@@ -3,6 +3,7 @@
 
 #include "KitFixture.h"
 #include "support/TreeSnapshot.h"
+#include "support/ZipFixtures.h"
 
 #include <fstream>
 #include <regex>
@@ -150,6 +151,32 @@ TEST_F(UpdaterCommandLine, UsageErrorsAndRefusalsHaveTheirOwnStatus)
     for (const char* status :
         { "  0  done", "  1  the update failed", "  2  the command line is wrong", "  3  refused" })
         EXPECT_TRUE(Says(help, status)) << help.output;
+}
+
+// Status 3 is every run that stopped before it changed the copy, whatever
+// stopped it; 1 is kept for a copy that was changed.
+TEST_F(UpdaterCommandLine, AnArchiveRefusedBeforeAnyChangeIsStatusThree)
+{
+    const std::string archive = Kit() + "/Spring Update.zip";
+    const std::string pristine = ReadWholeFile(archive);
+    const TreeSnapshot before = SnapshotTree(Installed());
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        { pristine.substr(0, pristine.size() / 2), "Error opening compressed file container" },
+        { RawZip({ { "NewFiles/Patchwell 5.app/Contents/MacOS/Patchwell", "program" } }, "another password"),
+            "Unable to open compressed file (27)" },
+        { RawZip({ { "NewFiles/Help/index.html", "help" } }), "The update archive holds no Patchwell 5.app" },
+    };
+    for (const auto& [bytes, message] : cases) {
+        SCOPED_TRACE(message);
+        itsTemp.Write("kit/Spring Update.zip", bytes);
+        const ProgramRun apply = Updater("--apply " + InstalledArgument());
+        EXPECT_EQ(apply.status, 3) << apply.output;
+        EXPECT_TRUE(Says(apply, "The update failed.\n" + message + "\n")) << apply.output;
+        EXPECT_TRUE(Says(apply, "Nothing in the installation was changed.")) << apply.output;
+        TreeSnapshot after = SnapshotTree(Installed());
+        after.erase("Updater Log File.txt");
+        EXPECT_EQ(after, before);
+    }
 }
 
 TEST_F(UpdaterCommandLine, AnUpToDateCopyIsLeftAloneUnlessForced)

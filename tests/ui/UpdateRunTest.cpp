@@ -1,6 +1,7 @@
 // The update run as the wizard drives it: real builds on disk, an archive made
 // by patchwell-pack, and the window state checked afterwards.
 
+#include "engine/Progress.h"
 #include "engine/UpdateKit.h"
 #include "engine/UpdaterGlobals.h"
 #include "identification/ProgramScanner.h"
@@ -377,6 +378,56 @@ TEST_F(UpdateRun, ABundleThatCannotBeMovedIsNotUpdatedInPlace)
     after.erase("Updater Log File.txt");
     EXPECT_EQ(after, before);
     EXPECT_TRUE(Backups().empty());
+}
+
+// The status a run earns, which --apply ends the program with: refused
+// whenever the run stopped before it changed the copy, failed once it had
+// changed it or when the user stopped it.
+TEST_F(UpdateRun, TheExitStatusSaysWhetherTheCopyWasChanged)
+{
+    const std::string pristine = ReadWholeFile(itsTemp / "Update.zip");
+    struct Case {
+        const char* itsName;
+        std::function<void()> itsSetUp;
+        int itsPage;
+        int itsStatus;
+    };
+    const std::vector<Case> cases = {
+        { "a damaged archive", [&] { itsTemp.Write("Update.zip", "PK but not really"); }, kPageFailed,
+            kExitRefused },
+        { "a wrong password", [&] { gDataKeyText = "not the key text"; }, kPageFailed, kExitRefused },
+        { "stopped by the user before any change",
+            [&] {
+                itsHost.itsCancelPoll = [] { return true; };
+                itsHost.itsAlertAnswer = [](const CAlert&) { return static_cast<int>(kResultYes); };
+            },
+            kPageFailed, kExitFailed },
+        { "done", [] {}, kPageDone, kExitDone },
+        { "the old-style program moved aside, then no backup name is free",
+            [&] {
+                itsTemp.Write("Applications/Patchwell 5/Patchwell", "old-style program");
+                for (int n = 0; n < 1000; ++n) {
+                    char name[64];
+                    std::snprintf(
+                        name, sizeof name, "Applications/Patchwell 5/Patchwell 5_Backup_%04d.app/taken", n);
+                    itsTemp.Write(name, "");
+                }
+            },
+            kPageFailed, kExitFailed },
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.itsName);
+        itsTemp.Write("Update.zip", pristine);
+        BuildDataKeyText(gDataKeyText);
+        itsHost.itsCancelPoll = nullptr;
+        gAbortUpdate = 0;
+        test.itsSetUp();
+        delete gGlobalWin;
+        RunWizard();
+        EXPECT_EQ(gGlobalWin->GetCurrentPage(), test.itsPage) << ItemText(kItemMessage);
+        EXPECT_EQ(gGlobalWin->GetExitStatus(), test.itsStatus) << ItemText(kItemWhereThingsAre);
+    }
+    gAbortUpdate = 0;
 }
 
 // While the run blocks the loop, the poll is the only way in: a click that
