@@ -11,6 +11,7 @@
 #include "platform/Host.h"
 #include "platform/ProcessHeap.h"
 #include "qt/QtHost.h"
+#include "ui/Gblwin.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -216,9 +217,10 @@ int main(int argc, char** argv)
             status = ListFoundCopies(&unknownCopies);
         else if (applyFolder)
             status = ApplyUnattended(applyFolder, bForce);
-        else if (Host().HasWindows())
+        else if (Host().HasWindows()) {
             UpdaterRunWindow();
-        else
+            status = gGlobalWin->GetExitStatus();
+        } else
             status = ExplainWithoutWindow(reach, display);
     }
     unknownCopies.DeleteAll();

@@ -380,9 +380,9 @@ TEST_F(UpdateRun, ABundleThatCannotBeMovedIsNotUpdatedInPlace)
     EXPECT_TRUE(Backups().empty());
 }
 
-// The status a run earns, which --apply ends the program with: refused
-// whenever the run stopped before it changed the copy, failed once it had
-// changed it or when the user stopped it.
+// The status a run earns, which the window ends the program with as --apply
+// does: refused whenever the run stopped before it changed the copy, failed
+// once it had changed it or when the user stopped it.
 TEST_F(UpdateRun, TheExitStatusSaysWhetherTheCopyWasChanged)
 {
     const std::string pristine = ReadWholeFile(itsTemp / "Update.zip");
