@@ -53,6 +53,26 @@ bool IsWellFormedPlaintext(const CBuffer& thePlain)
     return true;
 }
 
+// A data file saved with CR LF line ends, or with blanks after its last
+// record, reads as written: carriage returns and line feeds after each group
+// of four base64 characters are skipped, as the decoder skips them, and so
+// are blanks at the end of a line, where base64 has none. A line of nothing
+// else is left empty, to be skipped as an empty line is.
+void DropLineBreaks(char* theLine)
+{
+    char* out = theLine;
+    int inGroup = 0;
+    for (const char* at = theLine; *at; ++at) {
+        if (inGroup == 0 && (*at == '\r' || *at == '\n'))
+            continue;
+        *out++ = *at;
+        inGroup = (inGroup + 1) % 4;
+    }
+    while (out > theLine && (out[-1] == ' ' || out[-1] == '\t' || out[-1] == '\r'))
+        --out;
+    *out = 0;
+}
+
 // The record text of one line: the plaintext up to its first zero byte, but
 // never past the bytes that were deciphered.
 Cstring PlaintextOf(const CBuffer& thePlain)
@@ -223,6 +243,7 @@ void ReadProgramData(CProgramList& theList, const char* thePath, CProgramDataRep
             break;
         if (char* end = std::strrchr(line.GetBuffer(), '\n'))
             *end = 0;
+        DropLineBreaks(line.GetBuffer());
         ++lineNumber;
         if (line.IsEmpty())
             continue;

@@ -237,6 +237,47 @@ TEST(ProgramData, DamagedLinesAreSkippedAndNamed)
     EXPECT_EQ(sound.Problem(), Cstring(""));
 }
 
+TEST(ProgramData, CarriageReturnsAndTrailingBlanksReadAsWritten)
+{
+    const std::vector<std::string> texts
+        = { "File=P.app|2009/03/04 05:06:07|3|P|", "Contents/MacOS/P|3|0123456789ABCDEF0123456789ABCDEF", "",
+              "File=Q.app|2010/01/01 09:00:00|1|Q|", "Contents/MacOS/Q|1|" };
+    const std::string good = DataFile(texts);
+    CProgramList expected;
+    ASSERT_TRUE(ReadReport(expected, good).IsSound());
+
+    std::string crlf;
+    for (const char c : good)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    std::string blanksAfterEachLine;
+    for (const char c : good)
+        blanksAfterEachLine += c == '\n' ? std::string(" \t\n") : std::string(1, c);
+    // Between two groups of four, as a tool that wraps base64 might break a line.
+    std::string brokenBetweenGroups = good;
+    brokenBetweenGroups.insert(8, "\r\r");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        { "CR LF line ends", crlf },
+        { "CR LF and a blank line at the end", crlf + "\r\n" },
+        { "a line of blanks at the end", good + " \t \n" },
+        { "blanks after each line", blanksAfterEachLine },
+        { "carriage returns between two groups", brokenBetweenGroups },
+    };
+    for (const auto& [name, contents] : cases) {
+        SCOPED_TRACE(name);
+        CProgramList list;
+        const CProgramDataReport report = ReadReport(list, contents);
+        EXPECT_TRUE(report.IsSound()) << report.Problem().GetText();
+        EXPECT_EQ(report.itsRecords, 4);
+        EXPECT_EQ(Dump(list), Dump(expected));
+    }
+
+    // Inside a group a carriage return is damage, as any other stray byte.
+    std::string brokenInAGroup = good;
+    brokenInAGroup.insert(6, "\r");
+    CProgramList list;
+    EXPECT_EQ(ReadReport(list, brokenInAGroup).itsUnreadableLines, std::vector<int> { 1 });
+}
+
 TEST(ProgramData, FilesThatAreNoDataFileAreToldApart)
 {
     std::mt19937 random(11);

@@ -67,6 +67,22 @@ TEST_F(UpdaterCommandLine, AKitWithADamagedDataFileIsRefusedByName)
     EXPECT_EQ(SnapshotTree(itsTemp.Path() / "Applications"), before);
 }
 
+// As a text editor may save it: CR LF line ends and a blank line at the end.
+TEST_F(UpdaterCommandLine, ADataFileWithCarriageReturnsIsReadAsWritten)
+{
+    std::string crlf;
+    for (const char c : ReadWholeFile(DataFile()))
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    itsTemp.Write("kit/data.txt", crlf + "\r\n");
+    const ProgramRun list = Updater("--list");
+    EXPECT_EQ(list.status, 0) << list.output;
+    EXPECT_TRUE(Says(list, Installed().string() + "\n    Patchwell 5.app, ")) << list.output;
+    EXPECT_TRUE(Says(list, "matches the valid build of ")) << list.output;
+    const ProgramRun apply = Updater("--apply " + InstalledArgument());
+    EXPECT_EQ(apply.status, 0) << apply.output;
+    EXPECT_TRUE(Says(apply, "The update is done.")) << apply.output;
+}
+
 TEST_F(UpdaterCommandLine, FifosInTheKitDoNotHangTheStart)
 {
     std::filesystem::rename(Kit() + "/readme.txt", itsTemp / "readme.saved");
