@@ -42,8 +42,8 @@ bool IsAlreadyInstalled(const char* theZipPath, const char* theFolder)
     CZipDirectoryCursor cursor(archive);
     CZipEntry entry;
     int error = 0;
-    uint64_t count = 0;
-    for (; cursor.Next(entry, error); ++count) {
+    uint64_t files = 0;
+    while (cursor.Next(entry, error)) {
         if (entry.itsName.find('\0') != std::string::npos)
             return false;
         const Cstring name = mapper.MapEntryName(entry.itsName.c_str());
@@ -56,7 +56,10 @@ bool IsAlreadyInstalled(const char* theZipPath, const char* theFolder)
                 return false;
         } else if (!SameFile(path.GetText(), entry.itsSize, entry.itsCrc)) {
             return false;
+        } else {
+            ++files;
         }
     }
-    return error == 0 && count > 0;
+    // Folders alone install nothing: such an archive is no update at all.
+    return error == 0 && files > 0;
 }

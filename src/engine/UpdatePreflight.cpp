@@ -61,6 +61,7 @@ private:
     // No Linux file system holds a file larger than off_t counts.
     uint64_t itsLargestFile = INT64_MAX;
     bool bOpened = false;
+    bool bHasFile = false;
     bool bHasBundle = false;
     bool bHasProgram = false;
     std::unordered_set<std::string> itsCheckedPaths;
@@ -135,6 +136,7 @@ bool CPreflight::Check(const char* theZipPath, const char* thePassword, const ch
             return false;
         names.Add(static_cast<uint32_t>(i), name.GetText());
         room.Count(name.GetText(), entry.itsSize);
+        bHasFile = bHasFile || !(name.IsEmpty() || EndsWithNoCase(name.GetText(), "/"));
     }
     const int64_t repeat = names.FindRepeat([this](uint32_t theIndex) { return MappedNameOf(theIndex); });
     if (repeat != -1) {
@@ -142,6 +144,9 @@ bool CPreflight::Check(const char* theZipPath, const char* thePassword, const ch
         MappedNameOf(static_cast<uint64_t>(repeat), &rawName);
         return Refuse("Duplicate file name in archive: %s", rawName.GetText());
     }
+    // Folders alone would pass every check below and install nothing.
+    if (!bHasFile)
+        return Refuse("The update archive holds no files, only folders: %s", theZipPath);
     if (!bHasBundle)
         return Refuse("The update archive holds no %s", kBundleName);
     if (!bHasProgram)

@@ -10,8 +10,8 @@
 // mapped away, is not one of the names the run keeps for itself (the bundle's
 // backups, the log, the journal), fits the file system's limits, and names
 // no item that another entry names too, ignoring case; the password opens
-// every entry; no size is more than a file can hold; the archive holds
-// "Patchwell 5.app" with a program in it; no symbolic link lies on the way
+// every entry; no size is more than a file can hold; the archive holds a file,
+// and "Patchwell 5.app" with a program in it; no symbolic link lies on the way
 // to a destination and no file stands where a folder goes or the reverse; and
 // the file system has the blocks and the inodes for all the run writes. On
 // failure theMessage says why, and the result is false; theLog gets the line

@@ -1,5 +1,5 @@
 // The check before the run on archives made field by field: sizes that no
-// file system holds, and sums that would wrap.
+// file system holds, sums that would wrap, and archives with nothing to install.
 
 #include "engine/UpdatePreflight.h"
 #include "support/TempFolder.h"
@@ -96,4 +96,19 @@ TEST_F(UpdatePreflight, RoomForSizesThatAddUpPastTwoToTheSixtyFourIsNeverFound)
     EXPECT_THAT(itsMessage,
         MatchesRegex(
             "Not enough room on the disk for the update: it needs [0-9]{19} bytes, [0-9]+ are free in .*"));
+}
+
+TEST_F(UpdatePreflight, AnArchiveOfFoldersAloneIsAnEmptyUpdate)
+{
+    for (const auto& entries : { std::vector<ZipRecipeEntry> { Entry("NewFiles/") },
+             std::vector<ZipRecipeEntry> {
+                 Entry("NewFiles/"), Entry("NewFiles/Patchwell 5.app/"), Entry("NewFiles/Help/") } }) {
+        EXPECT_FALSE(Check(entries));
+        EXPECT_EQ(itsMessage, "The update archive holds no files, only folders: " + itsArchive);
+        EXPECT_EQ(itsLog,
+            "Opening update zip file - " + itsArchive + " succeeded\nExtractFiles failed - " + itsMessage
+                + "\n");
+    }
+    EXPECT_TRUE(Check({ Entry("NewFiles/"), Entry(kProgram, "program") })) << itsMessage;
+    EXPECT_EQ(itsLog, "") << "the run logs the opening of an archive that passes";
 }

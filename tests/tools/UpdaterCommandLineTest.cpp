@@ -181,6 +181,8 @@ TEST_F(UpdaterCommandLine, AnArchiveRefusedBeforeAnyChangeIsStatusThree)
         { RawZip({ { "NewFiles/Patchwell 5.app/Contents/MacOS/Patchwell", "program" } }, "another password"),
             "Unable to open compressed file (27)" },
         { RawZip({ { "NewFiles/Help/index.html", "help" } }), "The update archive holds no Patchwell 5.app" },
+        // Every folder it names is there: it looked like a copy already up to date.
+        { RawZip({ { "NewFiles/", "" } }), "The update archive holds no files, only folders: " + archive },
     };
     for (const auto& [bytes, message] : cases) {
         SCOPED_TRACE(message);
