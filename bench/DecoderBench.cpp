@@ -8,10 +8,10 @@
 //                                                  (or libzip) and prints the peak memory
 // The archives are written with libzip itself, encrypted with the key text.
 
-#include "engine/TraditionalCipher.h"
+#include "zip/TraditionalCipher.h"
 #include "engine/UpdateKit.h"
-#include "engine/ZipArchiveFile.h"
-#include "engine/ZipEntryDecoder.h"
+#include "zip/ZipArchiveFile.h"
+#include "zip/ZipEntryDecoder.h"
 #include "tools/ZipHandles.h"
 
 #include <benchmark/benchmark.h>
@@ -132,7 +132,7 @@ int64_t ReadWithOurs(const std::string& theArchive, const Cstring& theKey)
     int64_t total = 0;
     int error = 0;
     while (cursor.Next(entry, error)) {
-        decoder.Open(archive, entry, theKey);
+        decoder.Open(archive, entry, theKey.GetText());
         int64_t count;
         while ((count = decoder.Read(block.data(), block.size(), error)) > 0)
             total += count;

@@ -1,8 +1,8 @@
 #include "app/Unattended.h"
 
 #include "app/ConsoleProgress.h"
-#include "app/UpToDate.h"
 #include "engine/Progress.h"
+#include "engine/UpToDate.h"
 #include "engine/UpdateRecovery.h"
 #include "engine/UpdaterGlobals.h"
 #include "identification/ProgramData.h"
@@ -121,7 +121,11 @@ int ApplyUnattended(const char* theFolder, bool bForce)
     std::signal(SIGTERM, OnStopSignal);
 
     std::fprintf(stderr, "Updating %s\n", gGlobalWin->GetTargetFolder().GetText());
+    // Asked again under the folder's lock: another run may have finished
+    // the same update since.
+    gGlobalWin->LeaveUpToDateCopy(!bForce);
     gGlobalWin->RunUpdate();
+    gGlobalWin->LeaveUpToDateCopy(false);
     progress.Finish();
 
     std::signal(SIGINT, SIG_DFL);
@@ -129,6 +133,10 @@ int ApplyUnattended(const char* theFolder, bool bForce)
     gGlobalWin->FindEntry(kItemCounter)->itsView = nullptr;
     gGlobalWin->FindEntry(kItemPercent)->itsView = nullptr;
 
+    if (gGlobalWin->WasUpToDate()) {
+        PrintItem(kItemMessage);
+        return kExitDone;
+    }
     const bool bDone = gGlobalWin->GetCurrentPage() == kPageDone;
     std::fprintf(stderr, bDone ? "The update is done.\n" : "The update failed.\n");
     PrintItem(kItemMessage);

@@ -1,7 +1,7 @@
 #include "engine/EntryExtraction.h"
+#include "zip/ZipErrors.h"
 
 #include <cstring>
-#include <zip.h>
 
 CEntryExtraction::CEntryExtraction(CEntryData& theData, const CZipEntry& theEntry, CEntryOutcome& theOutcome)
     : itsData(theData)
@@ -18,7 +18,7 @@ CEntryExtraction::~CEntryExtraction()
 
 bool CEntryExtraction::OpenEntry(const CZipArchiveFile& theArchive, const Cstring& thePassword)
 {
-    itsOutcome.itsOpenError = itsData.Open(theArchive, itsEntry, thePassword);
+    itsOutcome.itsOpenError = itsData.Open(theArchive, itsEntry, thePassword.GetText());
     bOpen = itsOutcome.itsOpenError == 0;
     return bOpen;
 }
@@ -45,7 +45,7 @@ void CEntryExtraction::CopyData(char* pBlock, size_t theBlockSize, CEntryProgres
         read += count > 0 ? static_cast<uint64_t>(count) : 0;
         // An entry that yields more than it declares is damaged or forged.
         if (count < 0 || read > itsEntry.itsSize) {
-            itsOutcome.itsReadError = count < 0 ? error : ZIP_ER_INCONS;
+            itsOutcome.itsReadError = count < 0 ? error : kZipErrorInconsistent;
             return;
         }
         if (!itsOutput.IsOpen())

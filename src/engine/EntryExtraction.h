@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/EntryData.h"
 #include "engine/TempFileWriter.h"
 #include "foundation/Cstring.h"
+#include "zip/EntryData.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -16,7 +16,7 @@ struct CEntryOutcome {
     int itsOpenError = 0; // nothing else was tried
     int itsFolderError = 0; // nothing else was tried
     int itsCreateError = 0; // the data was still read through and checked
-    int itsReadError = 0; // ZIP_ER_INCONS: more data than the entry declares
+    int itsReadError = 0; // kZipErrorInconsistent: more data than the entry declares
     bool bAborted = false;
     int itsWriteError = 0;
     int itsEndError = 0; // the check at the entry's end

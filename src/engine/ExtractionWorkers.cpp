@@ -1,7 +1,7 @@
 #include "engine/ExtractionWorkers.h"
 
 #include "engine/OutputFolder.h"
-#include "engine/PipelinedEntry.h"
+#include "zip/PipelinedEntry.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/EntryExtraction.h"
-#include "engine/ZipArchiveFile.h"
+#include "zip/ZipArchiveFile.h"
 #include "foundation/Cstring.h"
 
 #include <atomic>

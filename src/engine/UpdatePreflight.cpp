@@ -5,9 +5,10 @@
 #include "engine/SafeEntryName.h"
 #include "engine/UpdateNames.h"
 #include "engine/UpdateRoom.h"
-#include "engine/ZipArchiveFile.h"
-#include "engine/ZipEntryDecoder.h"
 #include "engine/ZipExtractor.h"
+#include "zip/ZipArchiveFile.h"
+#include "zip/ZipEntryDecoder.h"
+#include "zip/ZipErrors.h"
 
 #include <cerrno>
 #include <climits>
@@ -17,7 +18,6 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 #include <unordered_set>
-#include <zip.h>
 
 namespace {
 
@@ -124,7 +124,8 @@ bool CPreflight::Check(const char* theZipPath, const char* thePassword, const ch
     for (uint64_t i = 0; i < count; ++i) {
         int error = 0;
         if (!cursor.Next(entry, error)) {
-            itsMessage.Format("Unable to get compressed file info (%d)", error != 0 ? error : ZIP_ER_INCONS);
+            itsMessage.Format(
+                "Unable to get compressed file info (%d)", error != 0 ? error : kZipErrorInconsistent);
             return Refused("ExtractOneFile failed - %s\n");
         }
         const Cstring name = itsMapper.MapEntryName(entry.itsName.c_str());
@@ -251,8 +252,7 @@ bool CPreflight::CheckEntry(const CZipEntry& theEntry, const Cstring& theName, c
 {
     // Opening reads the entry's header and checks the password against it.
     CZipEntrySource source;
-    if (const int error = source.Open(itsArchive, theEntry, Cstring(thePassword ? thePassword : ""));
-        error != 0) {
+    if (const int error = source.Open(itsArchive, theEntry, thePassword); error != 0) {
         // The extraction's two lines for an entry it cannot open: the first
         // names the entry, which the message does not.
         LogOpened();

@@ -3,6 +3,7 @@
 #include "engine/BuildCheck.h"
 #include "engine/Progress.h"
 #include "engine/StagedInstall.h"
+#include "engine/UpToDate.h"
 #include "engine/UpdateLog.h"
 #include "engine/UpdateNames.h"
 #include "engine/UpdatePreflight.h"
@@ -62,6 +63,11 @@ bool CUpdateRun::OpenLog()
     // not looked at then; its lines stay in the log, before this run's.
     if (Cstring note; RecoverLockedFolder(itsFolder, itsTarget.GetText(), note))
         gRecoveryNotes.Add(note);
+    if (bLeaveUpToDate && IsAlreadyInstalled(itsZipPath.GetText(), itsTarget.GetText())) {
+        bUpToDate = true;
+        itsMessage.Format("The copy in %s is already up to date; nothing was changed", itsTarget.GetText());
+        return false;
+    }
     itsLog = OpenUpdateLog(
         itsFolder.Descriptor(), WasRecoveredHere(itsFolder.Descriptor()) ? kLogAppended : kLogEmptied);
     if (!itsLog) {

@@ -31,7 +31,14 @@ public:
     bool OpenLog();
     // The extractor, for the window to give it its progress items.
     CZipExtractor& Extractor() { return itsExtractor; }
+    // Before OpenLog.
     void SetArchive(const Cstring& theZipPath, const Cstring& thePassword);
+    // With bLeave, a copy that already holds what the archive installs is
+    // left alone, as found once the folder is locked: a run that finished
+    // meanwhile is not done again. Before OpenLog.
+    void LeaveUpToDateCopy(bool bLeave) { bLeaveUpToDate = bLeave; }
+    // After OpenLog failed: whether it was because the copy is up to date.
+    bool WasUpToDate() const { return bUpToDate; }
     // theDateText stamps the new bundle. With pNewest, the new bundle must be
     // that build, unless pInstalled (the build installed now) is the same:
     // then the program data lists nothing newer to hold it against.
@@ -77,4 +84,6 @@ private:
     Cstring itsBackupPath;
     bool bRestored = false;
     bool bUnrestored = false;
+    bool bLeaveUpToDate = false;
+    bool bUpToDate = false;
 };

@@ -8,6 +8,7 @@
 #include "foundation/ProgramFolders.h"
 #include "platform/MessageBox.h"
 #include "platform/SystemServices.h"
+#include "zip/ZipErrors.h"
 
 #include <cerrno>
 #include <cstdarg>
@@ -18,7 +19,6 @@
 #include <strings.h>
 #include <thread>
 #include <unistd.h>
-#include <zip.h>
 
 namespace {
 
@@ -87,7 +87,7 @@ void CZipExtractor::RewindCursor()
 
 bool CZipExtractor::EntryAt(uint64_t theIndex, CZipEntry& theEntry, int& theError)
 {
-    theError = ZIP_ER_INVAL;
+    theError = kZipErrorInvalid;
     if (!itsCursor || theIndex >= itsArchive.GetEntryCount())
         return false;
     if (theIndex < itsCursorIndex)
@@ -97,7 +97,7 @@ bool CZipExtractor::EntryAt(uint64_t theIndex, CZipEntry& theEntry, int& theErro
             // A damaged directory is read again from its start next time.
             RewindCursor();
             if (theError == 0)
-                theError = ZIP_ER_INCONS;
+                theError = kZipErrorInconsistent;
             return false;
         }
     }
@@ -138,7 +138,7 @@ int CZipExtractor::ExtractFiles()
     itsEntriesDone = 0;
     itsLastError = "";
     if (!itsArchive.IsOpen()) {
-        Fail("ExtractFiles failed - %s\n", "Unable to get global info (%d)", ZIP_ER_INVAL);
+        Fail("ExtractFiles failed - %s\n", "Unable to get global info (%d)", kZipErrorInvalid);
         return 0;
     }
     const uint64_t count = itsArchive.GetEntryCount();
@@ -231,13 +231,13 @@ bool CZipExtractor::CountEntries(uint64_t theCount)
 int CZipExtractor::ExtractOneFile()
 {
     itsCurrentName.Clear();
-    int error = ZIP_ER_INVAL;
+    int error = kZipErrorInvalid;
     const CExtractionWorkers::Job* job = itsWorkers ? itsWorkers->Next(error) : nullptr;
     if (job)
         itsEntry = job->itsEntry;
     else if (itsWorkers || !itsArchive.IsOpen() || !EntryAt(itsEntryIndex, itsEntry, error)) {
         if (error == 0)
-            error = ZIP_ER_INCONS; // the directory ended before its count
+            error = kZipErrorInconsistent; // the directory ended before its count
         Fail("ExtractOneFile failed - %s\n", "Unable to get compressed file info (%d)", error);
         return 0;
     }

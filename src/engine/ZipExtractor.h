@@ -3,7 +3,7 @@
 #include "engine/EntryExtraction.h"
 #include "engine/OutputFolder.h"
 #include "engine/Progress.h"
-#include "engine/ZipArchiveFile.h"
+#include "zip/ZipArchiveFile.h"
 #include "foundation/Arrays.h"
 #include "foundation/Cstring.h"
 

@@ -72,6 +72,10 @@ public:
     void RunUpdate();
     // The UpdaterExitStatus the last run earns; kExitDone before any.
     int GetExitStatus() const { return itsExitStatus; }
+    // With bLeave, RunUpdate leaves a copy alone that already holds the
+    // update, as found under the folder's lock; WasUpToDate then says so.
+    void LeaveUpToDateCopy(bool bLeave) { bLeaveUpToDate = bLeave; }
+    bool WasUpToDate() const { return bUpToDate; }
     // Offers every folder of the found copies that still exists, once.
     void CollectTargetFolders();
     // Asks for a folder, checks it holds a valid copy and selects it.
@@ -112,6 +116,8 @@ private:
     // How the last failed run left the installation.
     bool bRestored = false;
     bool bUnrestored = false;
+    bool bLeaveUpToDate = false;
+    bool bUpToDate = false;
     int itsExitStatus = kExitDone;
 
     // The window's own side: splash, placement, the run's guard.

@@ -21,9 +21,13 @@ void CGlobalWin::RunUpdate()
     bRestored = false;
     bUnrestored = false;
     itsExitStatus = kExitDone;
+    bUpToDate = false;
     CUpdateRun run(itsTargetFolder);
+    run.SetArchive(gZipPath, gDataKeyText);
+    run.LeaveUpToDateCopy(bLeaveUpToDate);
     if (!run.OpenLog()) {
-        itsExitStatus = kExitRefused;
+        bUpToDate = run.WasUpToDate();
+        itsExitStatus = bUpToDate ? kExitDone : kExitRefused;
         SetItemText(kItemMessage, run.GetMessage().GetText());
         SelectTabPage(kPageFailed);
         return;
@@ -54,7 +58,6 @@ void CGlobalWin::RunUpdate()
     const CProgram* found = FindProgramByFolder(FoundPrograms, itsTargetFolder.GetText());
     run.SetBuilds(LatestProgramDate(ValidPrograms), NewestValidBuild(ValidPrograms),
         found ? FindMatchingProgram(ValidPrograms, *found) : nullptr);
-    run.SetArchive(gZipPath, gDataKeyText);
     const bool bDone = run.Apply();
     bRunning = false;
     Host().SetCursor(kCursorArrow);

@@ -1,8 +1,8 @@
 #include "support/ReaderComparison.h"
 
-#include "engine/ZipArchiveFile.h"
-#include "engine/ZipEntryDecoder.h"
 #include "tools/ZipHandles.h"
+#include "zip/ZipArchiveFile.h"
+#include "zip/ZipEntryDecoder.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -61,8 +61,7 @@ Decoded DecodeWithLibzip(zip* pArchive, const CZipEntry& theEntry, const std::st
     return decoded;
 }
 
-Decoded DecodeWithOurs(
-    const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const Cstring& thePassword)
+Decoded DecodeWithOurs(const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const char* thePassword)
 {
     Decoded decoded;
     CZipEntryDecoder decoder;
@@ -77,8 +76,7 @@ Decoded DecodeWithOurs(
 }
 
 // Source and inflater apart, fed and drained in pieces of odd sizes.
-Decoded DecodeInPieces(
-    const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const Cstring& thePassword)
+Decoded DecodeInPieces(const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const char* thePassword)
 {
     Decoded decoded;
     CZipEntrySource source;
@@ -234,7 +232,7 @@ std::string CComparison::Run()
         ++count;
         bNameRepeats |= !names.insert(entry.itsName).second;
         if (bLibzipRefused) {
-            const Cstring password(itsPassword.c_str());
+            const char* password = itsPassword.c_str();
             bOursRefusedSomething |= DecodeWithOurs(ours, entry, password).itsError != 0;
         } else {
             CompareEntry(libzip.get(), ours, entry);
@@ -283,7 +281,7 @@ void CComparison::CompareEntry(zip* pArchive, const CZipArchiveFile& theArchive,
         Note(at + "encryption differs");
 
     const Decoded libzip = DecodeWithLibzip(pArchive, theEntry, itsPassword);
-    const Cstring password(itsPassword.c_str());
+    const char* password = itsPassword.c_str();
     const Decoded ours = DecodeWithOurs(theArchive, theEntry, password);
     const Decoded pieces = DecodeInPieces(theArchive, theEntry, password);
     if (pieces.itsError != ours.itsError || (ours.itsError == 0 && pieces.itsData != ours.itsData))

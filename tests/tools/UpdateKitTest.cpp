@@ -51,11 +51,11 @@ TEST_F(UpdateKit, KitListsAndUpdatesTheInstalledCopy)
     EXPECT_EQ(log.find("Opening update zip file - " + Kit() + "/Spring Update.zip succeeded\n"), 0u) << log;
     EXPECT_NE(log.find("ExtractOneFile - " + bundle + "/Contents/MacOS/Patchwell\n"), std::string::npos);
     EXPECT_NE(log.find("ExtractOneFile - " + Installed().string() + "/Help/index.html\n"), std::string::npos);
-    // The new bundle is dated and checked against the newest valid build
-    // before the old one is moved aside.
-    const std::string lastLines = bundle + " timestamp set to 2026/11/20 09:30:00 \n" + bundle
+    // The new bundle is checked against the newest valid build before the
+    // old one is moved aside; its date is told once it is in place.
+    const std::string lastLines = bundle
         + " matches the newest valid build of 2026/11/20 09:30:00\nRename of " + bundle + " to " + backup
-        + " succeeded\n";
+        + " succeeded\n" + bundle + " timestamp set to 2026/11/20 09:30:00 \n";
     ASSERT_GE(log.size(), lastLines.size());
     EXPECT_EQ(log.substr(log.size() - lastLines.size()), lastLines) << log;
 }

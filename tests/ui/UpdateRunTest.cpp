@@ -130,17 +130,18 @@ TEST_F(UpdateRun, ReplacesTheBundleKeepsTheOldOneAndLogsEveryStep)
     EXPECT_EQ(SnapshotTree(backups[0]), itsOldBuild);
     EXPECT_EQ(FileDate(Bundle()), LocalTime(2010, 1, 1, 9, 0, 0)) << "the newest valid build's date";
 
-    // Every entry in archive order, "NewFiles/" mapped away, then the date and
-    // the check of the new bundle; only then is the old one moved aside.
+    // Every entry in archive order, "NewFiles/" mapped away, then the check of
+    // the new bundle; only then is the old one moved aside, and the new one's
+    // date told once it is in place.
     std::string expected = "Opening update zip file - " + (itsTemp / "Update.zip") + " succeeded\n";
     const ProgramRun names = RunProgram("zipinfo -1 " + ShellQuote(itsTemp / "Update.zip"));
     ASSERT_EQ(names.status, 0);
     std::istringstream lines(names.output);
     for (std::string name; std::getline(lines, name);)
         expected += "ExtractOneFile - " + Target() + "/" + name.substr(std::strlen("NewFiles/")) + "\n";
-    expected += Bundle() + " timestamp set to 2010/01/01 09:00:00 \n";
     expected += Bundle() + " matches the newest valid build of 2010/01/01 09:00:00\n";
     expected += "Rename of " + Bundle() + " to " + backups[0] + " succeeded\n";
+    expected += Bundle() + " timestamp set to 2010/01/01 09:00:00 \n";
     EXPECT_EQ(Log(), expected);
 }
 

@@ -1,8 +1,8 @@
-#include "engine/ZipEntryDecoder.h"
+#include "zip/ZipEntryDecoder.h"
+#include "zip/ZipErrors.h"
 
 #include <climits>
 #include <cstring>
-#include <zip.h>
 
 namespace {
 
@@ -40,7 +40,7 @@ void CZipEntryInflater::Start(const CZipEntry& theEntry)
         itsStream = z_stream {};
         bStreamReady = inflateInit2(&itsStream, -MAX_WBITS) == Z_OK;
         if (!bStreamReady)
-            itsPendingError = ZIP_ER_ZLIB;
+            itsPendingError = kZipErrorZlib;
     }
 }
 
@@ -111,7 +111,7 @@ size_t CZipEntryInflater::Decompress(
         if (result != Z_OK && result != Z_BUF_ERROR) {
             // What the failing call wrote is dropped, as libzip drops it;
             // what earlier calls wrote has been handed out.
-            itsPendingError = ZIP_ER_ZLIB;
+            itsPendingError = kZipErrorZlib;
             return 0;
         }
     }
@@ -121,7 +121,7 @@ size_t CZipEntryInflater::Decompress(
 int64_t CZipEntryInflater::Produced(const char* pOutput, size_t theCount, int& theError)
 {
     if (theCount > itsExpectedSize - itsSize) {
-        itsPendingError = theError = ZIP_ER_INCONS;
+        itsPendingError = theError = kZipErrorInconsistent;
         return -1;
     }
     itsCrc = crc32_z(itsCrc, reinterpret_cast<const Bytef*>(pOutput), theCount);
@@ -132,9 +132,9 @@ int64_t CZipEntryInflater::Produced(const char* pOutput, size_t theCount, int& t
 int64_t CZipEntryInflater::End(int& theError)
 {
     if (bEmpty ? itsExpectedSize != 0 : itsCrc != itsExpectedCrc)
-        itsPendingError = bEmpty ? ZIP_ER_INCONS : ZIP_ER_CRC;
+        itsPendingError = bEmpty ? kZipErrorInconsistent : kZipErrorCrc;
     else if (itsSize != itsExpectedSize)
-        itsPendingError = ZIP_ER_INCONS;
+        itsPendingError = kZipErrorInconsistent;
     if (itsPendingError != 0) {
         theError = itsPendingError;
         return -1;

@@ -1,6 +1,5 @@
-#include "engine/ZipEntryDecoder.h"
-
-#include <zip.h>
+#include "zip/ZipEntryDecoder.h"
+#include "zip/ZipErrors.h"
 
 void CInflatingReader::Reset()
 {
@@ -17,7 +16,7 @@ void CInflatingReader::Start(const CZipEntry& theEntry)
 }
 
 int CZipEntryDecoder::Open(
-    const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const Cstring& thePassword)
+    const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const char* thePassword)
 {
     bOpen = false;
     itsReader.Reset();
@@ -33,7 +32,7 @@ int CZipEntryDecoder::Open(
 int64_t CZipEntryDecoder::Read(char* pBuffer, size_t theSize, int& theError)
 {
     if (!bOpen) {
-        theError = ZIP_ER_INVAL;
+        theError = kZipErrorInvalid;
         return -1;
     }
     return itsReader.Read(pBuffer, theSize, theError, [this](const char*& pData, int& theReadError) {

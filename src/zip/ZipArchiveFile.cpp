@@ -1,6 +1,7 @@
-#include "engine/ZipArchiveFile.h"
+#include "zip/ZipArchiveFile.h"
 
-#include "engine/ZipRecords.h"
+#include "zip/ZipErrors.h"
+#include "zip/ZipRecords.h"
 
 #include <cerrno>
 #include <cstring>
@@ -8,7 +9,6 @@
 #include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <zip.h>
 
 using namespace zip_records;
 
@@ -66,11 +66,11 @@ int CZipArchiveFile::Open(const char* thePath)
     Close();
     itsFile = thePath ? open(thePath, O_RDONLY | O_CLOEXEC) : -1;
     if (itsFile == -1)
-        return thePath && errno == ENOENT ? ZIP_ER_NOENT : ZIP_ER_OPEN;
+        return thePath && errno == ENOENT ? kZipErrorNoEntry : kZipErrorOpen;
     struct stat info;
     if (fstat(itsFile, &info) != 0) {
         Close();
-        return ZIP_ER_READ;
+        return kZipErrorRead;
     }
     itsFileSize = static_cast<uint64_t>(info.st_size);
     if (int error = FindDirectory()) {
@@ -86,14 +86,14 @@ int CZipArchiveFile::ReadAt(uint64_t theOffset, void* pBuffer, size_t theLength)
     auto* at = static_cast<char*>(pBuffer);
     while (theLength > 0) {
         if (theOffset > kMaxOffset)
-            return ZIP_ER_EOF;
+            return kZipErrorEndOfFile;
         const ssize_t count = pread(itsFile, at, theLength, static_cast<off_t>(theOffset));
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0)
-            return ZIP_ER_READ;
+            return kZipErrorRead;
         if (count == 0)
-            return ZIP_ER_EOF;
+            return kZipErrorEndOfFile;
         at += count;
         theOffset += static_cast<uint64_t>(count);
         theLength -= static_cast<size_t>(count);
@@ -107,14 +107,14 @@ int CZipArchiveFile::ReadAt(uint64_t theOffset, void* pBuffer, size_t theLength)
 int CZipArchiveFile::FindDirectory()
 {
     if (itsFileSize < kEndSize)
-        return ZIP_ER_NOZIP;
+        return kZipErrorNotZip;
     const size_t tailSize = itsFileSize < kTailSize ? static_cast<size_t>(itsFileSize) : kTailSize;
     const uint64_t tailOffset = itsFileSize - tailSize;
     std::vector<unsigned char> tail(tailSize);
     if (int error = ReadAt(tailOffset, tail.data(), tailSize))
         return error;
 
-    int error = ZIP_ER_NOZIP;
+    int error = kZipErrorNotZip;
     const size_t first = tailSize == kTailSize ? kZip64LocatorSize : 0;
     for (size_t at = first; at + kEndSize <= tailSize; ++at) {
         if (tail[at] != 'P' || Get32(&tail[at]) != kEndSignature)
@@ -139,18 +139,18 @@ int CZipArchiveFile::ReadEndRecord(
             return error;
     } else {
         if (Get32(record + 4) != 0)
-            return ZIP_ER_MULTIDISK;
+            return kZipErrorMultiDisk;
         if (Get16(record + 8) != Get16(record + 10))
-            return ZIP_ER_NOZIP;
+            return kZipErrorNotZip;
         itsDeclaredCount = Get16(record + 10);
         itsDirectorySize = Get32(record + 12);
         itsDirectoryOffset = Get32(record + 16);
         if (itsDirectoryOffset + itsDirectorySize > position)
-            return ZIP_ER_INCONS;
+            return kZipErrorInconsistent;
     }
     // Nothing may follow the comment.
     if (Get16(record + 20) != theTail.size() - theAt - kEndSize)
-        return ZIP_ER_INCONS;
+        return kZipErrorInconsistent;
     return 0;
 }
 
@@ -161,31 +161,31 @@ int CZipArchiveFile::ReadZip64End(
     const uint64_t locatorPosition = theTailOffset + theAt;
     const uint64_t position = Get64(locator + 8);
     if (position > kMaxOffset)
-        return ZIP_ER_SEEK;
+        return kZipErrorSeek;
     if (position + kZip64EndSize > locatorPosition)
-        return ZIP_ER_INCONS;
+        return kZipErrorInconsistent;
     unsigned char record[kZip64EndSize];
     if (int error = ReadAt(position, record, sizeof record))
         return error;
     if (Get32(record) != kZip64EndSignature)
-        return ZIP_ER_INCONS;
+        return kZipErrorInconsistent;
     // libzip takes the disk numbers from the locator's 32-bit field read as
     // two 16-bit halves, and from the record only where a half is 0xFFFF.
     const uint32_t disks = Get16(locator + 4) == 0xFFFF ? Get32(record + 16) : Get16(locator + 4);
     const uint32_t directoryDisk = Get16(locator + 6) == 0xFFFF ? Get32(record + 20) : Get16(locator + 6);
     if (disks != 0 || directoryDisk != 0)
-        return ZIP_ER_MULTIDISK;
+        return kZipErrorMultiDisk;
     if (Get64(record + 24) != Get64(record + 32))
-        return ZIP_ER_MULTIDISK;
+        return kZipErrorMultiDisk;
     itsDeclaredCount = Get64(record + 32);
     itsDirectorySize = Get64(record + 40);
     itsDirectoryOffset = Get64(record + 48);
     if (itsDirectoryOffset > kMaxOffset
         || itsDirectorySize > std::numeric_limits<uint64_t>::max() - itsDirectoryOffset)
-        return ZIP_ER_SEEK;
+        return kZipErrorSeek;
     if (itsDirectoryOffset + itsDirectorySize > position
         || itsDeclaredCount > itsDirectorySize / kCentralHeaderSize)
-        return ZIP_ER_INCONS;
+        return kZipErrorInconsistent;
     bZip64 = true;
     return 0;
 }
@@ -207,7 +207,7 @@ int CZipArchiveFile::CheckDirectory()
     const bool bCountFits = bZip64 ? count == itsDeclaredCount
                                    : count >= itsDeclaredCount && (count - itsDeclaredCount) % 0x10000 == 0;
     if (!bCountFits)
-        return ZIP_ER_INCONS;
+        return kZipErrorInconsistent;
     if (cursor.itsBoundsError != 0)
         return cursor.itsBoundsError;
     itsEntryCount = count;

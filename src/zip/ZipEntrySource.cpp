@@ -1,10 +1,10 @@
-#include "engine/ZipEntryDecoder.h"
+#include "zip/ZipEntryDecoder.h"
 
-#include "engine/ZipRecords.h"
+#include "zip/ZipErrors.h"
+#include "zip/ZipRecords.h"
 
 #include <cstring>
 #include <vector>
-#include <zip.h>
 
 using namespace zip_records;
 
@@ -17,23 +17,23 @@ constexpr uint16_t kMethodAes = 99;
 } // namespace
 
 int CZipEntrySource::Open(
-    const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const Cstring& thePassword)
+    const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const char* thePassword)
 {
     itsArchive = &theArchive;
     itsEntry = &theEntry;
     itsLeft = 0;
     bEncrypted = theEntry.IsEncrypted();
     if (!theArchive.IsOpen())
-        return ZIP_ER_INVAL;
+        return kZipErrorInvalid;
     // The order of these refusals is libzip's.
-    if (bEncrypted && thePassword.IsEmpty())
-        return ZIP_ER_NOPASSWD;
+    if (bEncrypted && (!thePassword || !*thePassword))
+        return kZipErrorNoPassword;
     if (bEncrypted && (theEntry.itsFlags & kFlagStrongEncryption))
-        return ZIP_ER_ENCRNOTSUPP;
+        return kZipErrorEncryptionNotSupported;
     if (theEntry.itsMethod == kMethodAes)
-        return ZIP_ER_ENCRNOTSUPP;
+        return kZipErrorEncryptionNotSupported;
     if (theEntry.itsMethod != kMethodStored && theEntry.itsMethod != kMethodDeflated)
-        return ZIP_ER_COMPNOTSUPP;
+        return kZipErrorCompressionNotSupported;
     if (int error = CheckLocalHeader())
         return error;
     itsLeft = theEntry.itsCompressedSize;
@@ -51,7 +51,7 @@ int CZipEntrySource::CheckLocalHeader()
     const uint64_t limit = itsArchive->GetDirectoryOffset();
     // The directory's check put the header, the name and the data before it.
     if (entry.itsLocalOffset > limit || limit - entry.itsLocalOffset < kLocalHeaderSize)
-        return ZIP_ER_INCONS;
+        return kZipErrorInconsistent;
     const uint64_t room = limit - entry.itsLocalOffset;
     unsigned char* first = itsFirstBlock;
     size_t held = room < kFirstBlockSize ? static_cast<size_t>(room) : kFirstBlockSize;
@@ -62,12 +62,12 @@ int CZipEntrySource::CheckLocalHeader()
     itsFirstBlockLength = held;
     const unsigned char* header = first;
     if (Get32(header) != kLocalSignature)
-        return ZIP_ER_NOZIP;
+        return kZipErrorNotZip;
     const size_t nameLength = Get16(header + 26);
     const size_t extraLength = Get16(header + 28);
     const size_t length = kLocalHeaderSize + nameLength + extraLength;
     if (length > room)
-        return ZIP_ER_INCONS;
+        return kZipErrorInconsistent;
     std::vector<unsigned char> whole;
     if (length > held) {
         whole.resize(length);
@@ -78,7 +78,7 @@ int CZipEntrySource::CheckLocalHeader()
     const unsigned char* name = header + kLocalHeaderSize;
     const uint16_t flags = Get16(header + 6);
     if ((flags & kFlagUtf8) && !IsStrictUtf8(name, nameLength))
-        return ZIP_ER_INCONS;
+        return kZipErrorInconsistent;
     CZip64Values values;
     values.itsCompressedSize = Get32(header + 18);
     values.itsSize = Get32(header + 22);
@@ -92,7 +92,7 @@ int CZipEntrySource::CheckLocalHeader()
         || DosToTime(dosTime, dosDate) == entry.GetModificationTime();
     if (method != entry.itsMethod || !bSameDate || nameLength != entry.itsName.size()
         || entry.itsName.compare(0, nameLength, reinterpret_cast<const char*>(name), nameLength) != 0)
-        return ZIP_ER_INCONS;
+        return kZipErrorInconsistent;
     const uint32_t crc = Get32(header + 14);
     const bool bSameValues = crc == entry.itsCrc && values.itsCompressedSize == entry.itsCompressedSize
         && values.itsSize == entry.itsSize;
@@ -100,9 +100,9 @@ int CZipEntrySource::CheckLocalHeader()
     const bool bDeferred
         = (flags & kFlagDataDescriptor) && crc == 0 && values.itsCompressedSize == 0 && values.itsSize == 0;
     if (!bSameValues && !bDeferred)
-        return ZIP_ER_INCONS;
+        return kZipErrorInconsistent;
     if (entry.itsCompressedSize > room - length)
-        return ZIP_ER_INCONS;
+        return kZipErrorInconsistent;
     itsNext = entry.itsLocalOffset + length;
     bHeaderHeld = header == first && held - length >= sizeof itsEncryptionHeader;
     if (bHeaderHeld)
@@ -110,23 +110,23 @@ int CZipEntrySource::CheckLocalHeader()
     return 0;
 }
 
-int CZipEntrySource::StartDecryption(const Cstring& thePassword)
+int CZipEntrySource::StartDecryption(const char* thePassword)
 {
     unsigned char(&header)[CTraditionalCipher::kHeaderSize] = itsEncryptionHeader;
     if (itsLeft < sizeof header)
-        return ZIP_ER_EOF;
+        return kZipErrorEndOfFile;
     if (!bHeaderHeld)
         if (int error = itsArchive->ReadAt(itsNext, header, sizeof header))
             return error;
     itsNext += sizeof header;
     itsLeft -= sizeof header;
-    itsCipher.Start(thePassword.GetText(), static_cast<size_t>(thePassword.Length()));
+    itsCipher.Start(thePassword, std::strlen(thePassword));
     const unsigned char check = itsCipher.DecryptHeader(header);
     // Writers check against the CRC's top byte, or, when the CRC is not
     // known before the data is written, the time's; libzip takes either.
     if (check == itsEntry->itsCrc >> 24 || check == itsEntry->GetModificationDosTime() >> 8)
         return 0;
-    return ZIP_ER_WRONGPASSWD;
+    return kZipErrorWrongPassword;
 }
 
 int64_t CZipEntrySource::Read(char* pBuffer, size_t theSize, int& theError)

@@ -1,4 +1,4 @@
-#include "engine/TraditionalCipher.h"
+#include "zip/TraditionalCipher.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/EntryData.h"
+#include "zip/EntryData.h"
 
 #include <condition_variable>
 #include <memory>
@@ -30,9 +30,8 @@ public:
 
     // The decrypting thread starts with the first large entry. When it or
     // its blocks cannot be had, the entry is read on this thread instead;
-    // ZIP_ER_MEMORY when not even that can be done.
-    int Open(
-        const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const Cstring& thePassword) override;
+    // kZipErrorMemory when not even that can be done.
+    int Open(const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const char* thePassword) override;
     int64_t Read(char* pBuffer, size_t theSize, int& theError) override;
     int Close() override;
 

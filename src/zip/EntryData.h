@@ -1,8 +1,7 @@
 #pragma once
 
-#include "engine/ZipArchiveFile.h"
-#include "engine/ZipEntryDecoder.h"
-#include "foundation/Cstring.h"
+#include "zip/ZipArchiveFile.h"
+#include "zip/ZipEntryDecoder.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +13,7 @@ class CEntryData {
 public:
     virtual ~CEntryData() = default;
     // 0, or the code. The archive and the entry must outlive the reading.
-    virtual int Open(const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const Cstring& thePassword)
+    virtual int Open(const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const char* thePassword)
         = 0;
     // The count, 0 at the end, or -1 with the code in theError.
     virtual int64_t Read(char* pBuffer, size_t theSize, int& theError) = 0;
@@ -25,8 +24,7 @@ public:
 // Decrypts and inflates on the reading thread.
 class CDecodedEntry : public CEntryData {
 public:
-    int Open(
-        const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const Cstring& thePassword) override
+    int Open(const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const char* thePassword) override
     {
         return itsDecoder.Open(theArchive, theEntry, thePassword);
     }

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "engine/TraditionalCipher.h"
-#include "engine/ZipArchiveFile.h"
-#include "foundation/Cstring.h"
+#include "zip/TraditionalCipher.h"
+#include "zip/ZipArchiveFile.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -20,18 +19,18 @@ public:
     // Reads and checks the local header against theEntry, reads the 12-byte
     // encryption header and checks the password byte. 0, or the code
     // zip_fopen_index_encrypted/zip_fopen_index would give for that entry
-    // (ZIP_ER_NOPASSWD, ZIP_ER_WRONGPASSWD, ZIP_ER_COMPNOTSUPP,
-    // ZIP_ER_ENCRNOTSUPP, ZIP_ER_INCONS, ZIP_ER_NOZIP, ZIP_ER_EOF,
-    // ZIP_ER_READ). An empty password is none. theArchive and theEntry must
+    // (kZipErrorNoPassword, kZipErrorWrongPassword, kZipErrorCompressionNotSupported,
+    // kZipErrorEncryptionNotSupported, kZipErrorInconsistent, kZipErrorNotZip, kZipErrorEndOfFile,
+    // kZipErrorRead). A null or empty password is none. theArchive and theEntry must
     // outlive the source's use.
-    int Open(const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const Cstring& thePassword);
+    int Open(const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const char* thePassword);
     // Up to theSize decrypted stored bytes (after the encryption header):
     // their count, 0 at the end, or -1 with the code in theError.
     int64_t Read(char* pBuffer, size_t theSize, int& theError);
 
 private:
     int CheckLocalHeader();
-    int StartDecryption(const Cstring& thePassword);
+    int StartDecryption(const char* thePassword);
 
     const CZipArchiveFile* itsArchive = nullptr;
     const CZipEntry* itsEntry = nullptr;
@@ -64,8 +63,8 @@ public:
     // up to theSize bytes of data. bLastInput: no more input follows.
     // Returns the bytes written (0 while more input is needed), 0 with
     // IsFinished() at the end, or -1 with the code zip_fread would give at
-    // that point: ZIP_ER_ZLIB for bad deflate data, ZIP_ER_CRC for a CRC that
-    // does not match at the end, ZIP_ER_INCONS for data longer or shorter
+    // that point: kZipErrorZlib for bad deflate data, kZipErrorCrc for a CRC that
+    // does not match at the end, kZipErrorInconsistent for data longer or shorter
     // than the entry declares.
     int64_t Inflate(const char*& pInput, size_t& theInputLength, bool bLastInput, char* pOutput,
         size_t theSize, int& theError);
@@ -154,7 +153,7 @@ int64_t CInflatingReader::Read(char* pBuffer, size_t theSize, int& theError, Nex
 // Both stages on one thread, with zip_fread's and zip_fclose's behaviour.
 class CZipEntryDecoder {
 public:
-    int Open(const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const Cstring& thePassword);
+    int Open(const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const char* thePassword);
     // Fills pBuffer but at the end: like zip_fread, the bytes read before a
     // failure come first and the failure with the next call.
     int64_t Read(char* pBuffer, size_t theSize, int& theError);

@@ -1,9 +1,9 @@
-#include "app/UpToDate.h"
+#include "engine/UpToDate.h"
 
 #include "engine/SafeEntryName.h"
-#include "engine/ZipArchiveFile.h"
 #include "engine/ZipExtractor.h"
 #include "foundation/RegularFile.h"
+#include "zip/ZipArchiveFile.h"
 
 #include <memory>
 #include <sys/stat.h>

@@ -1,7 +1,7 @@
-#include "engine/ZipRecords.h"
+#include "zip/ZipRecords.h"
+#include "zip/ZipErrors.h"
 
 #include <cstring>
-#include <zip.h>
 
 namespace zip_records {
 
@@ -49,7 +49,7 @@ int ReadZip64Field(const unsigned char* pField, size_t theLength, HeaderKind the
         && (theValues.itsSize != Get64(pField) || theValues.itsCompressedSize != Get64(pField + 8)
             || theValues.itsOffset != Get64(pField + 16)))
         bAgrees = false;
-    return bAgrees ? 0 : ZIP_ER_INCONS;
+    return bAgrees ? 0 : kZipErrorInconsistent;
 }
 
 } // namespace
@@ -65,7 +65,7 @@ int ReadExtraFields(
         const size_t length = Get16(pExtra + at + 2);
         at += 4;
         if (length > theLength - at)
-            return ZIP_ER_INCONS;
+            return kZipErrorInconsistent;
         if (id == kZip64ExtraId && !zip64) {
             zip64 = pExtra + at;
             zip64Length = length;
@@ -74,14 +74,14 @@ int ReadExtraFields(
     }
     static const unsigned char kZeros[3] = {};
     if (at < theLength && std::memcmp(pExtra + at, kZeros, theLength - at) != 0)
-        return ZIP_ER_INCONS;
+        return kZipErrorInconsistent;
 
     const bool bNeeded = theValues.itsSize == kMarker32 || theValues.itsCompressedSize == kMarker32
         || theValues.itsOffset == kMarker32;
     if (!bNeeded)
         return 0;
     if (!zip64)
-        return ZIP_ER_NOENT; // libzip's code for a field that is not there
+        return kZipErrorNoEntry; // libzip's code for a field that is not there
     return ReadZip64Field(zip64, zip64Length, theKind, theValues);
 }
 

@@ -1,10 +1,10 @@
-#include "engine/ZipArchiveFile.h"
+#include "zip/ZipArchiveFile.h"
 
-#include "engine/ZipRecords.h"
+#include "zip/ZipErrors.h"
+#include "zip/ZipRecords.h"
 
 #include <cstring>
 #include <limits>
-#include <zip.h>
 
 using namespace zip_records;
 
@@ -36,7 +36,7 @@ int CZipDirectoryCursor::Have(size_t theLength)
         return 0;
     const uint64_t unread = itsArchive.itsDirectorySize - itsConsumed - held;
     if (theLength - held > unread)
-        return ZIP_ER_INCONS;
+        return kZipErrorInconsistent;
     if (itsBuffer.size() < theLength)
         itsBuffer.resize(theLength > kBlockSize ? theLength : kBlockSize);
     if (itsBuffer.size() - itsStart < theLength) {
@@ -59,10 +59,10 @@ int CZipDirectoryCursor::ParseEntry(CZipEntry& theEntry)
     // garbage: libzip calls the directory inconsistent then.
     const bool bBeyondCount = !itsArchive.bZip64 && itsIndex >= itsArchive.itsDeclaredCount;
     if (int error = Have(kCentralHeaderSize))
-        return error == ZIP_ER_INCONS && !bBeyondCount ? ZIP_ER_NOZIP : error;
+        return error == kZipErrorInconsistent && !bBeyondCount ? kZipErrorNotZip : error;
     const unsigned char* header = itsBuffer.data() + itsStart;
     if (Get32(header) != kCentralSignature)
-        return bBeyondCount ? ZIP_ER_INCONS : ZIP_ER_NOZIP;
+        return bBeyondCount ? kZipErrorInconsistent : kZipErrorNotZip;
     const size_t nameLength = Get16(header + 28);
     const size_t extraLength = Get16(header + 30);
     const size_t commentLength = Get16(header + 32);
@@ -81,7 +81,7 @@ int CZipDirectoryCursor::ParseEntry(CZipEntry& theEntry)
     theEntry.itsName.assign(reinterpret_cast<const char*>(name), nameLength);
     if ((theEntry.itsFlags & kFlagUtf8)
         && (!IsStrictUtf8(name, nameLength) || !IsStrictUtf8(name + nameLength + extraLength, commentLength)))
-        return ZIP_ER_INCONS;
+        return kZipErrorInconsistent;
 
     CZip64Values values;
     values.itsCompressedSize = Get32(header + 20);
@@ -94,16 +94,16 @@ int CZipDirectoryCursor::ParseEntry(CZipEntry& theEntry)
     theEntry.itsSize = values.itsSize;
     theEntry.itsLocalOffset = values.itsOffset;
     if (theEntry.itsLocalOffset > static_cast<uint64_t>(std::numeric_limits<int64_t>::max()))
-        return ZIP_ER_SEEK;
+        return kZipErrorSeek;
     // The local header, the name and the data lie before the directory.
     const uint64_t limit = itsArchive.itsDirectoryOffset;
     const uint64_t fixed = kLocalHeaderSize + nameLength;
     if (theEntry.itsLocalOffset > limit || limit - theEntry.itsLocalOffset < fixed
         || limit - theEntry.itsLocalOffset - fixed < theEntry.itsCompressedSize) {
         if (!bDeferBounds)
-            return ZIP_ER_NOZIP;
+            return kZipErrorNotZip;
         if (itsBoundsError == 0)
-            itsBoundsError = ZIP_ER_NOZIP;
+            itsBoundsError = kZipErrorNotZip;
     }
 
     itsStart += length;

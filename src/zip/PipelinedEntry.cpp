@@ -1,8 +1,8 @@
-#include "engine/PipelinedEntry.h"
+#include "zip/PipelinedEntry.h"
+#include "zip/ZipErrors.h"
 
 #include <new>
 #include <system_error>
-#include <zip.h>
 
 CPipelinedEntry::~CPipelinedEntry()
 {
@@ -19,13 +19,13 @@ CPipelinedEntry::~CPipelinedEntry()
 }
 
 int CPipelinedEntry::Open(
-    const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const Cstring& thePassword)
+    const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const char* thePassword)
 {
     if (bOpen)
         Close();
     itsReader.Reset();
     if (!AllocateBlocks(1))
-        return ZIP_ER_MEMORY;
+        return kZipErrorMemory;
     if (const int code = itsSource.Open(theArchive, theEntry, thePassword); code != 0)
         return code;
     itsReader.Start(theEntry);
@@ -131,7 +131,7 @@ void CPipelinedEntry::StopEntry()
 int64_t CPipelinedEntry::Read(char* pBuffer, size_t theSize, int& theError)
 {
     if (!bOpen) {
-        theError = ZIP_ER_INVAL;
+        theError = kZipErrorInvalid;
         return -1;
     }
     // The decoder's own loop, fed by reads on this thread or from the blocks

@@ -8,8 +8,8 @@
 // Our own reader of zip archives' central directories. Nothing is kept per
 // entry: the directory is walked from the file, a block at a time, whenever
 // it is needed, so an archive of 60,000 entries costs what one of ten does.
-// Every failure is given as libzip's error code, so callers report the same
-// numbers whichever reader they use.
+// Every failure is a ZipError, with the number libzip gives the same failure,
+// so callers report the same numbers whichever reader they use.
 
 // One entry of the central directory, what extraction needs.
 struct CZipEntry {
@@ -51,9 +51,9 @@ public:
     CZipArchiveFile& operator=(const CZipArchiveFile&) = delete;
 
     // Finds the end record and checks the whole directory against the file
-    // (offsets, sizes, count, extra fields). 0, or libzip's code: ZIP_ER_NOENT,
-    // ZIP_ER_OPEN, ZIP_ER_READ, ZIP_ER_NOZIP, ZIP_ER_INCONS, ZIP_ER_MULTIDISK,
-    // ZIP_ER_SEEK.
+    // (offsets, sizes, count, extra fields). 0, or a ZipError: kZipErrorNoEntry,
+    // kZipErrorOpen, kZipErrorRead, kZipErrorNotZip, kZipErrorInconsistent, kZipErrorMultiDisk,
+    // kZipErrorSeek.
     int Open(const char* thePath);
     void Close();
     bool IsOpen() const { return itsFile != -1; }
@@ -65,8 +65,8 @@ public:
     uint64_t GetDirectoryOffset() const { return itsDirectoryOffset; }
     uint64_t GetDirectorySize() const { return itsDirectorySize; }
 
-    // Reads exactly theLength bytes at theOffset; 0, ZIP_ER_EOF when the file
-    // ends before, or ZIP_ER_READ.
+    // Reads exactly theLength bytes at theOffset; 0, kZipErrorEndOfFile when the file
+    // ends before, or kZipErrorRead.
     int ReadAt(uint64_t theOffset, void* pBuffer, size_t theLength) const;
 
 private:

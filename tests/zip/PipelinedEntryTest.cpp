@@ -1,4 +1,4 @@
-#include "engine/PipelinedEntry.h"
+#include "zip/PipelinedEntry.h"
 #include "support/TempFolder.h"
 #include "support/ZipFixtures.h"
 
