@@ -1,16 +1,15 @@
 #include "app/Unattended.h"
 
-#include "app/ConsoleProgress.h"
-#include "engine/Progress.h"
+#include "app/ConsoleObserver.h"
+#include "engine/BuildCheck.h"
 #include "engine/UpToDate.h"
 #include "engine/UpdateRecovery.h"
+#include "engine/UpdateRun.h"
 #include "engine/UpdaterGlobals.h"
 #include "identification/ProgramData.h"
 #include "identification/ProgramList.h"
 #include "identification/ProgramMatch.h"
 #include "identification/ProgramScanner.h"
-#include "platform/ConsoleHost.h"
-#include "ui/Gblwin.h"
 
 #include <cerrno>
 #include <csignal>
@@ -24,14 +23,13 @@ namespace {
 
 void OnStopSignal(int)
 {
-    CConsoleHost::RequestStop();
+    CConsoleObserver::RequestStop();
 }
 
-void PrintItem(int theItemId)
+void PrintLine(const Cstring& theText)
 {
-    const ControlEntry* entry = gGlobalWin->FindEntry(theItemId);
-    if (entry && entry->itsText.IsNotEmpty() && strcmp(entry->itsText.GetText(), " ") != 0)
-        std::fprintf(stderr, "%s\n", entry->itsText.GetText());
+    if (theText.IsNotEmpty() && strcmp(theText.GetText(), " ") != 0)
+        std::fprintf(stderr, "%s\n", theText.GetText());
 }
 
 Cstring AbsoluteFolder(const char* theFolder)
@@ -51,6 +49,45 @@ void PrintRecoveryNotes()
 {
     for (int i = 0; i < gRecoveryNotes.GetCount(); ++i)
         std::fprintf(stderr, "%s\n", gRecoveryNotes.At(i).GetText());
+}
+
+// The copy in theFolder: one that start-up found, or one found there now,
+// after an interrupted update of it is finished. Null after saying why not.
+const CProgram* FindCopy(const Cstring& theFolder)
+{
+    if (const CProgram* found = FindProgramByFolder(FoundPrograms, theFolder.GetText()))
+        return found;
+    if (Cstring note; RecoverInterruptedUpdate(theFolder.GetText(), note))
+        std::fprintf(stderr, "%s\n", note.GetText());
+    if (ProcessDirectory(FoundPrograms, theFolder.GetText(), gValidProgramNames, &ValidPrograms) == 0) {
+        std::fprintf(stderr, "No valid Patchwell program found in\n'%s'\n", theFolder.GetText());
+        return nullptr;
+    }
+    return FindProgramByFolder(FoundPrograms, theFolder.GetText());
+}
+
+int SayUpToDate(const Cstring& theFolder)
+{
+    std::fprintf(stderr,
+        "The copy in %s is already up to date; nothing was changed.\n"
+        "Use --force to install the update again.\n",
+        theFolder.GetText());
+    return kExitDone;
+}
+
+void PrintResult(const CUpdateRun& theRun)
+{
+    const bool bDone = theRun.GetOutcome() == CUpdateRun::kDone;
+    std::fprintf(stderr, bDone ? "The update is done.\n" : "The update failed.\n");
+    PrintLine(theRun.GetMessage());
+    PrintLine(theRun.GetStatus());
+    if (!bDone)
+        PrintLine(theRun.DescribeResult());
+    else if (theRun.GetBackupPath().IsNotEmpty())
+        std::fprintf(
+            stderr, "Log: %s\nBackup: %s\n", theRun.GetLogPath().GetText(), theRun.GetBackupPath().GetText());
+    else
+        std::fprintf(stderr, "Log: %s\n", theRun.GetLogPath().GetText());
 }
 
 } // namespace
@@ -79,7 +116,7 @@ const char* FolderProblem(const char* thePath)
     return S_ISDIR(info.st_mode) ? nullptr : "is not a folder";
 }
 
-int ApplyUnattended(const char* theFolder, bool bForce)
+int ApplyUnattended(const char* theFolder, const ApplyOptions& theOptions)
 {
     PrintRecoveryNotes();
     if (const char* problem = FolderProblem(theFolder)) {
@@ -89,66 +126,35 @@ int ApplyUnattended(const char* theFolder, bool bForce)
             theFolder, problem);
         return kExitRefused;
     }
-
-    // The console host says refusals on standard error; only a stop signal
-    // asks the abort question here, and the host answers it with yes.
-    gGlobalWin->DoModal();
-    if (gGlobalWin->GetCurrentPage() == kPageFailed) {
-        PrintItem(kItemMessage);
-        return kExitRefused;
-    }
-
-    const Cstring folder = AbsoluteFolder(theFolder);
-    const int known = gGlobalWin->GetFolders().FindNoCase(folder.GetText());
-    if (known >= 0) {
-        gGlobalWin->SelectFolderRow(known);
-    } else if (!gGlobalWin->AddTargetFolderPath(folder)) {
+    const CProgram* copy = FindCopy(AbsoluteFolder(theFolder));
+    if (!copy) {
         std::fprintf(stderr, "--list shows the copies found and whether each is a known build.\n");
         return kExitRefused;
     }
-    if (!bForce && IsAlreadyInstalled(gZipPath.GetText(), gGlobalWin->GetTargetFolder().GetText())) {
-        std::fprintf(stderr,
-            "The copy in %s is already up to date; nothing was changed.\n"
-            "Use --force to install the update again.\n",
-            gGlobalWin->GetTargetFolder().GetText());
-        return kExitDone;
-    }
+    const Cstring target = copy->itsFolder;
+    if (!theOptions.bForce && IsAlreadyInstalled(gZipPath.GetText(), target.GetText()))
+        return SayUpToDate(target);
 
-    CConsoleProgress progress(stderr);
-    gGlobalWin->FindEntry(kItemCounter)->itsView = &progress.CounterView();
-    gGlobalWin->FindEntry(kItemPercent)->itsView = &progress.PercentView();
+    CConsoleObserver observer(stderr, theOptions.bLogLines);
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);
-
-    std::fprintf(stderr, "Updating %s\n", gGlobalWin->GetTargetFolder().GetText());
+    std::fprintf(stderr, "Updating %s\n", target.GetText());
+    CUpdateRun run(target, observer);
+    run.SetArchive(gZipPath, gDataKeyText);
+    run.SetBuilds(LatestProgramDate(ValidPrograms), NewestValidBuild(ValidPrograms),
+        FindMatchingProgram(ValidPrograms, *copy));
     // Asked again under the folder's lock: another run may have finished
     // the same update since.
-    gGlobalWin->LeaveUpToDateCopy(!bForce);
-    gGlobalWin->RunUpdate();
-    gGlobalWin->LeaveUpToDateCopy(false);
-    progress.Finish();
-
+    run.LeaveUpToDateCopy(!theOptions.bForce);
+    if (run.OpenLog())
+        run.Apply();
+    observer.Finish();
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
-    gGlobalWin->FindEntry(kItemCounter)->itsView = nullptr;
-    gGlobalWin->FindEntry(kItemPercent)->itsView = nullptr;
-
-    if (gGlobalWin->WasUpToDate()) {
-        PrintItem(kItemMessage);
-        return kExitDone;
-    }
-    const bool bDone = gGlobalWin->GetCurrentPage() == kPageDone;
-    std::fprintf(stderr, bDone ? "The update is done.\n" : "The update failed.\n");
-    PrintItem(kItemMessage);
-    PrintItem(kItemStatus);
-    if (!bDone)
-        PrintItem(kItemWhereThingsAre);
-    else if (gGlobalWin->GetBackupPath().IsNotEmpty())
-        std::fprintf(stderr, "Log: %s\nBackup: %s\n", gGlobalWin->GetLogPath().GetText(),
-            gGlobalWin->GetBackupPath().GetText());
-    else
-        std::fprintf(stderr, "Log: %s\n", gGlobalWin->GetLogPath().GetText());
-    return gGlobalWin->GetExitStatus();
+    if (run.GetOutcome() == CUpdateRun::kUpToDate)
+        return SayUpToDate(target);
+    PrintResult(run);
+    return run.ExitStatus();
 }
 
 int ListFoundCopies(const CProgramList* pUnknown)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/ExitStatus.h"
+#include "engine/ExitStatus.h"
 
 class CProgramList;
 struct CProgramDataReport;
@@ -16,10 +16,15 @@ const char* FolderProblem(const char* thePath);
 // archive) and returns kExitRefused; kExitDone when it can be used.
 int CheckUpdateKit(const CProgramDataReport& theReport, bool bNeedArchive);
 
+struct ApplyOptions {
+    bool bForce = false; // update even a copy that already holds the update
+    bool bLogLines = false; // print each line of the update's log as well
+};
+
 // Applies the update to theFolder, which must hold a valid copy. Progress and
 // the result go to standard error. A copy that already holds what the archive
-// installs is left alone unless bForce. Returns an UpdaterExitStatus.
-int ApplyUnattended(const char* theFolder, bool bForce);
+// installs is left alone unless forced. Returns an UpdaterExitStatus.
+int ApplyUnattended(const char* theFolder, const ApplyOptions& theOptions);
 
 // Prints the copies that start-up found, one line each, then those in
 // pUnknown (copies that match no valid build); returns kExitDone.

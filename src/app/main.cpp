@@ -34,6 +34,7 @@ const char kUsage[] = "Usage: patchwell-updater [OPTION]...\n"
                       "  --list                list the installed copies found and exit\n"
                       "  --apply FOLDER        update the copy in FOLDER without opening a window\n"
                       "  --force               with --apply: update even a copy that is already up to date\n"
+                      "  --verbose             with --apply: print the lines of the update's log as well\n"
                       "  --help                show this help and exit\n"
                       "  --version             show the version and exit\n"
                       "An option's value may also follow it after '=' (--apply=FOLDER).\n"
@@ -116,7 +117,7 @@ int main(int argc, char** argv)
     const char* diagnosticsPath = nullptr;
     const char* applyFolder = nullptr;
     bool bList = false;
-    bool bForce = false;
+    ApplyOptions applyOptions;
     for (int i = 1; i < argc; ++i) {
         std::string_view argument(argv[i]);
         // "--option=value" is the same as "--option value".
@@ -129,13 +130,15 @@ int main(int argc, char** argv)
         }
         const std::string option(argument);
         if (argument == "--help" || argument == "-h" || argument == "--version" || argument == "--list"
-            || argument == "--force") {
+            || argument == "--force" || argument == "--verbose") {
             if (attached)
                 return UsageError("option '%s' takes no value", option.c_str());
             if (argument == "--list") {
                 bList = true;
             } else if (argument == "--force") {
-                bForce = true;
+                applyOptions.bForce = true;
+            } else if (argument == "--verbose") {
+                applyOptions.bLogLines = true;
             } else if (argument == "--version") {
                 std::printf("patchwell-updater %s\n", PW_VERSION);
                 return kExitDone;
@@ -166,8 +169,10 @@ int main(int argc, char** argv)
     }
     if (bList && applyFolder)
         return UsageError("%s", "--list and --apply cannot be used together");
-    if (bForce && !applyFolder)
+    if (applyOptions.bForce && !applyFolder)
         return UsageError("%s", "--force goes with --apply FOLDER");
+    if (applyOptions.bLogLines && !applyFolder)
+        return UsageError("%s", "--verbose goes with --apply FOLDER");
     for (const auto& [name, folder] : { std::pair { "--bundle", options.itsBundlePath },
              { "--applications", options.itsApplicationsFolder } })
         if (const int status = RefuseMissingFolder(name, folder); status != kExitDone)
@@ -216,7 +221,7 @@ int main(int argc, char** argv)
         if (bList)
             status = ListFoundCopies(&unknownCopies);
         else if (applyFolder)
-            status = ApplyUnattended(applyFolder, bForce);
+            status = ApplyUnattended(applyFolder, applyOptions);
         else if (Host().HasWindows()) {
             UpdaterRunWindow();
             status = gGlobalWin->GetExitStatus();

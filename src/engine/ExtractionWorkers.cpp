@@ -14,16 +14,16 @@ constexpr size_t kWorkerBlockSize = 32 * 1024;
 
 class CJobProgress : public CEntryProgress {
 public:
-    CJobProgress(const std::atomic<bool>& bStopping, std::atomic<uint64_t>& theBytes)
-        : bStop(bStopping)
+    CJobProgress(std::stop_token theStop, std::atomic<uint64_t>& theBytes)
+        : itsStop(std::move(theStop))
         , itsBytes(theBytes)
     {
     }
-    bool KeepGoing() override { return !bStop.load(std::memory_order_relaxed); }
+    bool KeepGoing() override { return !itsStop.stop_requested(); }
     void Written(uint64_t theCount) override { itsBytes.fetch_add(theCount, std::memory_order_relaxed); }
 
 private:
-    const std::atomic<bool>& bStop;
+    std::stop_token itsStop;
     std::atomic<uint64_t>& itsBytes;
 };
 
@@ -54,13 +54,12 @@ bool CExtractionWorkers::Start(int theCount, CZipDirectoryCursor& theCursor, Pla
 void CExtractionWorkers::Stop()
 {
     {
+        // Under the lock, so that a worker about to wait sees it.
         std::lock_guard<std::mutex> guard(itsLock);
-        bStopping = true;
+        itsStop.request_stop();
     }
     itsJobQueued.notify_all();
-    for (std::thread& worker : itsWorkers)
-        worker.join();
-    itsWorkers.clear();
+    itsWorkers.clear(); // each joins as it goes
     // Entries no worker began end as aborted, so that no one waits for them.
     std::lock_guard<std::mutex> guard(itsLock);
     for (; itsTaken < itsQueued; ++itsTaken) {
@@ -74,7 +73,7 @@ void CExtractionWorkers::Feed()
     // Slots between the queued and the reported jobs belong to this thread
     // until they are queued: no worker looks at them.
     uint64_t queued = itsQueued;
-    while (!bDirectoryEnded && !bStopping && queued - itsReported < kJobs) {
+    while (!bDirectoryEnded && !itsStop.stop_requested() && queued - itsReported < kJobs) {
         Job& job = Slot(queued);
         if (!itsCursor->Next(job.itsEntry, itsDirectoryError)) {
             std::lock_guard<std::mutex> guard(itsLock);
@@ -143,8 +142,9 @@ void CExtractionWorkers::Work()
         uint64_t number = 0;
         {
             std::unique_lock<std::mutex> guard(itsLock);
-            itsJobQueued.wait(guard, [this] { return bStopping || itsTaken < itsQueued || bDirectoryEnded; });
-            if (bStopping || itsTaken == itsQueued)
+            itsJobQueued.wait(guard,
+                [this] { return itsStop.stop_requested() || itsTaken < itsQueued || bDirectoryEnded; });
+            if (itsStop.stop_requested() || itsTaken == itsQueued)
                 return;
             number = itsTaken++;
         }
@@ -159,7 +159,7 @@ void CExtractionWorkers::Work()
                 if (job.itsName.IsNotEmpty())
                     extraction.CreateFile(
                         folder, job.itsName.GetText(), CTempFileWriter::kCreateInPlace, job.itsMode);
-                CJobProgress progress(bStopping, job.itsBytesWritten);
+                CJobProgress progress(itsStop.get_token(), job.itsBytesWritten);
                 extraction.CopyData(block.data(), block.size(), progress);
                 extraction.Finish(job.itsDate);
             }

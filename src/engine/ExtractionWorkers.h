@@ -1,8 +1,8 @@
 #pragma once
 
 #include "engine/EntryExtraction.h"
-#include "zip/ZipArchiveFile.h"
 #include "foundation/Cstring.h"
+#include "zip/ZipArchiveFile.h"
 
 #include <atomic>
 #include <chrono>
@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <stop_token>
 #include <sys/types.h>
 #include <thread>
 #include <vector>
@@ -77,7 +78,7 @@ private:
     int itsRoot;
     CZipDirectoryCursor* itsCursor = nullptr;
     Placer itsPlacer;
-    std::vector<std::thread> itsWorkers;
+    std::vector<std::jthread> itsWorkers;
     Job itsJobs[kJobs];
 
     std::mutex itsLock;
@@ -91,5 +92,6 @@ private:
     uint64_t itsWakeLast = UINT64_MAX;
     bool bDirectoryEnded = false;
     int itsDirectoryError = 0;
-    std::atomic<bool> bStopping { false };
+    // Asked for by Stop: every worker leaves its entry at the next block.
+    std::stop_source itsStop;
 };

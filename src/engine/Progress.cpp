@@ -19,14 +19,14 @@ int AskOverwriteQuestion(const char* thePath, uint32_t theEntryCount)
     return Host().AskOverwrite(thePath, theEntryCount);
 }
 
-void CProgressDisplay::SetProgressItems(int theBarItem, int thePercentItem, const char* theFormat)
+void CProgressItems::SetProgressItems(int theBarItem, int thePercentItem, const char* theFormat)
 {
     itsBarItem = theBarItem;
     itsPercentItem = thePercentItem;
     itsPercentFormat = theFormat ? theFormat : "";
 }
 
-void CProgressDisplay::SetCounterItem(int theItem, const char* theFormat)
+void CProgressItems::SetCounterItem(int theItem, const char* theFormat)
 {
     itsCounterItem = theItem;
     itsCounterFormat = theFormat ? theFormat : "";
@@ -35,9 +35,21 @@ void CProgressDisplay::SetCounterItem(int theItem, const char* theFormat)
 void CProgressDisplay::Update(const Cstring& theName, int64_t theBytesDone, int64_t theTotalBytes,
     uint32_t theFilesDone, uint32_t theFileCount)
 {
-    if (CheckEventQueueForUserCancel()
-        && MessageBox("Are you sure you want to abort the update?", kMessageBoxYesNo) == kResultYes)
+    if (CheckEventQueueForUserCancel() && MessageBox(kAbortQuestion, kMessageBoxYesNo) == kResultYes)
         gAbortUpdate = 1;
+    Show(theName, theBytesDone, theTotalBytes, theFilesDone, theFileCount);
+}
+
+void CProgressItems::Reset()
+{
+    itsLastPercent = -1;
+    itsLastCounter = -1;
+    itsLastName.Clear();
+}
+
+void CProgressItems::Show(const Cstring& theName, int64_t theBytesDone, int64_t theTotalBytes,
+    uint32_t theFilesDone, uint32_t theFileCount)
+{
     if (!itsWindow)
         return;
 

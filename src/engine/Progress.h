@@ -23,6 +23,9 @@ enum OverwriteAnswer {
 // The two questions the extraction puts to the host while the event loop is
 // blocked; the host answers them (Host.h).
 
+// The question after a cancel request.
+constexpr char kAbortQuestion[] = "Are you sure you want to abort the update?";
+
 // True when the user asked to cancel since the last poll; the request is taken.
 bool CheckEventQueueForUserCancel();
 
@@ -32,23 +35,33 @@ bool CheckEventQueueForUserCancel();
 // Cancel are not offered. Without windows the existing file is kept (7).
 int AskOverwriteQuestion(const char* thePath, uint32_t theEntryCount);
 
-// What the progress page shows during an extraction: a bar and a percentage
-// of bytes, a counter of finished entries and the current entry's name. Each
+// Where an extraction tells how far it has come; on the extracting thread,
+// before each entry and as its data is written.
+class CExtractionProgress {
+public:
+    virtual ~CExtractionProgress() = default;
+    virtual void Update(const Cstring& theName, int64_t theBytesDone, int64_t theTotalBytes,
+        uint32_t theFilesDone, uint32_t theFileCount)
+        = 0;
+};
+
+// The progress page's items during an extraction: a bar and a percentage of
+// bytes, a counter of finished entries and the current entry's name. Each
 // item is redrawn only when its shown value changes; an item id of 0 means
 // the page has no such item.
-class CProgressDisplay {
+class CProgressItems {
 public:
-    // Not owned; null shows nothing (the cancel poll still runs).
+    // Not owned; null shows nothing.
     void SetWindow(CDialogItems* pWindow) { itsWindow = pWindow; }
     // A null or empty format shows "%d%%".
     void SetProgressItems(int theBarItem, int thePercentItem, const char* theFormat);
     // A null or empty format shows "%d of %d".
     void SetCounterItem(int theItem, const char* theFormat);
     void SetNameItem(int theItem) { itsNameItem = theItem; }
+    // Every item is drawn again at the next Show.
+    void Reset();
 
-    // Polls for a cancel request (a confirmed one sets gAbortUpdate), then
-    // brings the items up to date.
-    void Update(const Cstring& theName, int64_t theBytesDone, int64_t theTotalBytes, uint32_t theFilesDone,
+    void Show(const Cstring& theName, int64_t theBytesDone, int64_t theTotalBytes, uint32_t theFilesDone,
         uint32_t theFileCount);
 
 private:
@@ -62,4 +75,14 @@ private:
     Cstring itsLastName;
     Cstring itsPercentFormat;
     Cstring itsCounterFormat;
+};
+
+// An extractor's own progress when nobody gives it another: the items, and
+// the host's cancel poll, whose confirmed abort sets gAbortUpdate.
+class CProgressDisplay : public CExtractionProgress, public CProgressItems {
+public:
+    // Polls for a cancel request (a confirmed one sets gAbortUpdate), then
+    // brings the items up to date.
+    void Update(const Cstring& theName, int64_t theBytesDone, int64_t theTotalBytes, uint32_t theFilesDone,
+        uint32_t theFileCount) override;
 };

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,4 +36,48 @@ FILE* OpenUpdateLog(int theTargetFolder, UpdateLogStart theStart)
     // the run came.
     setvbuf(log, nullptr, _IOLBF, 0);
     return log;
+}
+
+namespace {
+
+struct ObservedLog {
+    FILE* itsLog;
+    std::function<void(const char*)> itsLine;
+    std::string itsPending; // the start of a line whose end has not come
+};
+
+ssize_t WriteObserved(void* pCookie, const char* pBytes, size_t theSize)
+{
+    auto& log = *static_cast<ObservedLog*>(pCookie);
+    const size_t written = std::fwrite(pBytes, 1, theSize, log.itsLog);
+    std::fflush(log.itsLog);
+    log.itsPending.append(pBytes, written);
+    for (size_t end; (end = log.itsPending.find('\n')) != std::string::npos;) {
+        log.itsPending[end] = 0;
+        log.itsLine(log.itsPending.c_str());
+        log.itsPending.erase(0, end + 1);
+    }
+    return written == 0 && theSize != 0 ? -1 : static_cast<ssize_t>(written);
+}
+
+int CloseObserved(void* pCookie)
+{
+    auto* log = static_cast<ObservedLog*>(pCookie);
+    const int result = std::fclose(log->itsLog);
+    delete log;
+    return result;
+}
+
+} // namespace
+
+FILE* ObserveLogLines(FILE* theLog, std::function<void(const char*)> theLine)
+{
+    auto* cookie = new ObservedLog { theLog, std::move(theLine), {} };
+    FILE* observed = fopencookie(cookie, "w", { nullptr, WriteObserved, nullptr, CloseObserved });
+    if (!observed) {
+        delete cookie;
+        return theLog;
+    }
+    setvbuf(observed, nullptr, _IOLBF, 0);
+    return observed;
 }

@@ -1,17 +1,18 @@
 #include "engine/UpdateRun.h"
 
 #include "engine/BuildCheck.h"
+#include "engine/ExitStatus.h"
 #include "engine/Progress.h"
 #include "engine/StagedInstall.h"
 #include "engine/UpToDate.h"
 #include "engine/UpdateLog.h"
 #include "engine/UpdateNames.h"
+#include "engine/UpdateObserver.h"
 #include "engine/UpdatePreflight.h"
 #include "engine/UpdateRecovery.h"
 #include "engine/UpdateSteps.h"
 #include "identification/Program.h"
 #include "identification/ProgramList.h"
-#include "platform/MessageBox.h"
 
 #include <cerrno>
 #include <cstring>
@@ -29,9 +30,32 @@ bool ExistsIn(const CConfinedFolder& theFolder, const char* theName)
 
 } // namespace
 
-CUpdateRun::CUpdateRun(const Cstring& theTarget)
+// The extraction's progress, shown by the observer; each report is also a
+// moment to hear a stop request.
+class CUpdateRun::CObservedProgress : public CExtractionProgress {
+public:
+    explicit CObservedProgress(CUpdateRun& theRun)
+        : itsRun(theRun)
+    {
+    }
+    void Update(const Cstring& theName, int64_t theBytesDone, int64_t theTotalBytes, uint32_t theFilesDone,
+        uint32_t theFileCount) override
+    {
+        itsRun.itsObserver.ShowProgress({ theName, theBytesDone, theTotalBytes, theFilesDone, theFileCount });
+        itsRun.StopRequested();
+    }
+
+private:
+    CUpdateRun& itsRun;
+};
+
+CUpdateRun::CUpdateRun(const Cstring& theTarget, CUpdateObserver& theObserver)
     : itsTarget(theTarget)
+    , itsObserver(theObserver)
+    , itsProgress(std::make_unique<CObservedProgress>(*this))
 {
+    itsExtractor.SetProgress(itsProgress.get());
+    itsExtractor.SetStopToken(itsStop.get_token());
 }
 
 CUpdateRun::~CUpdateRun()
@@ -41,8 +65,52 @@ CUpdateRun::~CUpdateRun()
         std::fclose(itsLog);
 }
 
+int CUpdateRun::ExitStatus() const
+{
+    switch (itsOutcome) {
+    case kNotRun:
+    case kDone:
+    case kUpToDate:
+        return kExitDone;
+    case kRefused:
+        return kExitRefused;
+    case kStopped:
+    case kRestored:
+    case kUnrestored:
+        break;
+    }
+    return kExitFailed;
+}
+
+Cstring CUpdateRun::DescribeResult() const
+{
+    const bool bDone = itsOutcome == kDone;
+    Cstring text;
+    Cstring line;
+    if (bDone)
+        text.Append(line.Format("Updated folder: \"%s\"\n", itsTarget.GetText()).GetText());
+    if (itsLogPath.IsNotEmpty())
+        text.Append(line.Format("The log of this update is in \"%s\".", itsLogPath.GetText()).GetText());
+    if (bDone) {
+        // Nothing to say about the installation beyond the backup below.
+    } else if (itsOutcome == kRestored) {
+        text.Append("\nThe previous version of the program was restored.");
+    } else if (itsOutcome == kUnrestored) {
+        text.Append("\nThe previous version could not be restored completely; start the updater again to "
+                    "finish restoring it.");
+    } else if (itsLogPath.IsNotEmpty()) {
+        text.Append("\nNothing in the installation was changed.");
+    }
+    if (itsBackupPath.IsNotEmpty())
+        text.Append(
+            line.Format("\nYour previous copy of the program was kept as \"%s\".", itsBackupPath.GetText())
+                .GetText());
+    return text;
+}
+
 bool CUpdateRun::OpenLog()
 {
+    itsOutcome = kRefused;
     if (const int error = itsFolder.Open(itsTarget.GetText()); error != 0) {
         itsMessage.Format("Unable to open %s - %s", itsTarget.GetText(), std::strerror(error));
         return false;
@@ -64,7 +132,7 @@ bool CUpdateRun::OpenLog()
     if (Cstring note; RecoverLockedFolder(itsFolder, itsTarget.GetText(), note))
         gRecoveryNotes.Add(note);
     if (bLeaveUpToDate && IsAlreadyInstalled(itsZipPath.GetText(), itsTarget.GetText())) {
-        bUpToDate = true;
+        itsOutcome = kUpToDate;
         itsMessage.Format("The copy in %s is already up to date; nothing was changed", itsTarget.GetText());
         return false;
     }
@@ -74,6 +142,7 @@ bool CUpdateRun::OpenLog()
         itsMessage = "Failed to create updater log file";
         return false;
     }
+    itsLog = ObserveLogLines(itsLog, [this](const char* theLine) { itsObserver.ShowLogLine(theLine); });
     itsLogPath = Cstring::Path(itsTarget, kLogName);
     itsExtractor.SetLogFile(itsLog);
     itsExtractor.AddNameMapping("NewFiles/", "", nullptr);
@@ -96,6 +165,7 @@ void CUpdateRun::SetBuilds(const Cstring& theDateText, const CProgram* pNewest, 
 bool CUpdateRun::Apply()
 {
     itsMessage.Clear();
+    itsOutcome = kRefused;
     // Nothing in the installation is touched before the archive is known to
     // be good: a bad archive found later would leave no application.
     if (!PreflightUpdate(
@@ -104,6 +174,7 @@ bool CUpdateRun::Apply()
     if (StopRequested()) {
         Abort();
         TraceTo(itsLog, "The installation was left as it was\n");
+        itsOutcome = kStopped;
         return false;
     }
 
@@ -167,6 +238,7 @@ bool CUpdateRun::Install(CStagedInstall& theInstall)
     }
     if (bDated)
         TraceTo(itsLog, "%s timestamp set to %s \n", bundle.GetText(), itsDateText.GetText());
+    itsOutcome = kDone;
     return true;
 }
 
@@ -226,10 +298,9 @@ bool CUpdateRun::MakeBackup(CStagedInstall& theInstall)
 
 bool CUpdateRun::StopRequested()
 {
-    if (!gAbortUpdate && CheckEventQueueForUserCancel()
-        && MessageBox("Are you sure you want to abort the update?", kMessageBoxYesNo) == kResultYes)
-        gAbortUpdate = 1;
-    return gAbortUpdate != 0;
+    if (!itsStop.stop_requested() && itsObserver.HasStopRequest() && itsObserver.ConfirmStop(kAbortQuestion))
+        itsStop.request_stop();
+    return itsStop.stop_requested();
 }
 
 bool CUpdateRun::Abort()
@@ -245,17 +316,18 @@ bool CUpdateRun::Fail(CStagedInstall& theInstall)
     if (bChanged)
         TraceTo(itsLog, "Restoring the previous version\n");
     if (!theInstall.RollBack()) {
-        bUnrestored = true;
+        itsOutcome = kUnrestored;
         TraceTo(itsLog,
             "The previous version could not be restored completely; the next start of the updater tries "
             "again\n");
     } else if (bChanged) {
-        bRestored = true;
+        itsOutcome = kRestored;
         TraceTo(itsLog, "The previous version was restored\n");
     } else {
+        itsOutcome = itsStop.stop_requested() ? kStopped : kRefused;
         TraceTo(itsLog, "The installation was left as it was\n");
     }
-    if (!bUnrestored)
+    if (itsOutcome != kUnrestored)
         itsBackupPath.Clear();
     return false;
 }

@@ -6,69 +6,94 @@
 #include "foundation/Cstring.h"
 
 #include <cstdio>
+#include <memory>
+#include <stop_token>
 
 class CProgram;
+class CStagedInstall;
+class CUpdateObserver;
 
 // One update of one installed copy: the steps, the log, and the safety
 // around them. The installation is never left without its program: the
 // archive is checked, then unpacked and checked again beside the
 // installation, and only then is the installation changed, by renames that
-// are journaled first and undone when anything fails, when the user aborts,
-// or at the next start after a kill. The window and the unattended mode
-// both drive this object; it reaches the user only through the progress
-// items of the extractor and the cancel poll.
+// are journaled first and undone when anything fails, when the user stops
+// the run, or at the next start after a kill. The window and the unattended
+// mode both make one of these; it reaches the person only through its
+// observer, and it stops when its one cancellation is asked for, through
+// the observer's poll or RequestStop.
 class CUpdateRun {
 public:
-    explicit CUpdateRun(const Cstring& theTarget);
+    // What became of a run.
+    enum Outcome {
+        kNotRun,
+        kDone,
+        kUpToDate, // the copy held the update already and was left alone
+        kRefused, // nothing in the installation was changed
+        kStopped, // the person stopped it before it changed anything
+        kRestored, // it changed the installation, failed or was stopped, and put it back
+        kUnrestored, // as kRestored, but not all of it could be put back yet
+    };
+
+    // theObserver outlives the run.
+    CUpdateRun(const Cstring& theTarget, CUpdateObserver& theObserver);
     ~CUpdateRun();
     CUpdateRun(const CUpdateRun&) = delete;
     CUpdateRun& operator=(const CUpdateRun&) = delete;
 
-    // Takes the target folder's lock, finishes an interrupted update there,
-    // then opens the log in the folder, never through a link. False when the
-    // lock or the log cannot be had: then nothing else may happen, and
-    // nothing was changed, not even the log.
-    bool OpenLog();
-    // The extractor, for the window to give it its progress items.
-    CZipExtractor& Extractor() { return itsExtractor; }
-    // Before OpenLog.
+    // These three before OpenLog.
     void SetArchive(const Cstring& theZipPath, const Cstring& thePassword);
-    // With bLeave, a copy that already holds what the archive installs is
-    // left alone, as found once the folder is locked: a run that finished
-    // meanwhile is not done again. Before OpenLog.
-    void LeaveUpToDateCopy(bool bLeave) { bLeaveUpToDate = bLeave; }
-    // After OpenLog failed: whether it was because the copy is up to date.
-    bool WasUpToDate() const { return bUpToDate; }
     // theDateText stamps the new bundle. With pNewest, the new bundle must be
     // that build, unless pInstalled (the build installed now) is the same:
     // then the program data lists nothing newer to hold it against.
     void SetBuilds(const Cstring& theDateText, const CProgram* pNewest, const CProgram* pInstalled);
+    // With bLeave, a copy that already holds what the archive installs is
+    // left alone, as found once the folder is locked: a run that finished
+    // meanwhile is not done again.
+    void LeaveUpToDateCopy(bool bLeave) { bLeaveUpToDate = bLeave; }
 
+    // Takes the target folder's lock, finishes an interrupted update there,
+    // then opens the log in the folder, never through a link. False when the
+    // lock or the log cannot be had, or the copy is up to date: then nothing
+    // else may happen, and nothing was changed, not even the log.
+    bool OpenLog();
     // Everything after the log: true when the update is in place.
     bool Apply();
+    // Asks the run to stop at its next check, as a confirmed cancel does.
+    // Any thread may ask; a signal handler may not (it sets a flag that an
+    // observer's poll reads).
+    void RequestStop() { itsStop.request_stop(); }
 
+    Outcome GetOutcome() const { return itsOutcome; }
+    // The status --apply ends with, and the window's program after this run.
+    int ExitStatus() const;
     const Cstring& GetLogPath() const { return itsLogPath; }
     // Why the run failed, or a note on a run that was done.
     const Cstring& GetMessage() const { return itsMessage; }
     const Cstring& GetStatus() const { return itsStatus; }
     // Where the previous bundle was kept, after a run that was done.
     const Cstring& GetBackupPath() const { return itsBackupPath; }
-    // After a failure: whether the installation had been changed and was put
-    // back, or could not be put back completely.
-    bool WasRestored() const { return bRestored; }
-    bool IsLeftUnrestored() const { return bUnrestored; }
+    // For the person, after the run: the folder, where the log is, what
+    // became of the installation and where the previous copy was kept.
+    Cstring DescribeResult() const;
 
 private:
-    bool Install(class CStagedInstall& theInstall);
+    class CObservedProgress;
+
+    bool Install(CStagedInstall& theInstall);
     bool CheckNewBundle(const Cstring& theBundle);
-    Cstring StagedBundlePath(const class CStagedInstall& theInstall) const;
-    bool MakeBackup(class CStagedInstall& theInstall);
-    // Polls for the user's cancel; true once the update is to stop.
+    Cstring StagedBundlePath(const CStagedInstall& theInstall) const;
+    bool MakeBackup(CStagedInstall& theInstall);
+    // Polls the observer for a stop request and has it confirmed; true once
+    // the run is to stop.
     bool StopRequested();
     bool Abort();
-    bool Fail(class CStagedInstall& theInstall);
+    bool Fail(CStagedInstall& theInstall);
 
     Cstring itsTarget;
+    CUpdateObserver& itsObserver;
+    std::stop_source itsStop;
+    std::unique_ptr<CObservedProgress> itsProgress;
     CConfinedFolder itsFolder;
     CFolderLock itsLock;
     FILE* itsLog = nullptr;
@@ -82,8 +107,6 @@ private:
     Cstring itsMessage;
     Cstring itsStatus;
     Cstring itsBackupPath;
-    bool bRestored = false;
-    bool bUnrestored = false;
+    Outcome itsOutcome = kNotRun;
     bool bLeaveUpToDate = false;
-    bool bUpToDate = false;
 };

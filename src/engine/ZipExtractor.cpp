@@ -28,15 +28,18 @@ constexpr int kBlockSize = 16384;
 // Shows each block as it is written and stops at the user's abort.
 class CProgressPerBlock : public CEntryProgress {
 public:
-    explicit CProgressPerBlock(const std::function<void(uint64_t)>& theWritten)
+    CProgressPerBlock(
+        const std::function<void(uint64_t)>& theWritten, const std::function<bool()>& theStopped)
         : itsWritten(theWritten)
+        , itsStopped(theStopped)
     {
     }
-    bool KeepGoing() override { return !gAbortUpdate; }
+    bool KeepGoing() override { return !itsStopped(); }
     void Written(uint64_t theCount) override { itsWritten(theCount); }
 
 private:
     const std::function<void(uint64_t)>& itsWritten;
+    const std::function<bool()>& itsStopped;
 };
 
 // A name with a zero byte would be cut short by every call that takes it: what
@@ -184,7 +187,7 @@ int CZipExtractor::ExtractEntries()
     for (uint64_t i = 0; i < itsEntryCount; ++i) {
         itsEntryIndex = i;
         result = ExtractOneFile();
-        if (gAbortUpdate) {
+        if (IsStopped()) {
             itsLastError = "Extract Aborted";
             Log("ExtractFiles aborted\n");
             return result;
@@ -261,12 +264,12 @@ int CZipExtractor::ExtractOneFile()
         return Report(outcome, path);
     }
     const int64_t bytesBefore = itsBytesDone;
-    if (gAbortUpdate)
+    if (IsStopped())
         itsWorkers->Stop();
     itsWorkers->Wait(*job, [this, bytesBefore](uint64_t theBytesWritten) {
         itsBytesDone = bytesBefore + static_cast<int64_t>(theBytesWritten);
         UpdateProgress();
-        if (gAbortUpdate)
+        if (IsStopped())
             itsWorkers->Stop();
     });
     const bool bWritten = job->itsName.IsNotEmpty() && job->itsOutcome.itsCreateError == 0;
@@ -276,7 +279,7 @@ int CZipExtractor::ExtractOneFile()
         UpdateProgress();
     // An abort asked for while the entry was under way ends it, done or not,
     // as one asked for between two blocks does on this thread.
-    if (gAbortUpdate) {
+    if (IsStopped()) {
         CEntryOutcome aborted = job->itsOutcome;
         aborted.bAborted = true;
         return Report(aborted, path);
@@ -317,7 +320,8 @@ void CZipExtractor::ExtractHere(
         itsBytesDone += static_cast<int64_t>(theCount);
         UpdateProgress();
     };
-    CProgressPerBlock progress(written);
+    const std::function<bool()> stopped = [this] { return IsStopped(); };
+    CProgressPerBlock progress(written, stopped);
     extraction.CopyData(itsBlock.GetBuffer(), kBlockSize, progress);
     extraction.Finish(theEntry.GetModificationTime());
 }
@@ -382,7 +386,7 @@ int CZipExtractor::Report(const CEntryOutcome& theOutcome, const Cstring& thePat
 
 int CZipExtractor::AskOverwrite(const char* thePath, uint32_t theEntryCount)
 {
-    if (gAbortUpdate)
+    if (IsStopped())
         return 0;
     if (gOverwriteAnswer == kOverwriteYesToAll)
         return 1;
@@ -423,7 +427,7 @@ void CZipExtractor::SetStagingFolder(const char* thePath)
 
 void CZipExtractor::UpdateProgress()
 {
-    itsProgress.Update(itsCurrentName, itsBytesDone, itsTotalBytes, itsEntriesDone, itsEntryCount);
+    itsProgressSink->Update(itsCurrentName, itsBytesDone, itsTotalBytes, itsEntriesDone, itsEntryCount);
 }
 
 Cstring CZipExtractor::DestinationPath(const Cstring& theName) const

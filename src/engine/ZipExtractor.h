@@ -3,13 +3,14 @@
 #include "engine/EntryExtraction.h"
 #include "engine/OutputFolder.h"
 #include "engine/Progress.h"
-#include "zip/ZipArchiveFile.h"
 #include "foundation/Arrays.h"
 #include "foundation/Cstring.h"
+#include "zip/ZipArchiveFile.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <stop_token>
 #include <vector>
 
 class CDialogItems;
@@ -46,6 +47,15 @@ public:
 
     // The log and the window belong to the caller; null turns them off.
     void SetLogFile(FILE* pLog) { itsLog = pLog; }
+    // Where progress goes in place of the window's items, and the poll for a
+    // cancel with it; not owned. Null: the extractor's own display.
+    void SetProgress(CExtractionProgress* pProgress)
+    {
+        itsProgressSink = pProgress ? pProgress : &itsProgress;
+    }
+    // The extraction stops, as after a confirmed abort, once theStop is
+    // asked for; a run's cancellation reaches the extractor this way.
+    void SetStopToken(std::stop_token theStop) { itsStop = std::move(theStop); }
     void SetWindow(CDialogItems* pWindow) { itsProgress.SetWindow(pWindow); }
     void SetProgressItems(int theBarItem, int thePercentItem, const char* theFormat)
     {
@@ -122,7 +132,11 @@ private:
     void Fail(const char* theLogFormat, const char* theErrorFormat, ...)
         __attribute__((format(printf, 3, 4)));
 
+    bool IsStopped() const { return gAbortUpdate != 0 || itsStop.stop_requested(); }
+
     CProgressDisplay itsProgress;
+    CExtractionProgress* itsProgressSink = &itsProgress;
+    std::stop_token itsStop;
     Cstring itsCurrentName;
     FILE* itsLog = nullptr;
     CZipArchiveFile itsArchive;

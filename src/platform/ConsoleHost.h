@@ -2,13 +2,10 @@
 
 #include "platform/Host.h"
 
-#include <atomic>
-
 // The host of runs without a window (--apply, --list, no display): no
 // windows, alerts written to standard error. Nobody can answer a question
-// here, so a question gets its cautious answer (No, Cancel), except after a
-// stop request: the person asked the program to stop, and the question then
-// is whether to stop.
+// here, so a question gets its cautious answer (No, Cancel). A stop of an
+// update run reaches the run through its observer, not through this host.
 class CConsoleHost : public CHost {
 public:
     bool HasWindows() const override { return false; }
@@ -29,13 +26,6 @@ public:
     int ChooseFolder(const char*, Cstring&) override { return 0; }
     // The existing file is kept.
     int AskOverwrite(const char* thePath, uint32_t theEntryCount) override;
-    bool PollUserCancel() override;
+    bool PollUserCancel() override { return false; }
     bool OpenDocument(const char*) override { return false; }
-
-    // Safe to call from a signal handler.
-    static void RequestStop();
-
-private:
-    static std::atomic<int> itsStopRequests;
-    int itsStopsSeen = 0;
 };

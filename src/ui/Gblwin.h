@@ -1,9 +1,9 @@
 #pragma once
 
+#include "engine/ExitStatus.h"
 #include "foundation/Arrays.h"
 #include "platform/ListView.h"
 #include "platform/mdialog.h"
-#include "ui/ExitStatus.h"
 
 #include <memory>
 
@@ -72,10 +72,6 @@ public:
     void RunUpdate();
     // The UpdaterExitStatus the last run earns; kExitDone before any.
     int GetExitStatus() const { return itsExitStatus; }
-    // With bLeave, RunUpdate leaves a copy alone that already holds the
-    // update, as found under the folder's lock; WasUpToDate then says so.
-    void LeaveUpToDateCopy(bool bLeave) { bLeaveUpToDate = bLeave; }
-    bool WasUpToDate() const { return bUpToDate; }
     // Offers every folder of the found copies that still exists, once.
     void CollectTargetFolders();
     // Asks for a folder, checks it holds a valid copy and selects it.
@@ -97,8 +93,8 @@ public:
     class CSplashWin* GetSplash() const { return itsSplash.get(); }
 
 private:
-    // The lines that say where the log and the backup are.
-    Cstring WhereThingsAreText(bool bDone) const;
+    // The result page of a run, or of one that could not start.
+    void ShowResult(const class CUpdateRun& theRun);
     void RebuildFolderRows();
     // The selection of the folder list changed: the target follows it.
     void FolderSelectionChanged();
@@ -113,11 +109,6 @@ private:
     Cstring itsLogPath;
     Cstring itsBackupPath;
     int itsHelpTopicId = 0;
-    // How the last failed run left the installation.
-    bool bRestored = false;
-    bool bUnrestored = false;
-    bool bLeaveUpToDate = false;
-    bool bUpToDate = false;
     int itsExitStatus = kExitDone;
 
     // The window's own side: splash, placement, the run's guard.

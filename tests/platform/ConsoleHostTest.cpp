@@ -11,7 +11,7 @@
 
 namespace {
 
-TEST(ConsoleHost, QuestionsGetTheCautiousAnswerUntilAStopIsRequested)
+TEST(ConsoleHost, QuestionsGetTheCautiousAnswer)
 {
     CConsoleHost host;
     testing::internal::CaptureStderr();
@@ -21,15 +21,6 @@ TEST(ConsoleHost, QuestionsGetTheCautiousAnswerUntilAStopIsRequested)
     EXPECT_EQ(AlertResult(note.itsFlags, host.ShowAlert(note)), kResultOk);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Are you sure?\nNoted.\n")
         << "the text alone, no caption";
-
-    EXPECT_FALSE(host.PollUserCancel());
-    CConsoleHost::RequestStop();
-    EXPECT_TRUE(host.PollUserCancel());
-    EXPECT_FALSE(host.PollUserCancel()) << "the request is taken by the poll";
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(AlertResult(question.itsFlags, host.ShowAlert(question)), kResultYes)
-        << "after a stop the question is whether to stop";
-    testing::internal::GetCapturedStderr();
 
     EXPECT_EQ(host.AskOverwrite("/x", 3), kResultNo) << "an existing file is kept";
     Cstring folder("/start");

@@ -10,7 +10,7 @@
 #include "engine/UpdateRun.h"
 #include "identification/ProgramList.h"
 #include "identification/ProgramScanner.h"
-#include "support/TestHost.h"
+#include "support/ScriptedObserver.h"
 #include "support/TreeSnapshot.h"
 
 #include <gtest/gtest.h>
@@ -69,25 +69,22 @@ protected:
     // Returns the number of polls made.
     int Run(int theSignal, int thePoll)
     {
-        CTestHost host;
+        CScriptedObserver observer;
         int polls = 0;
-        host.itsCancelPoll = [&] {
+        observer.itsStopPoll = [&] {
             if (++polls == thePoll)
                 raise(theSignal);
             return gTermSeen != 0;
         };
-        host.itsAlertAnswer = [](const CAlert&) { return kResultYes; };
-        gAbortUpdate = 0;
         gTermSeen = 0;
-        CUpdateRun run(Installed().string().c_str());
-        if (!run.OpenLog())
-            return -1;
+        CUpdateRun run(Installed().string().c_str(), observer);
         Cstring key;
         BuildDataKeyText(key);
         run.SetArchive(Cstring((Kit() + "/Spring Update.zip").c_str()), key);
         run.SetBuilds(LatestProgramDate(itsValid), NewestValidBuild(itsValid), itsValid.First());
+        if (!run.OpenLog())
+            return -1;
         run.Apply();
-        gAbortUpdate = 0;
         return polls;
     }
 
@@ -179,4 +176,49 @@ TEST_F(KilledRun, StopSignalPutsTheOldBuildBack)
             || log.find("The installation was left as it was\n") != std::string::npos)
             << log;
     }
+}
+
+// The run speaks to its observer alone: every line it logs, its progress, and
+// the question after a stop request. A stop belongs to its run: the next run
+// in the same process goes through.
+TEST_F(KilledRun, TheObserverHearsTheRunAndAStopEndsOnlyItsOwnRun)
+{
+    Reinstall();
+    CScriptedObserver stopped;
+    int polls = 0;
+    stopped.itsStopPoll = [&] { return ++polls == 40; };
+    Cstring key;
+    BuildDataKeyText(key);
+    {
+        CUpdateRun run(Installed().string().c_str(), stopped);
+        run.SetArchive(Cstring((Kit() + "/Spring Update.zip").c_str()), key);
+        ASSERT_TRUE(run.OpenLog());
+        EXPECT_FALSE(run.Apply());
+        EXPECT_EQ(run.GetOutcome(), CUpdateRun::kStopped);
+        EXPECT_EQ(run.ExitStatus(), 1);
+    }
+    EXPECT_EQ(
+        stopped.itsQuestions, std::vector<std::string> { "Are you sure you want to abort the update?" });
+    EXPECT_EQ(Installation(false), itsOld);
+
+    CScriptedObserver observer;
+    {
+        CUpdateRun run(Installed().string().c_str(), observer);
+        run.SetArchive(Cstring((Kit() + "/Spring Update.zip").c_str()), key);
+        run.SetBuilds(LatestProgramDate(itsValid), NewestValidBuild(itsValid), itsValid.First());
+        ASSERT_TRUE(run.OpenLog());
+        EXPECT_TRUE(run.Apply()) << run.GetMessage().GetText();
+        EXPECT_EQ(run.ExitStatus(), 0);
+    }
+    EXPECT_EQ(Installation(true), itsNew);
+    EXPECT_GT(observer.itsProgressCalls, 300);
+    std::string logged;
+    uint32_t entries = 0;
+    for (const std::string& line : observer.itsLogLines) {
+        logged += line + "\n";
+        entries += line.rfind("ExtractOneFile - ", 0) == 0;
+    }
+    // The counter shows the entries done before the one under way.
+    EXPECT_EQ(observer.itsLastFilesDone + 1, entries);
+    EXPECT_EQ(logged, ReadWholeFile((Installed() / "Updater Log File.txt").string()));
 }

@@ -156,6 +156,7 @@ TEST_F(UpdaterCommandLine, UsageErrorsAndRefusalsHaveTheirOwnStatus)
     EXPECT_EQ(both.status, 2);
     EXPECT_TRUE(Says(both, "--list and --apply cannot be used together")) << both.output;
     EXPECT_EQ(Updater("--force").status, 2);
+    EXPECT_EQ(Updater("--list --verbose").status, 2);
     const ProgramRun valued = Updater("--list=yes");
     EXPECT_EQ(valued.status, 2);
     EXPECT_TRUE(Says(valued, "option '--list' takes no value")) << valued.output;
@@ -212,10 +213,15 @@ TEST_F(UpdaterCommandLine, AnUpToDateCopyIsLeftAloneUnlessForced)
         << again.output;
     EXPECT_EQ(SnapshotTree(Installed()), updated);
 
-    const ProgramRun forced = Updater("--apply " + InstalledArgument() + " --force");
+    // Forced, and told line by line as the log is written.
+    const ProgramRun forced = Updater("--apply " + InstalledArgument() + " --force --verbose");
     EXPECT_EQ(forced.status, 0) << forced.output;
     EXPECT_TRUE(Says(forced, "The update is done.")) << forced.output;
     EXPECT_EQ(BackupCount(), 2);
+    EXPECT_TRUE(Says(forced, "\nOpening update zip file - " + Kit() + "/Spring Update.zip succeeded\n"))
+        << forced.output;
+    EXPECT_TRUE(Says(forced, "\nRename of " + (Installed() / "Patchwell 5.app").string() + " to "))
+        << forced.output;
 }
 
 TEST_F(UpdaterCommandLine, ProgressRewritesOneLineOnATerminalOnly)

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "engine/Progress.h"
+#include "engine/UpdateObserver.h"
+#include "platform/DialogItems.h"
+
+#include <atomic>
+#include <cstdio>
+
+// The console's side of an update run (--apply). Progress is shown on a
+// stream as "File 3 of 20, 45%" whenever either changes: on a terminal the
+// one line is rewritten in place, to a pipe or a file every change is a
+// whole line, so that a log or another program can follow it. With log
+// lines on, each line of the update's log is printed too. A stop is asked
+// for by SIGINT or SIGTERM; the person asked the program to stop, so the
+// question that follows is answered yes.
+class CConsoleObserver : public CUpdateObserver {
+public:
+    CConsoleObserver(FILE* theStream, bool bLogLines);
+    CConsoleObserver(const CConsoleObserver&) = delete;
+    CConsoleObserver& operator=(const CConsoleObserver&) = delete;
+
+    void ShowProgress(const UpdateProgress& theProgress) override;
+    void ShowLogLine(const char* theLine) override;
+    bool HasStopRequest() override;
+    bool ConfirmStop(const char* theQuestion) override;
+    // Ends the line being rewritten, if any, so that what follows starts afresh.
+    void Finish();
+
+    // Safe to call from a signal handler.
+    static void RequestStop();
+
+private:
+    // The progress page's counter and percentage, as the window words them.
+    class CProgressLine : public CDialogItems {
+    public:
+        explicit CProgressLine(CConsoleObserver& theOwner);
+        void SetItemValue(int, long) override { }
+        void SetItemText(int theItemId, const char* theText) override;
+        void RedrawItem(int) override { }
+
+    private:
+        CConsoleObserver& itsOwner;
+    };
+
+    void Print();
+
+    FILE* itsStream;
+    bool bTerminal;
+    bool bLogLines;
+    bool bLineOpen = false;
+    Cstring itsCounter;
+    Cstring itsPercent { "0%" };
+    CProgressLine itsLine { *this };
+    CProgressItems itsItems;
+    int itsStopsSeen = 0;
+    static std::atomic<int> itsStopRequests;
+};
