@@ -12,7 +12,9 @@ namespace {
 // Larger than the caller's blocks: fewer writes, and no one redraws per block.
 constexpr size_t kWorkerBlockSize = 32 * 1024;
 
-class CJobProgress : public CEntryProgress {
+} // namespace
+
+class CExtractionWorkers::CJobProgress : public CEntryProgress {
 public:
     CJobProgress(std::stop_token theStop, std::atomic<uint64_t>& theBytes)
         : itsStop(std::move(theStop))
@@ -27,7 +29,12 @@ private:
     std::atomic<uint64_t>& itsBytes;
 };
 
-} // namespace
+// What a thread that extracts keeps from one entry to the next.
+struct CExtractionWorkers::CWorkerState {
+    CPipelinedEntry itsData;
+    COutputFolder itsFolders;
+    std::vector<char> itsBlock = std::vector<char>(kWorkerBlockSize);
+};
 
 CExtractionWorkers::CExtractionWorkers(
     const CZipArchiveFile& theArchive, const Cstring& thePassword, int theRoot)
@@ -35,6 +42,11 @@ CExtractionWorkers::CExtractionWorkers(
     , itsPassword(thePassword)
     , itsRoot(theRoot)
 {
+}
+
+CExtractionWorkers::~CExtractionWorkers()
+{
+    Stop();
 }
 
 bool CExtractionWorkers::Start(int theCount, CZipDirectoryCursor& theCursor, Placer thePlacer)
@@ -46,7 +58,7 @@ bool CExtractionWorkers::Start(int theCount, CZipDirectoryCursor& theCursor, Pla
         for (int i = 0; i < theCount; ++i)
             itsWorkers.emplace_back(&CExtractionWorkers::Work, this);
     } catch (const std::system_error&) {
-        // Fewer workers do the same work; none at all leaves it to the caller.
+        // Fewer workers do the same work; with none, Wait does it.
     }
     return !itsWorkers.empty();
 }
@@ -112,6 +124,13 @@ const CExtractionWorkers::Job* CExtractionWorkers::Next(int& theError)
 void CExtractionWorkers::Wait(
     const Job& theJob, const std::function<void(uint64_t theBytesWritten)>& theWaiting)
 {
+    if (itsWorkers.empty()) {
+        // No thread could be had: the same steps, on this one.
+        // The job waited for is always the one Next gave last.
+        if (!theJob.bDone && !itsStop.stop_requested())
+            ExtractHere(Slot(itsReported - 1), theWaiting);
+        return;
+    }
     std::unique_lock<std::mutex> guard(itsLock);
     if (theJob.bDone)
         return;
@@ -135,9 +154,7 @@ void CExtractionWorkers::Wait(
 
 void CExtractionWorkers::Work()
 {
-    CPipelinedEntry data;
-    COutputFolder folders;
-    std::vector<char> block(kWorkerBlockSize);
+    CWorkerState state;
     for (;;) {
         uint64_t number = 0;
         {
@@ -148,29 +165,63 @@ void CExtractionWorkers::Work()
                 return;
             number = itsTaken++;
         }
-        Job& job = Slot(number);
-        CEntryExtraction extraction(data, job.itsEntry, job.itsOutcome);
-        if (extraction.OpenEntry(itsArchive, itsPassword)) {
-            const int folder = folders.OpenIn(itsRoot, job.itsFolder);
-            if (folder == -1) {
-                job.itsOutcome.itsFolderError = errno;
-            } else {
-                // The staging folder held nothing: no file is replaced.
-                if (job.itsName.IsNotEmpty())
-                    extraction.CreateFile(
-                        folder, job.itsName.GetText(), CTempFileWriter::kCreateInPlace, job.itsMode);
-                CJobProgress progress(itsStop.get_token(), job.itsBytesWritten);
-                extraction.CopyData(block.data(), block.size(), progress);
-                extraction.Finish(job.itsDate);
-            }
-        }
+        CJobProgress progress(itsStop.get_token(), Slot(number).itsBytesWritten);
+        Extract(Slot(number), state, progress);
         bool bWaitedFor = false;
         {
             std::lock_guard<std::mutex> guard(itsLock);
-            job.bDone = true;
+            Slot(number).bDone = true;
             bWaitedFor = number == itsWakeFirst || number == itsWakeLast;
         }
         if (bWaitedFor)
             itsJobDone.notify_one();
     }
+}
+
+void CExtractionWorkers::Extract(Job& theJob, CWorkerState& theState, CEntryProgress& theProgress)
+{
+    CEntryExtraction extraction(theState.itsData, theJob.itsEntry, theJob.itsOutcome);
+    if (!extraction.OpenEntry(itsArchive, itsPassword))
+        return;
+    const int folder = theState.itsFolders.OpenIn(itsRoot, theJob.itsFolder);
+    if (folder == -1) {
+        theJob.itsOutcome.itsFolderError = errno;
+        return;
+    }
+    // The staging folder held nothing: no file is replaced.
+    if (theJob.itsName.IsNotEmpty())
+        extraction.CreateFile(
+            folder, theJob.itsName.GetText(), CTempFileWriter::kCreateInPlace, theJob.itsMode);
+    extraction.CopyData(theState.itsBlock.data(), theState.itsBlock.size(), theProgress);
+    extraction.Finish(theJob.itsDate);
+}
+
+void CExtractionWorkers::ExtractHere(
+    Job& theJob, const std::function<void(uint64_t theBytesWritten)>& theWaiting)
+{
+    // Told of every block, as the caller's poll would be between them.
+    class CHereProgress : public CJobProgress {
+    public:
+        CHereProgress(std::stop_token theStop, Job& theJob, const std::function<void(uint64_t)>& theWaiting)
+            : CJobProgress(std::move(theStop), theJob.itsBytesWritten)
+            , itsJob(theJob)
+            , itsWaiting(theWaiting)
+        {
+        }
+        void Written(uint64_t theCount) override
+        {
+            CJobProgress::Written(theCount);
+            itsWaiting(itsJob.itsBytesWritten.load(std::memory_order_relaxed));
+        }
+
+    private:
+        Job& itsJob;
+        const std::function<void(uint64_t)>& itsWaiting;
+    };
+    if (!itsHere)
+        itsHere = std::make_unique<CWorkerState>();
+    ++itsTaken;
+    CHereProgress progress(itsStop.get_token(), theJob, theWaiting);
+    Extract(theJob, *itsHere, progress);
+    theJob.bDone = true;
 }

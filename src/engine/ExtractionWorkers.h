@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <stop_token>
 #include <sys/types.h>
@@ -48,10 +49,11 @@ public:
     CExtractionWorkers(const CZipArchiveFile& theArchive, const Cstring& thePassword, int theRoot);
     CExtractionWorkers(const CExtractionWorkers&) = delete;
     CExtractionWorkers& operator=(const CExtractionWorkers&) = delete;
-    ~CExtractionWorkers() { Stop(); }
+    ~CExtractionWorkers();
 
     // Starts up to theCount workers over the entries that theCursor gives
-    // from here on; false when no thread can be had.
+    // from here on; false when no thread can be had: each entry is then
+    // extracted, by the same steps, on the caller's thread in Wait.
     bool Start(int theCount, CZipDirectoryCursor& theCursor, Placer thePlacer);
     // Asks the workers to leave their entries at the next block and waits
     // for them; outcomes not yet taken are then of no use.
@@ -69,7 +71,12 @@ public:
     static constexpr uint64_t kWakeBatch = 8;
 
 private:
+    class CJobProgress;
+    struct CWorkerState;
+
     void Work();
+    void Extract(Job& theJob, CWorkerState& theState, CEntryProgress& theProgress);
+    void ExtractHere(Job& theJob, const std::function<void(uint64_t theBytesWritten)>& theWaiting);
     void Feed();
     Job& Slot(uint64_t theNumber) { return itsJobs[theNumber % kJobs]; }
 
@@ -79,6 +86,7 @@ private:
     CZipDirectoryCursor* itsCursor = nullptr;
     Placer itsPlacer;
     std::vector<std::jthread> itsWorkers;
+    std::unique_ptr<CWorkerState> itsHere; // for the caller's thread, when no worker started
     Job itsJobs[kJobs];
 
     std::mutex itsLock;

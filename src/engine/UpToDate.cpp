@@ -1,7 +1,7 @@
 #include "engine/UpToDate.h"
 
+#include "engine/EntryPlacement.h"
 #include "engine/SafeEntryName.h"
-#include "engine/ZipExtractor.h"
 #include "foundation/RegularFile.h"
 #include "zip/ZipArchiveFile.h"
 
@@ -37,8 +37,7 @@ bool IsAlreadyInstalled(const char* theZipPath, const char* theFolder)
     if (!theZipPath || !*theZipPath || archive.Open(theZipPath) != 0)
         return false;
     // The run's own mapping, so that the paths compared are those it writes.
-    CZipExtractor mapper;
-    mapper.AddNameMapping("NewFiles/", "", nullptr);
+    const CEntryPlacement mapper = CEntryPlacement::ForUpdate(theFolder);
     CZipDirectoryCursor cursor(archive);
     CZipEntry entry;
     int error = 0;

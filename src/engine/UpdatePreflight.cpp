@@ -1,11 +1,11 @@
 #include "engine/UpdatePreflight.h"
 
 #include "engine/ConfinedFolder.h"
+#include "engine/EntryPlacement.h"
 #include "engine/RepeatedNames.h"
 #include "engine/SafeEntryName.h"
 #include "engine/UpdateNames.h"
 #include "engine/UpdateRoom.h"
-#include "engine/ZipExtractor.h"
 #include "zip/ZipArchiveFile.h"
 #include "zip/ZipEntryDecoder.h"
 #include "zip/ZipErrors.h"
@@ -27,7 +27,6 @@ public:
         : itsLog(theLog)
         , itsMessage(theMessage)
     {
-        itsMapper.AddNameMapping("NewFiles/", "", nullptr);
     }
 
     bool Check(const char* theZipPath, const char* thePassword, const char* theTarget);
@@ -51,7 +50,7 @@ private:
 
     FILE* itsLog;
     Cstring& itsMessage;
-    CZipExtractor itsMapper; // the run's own mapping: the names checked are the names written
+    CEntryPlacement itsMapper; // the run's own: the names checked are the names written
     CZipArchiveFile itsArchive;
     CConfinedFolder itsTarget;
     Cstring itsZipPath;
@@ -101,7 +100,7 @@ bool CPreflight::Check(const char* theZipPath, const char* thePassword, const ch
     if (const int failure = itsTarget.Open(theTarget); failure != 0)
         return Refuse("Unable to open the folder %s", theTarget);
     itsTargetPath = theTarget;
-    itsMapper.SetDestination(theTarget);
+    itsMapper = CEntryPlacement::ForUpdate(theTarget);
     if (const long nameMax = fpathconf(itsTarget.Descriptor(), _PC_NAME_MAX); nameMax > 0)
         itsNameMax = nameMax;
     struct statvfs disk;

@@ -145,7 +145,6 @@ bool CUpdateRun::OpenLog()
     itsLog = ObserveLogLines(itsLog, [this](const char* theLine) { itsObserver.ShowLogLine(theLine); });
     itsLogPath = Cstring::Path(itsTarget, kLogName);
     itsExtractor.SetLogFile(itsLog);
-    itsExtractor.AddNameMapping("NewFiles/", "", nullptr);
     return true;
 }
 
@@ -183,7 +182,7 @@ bool CUpdateRun::Apply()
         return Fail(install);
     itsExtractor.SetPassword(itsPassword.GetText());
     itsExtractor.SetOverwriteMode(CZipExtractor::kOverwriteReplace);
-    itsExtractor.SetDestination(itsTarget.GetText());
+    itsExtractor.SetPlacement(CEntryPlacement::ForUpdate(itsTarget.GetText()));
     itsExtractor.SetStagingFolder(install.StageFolder());
     if (!itsExtractor.Open(itsZipPath.GetText())) {
         TraceTo(itsLog, "Opening update zip file - %s failed\n", itsZipPath.GetText());

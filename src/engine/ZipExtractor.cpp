@@ -107,35 +107,6 @@ bool CZipExtractor::EntryAt(uint64_t theIndex, CZipEntry& theEntry, int& theErro
     return true;
 }
 
-void CZipExtractor::AddNameMapping(const char* theFrom, const char* theTo, const char* theExtra)
-{
-    if (!theFrom || !theTo)
-        return;
-    Cstring rule;
-    rule.Format("%s|%s|%s", theFrom, theTo, theExtra ? theExtra : "");
-    // Split once here: every entry's name is mapped several times.
-    CStringArray fields;
-    rule.Split(fields, '|');
-    itsNameRules.push_back({ fields.GetCount() > 0 ? fields.At(0) : Cstring(""),
-        fields.GetCount() > 1 ? fields.At(1) : Cstring("") });
-}
-
-Cstring CZipExtractor::MapEntryName(const char* theName) const
-{
-    Cstring result(theName);
-    for (const NameRule& rule : itsNameRules) {
-        const char* from = rule.itsFrom.GetText();
-        const char* to = rule.itsTo.GetText();
-        if (std::strcmp(theName, from) == 0) {
-            result = to;
-        } else if (StartsWithNoCase(theName, from)) {
-            result = Cstring(to, theName + std::strlen(from));
-            break;
-        }
-    }
-    return result;
-}
-
 int CZipExtractor::ExtractFiles()
 {
     itsEntriesDone = 0;
@@ -158,7 +129,7 @@ int CZipExtractor::ExtractFiles()
         theJob.itsMappedName = MapEntryName(theJob.itsEntry.itsName.c_str());
         theJob.itsPath = DestinationPath(theJob.itsMappedName);
         Cstring root;
-        WritePlace(theJob.itsMappedName, root, theJob.itsFolder, theJob.itsName);
+        itsPlacement.WritePlace(theJob.itsMappedName, root, theJob.itsFolder, theJob.itsName);
         theJob.itsMode = ExtractedFileMode(theJob.itsPath.GetText());
         // Here rather than on the workers: the conversion takes the C
         // library's time zone lock and looks at the zone file every time.
@@ -169,12 +140,9 @@ int CZipExtractor::ExtractFiles()
     RewindCursor();
     CExtractionWorkers workers(itsArchive, itsPassword, itsStagingFolder.Descriptor());
     const unsigned cores = std::thread::hardware_concurrency();
-    const bool bStarted = workers.Start(cores >= 2 ? 2 : 1, *itsCursor, place);
-    itsWorkers = bStarted ? &workers : nullptr;
-    // The feed walked the cursor already, for workers that could not start;
-    // this thread reaches the entries by index through it.
-    if (!bStarted)
-        RewindCursor();
+    // Without a thread, the workers' steps run on this one as it waits.
+    workers.Start(itsWorkerThreads >= 0 ? itsWorkerThreads : cores >= 2 ? 2 : 1, *itsCursor, place);
+    itsWorkers = &workers;
     const int result = ExtractEntries();
     itsWorkers = nullptr;
     RewindCursor();
@@ -296,7 +264,7 @@ void CZipExtractor::ExtractHere(
     Cstring root;
     Cstring folder;
     Cstring file;
-    WritePlace(theName, root, folder, file);
+    itsPlacement.WritePlace(theName, root, folder, file);
     const int outputFolder = bStaging ? itsOutputFolder.OpenIn(itsStagingFolder.Descriptor(), folder)
                                       : itsOutputFolder.Open(root, folder);
     if (outputFolder == -1) {
@@ -428,47 +396,6 @@ void CZipExtractor::SetStagingFolder(const char* thePath)
 void CZipExtractor::UpdateProgress()
 {
     itsProgressSink->Update(itsCurrentName, itsBytesDone, itsTotalBytes, itsEntriesDone, itsEntryCount);
-}
-
-Cstring CZipExtractor::DestinationPath(const Cstring& theName) const
-{
-    if (*theName.GetText() == '/')
-        return theName;
-    Cstring root;
-    Cstring relative;
-    DestinationPlace(theName, root, relative);
-    return Cstring::Path(root, relative.GetText());
-}
-
-void CZipExtractor::DestinationPlace(const Cstring& theName, Cstring& theRoot, Cstring& theRelative) const
-{
-    theRoot = itsDestination.IsNotEmpty() ? itsDestination : BaseProgramPath;
-    theRelative = theName;
-    if (itsDestination.IsNotEmpty())
-        return;
-    if (const char* slash = std::strchr(theName.GetText(), '/')) {
-        const std::string first(theName.GetText(), slash);
-        if (strcasecmp(first.c_str(), "My Library") == 0 || strcasecmp(first.c_str(), "My Projects") == 0) {
-            theRoot = gMyProjectsPath;
-            theRelative = slash + 1;
-        }
-    }
-}
-
-void CZipExtractor::WritePlace(
-    const Cstring& theName, Cstring& theRoot, Cstring& theFolder, Cstring& theFile) const
-{
-    Cstring relative;
-    DestinationPlace(theName, theRoot, relative);
-    if (theRoot.IsEmpty())
-        theRoot = "."; // the working folder, as a path joined to nothing reads
-    // Split by hand: the relative name means nothing to the working folder.
-    const char* text = relative.GetText();
-    const char* lastSlash = std::strrchr(text, '/');
-    theFolder.Clear();
-    if (lastSlash && lastSlash != text)
-        theFolder.Assign(text, static_cast<int>(lastSlash - text));
-    theFile = lastSlash ? lastSlash + 1 : text;
 }
 
 void CZipExtractor::SetCurrentName(const char* theEntryName)

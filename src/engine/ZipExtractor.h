@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/EntryExtraction.h"
+#include "engine/EntryPlacement.h"
 #include "engine/OutputFolder.h"
 #include "engine/Progress.h"
 #include "foundation/Arrays.h"
@@ -69,7 +70,7 @@ public:
     // Null or empty: entries are opened without a password.
     void SetPassword(const char* theText) { itsPassword = theText ? theText : ""; }
     void SetOverwriteMode(int32_t theMode) { itsOverwriteMode = theMode; }
-    void SetDestination(const char* theFolder) { itsDestination = theFolder ? theFolder : ""; }
+    void SetDestination(const char* theFolder) { itsPlacement.SetDestination(theFolder); }
     // Writes the files beneath theFolder, an open fresh folder that holds
     // nothing yet, in place of the destination; names, questions and the log
     // still speak of the destination. The extractor keeps a descriptor of its
@@ -81,15 +82,19 @@ public:
     // on worker threads unless this is turned off; what is written, logged
     // and asked stays the same, and progress is shown as it goes.
     void SetReadAhead(bool bReadAhead) { bUseReadAhead = bReadAhead; }
+    // How many worker threads read ahead; 0 runs their steps on the caller's
+    // thread, as when no thread can be had. Default: as the machine suits.
+    void SetWorkerThreads(int theCount) { itsWorkerThreads = theCount; }
 
-    // Adds the rule "from|to|extra" when from and to are both given.
-    void AddNameMapping(const char* theFrom, const char* theTo, const char* theExtra = nullptr);
-    // An entry name exactly equal to a rule's "from" becomes its "to" and the
-    // next rule is tried; a longer name that starts with "from" in any case
-    // gets "to" in place of that start, and no further rule applies.
-    Cstring MapEntryName(const char* theName) const;
-    // Where the entry of that mapped name is written, as the log names it.
-    Cstring DestinationPath(const Cstring& theName) const;
+    // The name rules and the destination (CEntryPlacement), all at once or
+    // one by one.
+    void SetPlacement(const CEntryPlacement& thePlacement) { itsPlacement = thePlacement; }
+    void AddNameMapping(const char* theFrom, const char* theTo, const char* theExtra = nullptr)
+    {
+        itsPlacement.AddNameMapping(theFrom, theTo, theExtra);
+    }
+    Cstring MapEntryName(const char* theName) const { return itsPlacement.MapEntryName(theName); }
+    Cstring DestinationPath(const Cstring& theName) const { return itsPlacement.DestinationPath(theName); }
 
     // Extracts every entry in order. 1 when all were done; 0 on the first
     // failure, on an abort, on an unsafe name and for an empty archive.
@@ -121,11 +126,6 @@ private:
         const CZipEntry& theEntry, const Cstring& theName, const Cstring& thePath, CEntryOutcome& theOutcome);
     // Logs what became of an entry and sets the last error; 1 when it is done.
     int Report(const CEntryOutcome& theOutcome, const Cstring& thePath);
-    // The folder a relative entry name is placed beneath, and its name there.
-    void DestinationPlace(const Cstring& theName, Cstring& theRoot, Cstring& theRelative) const;
-    // Where the file is written (the staging folder when there is one): the
-    // root, the folder beneath it and the file's name, empty for a folder.
-    void WritePlace(const Cstring& theName, Cstring& theRoot, Cstring& theFolder, Cstring& theFile) const;
     void SetCurrentName(const char* theEntryName);
     void Log(const char* theFormat, ...) __attribute__((format(printf, 2, 3)));
     // Sets the last error and logs it with theLogFormat ("... %s\n").
@@ -148,6 +148,7 @@ private:
     // Set while ExtractFiles has entries extracted on worker threads.
     CExtractionWorkers* itsWorkers = nullptr;
     bool bUseReadAhead = true;
+    int itsWorkerThreads = -1;
     uint64_t itsEntryIndex = 0;
     uint32_t itsEntriesDone = 0;
     uint32_t itsEntryCount = 0;
@@ -156,15 +157,10 @@ private:
     int64_t itsTotalBytes = 0;
     Cstring itsLastError;
     Cstring itsPassword;
-    Cstring itsDestination;
+    CEntryPlacement itsPlacement;
     bool bStaging = false;
     CConfinedFolder itsStagingFolder;
     COutputFolder itsOutputFolder;
     int32_t itsOverwriteMode = kOverwriteAsk;
-    struct NameRule {
-        Cstring itsFrom;
-        Cstring itsTo;
-    };
-    std::vector<NameRule> itsNameRules;
     CBuffer itsBlock;
 };

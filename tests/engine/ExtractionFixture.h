@@ -45,6 +45,7 @@ protected:
             extractor.SetDestination(itsDestination.c_str());
         }
         extractor.SetReadAhead(bReadAhead);
+        extractor.SetWorkerThreads(itsWorkerThreads);
         if (bWithWindow) {
             extractor.SetWindow(&itsWindow);
             extractor.SetProgressItems(169, 125, nullptr);
@@ -70,6 +71,7 @@ protected:
     std::string itsPassword = KeyText();
     int itsMode = CZipExtractor::kOverwriteReplace;
     bool bWithWindow = false;
+    int itsWorkerThreads = -1;
     bool bReadAhead = true;
     bool bStaging = false;
     CRecordingWindow itsWindow;

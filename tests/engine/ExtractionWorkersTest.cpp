@@ -10,7 +10,8 @@ namespace {
 // Into a staging folder, entries are extracted on worker threads. That must
 // not change anything but the pace of the progress bar: the same files, log,
 // texts, counter and names shown, and failures as extracting on the caller's
-// thread.
+// thread, and the same again when no worker thread can be had and the
+// workers' steps run on the caller's thread.
 class ExtractionWorkers : public ExtractionTest {
 protected:
     struct Outcome {
@@ -23,10 +24,11 @@ protected:
         std::vector<std::string> itsTree;
     };
 
-    Outcome Run(const std::string& theArchive, bool bWorkers)
+    Outcome Run(const std::string& theArchive, bool bWorkers, int theThreads = -1)
     {
         std::filesystem::remove_all(itsDestination);
         bReadAhead = bWorkers;
+        itsWorkerThreads = theThreads;
         bStaging = true;
         bWithWindow = true;
         itsWindow.itsCalls.clear();
@@ -39,16 +41,19 @@ protected:
 
     void ExpectSameBothWays(const std::string& theArchive)
     {
-        const Outcome workers = Run(theArchive, true);
         const Outcome here = Run(theArchive, false);
-        EXPECT_EQ(workers.itsResult, here.itsResult);
-        EXPECT_EQ(workers.itsError, here.itsError);
-        EXPECT_EQ(workers.itsLog, here.itsLog);
-        EXPECT_EQ(workers.itsCounter, here.itsCounter);
-        EXPECT_EQ(workers.itsNames, here.itsNames);
-        EXPECT_EQ(workers.itsLastPercent, here.itsLastPercent);
-        if (here.itsResult) {
-            EXPECT_EQ(workers.itsTree, here.itsTree);
+        for (const int threads : { -1, 0 }) {
+            SCOPED_TRACE(threads == 0 ? "no worker thread" : "worker threads");
+            const Outcome workers = Run(theArchive, true, threads);
+            EXPECT_EQ(workers.itsResult, here.itsResult);
+            EXPECT_EQ(workers.itsError, here.itsError);
+            EXPECT_EQ(workers.itsLog, here.itsLog);
+            EXPECT_EQ(workers.itsCounter, here.itsCounter);
+            EXPECT_EQ(workers.itsNames, here.itsNames);
+            EXPECT_EQ(workers.itsLastPercent, here.itsLastPercent);
+            if (here.itsResult) {
+                EXPECT_EQ(workers.itsTree, here.itsTree);
+            }
         }
     }
 
