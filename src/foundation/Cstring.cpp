@@ -2,8 +2,7 @@
 
 #include "foundation/Arrays.h"
 #include "foundation/Assert.h"
-#include "platform/Resources.h"
-#include "platform/SystemServices.h"
+#include "foundation/PathAttributes.h"
 
 #include <cctype>
 #include <cstdarg>
@@ -22,7 +21,16 @@ const char* Find(const char* theStart, const char* theEnd, const std::string& th
         memmem(theStart, static_cast<size_t>(theEnd - theStart), thePattern.data(), thePattern.size()));
 }
 
+TextSource gTextSource = nullptr;
+
 } // namespace
+
+TextSource SetTextSource(TextSource theSource)
+{
+    const TextSource previous = gTextSource;
+    gTextSource = theSource;
+    return previous;
+}
 
 char gPathSep = '/';
 char gPathSepText[2] = "/";
@@ -65,7 +73,8 @@ Cstring::Cstring(const Cstring& theFirst, const char* theSecond)
 Cstring::Cstring(int theTextId, CResFile* theFile)
     : Cstring()
 {
-    *this = LoadString(theTextId, theFile);
+    if (gTextSource)
+        *this = gTextSource(theTextId, theFile);
 }
 
 Cstring::~Cstring()

@@ -14,8 +14,9 @@ public:
     Cstring(const char* theText); // NOLINT: a text is a string
     Cstring(const Cstring& theOther);
     Cstring(const Cstring& theFirst, const char* theSecond);
-    // Text from the resources (searched across the open resource files when
-    // theFile is null), with the substitution table applied.
+    // Text theTextId from the text source: the resources (searched across the
+    // open resource files when theFile is null), with the substitution table
+    // applied.
     explicit Cstring(int theTextId, CResFile* theFile = nullptr);
     virtual ~Cstring();
 
@@ -94,6 +95,13 @@ bool EndsWithNoCase(const char* theText, const char* theSuffix);
 bool StartsWithNoCase(const char* theText, const char* thePrefix);
 // Compares exactly theCount characters upper-cased; does not stop at a zero byte.
 int CompareNoCaseN(const char* theFirst, const char* theSecond, int theCount);
+
+// Numbered texts live in the resource files, which a layer above this one
+// reads; that layer names the function that finds them. Without one every
+// text is empty, as it is while no resource file is open. Returns the source
+// it replaces.
+using TextSource = Cstring (*)(int theTextId, CResFile* theFile);
+TextSource SetTextSource(TextSource theSource);
 
 // Set once at start-up, before any path operation.
 extern char gPathSep;

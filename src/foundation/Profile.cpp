@@ -4,8 +4,7 @@
 #include "foundation/ProfileText.h"
 #include "foundation/ProgramFolders.h"
 #include "foundation/RegularFile.h"
-#include "platform/Resources.h"
-#include "platform/SystemServices.h"
+#include "foundation/UserFolders.h"
 
 #include <cstdio>
 #include <cstring>
@@ -127,7 +126,7 @@ void DeleteProfileEntries()
 const Cstring& ProfileFileName()
 {
     if (gProfileFileName.IsEmpty()) {
-        gProfileFileName = LoadString(10006);
+        gProfileFileName = Cstring(10006);
         if (gProfileFileName.IsEmpty())
             gProfileFileName = kDefaultProfileFileName;
     }

@@ -1,7 +1,7 @@
 #include "foundation/ProgramFolders.h"
 
+#include "foundation/PathAttributes.h"
 #include "foundation/Profile.h"
-#include "platform/SystemServices.h"
 
 #include <cstring>
 #include <initializer_list>

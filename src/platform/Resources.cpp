@@ -45,6 +45,10 @@ CStringPtrArray& Replacements()
 
 bool gSubstitutionsEnabled = true;
 
+// Cstring's numbered texts are LoadString's from before main on: no text is
+// asked for sooner, and no program can forget to set it up.
+[[maybe_unused]] const bool kTextsFromResources = (SetTextSource(&LoadString), true);
+
 } // namespace
 
 CResFile::CResFile()

@@ -4,26 +4,11 @@
 #include "platform/Resources.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
 #include <unistd.h>
-
-int GetPathAttributes(const char* thePath)
-{
-    struct stat info;
-    if (!thePath || !*thePath || stat(thePath, &info) != 0)
-        return -1;
-    int attributes = 0;
-    if (S_ISDIR(info.st_mode))
-        attributes |= kPathIsFolder;
-    if (access(thePath, W_OK) != 0)
-        attributes |= kPathIsLocked;
-    return attributes;
-}
 
 bool FileExists(const char* thePath)
 {
@@ -31,51 +16,6 @@ bool FileExists(const char* thePath)
     const Cstring path = MakeAbsolutePath(thePath);
     struct stat info;
     return path.IsNotEmpty() && stat(path.GetText(), &info) == 0;
-}
-
-bool CreateFolder(const char* thePath)
-{
-    if (!thePath || !*thePath)
-        return false;
-    return mkdir(thePath, 0755) == 0
-        || (errno == EEXIST && GetPathAttributes(thePath) != -1
-            && (GetPathAttributes(thePath) & kPathIsFolder));
-}
-
-namespace {
-
-Cstring HomeFolder()
-{
-    const char* home = std::getenv("HOME");
-    return Cstring(home && *home ? home : "");
-}
-
-// An XDG variable when set to an absolute path, else the fallback under $HOME.
-Cstring XdgFolder(const char* theVariable, const char* theFallback)
-{
-    const char* value = std::getenv(theVariable);
-    if (value && value[0] == '/')
-        return Cstring(value);
-    const Cstring home = HomeFolder();
-    return home.IsEmpty() ? Cstring() : Cstring::Path(home, theFallback);
-}
-
-} // namespace
-
-Cstring PreferencesFolder()
-{
-    const Cstring config = XdgFolder("XDG_CONFIG_HOME", ".config");
-    return config.IsEmpty() ? config : Cstring::Path(config, "Patchwell");
-}
-
-Cstring DocumentsFolder()
-{
-    return XdgFolder("XDG_DOCUMENTS_DIR", "Documents");
-}
-
-Cstring DesktopFolder()
-{
-    return XdgFolder("XDG_DESKTOP_DIR", "Desktop");
 }
 
 Cstring gSystemDescription;

@@ -1,27 +1,17 @@
 #pragma once
 
+// The path queries and user folders that the lowest layer needs itself live
+// there; they are system services all the same, so this header offers them too.
 #include "foundation/Cstring.h"
+#include "foundation/PathAttributes.h"
+#include "foundation/UserFolders.h"
 
 #include <ctime>
 
 // File and folder services over POSIX, in the shape the rest of the system
 // expects from the host.
 
-enum PathAttributeBits {
-    kPathIsLocked = 1, // this user cannot write the item
-    kPathIsFolder = 2,
-};
-
-// -1 when the path cannot be examined; else a combination of PathAttributeBits.
-int GetPathAttributes(const char* thePath);
 bool FileExists(const char* thePath);
-// Creates one folder; its parent must exist. True on success or when it exists.
-bool CreateFolder(const char* thePath);
-
-// Per-user folders from the XDG conventions; empty when they cannot be found.
-Cstring PreferencesFolder();
-Cstring DocumentsFolder();
-Cstring DesktopFolder();
 
 // The folder that holds the running program, its short version text and its
 // build date text (empty when unknown).

@@ -1,10 +1,10 @@
 #include "tools/ValidBuilds.h"
 
+#include "foundation/PathAttributes.h"
 #include "identification/ProgramData.h"
 #include "identification/ProgramMatch.h"
 #include "identification/ProgramScanner.h"
 #include "platform/FolderIterator.h"
-#include "platform/SystemServices.h"
 
 #include <cstring>
 #include <strings.h>

@@ -1,5 +1,6 @@
 #include "foundation/Cstring.h"
 #include "foundation/Arrays.h"
+#include "support/ScopedTextSource.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,20 @@ void ExpectRoomInvariant(const Cstring& theString)
 {
     EXPECT_EQ(theString.GetAllocSize(), static_cast<uint32_t>(theString.GetMaxLength()) + 15);
     EXPECT_LE(theString.Length(), theString.GetMaxLength());
+}
+
+CResFile* gFileAsked = nullptr;
+
+// Text 7 is a format; every other number has a text that names it.
+Cstring NumberedText(int theTextId, CResFile* theFile)
+{
+    gFileAsked = theFile;
+    Cstring text;
+    if (theTextId == 7)
+        text = "%d of %s";
+    else
+        text.Format("text %d", theTextId);
+    return text;
 }
 
 } // namespace
@@ -274,6 +289,23 @@ TEST(Cstring, SplitPathAsksTheFileSystemForFolders)
     Cstring::SplitPath(Cstring("/no/such/place/file"), folder, name);
     EXPECT_STREQ(folder.GetText(), "/no/such/place/");
     EXPECT_STREQ(name.GetText(), "file");
+}
+
+TEST(Cstring, NumberedTextsComeFromTheTextSource)
+{
+    CScopedTextSource source(&NumberedText);
+    EXPECT_STREQ(Cstring(12).GetText(), "text 12");
+    EXPECT_EQ(gFileAsked, nullptr) << "no file: the source searches every open one";
+    int place = 0; // stands for a resource file: passed on, never looked into
+    CResFile* const file = reinterpret_cast<CResFile*>(&place);
+    EXPECT_STREQ(Cstring(13, file).GetText(), "text 13");
+    EXPECT_EQ(gFileAsked, file);
+    Cstring formatted;
+    EXPECT_STREQ(formatted.Format(7, 3, "five"), "3 of five");
+
+    CScopedTextSource none(nullptr);
+    EXPECT_TRUE(Cstring(12).IsEmpty()) << "as while no resource file is open";
+    EXPECT_STREQ(formatted.Format(7, 3, "five"), "");
 }
 
 TEST(CstringDeathTest, OperationsWithoutABufferAssert)

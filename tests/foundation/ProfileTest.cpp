@@ -1,5 +1,6 @@
 #include "foundation/Profile.h"
 #include "foundation/ProfileText.h"
+#include "support/ScopedTextSource.h"
 #include "support/ScopedVariable.h"
 #include "support/TempFolder.h"
 
@@ -41,7 +42,24 @@ protected:
     CScopedVariable itsConfig { "XDG_CONFIG_HOME", itsTemp / "config" };
 };
 
+Cstring OwnProfileName(int theTextId, CResFile*)
+{
+    return theTextId == 10006 ? Cstring("Own Settings.txt") : Cstring();
+}
+
 } // namespace
+
+TEST_F(Profile, FileNameIsText10006ElseTheDefault)
+{
+    {
+        CScopedTextSource source(&OwnProfileName);
+        SetProfileFileName("");
+        EXPECT_STREQ(ProfileFileName().GetText(), "Own Settings.txt");
+    }
+    CScopedTextSource none(nullptr);
+    SetProfileFileName("");
+    EXPECT_STREQ(ProfileFileName().GetText(), "Patchwell Settings.txt");
+}
 
 TEST_F(Profile, DefaultsFollowTheKeyTable)
 {

@@ -1,7 +1,6 @@
 #include "foundation/ProgramFolders.h"
 #include "foundation/ImageFileKind.h"
 #include "foundation/Profile.h"
-#include "platform/SystemServices.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -65,18 +64,6 @@ TEST_F(ProgramFolders, AbsolutePathsResolveEveryPrefix)
     Cstring old("a\\b\\c");
     FixSeparators(old);
     EXPECT_STREQ(old.GetText(), "a/b/c");
-}
-
-TEST(ProgramFolderFiles, FileExistsResolvesShortReferences)
-{
-    TempFolder temp;
-    temp.Write("Help/astart.htm", "");
-    BaseProgramPath = temp.Path().c_str();
-    EXPECT_TRUE(FileExists("./Help/astart.htm"));
-    EXPECT_FALSE(FileExists("./Help/missing.htm"));
-    EXPECT_FALSE(FileExists(""));
-    EXPECT_FALSE(FileExists(nullptr));
-    BaseProgramPath = "";
 }
 
 TEST(ProgramFolderFiles, MakeFoldersCreatesTheChain)

@@ -1,10 +1,9 @@
 #include "platform/SystemServices.h"
+#include "foundation/Profile.h"
 #include "platform/FolderIterator.h"
 #include "platform/Resources.h"
-#include "support/ScopedVariable.h"
 #include "support/TempFolder.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -115,35 +114,19 @@ TEST(SystemServices, VersionComesFromTheApplicationResources)
     EXPECT_EQ(version, Cstring("9.8.7b2"));
 }
 
-TEST(SystemServices, PathAttributesAndFolders)
+TEST(SystemServices, FileExistsResolvesShortReferences)
 {
-    TempFolder folder;
-    const std::string file = folder.Write("file", "");
-    EXPECT_EQ(GetPathAttributes(folder.Path().c_str()), kPathIsFolder);
-    EXPECT_EQ(GetPathAttributes(file.c_str()), 0);
-    EXPECT_EQ(GetPathAttributes((folder / "missing").c_str()), -1);
-    chmod(file.c_str(), 0444);
-    if (geteuid() != 0) {
-        EXPECT_EQ(GetPathAttributes(file.c_str()), kPathIsLocked);
-    }
-    EXPECT_TRUE(CreateFolder((folder / "new").c_str()));
-    EXPECT_TRUE(CreateFolder((folder / "new").c_str())) << "an existing folder is success";
-    EXPECT_FALSE(CreateFolder(file.c_str()));
-    EXPECT_FALSE(CreateFolder((folder / "no/parent").c_str()));
+    TempFolder temp;
+    const std::string file = temp.Write("Help/astart.htm", "");
+    BaseProgramPath = temp.Path().c_str();
     EXPECT_TRUE(FileExists(file.c_str()));
-    EXPECT_FALSE(FileExists((folder / "missing").c_str()));
-}
-
-TEST(SystemServices, SpecialFoldersFollowXdg)
-{
-    {
-        CScopedVariable config("XDG_CONFIG_HOME", "/config/here");
-        EXPECT_EQ(PreferencesFolder(), Cstring("/config/here/Patchwell"));
-        config.Set("relative"); // not absolute: ignored
-        EXPECT_EQ(
-            PreferencesFolder(), Cstring((std::string(std::getenv("HOME")) + "/.config/Patchwell").c_str()));
-    }
-    EXPECT_TRUE(DocumentsFolder().IsNotEmpty());
+    EXPECT_TRUE(FileExists("./Help/astart.htm"));
+    EXPECT_TRUE(FileExists("./Help")) << "a folder exists too";
+    EXPECT_FALSE(FileExists("./Help/missing.htm"));
+    EXPECT_FALSE(FileExists((temp / "missing").c_str()));
+    EXPECT_FALSE(FileExists(""));
+    EXPECT_FALSE(FileExists(nullptr));
+    BaseProgramPath = "";
 }
 
 TEST(FolderIterator, FiltersAndOrder)
