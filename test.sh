@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need, builds with the sanitizers and
-# runs every test. CTest's summary is the last thing it prints.
+# Installs what the build and the tests need, checks the includes against the
+# layering, builds with the sanitizers and runs every test. CTest's summary is
+# the last thing it prints.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
 install_missing_packages
+scripts/check-layering.sh
 
 build=build/test
 cmake -S . -B "$build" -DPW_SANITIZE=ON -DPW_TESTS=ON -DPW_FAULT_POINTS=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
