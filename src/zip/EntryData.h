@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // An entry's data as the extractor reads it: opened, read to its end (which
 // checks its size and CRC) and closed, with libzip's codes and the
@@ -19,6 +20,8 @@ public:
     virtual int64_t Read(char* pBuffer, size_t theSize, int& theError) = 0;
     // Ends the entry, read to its end or not; 0, or the code of its end check.
     virtual int Close() = 0;
+    // Why the last Open, Read or Close failed, in words (ZipFault.h).
+    virtual std::string GetFailure() const = 0;
 };
 
 // Decrypts and inflates on the reading thread.
@@ -33,6 +36,7 @@ public:
         return itsDecoder.Read(pBuffer, theSize, theError);
     }
     int Close() override { return itsDecoder.Close(); }
+    std::string GetFailure() const override { return itsDecoder.GetFailure(); }
 
 private:
     CZipEntryDecoder itsDecoder;

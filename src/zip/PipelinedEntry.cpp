@@ -24,10 +24,15 @@ int CPipelinedEntry::Open(
     if (bOpen)
         Close();
     itsReader.Reset();
-    if (!AllocateBlocks(1))
+    itsOpenFailure.clear();
+    if (!AllocateBlocks(1)) {
+        itsOpenFailure = "no memory for the entry's data";
         return kZipErrorMemory;
-    if (const int code = itsSource.Open(theArchive, theEntry, thePassword); code != 0)
+    }
+    if (const int code = itsSource.Open(theArchive, theEntry, thePassword); code != 0) {
+        itsOpenFailure = itsSource.GetFailure();
         return code;
+    }
     itsReader.Start(theEntry);
     bOpen = true;
     bHoldingBlock = false;
@@ -161,4 +166,9 @@ int CPipelinedEntry::Close()
         StopEntry();
     bOpen = false;
     return itsReader.Error();
+}
+
+std::string CPipelinedEntry::GetFailure() const
+{
+    return itsOpenFailure.empty() ? itsReader.GetFailure() : itsOpenFailure;
 }

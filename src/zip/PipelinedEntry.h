@@ -34,6 +34,7 @@ public:
     int Open(const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const char* thePassword) override;
     int64_t Read(char* pBuffer, size_t theSize, int& theError) override;
     int Close() override;
+    std::string GetFailure() const override;
 
 private:
     enum BlockKind { kData, kEnd, kFailed };
@@ -71,4 +72,5 @@ private:
     bool bHoldingBlock = false;
     bool bOpen = false;
     bool bOnThisThread = false; // the open entry is read here, not beside
+    std::string itsOpenFailure;
 };

@@ -1,8 +1,11 @@
 #include "zip/ZipArchiveFile.h"
 
+#include "zip/ZipEndRecord.h"
 #include "zip/ZipErrors.h"
+#include "zip/ZipFault.h"
 #include "zip/ZipRecords.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -16,35 +19,53 @@ namespace {
 
 constexpr uint64_t kMaxOffset = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
 
-// The end record lies in the last bytes: its own, a comment of up to 64 KB,
-// and room for the zip64 locator before it.
-constexpr size_t kTailSize = kEndSize + kMaxCommentLength + kZip64LocatorSize;
+// Where an entry's data ends at the least: its local header holds the name
+// the directory gives, and may hold an extra field besides.
+uint64_t SpanEnd(const CZipEntry& theEntry)
+{
+    const uint64_t end = theEntry.itsLocalOffset + kLocalHeaderSize + theEntry.itsName.size();
+    return theEntry.itsCompressedSize > UINT64_MAX - end ? UINT64_MAX : end + theEntry.itsCompressedSize;
+}
+
+std::string OverlapText(const CZipEntry& theFirst, const CZipEntry& theSecond)
+{
+    return FaultText("the data of entry %s runs into entry %s (local headers at offsets %llu and %llu)",
+        theFirst.itsName.c_str(), theSecond.itsName.c_str(),
+        static_cast<unsigned long long>(theFirst.itsLocalOffset),
+        static_cast<unsigned long long>(theSecond.itsLocalOffset));
+}
+
+// The last date a thread worked out, and what it came to.
+struct CConvertedDate {
+    bool bValid = false;
+    uint16_t itsDosTime = 0, itsDosDate = 0;
+    time_t itsTime = 0;
+    uint16_t itsTimeOfDay = 0;
+};
+
+const CConvertedDate& Convert(uint16_t theDosTime, uint16_t theDosDate)
+{
+    thread_local CConvertedDate last;
+    if (!last.bValid || last.itsDosTime != theDosTime || last.itsDosDate != theDosDate) {
+        last.itsTime = DosToTime(theDosTime, theDosDate);
+        last.itsTimeOfDay = TimeToDosTime(last.itsTime);
+        last.itsDosTime = theDosTime;
+        last.itsDosDate = theDosDate;
+        last.bValid = true;
+    }
+    return last;
+}
 
 } // namespace
 
 time_t CZipEntry::GetModificationTime() const
 {
-    Convert();
-    return itsModificationTime;
+    return Convert(itsDosTime, itsDosDate).itsTime;
 }
 
 uint16_t CZipEntry::GetModificationDosTime() const
 {
-    Convert();
-    return itsModificationDosTime;
-}
-
-void CZipEntry::Convert() const
-{
-    // Keyed by the stamp itself, so that an entry reused for the next one
-    // converts again.
-    const uint32_t stamp = (static_cast<uint32_t>(itsDosDate) << 16) | itsDosTime;
-    if (bConverted && itsConvertedStamp == stamp)
-        return;
-    itsModificationTime = DosToTime(itsDosTime, itsDosDate);
-    itsModificationDosTime = TimeToDosTime(itsModificationTime);
-    itsConvertedStamp = stamp;
-    bConverted = true;
+    return Convert(itsDosTime, itsDosDate).itsTimeOfDay;
 }
 
 CZipArchiveFile::~CZipArchiveFile()
@@ -57,23 +78,46 @@ void CZipArchiveFile::Close()
     if (itsFile != -1)
         close(itsFile);
     itsFile = -1;
-    itsFileSize = itsDirectoryOffset = itsDirectorySize = itsDeclaredCount = itsEntryCount = 0;
+    itsFileSize = itsDirectoryOffset = itsDirectorySize = itsDeclaredCount = itsEntryCount = itsEndOffset = 0;
     bZip64 = false;
+    bInOrder = true;
+    itsSortedOffsets.clear();
+}
+
+int CZipArchiveFile::Fail(int theCode, std::string theFailure)
+{
+    itsFailure = std::move(theFailure);
+    return theCode;
 }
 
 int CZipArchiveFile::Open(const char* thePath)
 {
     Close();
+    itsFailure.clear();
     itsFile = thePath ? open(thePath, O_RDONLY | O_CLOEXEC) : -1;
-    if (itsFile == -1)
-        return thePath && errno == ENOENT ? kZipErrorNoEntry : kZipErrorOpen;
+    if (itsFile == -1) {
+        const int error = thePath ? errno : EINVAL;
+        return Fail(error == ENOENT ? kZipErrorNoEntry : kZipErrorOpen,
+            FaultText("the file cannot be opened: %s", std::strerror(error)));
+    }
     struct stat info;
     if (fstat(itsFile, &info) != 0) {
+        const int error = errno;
         Close();
-        return kZipErrorRead;
+        return Fail(kZipErrorRead, FaultText("the file cannot be looked at: %s", std::strerror(error)));
     }
     itsFileSize = static_cast<uint64_t>(info.st_size);
-    if (int error = FindDirectory()) {
+    CZipDirectoryPlace place;
+    int error = FindDirectoryPlace(*this, itsFileSize, place, itsFailure);
+    if (error == 0) {
+        itsDirectoryOffset = place.itsOffset;
+        itsDirectorySize = place.itsSize;
+        itsDeclaredCount = place.itsDeclaredCount;
+        itsEndOffset = place.itsEnd;
+        bZip64 = place.bZip64;
+        error = CheckDirectory();
+    }
+    if (error != 0) {
         Close();
         return error;
     }
@@ -101,115 +145,92 @@ int CZipArchiveFile::ReadAt(uint64_t theOffset, void* pBuffer, size_t theLength)
     return 0;
 }
 
-// Every end-record signature in the tail is a candidate, the earliest first;
-// a comment may hold the signature's bytes, so a candidate whose directory
-// does not check out makes way for the next one.
-int CZipArchiveFile::FindDirectory()
-{
-    if (itsFileSize < kEndSize)
-        return kZipErrorNotZip;
-    const size_t tailSize = itsFileSize < kTailSize ? static_cast<size_t>(itsFileSize) : kTailSize;
-    const uint64_t tailOffset = itsFileSize - tailSize;
-    std::vector<unsigned char> tail(tailSize);
-    if (int error = ReadAt(tailOffset, tail.data(), tailSize))
-        return error;
-
-    int error = kZipErrorNotZip;
-    const size_t first = tailSize == kTailSize ? kZip64LocatorSize : 0;
-    for (size_t at = first; at + kEndSize <= tailSize; ++at) {
-        if (tail[at] != 'P' || Get32(&tail[at]) != kEndSignature)
-            continue;
-        error = ReadEndRecord(tail, tailOffset, at);
-        if (error == 0)
-            error = CheckDirectory();
-        if (error == 0)
-            return 0;
-    }
-    return error;
-}
-
-int CZipArchiveFile::ReadEndRecord(
-    const std::vector<unsigned char>& theTail, uint64_t theTailOffset, size_t theAt)
-{
-    const unsigned char* record = &theTail[theAt];
-    const uint64_t position = theTailOffset + theAt;
-    bZip64 = false;
-    if (theAt >= kZip64LocatorSize && Get32(record - kZip64LocatorSize) == kZip64LocatorSignature) {
-        if (int error = ReadZip64End(theTail, theTailOffset, theAt - kZip64LocatorSize))
-            return error;
-    } else {
-        if (Get32(record + 4) != 0)
-            return kZipErrorMultiDisk;
-        if (Get16(record + 8) != Get16(record + 10))
-            return kZipErrorNotZip;
-        itsDeclaredCount = Get16(record + 10);
-        itsDirectorySize = Get32(record + 12);
-        itsDirectoryOffset = Get32(record + 16);
-        if (itsDirectoryOffset + itsDirectorySize > position)
-            return kZipErrorInconsistent;
-    }
-    // Nothing may follow the comment.
-    if (Get16(record + 20) != theTail.size() - theAt - kEndSize)
-        return kZipErrorInconsistent;
-    return 0;
-}
-
-int CZipArchiveFile::ReadZip64End(
-    const std::vector<unsigned char>& theTail, uint64_t theTailOffset, size_t theAt)
-{
-    const unsigned char* locator = &theTail[theAt];
-    const uint64_t locatorPosition = theTailOffset + theAt;
-    const uint64_t position = Get64(locator + 8);
-    if (position > kMaxOffset)
-        return kZipErrorSeek;
-    if (position + kZip64EndSize > locatorPosition)
-        return kZipErrorInconsistent;
-    unsigned char record[kZip64EndSize];
-    if (int error = ReadAt(position, record, sizeof record))
-        return error;
-    if (Get32(record) != kZip64EndSignature)
-        return kZipErrorInconsistent;
-    // libzip takes the disk numbers from the locator's 32-bit field read as
-    // two 16-bit halves, and from the record only where a half is 0xFFFF.
-    const uint32_t disks = Get16(locator + 4) == 0xFFFF ? Get32(record + 16) : Get16(locator + 4);
-    const uint32_t directoryDisk = Get16(locator + 6) == 0xFFFF ? Get32(record + 20) : Get16(locator + 6);
-    if (disks != 0 || directoryDisk != 0)
-        return kZipErrorMultiDisk;
-    if (Get64(record + 24) != Get64(record + 32))
-        return kZipErrorMultiDisk;
-    itsDeclaredCount = Get64(record + 32);
-    itsDirectorySize = Get64(record + 40);
-    itsDirectoryOffset = Get64(record + 48);
-    if (itsDirectoryOffset > kMaxOffset
-        || itsDirectorySize > std::numeric_limits<uint64_t>::max() - itsDirectoryOffset)
-        return kZipErrorSeek;
-    if (itsDirectoryOffset + itsDirectorySize > position
-        || itsDeclaredCount > itsDirectorySize / kCentralHeaderSize)
-        return kZipErrorInconsistent;
-    bZip64 = true;
-    return 0;
-}
-
 // Walks the whole directory once, so that a damaged one is refused before
-// any entry is used, and counts the entries.
+// any entry is used, counts the entries, and checks that no two entries'
+// headers and data overlap, as far as the directory tells: the local extra
+// field is read when its entry is opened, and checked then against the span
+// limit. Entries that follow each other in the file are checked as they are
+// walked; only a directory in another order costs a second walk and its
+// entries' offsets.
 int CZipArchiveFile::CheckDirectory()
 {
     CZipDirectoryCursor cursor(*this);
     cursor.bDeferBounds = true;
     CZipEntry entry;
+    CZipEntry previous;
     int error = 0;
     uint64_t count = 0;
-    while (cursor.Next(entry, error))
+    uint64_t previousEnd = 0;
+    std::string overlap;
+    while (cursor.Next(entry, error)) {
+        const uint64_t end = SpanEnd(entry);
+        if (count > 0 && entry.itsLocalOffset < previous.itsLocalOffset)
+            bInOrder = false;
+        else if (count > 0 && entry.itsLocalOffset < previousEnd && overlap.empty())
+            overlap = OverlapText(previous, entry);
         ++count;
+        previousEnd = end;
+        std::swap(entry, previous); // the walk fills every field anew
+    }
     if (error != 0)
-        return error;
+        return Fail(error, cursor.GetFailure());
     // Some writers store the count modulo 65,536 to avoid zip64 records.
     const bool bCountFits = bZip64 ? count == itsDeclaredCount
                                    : count >= itsDeclaredCount && (count - itsDeclaredCount) % 0x10000 == 0;
     if (!bCountFits)
-        return kZipErrorInconsistent;
+        return Fail(kZipErrorInconsistent,
+            FaultText("the directory holds %llu entries, its end record says %llu",
+                static_cast<unsigned long long>(count), static_cast<unsigned long long>(itsDeclaredCount)));
     if (cursor.itsBoundsError != 0)
-        return cursor.itsBoundsError;
+        return Fail(cursor.itsBoundsError, cursor.itsBoundsFailure);
     itsEntryCount = count;
+    if (!overlap.empty())
+        return Fail(kZipErrorInconsistent, overlap);
+    return bInOrder ? 0 : CheckUnorderedSpans();
+}
+
+int CZipArchiveFile::CheckUnorderedSpans()
+{
+    struct Span {
+        uint64_t itsStart;
+        uint64_t itsEnd;
+        uint64_t itsIndex;
+    };
+    std::vector<Span> spans;
+    spans.reserve(itsEntryCount);
+    CZipDirectoryCursor cursor(*this);
+    cursor.bDeferBounds = true;
+    CZipEntry entry;
+    int error = 0;
+    while (cursor.Next(entry, error))
+        spans.push_back({ entry.itsLocalOffset, SpanEnd(entry), entry.itsIndex });
+    if (error != 0)
+        return Fail(error, cursor.GetFailure());
+    std::sort(
+        spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.itsStart < b.itsStart; });
+    itsSortedOffsets.reserve(spans.size());
+    for (size_t i = 0; i < spans.size(); ++i) {
+        if (i > 0 && spans[i].itsStart < spans[i - 1].itsEnd) {
+            CZipEntry first;
+            CZipEntry second;
+            first.itsName = NameAt(spans[i - 1].itsIndex);
+            first.itsLocalOffset = spans[i - 1].itsStart;
+            second.itsName = NameAt(spans[i].itsIndex);
+            second.itsLocalOffset = spans[i].itsStart;
+            return Fail(kZipErrorInconsistent, OverlapText(first, second));
+        }
+        itsSortedOffsets.push_back(spans[i].itsStart);
+    }
     return 0;
+}
+
+std::string CZipArchiveFile::NameAt(uint64_t theIndex) const
+{
+    CZipDirectoryCursor cursor(*this);
+    CZipEntry entry;
+    int error = 0;
+    while (cursor.Next(entry, error))
+        if (entry.itsIndex == theIndex)
+            return entry.itsName;
+    return std::string();
 }

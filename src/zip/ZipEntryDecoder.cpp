@@ -1,5 +1,6 @@
 #include "zip/ZipEntryDecoder.h"
 #include "zip/ZipErrors.h"
+#include "zip/ZipFault.h"
 
 void CInflatingReader::Reset()
 {
@@ -7,12 +8,24 @@ void CInflatingReader::Reset()
     itsPendingLength = 0;
     bInputDone = false;
     itsError = 0;
+    bInputFailed = false;
 }
 
 void CInflatingReader::Start(const CZipEntry& theEntry)
 {
     Reset();
+    itsEntry = &theEntry;
     itsInflater.Start(theEntry);
+}
+
+std::string CInflatingReader::GetFailure() const
+{
+    if (itsError == 0)
+        return std::string();
+    if (!bInputFailed || !itsEntry)
+        return itsInflater.GetFailure();
+    return FaultText(
+        "%s (%s)", ReadFailure(itsError, "the entry's data").c_str(), EntryPlace(*itsEntry).c_str());
 }
 
 int CZipEntryDecoder::Open(
@@ -20,8 +33,11 @@ int CZipEntryDecoder::Open(
 {
     bOpen = false;
     itsReader.Reset();
-    if (int error = itsSource.Open(theArchive, theEntry, thePassword))
+    bOpenFailed = false;
+    if (int error = itsSource.Open(theArchive, theEntry, thePassword)) {
+        bOpenFailed = true;
         return error;
+    }
     itsReader.Start(theEntry);
     if (!itsInput)
         itsInput = std::make_unique<char[]>(kInputSize);
@@ -45,4 +61,9 @@ int CZipEntryDecoder::Close()
 {
     bOpen = false;
     return itsReader.Error();
+}
+
+std::string CZipEntryDecoder::GetFailure() const
+{
+    return bOpenFailed ? itsSource.GetFailure() : itsReader.GetFailure();
 }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <zlib.h>
 
 // An entry's data in two stages, so that decryption can run on one thread
@@ -27,10 +28,13 @@ public:
     // Up to theSize decrypted stored bytes (after the encryption header):
     // their count, 0 at the end, or -1 with the code in theError.
     int64_t Read(char* pBuffer, size_t theSize, int& theError);
+    // Why Open failed, in words (ZipFault.h).
+    const std::string& GetFailure() const { return itsFailure; }
 
 private:
     int CheckLocalHeader();
     int StartDecryption(const char* thePassword);
+    int Fail(int theCode, const char* theWhat);
 
     const CZipArchiveFile* itsArchive = nullptr;
     const CZipEntry* itsEntry = nullptr;
@@ -47,6 +51,7 @@ private:
     unsigned char itsFirstBlock[kFirstBlockSize];
     uint64_t itsFirstBlockOffset = 0;
     size_t itsFirstBlockLength = 0;
+    std::string itsFailure;
 };
 
 // Stage 2: stored bytes in, the entry's data out; checks size and CRC.
@@ -57,7 +62,8 @@ public:
     CZipEntryInflater(const CZipEntryInflater&) = delete;
     CZipEntryInflater& operator=(const CZipEntryInflater&) = delete;
 
-    // After a source's Open succeeded for theEntry.
+    // After a source's Open succeeded for theEntry, which must outlive the
+    // inflation.
     void Start(const CZipEntry& theEntry);
     // Consumes input from pInput/theInputLength (advancing both) and writes
     // up to theSize bytes of data. bLastInput: no more input follows.
@@ -69,6 +75,8 @@ public:
     int64_t Inflate(const char*& pInput, size_t& theInputLength, bool bLastInput, char* pOutput,
         size_t theSize, int& theError);
     bool IsFinished() const { return bFinished; }
+    // Why Inflate failed, in words (ZipFault.h).
+    std::string GetFailure() const;
 
 private:
     size_t Copy(const char*& pInput, size_t& theInputLength, char* pOutput, size_t theSize);
@@ -77,7 +85,10 @@ private:
     // entry.
     int64_t Produced(const char* pOutput, size_t theCount, int& theError);
     int64_t End(int& theError);
+    int64_t Fail(int theCode, std::string theWhat, int& theError);
 
+    const CZipEntry* itsEntry = nullptr;
+    std::string itsFailure; // without the entry's place
     z_stream itsStream {};
     bool bStreamReady = false;
     bool bDeflated = false;
@@ -105,9 +116,13 @@ public:
     int64_t Read(char* pBuffer, size_t theSize, int& theError, NextInput&& theNextInput);
     // The failure a read met, or 0: what zip_fclose gives.
     int Error() const { return itsError; }
+    // That failure in words (ZipFault.h).
+    std::string GetFailure() const;
 
 private:
     CZipEntryInflater itsInflater;
+    const CZipEntry* itsEntry = nullptr;
+    bool bInputFailed = false; // the failure is the stored bytes', not the inflater's
     const char* itsPending = nullptr; // input not yet consumed
     size_t itsPendingLength = 0;
     bool bInputDone = false;
@@ -128,6 +143,7 @@ int64_t CInflatingReader::Read(char* pBuffer, size_t theSize, int& theError, Nex
             const int64_t count = theNextInput(itsPending, error);
             if (count < 0) {
                 itsError = error;
+                bInputFailed = true;
                 break;
             }
             bInputDone = count == 0;
@@ -159,11 +175,14 @@ public:
     int64_t Read(char* pBuffer, size_t theSize, int& theError);
     // Like zip_fclose: 0, or the code of the failure a read met.
     int Close();
+    // Why Open, Read or Close failed, in words (ZipFault.h).
+    std::string GetFailure() const;
 
 private:
     static constexpr size_t kInputSize = 32 * 1024;
 
     CZipEntrySource itsSource;
+    bool bOpenFailed = false;
     CInflatingReader itsReader;
     std::unique_ptr<char[]> itsInput;
     bool bOpen = false;

@@ -1,5 +1,6 @@
 #include "zip/ZipEntryDecoder.h"
 #include "zip/ZipErrors.h"
+#include "zip/ZipFault.h"
 
 #include <climits>
 #include <cstring>
@@ -23,6 +24,8 @@ CZipEntryInflater::~CZipEntryInflater()
 
 void CZipEntryInflater::Start(const CZipEntry& theEntry)
 {
+    itsEntry = &theEntry;
+    itsFailure.clear();
     bDeflated = theEntry.itsMethod == kMethodDeflated;
     bEmpty = theEntry.itsCompressedSize == 0;
     bInputDone = false;
@@ -39,8 +42,10 @@ void CZipEntryInflater::Start(const CZipEntry& theEntry)
     } else {
         itsStream = z_stream {};
         bStreamReady = inflateInit2(&itsStream, -MAX_WBITS) == Z_OK;
-        if (!bStreamReady)
+        if (!bStreamReady) {
             itsPendingError = kZipErrorZlib;
+            itsFailure = "the inflater cannot be started";
+        }
     }
 }
 
@@ -112,6 +117,8 @@ size_t CZipEntryInflater::Decompress(
             // What the failing call wrote is dropped, as libzip drops it;
             // what earlier calls wrote has been handed out.
             itsPendingError = kZipErrorZlib;
+            itsFailure = FaultText("the deflated data is damaged after %llu bytes of data (zlib: %s)",
+                static_cast<unsigned long long>(itsSize), itsStream.msg ? itsStream.msg : "no reason");
             return 0;
         }
     }
@@ -120,10 +127,11 @@ size_t CZipEntryInflater::Decompress(
 
 int64_t CZipEntryInflater::Produced(const char* pOutput, size_t theCount, int& theError)
 {
-    if (theCount > itsExpectedSize - itsSize) {
-        itsPendingError = theError = kZipErrorInconsistent;
-        return -1;
-    }
+    if (theCount > itsExpectedSize - itsSize)
+        return Fail(kZipErrorInconsistent,
+            FaultText("the data is longer than the %llu bytes the directory declares",
+                static_cast<unsigned long long>(itsExpectedSize)),
+            theError);
     itsCrc = crc32_z(itsCrc, reinterpret_cast<const Bytef*>(pOutput), theCount);
     itsSize += theCount;
     return static_cast<int64_t>(theCount);
@@ -131,14 +139,32 @@ int64_t CZipEntryInflater::Produced(const char* pOutput, size_t theCount, int& t
 
 int64_t CZipEntryInflater::End(int& theError)
 {
-    if (bEmpty ? itsExpectedSize != 0 : itsCrc != itsExpectedCrc)
-        itsPendingError = bEmpty ? kZipErrorInconsistent : kZipErrorCrc;
-    else if (itsSize != itsExpectedSize)
-        itsPendingError = kZipErrorInconsistent;
-    if (itsPendingError != 0) {
-        theError = itsPendingError;
-        return -1;
-    }
+    const auto expected = static_cast<unsigned long long>(itsExpectedSize);
+    if (bEmpty && itsExpectedSize != 0)
+        return Fail(kZipErrorInconsistent,
+            FaultText("nothing is stored, yet the directory declares %llu bytes", expected), theError);
+    if (!bEmpty && itsCrc != itsExpectedCrc)
+        return Fail(kZipErrorCrc,
+            FaultText("the data's CRC-32 is %08x, the directory's %08x", itsCrc, itsExpectedCrc), theError);
+    if (itsSize != itsExpectedSize)
+        return Fail(kZipErrorInconsistent,
+            FaultText("the data holds %llu bytes, the directory declares %llu",
+                static_cast<unsigned long long>(itsSize), expected),
+            theError);
     bFinished = true;
     return 0;
+}
+
+int64_t CZipEntryInflater::Fail(int theCode, std::string theWhat, int& theError)
+{
+    itsPendingError = theError = theCode;
+    itsFailure = std::move(theWhat);
+    return -1;
+}
+
+std::string CZipEntryInflater::GetFailure() const
+{
+    if (itsPendingError == 0 || !itsEntry)
+        return itsFailure;
+    return FaultText("%s (%s)", itsFailure.c_str(), EntryPlace(*itsEntry).c_str());
 }

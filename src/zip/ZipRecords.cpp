@@ -41,7 +41,8 @@ int ReadZip64Field(const unsigned char* pField, size_t theLength, HeaderKind the
     if (!bShort && at == theLength)
         return 0;
     // A field of all four values (or the three 64-bit ones) is accepted
-    // when what it holds beyond the values read agrees with the header.
+    // when what it holds beyond the values read agrees with the header:
+    // a local header's offset is where the header itself lies.
     bool bAgrees = theLength == 24 || theLength == 28;
     if (theLength == 28 && theValues.itsDisk != Get32(pField + 24))
         bAgrees = false;
@@ -54,9 +55,10 @@ int ReadZip64Field(const unsigned char* pField, size_t theLength, HeaderKind the
 
 } // namespace
 
-int ReadExtraFields(
-    const unsigned char* pExtra, size_t theLength, HeaderKind theKind, CZip64Values& theValues)
+int ReadExtraFields(const unsigned char* pExtra, size_t theLength, HeaderKind theKind,
+    CZip64Values& theValues, const char*& theFault)
 {
+    theFault = nullptr;
     const unsigned char* zip64 = nullptr;
     size_t zip64Length = 0;
     size_t at = 0;
@@ -64,8 +66,10 @@ int ReadExtraFields(
         const uint16_t id = Get16(pExtra + at);
         const size_t length = Get16(pExtra + at + 2);
         at += 4;
-        if (length > theLength - at)
+        if (length > theLength - at) {
+            theFault = "the extra fields run past their length";
             return kZipErrorInconsistent;
+        }
         if (id == kZip64ExtraId && !zip64) {
             zip64 = pExtra + at;
             zip64Length = length;
@@ -73,16 +77,23 @@ int ReadExtraFields(
         at += length;
     }
     static const unsigned char kZeros[3] = {};
-    if (at < theLength && std::memcmp(pExtra + at, kZeros, theLength - at) != 0)
+    if (at < theLength && std::memcmp(pExtra + at, kZeros, theLength - at) != 0) {
+        theFault = "the extra fields run past their length";
         return kZipErrorInconsistent;
+    }
 
     const bool bNeeded = theValues.itsSize == kMarker32 || theValues.itsCompressedSize == kMarker32
-        || theValues.itsOffset == kMarker32;
+        || (theKind == HeaderKind::kCentral && theValues.itsOffset == kMarker32);
     if (!bNeeded)
         return 0;
-    if (!zip64)
+    if (!zip64) {
+        theFault = "the zip64 extra field that the header's markers call for is missing";
         return kZipErrorNoEntry; // libzip's code for a field that is not there
-    return ReadZip64Field(zip64, zip64Length, theKind, theValues);
+    }
+    const int error = ReadZip64Field(zip64, zip64Length, theKind, theValues);
+    if (error != 0)
+        theFault = "the zip64 extra field does not match the header";
+    return error;
 }
 
 bool IsStrictUtf8(const unsigned char* pText, size_t theLength)

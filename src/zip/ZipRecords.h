@@ -58,9 +58,11 @@ enum class HeaderKind { kLocal, kCentral };
 
 // Checks that the extra fields tile their block (a tail of fewer than four
 // zero bytes is padding some tools add) and, when any of theValues holds its
-// marker, reads the zip64 field into them. 0, or libzip's code for the fault.
-int ReadExtraFields(
-    const unsigned char* pExtra, size_t theLength, HeaderKind theKind, CZip64Values& theValues);
+// marker, reads the zip64 field into them. A local header's field may also
+// hold the offset, which must then be theValues.itsOffset, the header's own.
+// 0, or libzip's code for the fault with theFault saying which check failed.
+int ReadExtraFields(const unsigned char* pExtra, size_t theLength, HeaderKind theKind,
+    CZip64Values& theValues, const char*& theFault);
 
 // A name or comment flagged as UTF-8 must be well-formed UTF-8 without
 // control characters but tab, line feed and carriage return.

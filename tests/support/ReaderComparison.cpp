@@ -1,11 +1,13 @@
 #include "support/ReaderComparison.h"
 
+#include "support/MeantDifferences.h"
 #include "tools/ZipHandles.h"
 #include "zip/ZipArchiveFile.h"
 #include "zip/ZipEntryDecoder.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <set>
 #include <sstream>
 #include <vector>
@@ -26,11 +28,6 @@ template <typename Read> int Drain(std::string& theData, Read theRead)
         theData.append(block.data(), static_cast<size_t>(count));
     return count < 0 ? error : 0;
 }
-
-struct Decoded {
-    std::string itsData;
-    int itsError = 0;
-};
 
 Decoded DecodeWithLibzip(zip* pArchive, const CZipEntry& theEntry, const std::string& thePassword)
 {
@@ -65,13 +62,16 @@ Decoded DecodeWithOurs(const CZipArchiveFile& theArchive, const CZipEntry& theEn
 {
     Decoded decoded;
     CZipEntryDecoder decoder;
-    if ((decoded.itsError = decoder.Open(theArchive, theEntry, thePassword)) != 0)
-        return decoded;
-    decoded.itsError = Drain(decoded.itsData,
-        [&](char* pBlock, size_t theSize, int& theError) { return decoder.Read(pBlock, theSize, theError); });
-    const int closed = decoder.Close();
-    if (decoded.itsError == 0)
-        decoded.itsError = closed;
+    if ((decoded.itsError = decoder.Open(theArchive, theEntry, thePassword)) == 0) {
+        decoded.itsError = Drain(decoded.itsData, [&](char* pBlock, size_t theSize, int& theError) {
+            return decoder.Read(pBlock, theSize, theError);
+        });
+        const int closed = decoder.Close();
+        if (decoded.itsError == 0)
+            decoded.itsError = closed;
+    }
+    if (decoded.itsError != 0)
+        decoded.itsFailure = decoder.GetFailure();
     return decoded;
 }
 
@@ -117,67 +117,6 @@ Decoded DecodeInPieces(const CZipArchiveFile& theArchive, const CZipEntry& theEn
     return decoded;
 }
 
-// The differences that are meant, each with its reason.
-bool IsMeantDifference(const Decoded& theLibzip, const Decoded& theOurs, const CZipEntry& theEntry)
-{
-    // A declared size that is not the data's: libzip 1.7.3 checks no size
-    // for deflated data, and hands out an empty file for an entry that
-    // stores nothing; we call the entry inconsistent.
-    if (theLibzip.itsError == 0 && theOurs.itsError == ZIP_ER_INCONS
-        && theLibzip.itsData.size() != theEntry.itsSize)
-        return true;
-    // Data longer than declared: we stop at the first byte too many, libzip
-    // reads on and finds the CRC wrong (or the size) at the end.
-    if (theOurs.itsError == ZIP_ER_INCONS && theLibzip.itsError != 0
-        && theLibzip.itsData.size() > theEntry.itsSize)
-        return true;
-    // Methods other than stored and deflated (bzip2, WinZip AES) are refused;
-    // no update archive uses them.
-    if ((theOurs.itsError == ZIP_ER_COMPNOTSUPP || theOurs.itsError == ZIP_ER_ENCRNOTSUPP)
-        && theEntry.itsMethod != 0 && theEntry.itsMethod != 8)
-        return true;
-    return false;
-}
-
-// libzip checks each entry's bounds along with its local header (which may
-// run past the end of the file, or lack its zip64 field) as it opens an
-// archive; we check the bounds
-// of every entry first and each local header when its entry is opened. Which
-// fault is met first, and so its code, can differ; the extractor shows no
-// code for an archive that does not open.
-bool BothDamaged(int theLibzipError, int theOurError)
-{
-    const auto damaged = [](int theError) {
-        return theError == ZIP_ER_NOZIP || theError == ZIP_ER_INCONS || theError == ZIP_ER_EOF
-            || theError == ZIP_ER_NOENT;
-    };
-    return damaged(theLibzipError) && damaged(theOurError);
-}
-
-uint16_t Read16(const CZipArchiveFile& theArchive, uint64_t theOffset)
-{
-    unsigned char field[2] = {};
-    theArchive.ReadAt(theOffset, field, sizeof field);
-    return static_cast<uint16_t>(field[0] | (field[1] << 8));
-}
-
-// Whether some entry's local header asks for a later version than its
-// directory entry, which libzip 1.7.3 calls inconsistent. The version a
-// header asks for decides nothing about how we read the entry.
-bool VersionsDisagree(const CZipArchiveFile& theArchive)
-{
-    CZipDirectoryCursor cursor(theArchive);
-    CZipEntry entry;
-    int error = 0;
-    uint64_t at = theArchive.GetDirectoryOffset();
-    while (cursor.Next(entry, error)) {
-        if (Read16(theArchive, at + 6) < Read16(theArchive, entry.itsLocalOffset + 4))
-            return true;
-        at += 46 + Read16(theArchive, at + 28) + Read16(theArchive, at + 30) + Read16(theArchive, at + 32);
-    }
-    return false;
-}
-
 std::string Describe(const Decoded& theDecoded)
 {
     std::ostringstream text;
@@ -208,17 +147,29 @@ private:
 
 std::string CComparison::Run()
 {
-    int libzipError = 0;
-    CZipArchiveHandle libzip(zip_open(itsPath.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &libzipError));
     CZipArchiveFile ours;
     const int ourError = ours.Open(itsPath.c_str());
+    if (ourError != 0 && ours.GetFailure().empty())
+        Note("open: ours refuses with " + std::to_string(ourError) + " without saying why");
+    // libzip refuses bytes after the end record, which we ignore as other
+    // tools do: it reads the archive without them.
+    std::string libzipPath = itsPath;
+    if (ourError == 0 && ours.GetEndOffset() < std::filesystem::file_size(itsPath)) {
+        libzipPath += ".end";
+        std::filesystem::copy_file(itsPath, libzipPath, std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::resize_file(libzipPath, ours.GetEndOffset());
+    }
+    int libzipError = 0;
+    CZipArchiveHandle libzip(zip_open(libzipPath.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &libzipError));
     if (ourError != 0 || !libzip) {
-        if (!libzip && ourError != 0)
-            return ourError == libzipError || BothDamaged(libzipError, ourError)
-                ? ""
-                : "open: libzip " + std::to_string(libzipError) + ", ours " + std::to_string(ourError) + "\n";
+        if (!libzip && ourError != 0 && ourError != libzipError && !BothDamaged(libzipError, ourError)
+            && !IsMeantRefusal(ours.GetFailure()))
+            Note("open: libzip " + std::to_string(libzipError) + ", ours " + std::to_string(ourError));
+        if (libzip && ourError != 0 && !IsMeantRefusal(ours.GetFailure()))
+            Note("open: libzip opens, ours refuses with " + std::to_string(ourError) + ": "
+                + ours.GetFailure());
         if (ourError != 0)
-            return "open: libzip opens, ours refuses with " + std::to_string(ourError) + "\n";
+            return itsReport.str();
     }
     // libzip checks every local header when it opens the archive; we check
     // one when its entry is opened. Either way the archive does not extract.
@@ -245,8 +196,10 @@ std::string CComparison::Run()
     // leave that check to the extractor.
     const bool bRepeatRefused = libzipError == ZIP_ER_EXISTS && bNameRepeats;
     const bool bVersionRefused = libzipError == ZIP_ER_INCONS && VersionsDisagree(ours);
+    const bool bLayoutRefused = libzipError == ZIP_ER_INCONS
+        && (LeavesSomeValuesToItsDescriptor(ours) || HasLocalZip64Offset(ours) || EndsWithLocatorBytes(ours));
     if (bLibzipRefused) {
-        if (!bOursRefusedSomething && !bRepeatRefused && !bVersionRefused)
+        if (!bOursRefusedSomething && !bRepeatRefused && !bVersionRefused && !bLayoutRefused)
             Note(
                 "libzip refuses to open with " + std::to_string(libzipError) + ", ours extracts every entry");
     } else if (count != static_cast<uint64_t>(zip_get_num_entries(libzip.get(), 0))
@@ -286,7 +239,9 @@ void CComparison::CompareEntry(zip* pArchive, const CZipArchiveFile& theArchive,
     const Decoded pieces = DecodeInPieces(theArchive, theEntry, password);
     if (pieces.itsError != ours.itsError || (ours.itsError == 0 && pieces.itsData != ours.itsData))
         Note(at + "in pieces " + Describe(pieces) + ", whole " + Describe(ours));
-    if (IsMeantDifference(libzip, ours, theEntry))
+    if (ours.itsError != 0 && ours.itsFailure.empty())
+        Note(at + "ours fails with " + std::to_string(ours.itsError) + " without saying why");
+    if (IsMeantDifference(libzip, ours, theArchive, theEntry))
         return;
     if (libzip.itsError != ours.itsError)
         Note(at + "libzip " + Describe(libzip) + ", ours " + Describe(ours));

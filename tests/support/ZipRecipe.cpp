@@ -63,7 +63,7 @@ std::string BuildZip(const ZipRecipe& theRecipe)
 
         const auto header = [&](std::string& theOut, bool bCentral) {
             const bool bDeferred = !bCentral && entry.bDescriptor;
-            const uint64_t* offsetInExtra = bCentral ? &offset : nullptr;
+            const uint64_t* offsetInExtra = bCentral || entry.bLocalZip64Offset ? &offset : nullptr;
             const std::string extra
                 = entry.bZip64 && !bDeferred ? Zip64Extra(size, storedSize, offsetInExtra) : "";
             const std::string& name = bCentral ? entry.itsName : localName;
@@ -80,12 +80,12 @@ std::string BuildZip(const ZipRecipe& theRecipe)
             Put16(theOut, static_cast<uint32_t>(name.size()));
             Put16(theOut, static_cast<uint32_t>(extra.size()));
             if (bCentral) {
-                for (uint32_t value : { 0u, 0u, 0u })
+                for (uint32_t value : { static_cast<uint32_t>(entry.itsComment.size()), 0u, 0u })
                     Put16(theOut, value);
                 Put32(theOut, 0);
                 Put32(theOut, entry.bZip64 ? kMarker : static_cast<uint32_t>(offset));
             }
-            theOut += name + extra;
+            theOut += name + extra + (bCentral ? entry.itsComment : "");
         };
         header(out, false);
         out += stored;
@@ -127,4 +127,12 @@ std::string BuildZip(const ZipRecipe& theRecipe)
     Put16(out, static_cast<uint32_t>(theRecipe.itsComment.size()));
     out += theRecipe.itsComment;
     return out;
+}
+
+ZipRecipeEntry StoredEntry(const std::string& theName, const std::string& theData)
+{
+    ZipRecipeEntry entry;
+    entry.itsName = theName;
+    entry.itsData = theData;
+    return entry;
 }

@@ -17,10 +17,12 @@ struct ZipRecipeEntry {
     // descriptor follows the data, and the password check uses the time.
     bool bDescriptor = false;
     bool bZip64 = false; // sizes and offset in zip64 extra fields
+    bool bLocalZip64Offset = false; // with bZip64, the local field records the offset too
     uint16_t itsMoreFlags = 0; // set in both headers
     uint32_t itsCrcDamage = 0; // xor-ed into the recorded CRC
     int64_t itsSizeDamage = 0; // added to the recorded size
     std::string itsLocalName; // when not empty, the local header's name
+    std::string itsComment; // the directory record's
     std::string itsStored; // when not empty, stored in place of the (deflated) data
     uint16_t itsDosTime = (12u << 11) | (30u << 5);
     uint16_t itsDosDate = ((2015u - 1980u) << 9) | (6u << 5) | 15u;
@@ -34,6 +36,9 @@ struct ZipRecipe {
 };
 
 std::string BuildZip(const ZipRecipe& theRecipe);
+
+// An entry that stores theData as it is, with every other field's default.
+ZipRecipeEntry StoredEntry(const std::string& theName, const std::string& theData);
 
 // Raw deflate of theData, as zip stores it.
 std::string Deflate(const std::string& theData);

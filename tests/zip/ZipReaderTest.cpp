@@ -1,3 +1,4 @@
+#include "support/OurReading.h"
 #include "support/ReaderComparison.h"
 #include "support/TempFolder.h"
 #include "support/ZipFixtures.h"
@@ -66,29 +67,10 @@ protected:
         return bytes;
     }
 
-    // Each entry's data through our decoder, or "error N".
+    // Each entry's data through our decoder, or "error N: WORDS".
     std::vector<std::string> DecodeAll(const std::string& theBytes, const std::string& thePassword)
     {
-        const std::string path = itsTemp.Write("decoded.zip", theBytes);
-        CZipArchiveFile archive;
-        std::vector<std::string> results;
-        if (int error = archive.Open(path.c_str()))
-            return { "open error " + std::to_string(error) };
-        CZipDirectoryCursor cursor(archive);
-        CZipEntry entry;
-        int error = 0;
-        while (cursor.Next(entry, error)) {
-            CZipEntryDecoder decoder;
-            std::string data;
-            char block[4096];
-            int64_t count = 0;
-            if ((error = decoder.Open(archive, entry, thePassword.c_str())) == 0)
-                while ((count = decoder.Read(block, sizeof block, error)) > 0)
-                    data.append(block, static_cast<size_t>(count));
-            results.push_back(error == 0 && count == 0 ? data : "error " + std::to_string(error));
-            error = 0;
-        }
-        return results;
+        return ReadWithOurs(itsTemp.Write("decoded.zip", theBytes), thePassword);
     }
 
     TempFolder itsTemp;

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+// Writes an archive that a test made field by field into theFolder as
+// theName and returns its path. With PW_KEEP_ARCHIVES naming a folder, a
+// copy goes there too, so that other zip tools can be tried on every such
+// archive (bench/peer_table.sh).
+std::string WriteCraftedArchive(
+    const TempFolder& theFolder, const std::string& theName, const std::string& theBytes);
+
+// Writes it so, then reads it with our reader: each entry "NAME=DATA", or
+// the error in words (OurReading.h). Where libzip reads it otherwise, the
+// test fails unless the difference is one that is meant (MeantDifferences.h).
+std::vector<std::string> ReadCraftedArchive(const TempFolder& theFolder, const std::string& theName,
+    const std::string& theBytes, const std::string& thePassword);
+
+// Tests of archives made by hand, each read with ReadCraftedArchive.
+class CraftedArchives : public ::testing::Test {
+protected:
+    std::vector<std::string> Read(
+        const std::string& theName, const std::string& theBytes, const std::string& thePassword = "")
+    {
+        return ReadCraftedArchive(itsTemp, theName, theBytes, thePassword);
+    }
+
+    TempFolder itsTemp;
+};

@@ -1,0 +1,148 @@
+#include "support/MeantDifferences.h"
+
+#include "zip/ZipRecords.h"
+
+#include <zip.h>
+
+using namespace zip_records;
+
+namespace {
+
+uint16_t Read16(const CZipArchiveFile& theArchive, uint64_t theOffset)
+{
+    unsigned char field[2] = {};
+    theArchive.ReadAt(theOffset, field, sizeof field);
+    return Get16(field);
+}
+
+uint32_t Read32(const CZipArchiveFile& theArchive, uint64_t theOffset)
+{
+    unsigned char field[4] = {};
+    theArchive.ReadAt(theOffset, field, sizeof field);
+    return Get32(field);
+}
+
+bool Mentions(const std::string& theText, const char* thePart)
+{
+    return theText.find(thePart) != std::string::npos;
+}
+
+} // namespace
+
+bool IsMeantDifference(const Decoded& theLibzip, const Decoded& theOurs, const CZipArchiveFile& theArchive,
+    const CZipEntry& theEntry)
+{
+    // A declared size that is not the data's: libzip 1.7.3 checks no size
+    // for deflated data, and hands out an empty file for an entry that
+    // stores nothing; we call the entry inconsistent.
+    if (theLibzip.itsError == 0 && theOurs.itsError == ZIP_ER_INCONS
+        && theLibzip.itsData.size() != theEntry.itsSize)
+        return true;
+    // Data longer than declared: we stop at the first byte too many, libzip
+    // reads on and finds the CRC wrong (or the size) at the end.
+    if (theOurs.itsError == ZIP_ER_INCONS && theLibzip.itsError != 0
+        && theLibzip.itsData.size() > theEntry.itsSize)
+        return true;
+    // Methods other than stored and deflated (bzip2, WinZip AES) are refused;
+    // no update archive uses them.
+    if ((theOurs.itsError == ZIP_ER_COMPNOTSUPP || theOurs.itsError == ZIP_ER_ENCRNOTSUPP)
+        && theEntry.itsMethod != 0 && theEntry.itsMethod != 8)
+        return true;
+    // A local extra field that makes the data reach into the next entry:
+    // libzip reads entries that overlap, unzip refuses them, and so do we.
+    if (theOurs.itsError == ZIP_ER_INCONS && Mentions(theOurs.itsFailure, "runs into the next entry"))
+        return true;
+    // A local header that leaves only some values to the descriptor after
+    // the data is one that unzip, 7z and Python read.
+    if (theLibzip.itsError == ZIP_ER_INCONS && theOurs.itsError == 0
+        && LeavesSomeValuesToItsDescriptor(theArchive, theEntry))
+        return true;
+    return false;
+}
+
+// libzip checks each entry's bounds along with its local header (which may
+// run past the end of the file, or lack its zip64 field) as it opens an
+// archive; we check the bounds of every entry first and each local header
+// when its entry is opened. Which fault is met first, and so its code, can
+// differ; the extractor shows no code for an archive that does not open.
+bool BothDamaged(int theLibzipError, int theOurError)
+{
+    const auto damaged = [](int theError) {
+        return theError == ZIP_ER_NOZIP || theError == ZIP_ER_INCONS || theError == ZIP_ER_EOF
+            || theError == ZIP_ER_NOENT;
+    };
+    return damaged(theLibzipError) && damaged(theOurError);
+}
+
+// libzip takes one of several end records, and reads entries whose data
+// overlap; other tools read another record, or refuse the overlap.
+bool IsMeantRefusal(const std::string& theFailure)
+{
+    return Mentions(theFailure, "could each be the archive's") || Mentions(theFailure, "disagree on")
+        || Mentions(theFailure, "runs into entry");
+}
+
+// The version a header asks for decides nothing about how we read the entry.
+bool VersionsDisagree(const CZipArchiveFile& theArchive)
+{
+    CZipDirectoryCursor cursor(theArchive);
+    CZipEntry entry;
+    int error = 0;
+    uint64_t at = theArchive.GetDirectoryOffset();
+    while (cursor.Next(entry, error)) {
+        if (Read16(theArchive, at + 6) < Read16(theArchive, entry.itsLocalOffset + 4))
+            return true;
+        at += 46 + Read16(theArchive, at + 28) + Read16(theArchive, at + 30) + Read16(theArchive, at + 32);
+    }
+    return false;
+}
+
+// bsdtar writes the sizes it knows ahead and zero for the rest; Info-ZIP
+// zip writing an encrypted entry to a pipe puts the time where the CRC goes.
+bool LeavesSomeValuesToItsDescriptor(const CZipArchiveFile& theArchive, const CZipEntry& theEntry)
+{
+    const uint64_t at = theEntry.itsLocalOffset;
+    if (!(Read16(theArchive, at + 6) & kFlagDataDescriptor))
+        return false;
+    const uint32_t crc = Read32(theArchive, at + 14);
+    const uint32_t compressedSize = Read32(theArchive, at + 18);
+    const uint32_t size = Read32(theArchive, at + 22);
+    const bool bCrcLeft = crc == 0 || crc == theEntry.itsCrc
+        || (theEntry.IsEncrypted() && crc == static_cast<uint32_t>(Read16(theArchive, at + 10)) << 16);
+    return bCrcLeft && (compressedSize == 0 || compressedSize == theEntry.itsCompressedSize)
+        && (size == 0 || size == theEntry.itsSize);
+}
+
+bool LeavesSomeValuesToItsDescriptor(const CZipArchiveFile& theArchive)
+{
+    CZipDirectoryCursor cursor(theArchive);
+    CZipEntry entry;
+    int error = 0;
+    while (cursor.Next(entry, error))
+        if (LeavesSomeValuesToItsDescriptor(theArchive, entry))
+            return true;
+    return false;
+}
+
+bool HasLocalZip64Offset(const CZipArchiveFile& theArchive)
+{
+    CZipDirectoryCursor cursor(theArchive);
+    CZipEntry entry;
+    int error = 0;
+    while (cursor.Next(entry, error)) {
+        const uint64_t at = entry.itsLocalOffset;
+        const uint64_t extra = at + kLocalHeaderSize + Read16(theArchive, at + 26);
+        const uint64_t extraEnd = extra + Read16(theArchive, at + 28);
+        for (uint64_t field = extra; field + 4 <= extraEnd; field += 4 + Read16(theArchive, field + 2))
+            if (Read16(theArchive, field) == kZip64ExtraId && Read16(theArchive, field + 2) >= 24)
+                return true;
+    }
+    return false;
+}
+
+bool EndsWithLocatorBytes(const CZipArchiveFile& theArchive)
+{
+    const uint64_t end = theArchive.GetDirectoryOffset() + theArchive.GetDirectorySize();
+    return end >= kZip64LocatorSize && Read32(theArchive, end) == kEndSignature
+        && Read32(theArchive, end - kZip64LocatorSize) == kZip64LocatorSignature;
+}

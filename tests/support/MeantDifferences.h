@@ -1,0 +1,44 @@
+#pragma once
+
+#include "zip/ZipArchiveFile.h"
+
+#include <string>
+
+// Where our reader and libzip 1.7.3 are meant to differ, each with its
+// reason, for the comparison of the two (ReaderComparison.h).
+
+// What reading one entry came to.
+struct Decoded {
+    std::string itsData;
+    int itsError = 0;
+    std::string itsFailure; // ours only: the words for the error
+};
+
+// An entry read differently on purpose.
+bool IsMeantDifference(const Decoded& theLibzip, const Decoded& theOurs, const CZipArchiveFile& theArchive,
+    const CZipEntry& theEntry);
+
+// Both refuse to open the archive, each finding another of its faults first.
+bool BothDamaged(int theLibzipError, int theOurError);
+
+// libzip opens an archive that we refuse as ambiguous or for entries that
+// overlap: theFailure is our reason.
+bool IsMeantRefusal(const std::string& theFailure);
+
+// Whether some entry's local header asks for a later version than its
+// directory entry, which libzip 1.7.3 calls inconsistent.
+bool VersionsDisagree(const CZipArchiveFile& theArchive);
+
+// Whether theEntry's local header (or some entry's) leaves values to its data
+// descriptor in a way libzip 1.7.3 refuses: zero in some fields but not all,
+// or the time in the CRC's place.
+bool LeavesSomeValuesToItsDescriptor(const CZipArchiveFile& theArchive, const CZipEntry& theEntry);
+bool LeavesSomeValuesToItsDescriptor(const CZipArchiveFile& theArchive);
+
+// Whether some entry's local zip64 extra field records the header's offset
+// as well, which libzip 1.7.3 holds against zero.
+bool HasLocalZip64Offset(const CZipArchiveFile& theArchive);
+
+// Whether the bytes before the end record we read look like a zip64
+// locator that leads nowhere: libzip 1.7.3 follows them and refuses.
+bool EndsWithLocatorBytes(const CZipArchiveFile& theArchive);

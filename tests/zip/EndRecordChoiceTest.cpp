@@ -1,0 +1,179 @@
+#include "support/CraftedArchive.h"
+#include "support/ZipFixtures.h"
+#include "support/ZipRecipe.h"
+#include "zip/ZipArchiveFile.h"
+
+#include <fstream>
+#include <gmock/gmock.h>
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+namespace {
+
+std::string EndRecord(uint64_t theCount, uint64_t theSize, uint64_t theOffset, size_t theCommentLength)
+{
+    std::string record;
+    Put32(record, 0x06054b50);
+    for (uint32_t value : { 0u, 0u, static_cast<uint32_t>(theCount), static_cast<uint32_t>(theCount) })
+        Put16(record, value);
+    Put32(record, static_cast<uint32_t>(theSize));
+    Put32(record, static_cast<uint32_t>(theOffset));
+    Put16(record, static_cast<uint32_t>(theCommentLength));
+    return record;
+}
+
+// An archive cut into its parts: what lies before the directory, each
+// directory record, and the end record.
+struct Parts {
+    std::string itsData;
+    std::vector<std::string> itsRecords;
+    std::string itsEnd;
+};
+
+Parts Split(const std::string& theBytes)
+{
+    Parts parts;
+    const size_t directory = theBytes.find("PK\x01\x02");
+    const size_t end = theBytes.rfind("PK\x05\x06");
+    parts.itsData = theBytes.substr(0, directory);
+    for (size_t at = directory; at < end;) {
+        const size_t next = std::min(theBytes.find("PK\x01\x02", at + 4), end);
+        parts.itsRecords.push_back(theBytes.substr(at, next - at));
+        at = next;
+    }
+    parts.itsEnd = theBytes.substr(end);
+    return parts;
+}
+
+// Entry 0 is one that only some tools list; entry 1 every tool lists.
+Parts HiddenAndListed()
+{
+    return Split(BuildZip({ { StoredEntry("NewFiles/hidden", "only some tools list this"),
+                                StoredEntry("NewFiles/listed", "listed") },
+        "", false, "" }));
+}
+
+using EndRecordChoice = CraftedArchives;
+
+// Readers that look from the end of the file take the end record nearest
+// the end; readers that check each record's directory may take another.
+// When two records each lead to a directory, no choice is safe: the tools
+// of whoever made the archive may list other files than we would install.
+TEST_F(EndRecordChoice, TwoReadingsRefuseTheArchiveAsAmbiguous)
+{
+    const Parts parts = HiddenAndListed();
+    const std::string& hidden = parts.itsRecords[0];
+    const std::string& listed = parts.itsRecords[1];
+    const uint64_t directory = parts.itsData.size();
+
+    // In the comment of the last directory record: another directory and its
+    // end record, whose own comment takes in the real end record.
+    {
+        std::string record = listed;
+        const std::string comment = hidden + EndRecord(1, hidden.size(), directory + listed.size(), 22);
+        record[32] = static_cast<char>(comment.size());
+        record += comment;
+        const std::string bytes = parts.itsData + record + EndRecord(1, record.size(), directory, 0);
+        EXPECT_THAT(Read("end-record-in-a-record-comment.zip", bytes),
+            ElementsAre(HasSubstr("open error 21: two end records could each be the archive's (at offsets "
+                + std::to_string(directory + listed.size() + hidden.size()) + " and "
+                + std::to_string(directory + record.size()) + ")")));
+    }
+    // In the end record's comment: another directory and its end record.
+    {
+        const uint64_t commentAt = directory + listed.size() + 22;
+        const std::string comment = hidden + EndRecord(1, hidden.size(), commentAt, 0);
+        const std::string bytes
+            = parts.itsData + listed + EndRecord(1, listed.size(), directory, comment.size()) + comment;
+        EXPECT_THAT(Read("directory-in-the-end-comment.zip", bytes),
+            ElementsAre(HasSubstr("open error 21: two end records could each be the archive's")));
+    }
+    // Another archive after this one: tools that take the last end record
+    // read it, as an archive behind bytes of their own.
+    {
+        const std::string first = BuildZip({ { StoredEntry("NewFiles/listed", "listed") }, "", false, "" });
+        const std::string second
+            = BuildZip({ { StoredEntry("NewFiles/hidden", "appended") }, "", false, "" });
+        EXPECT_THAT(Read("archive-appended.zip", first + second),
+            ElementsAre(HasSubstr("open error 21: two end records could each be the archive's")));
+    }
+}
+
+TEST_F(EndRecordChoice, Zip64EndRecordMustAgreeWithTheEndRecord)
+{
+    ZipRecipe recipe { {}, "", true, "" };
+    for (const char* name : { "NewFiles/a", "NewFiles/b", "NewFiles/c" })
+        recipe.itsEntries.push_back(StoredEntry(name, name));
+    const std::string good = BuildZip(recipe);
+    const size_t end = good.size() - 22;
+    const auto patched = [&](size_t theAt, size_t theLength, uint32_t theValue) {
+        std::string field;
+        theLength == 2 ? Put16(field, theValue) : Put32(field, theValue);
+        return std::string(good).replace(end + theAt, theLength, field);
+    };
+    // Where a 32-bit field holds a value rather than its marker, other tools
+    // take that value over the zip64 record's.
+    const struct {
+        const char* itsName;
+        std::string itsBytes;
+        const char* itsResult;
+    } cases[] = {
+        { "zip64-agrees", patched(10, 2, 3), nullptr },
+        { "zip64-count-differs", patched(10, 2, 2), "disagree on the directory's entry count" },
+        { "zip64-size-differs", patched(12, 4, 46), "disagree on the directory's size" },
+        { "zip64-offset-differs", patched(16, 4, 0), "disagree on the directory's offset" },
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.itsName);
+        const std::vector<std::string> reading = Read(std::string(test.itsName) + ".zip", test.itsBytes);
+        if (test.itsResult)
+            EXPECT_THAT(reading, ElementsAre(HasSubstr(test.itsResult)));
+        else
+            EXPECT_THAT(reading,
+                ElementsAre("NewFiles/a=NewFiles/a", "NewFiles/b=NewFiles/b", "NewFiles/c=NewFiles/c"));
+    }
+}
+
+// Bytes this process has read from files so far, or -1 when the kernel does
+// not count them.
+long long BytesRead()
+{
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    long long value = -1;
+    while (io >> key >> value)
+        if (key == "rchar:")
+            return value;
+    return -1;
+}
+
+// End records nested in each other's comments, each leading to the same
+// large directory: whichever is chosen, the directory is walked once.
+TEST_F(EndRecordChoice, ManyEndRecordsCostOneWalkOfTheDirectory)
+{
+    std::vector<RawZipEntry> entries(3000);
+    for (size_t i = 0; i < entries.size(); ++i)
+        entries[i].itsName = "NewFiles/" + std::to_string(1000000 + i) + "/file.txt";
+    const Parts parts = Split(RawZip(entries));
+    std::string directory;
+    for (const std::string& record : parts.itsRecords)
+        directory += record;
+    // Each record's comment runs to the end of the file and holds the next
+    // one; each counts one entry too many, so that no directory checks out.
+    constexpr size_t kRecords = 2900;
+    std::string tail;
+    for (size_t i = kRecords; i-- > 0;)
+        tail = EndRecord(entries.size() + 1, directory.size(), parts.itsData.size(), tail.size()) + tail;
+    const std::string path
+        = WriteCraftedArchive(itsTemp, "many-end-records.zip", parts.itsData + directory + tail);
+    const long long before = BytesRead();
+    if (before < 0)
+        GTEST_SKIP() << "/proc/self/io does not count the bytes read";
+    CZipArchiveFile archive;
+    EXPECT_NE(archive.Open(path.c_str()), 0);
+    const long long read = BytesRead() - before;
+    EXPECT_LT(read, static_cast<long long>(2 * directory.size() + 2 * tail.size())) << archive.GetFailure();
+}
+
+} // namespace
