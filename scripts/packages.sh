@@ -3,7 +3,9 @@
 PW_PACKAGES=(cmake g++ make pkg-config ccache nettle-dev libzip-dev nlohmann-json3-dev
              libgtest-dev libgmock-dev libbenchmark-dev zip unzip qt6-base-dev
              qt6-image-formats-plugins desktop-file-utils man-db dpkg-dev
-             clang libclang-rt-14-dev xvfb)
+             clang libclang-rt-14-dev xvfb
+             # Other zip writers, whose archives the reader's tests read.
+             libarchive-tools 7zip python3 fastjar)
 
 install_missing_packages() {
     local missing=()
