@@ -12,7 +12,7 @@
 //       is answered No, so the run goes on. Prints each latency in ms.
 
 #include "engine/UpdaterGlobals.h"
-#include "engine/UpdaterMain.h"
+#include "app/UpdaterMain.h"
 #include "identification/ProgramList.h"
 #include "platform/Host.h"
 #include "qt/QtHost.h"

@@ -31,14 +31,6 @@ declare -A kFolderLayer=(
 # Only the vendor tool writes archives with libzip; the updater reads its own.
 kZipHeaderAllowedIn=src/tools/
 
-# KNOWN EXCEPTIONS: includes that still go against the layering and are being
-# moved. Each is "file included-header". Empty this list; do not add to it.
-kKnownExceptions=(
-    "src/engine/UpdaterMain.cpp ui/Gblwin.h"
-    "src/identification/DataCipher.cpp engine/UpdateKit.h"
-    "src/identification/DataCipher.cpp engine/UpdaterGlobals.h"
-)
-
 LayerOf()
 {
     local folder=${1%/*}
@@ -53,11 +45,6 @@ LayerOf()
     echo "${folder%%/*}"
 }
 
-declare -A excepted=()
-for exception in "${kKnownExceptions[@]}"; do
-    excepted[$exception]=
-done
-declare -A seen=()
 failures=0
 quoted='"([^"]*)"'
 last=""
@@ -71,10 +58,6 @@ while IFS=: read -r file line text; do
     [[ -n $to && $included == */* && -n ${kMaySee[$to]+set} ]] || to=""
     allowed=" ${kMaySee[$from]:-} "
     [[ -n $to && $allowed == *" $to "* ]] && continue
-    if [[ -n ${excepted["$file $included"]+set} ]]; then
-        seen["$file $included"]=
-        continue
-    fi
     if [[ -z ${kMaySee[$from]+set} ]]; then
         echo "$file:$line: $file lies in no layer (src/$from is not in the table)"
     elif [[ -z $to ]]; then
@@ -91,10 +74,6 @@ while IFS=: read -r file line text; do
     failures=$((failures + 1))
 done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<zip\.h>' src | sort)
 
-for exception in "${kKnownExceptions[@]}"; do
-    [[ -n ${seen[$exception]+set} ]] ||
-        echo "note: the known exception \"$exception\" no longer occurs; take it off the list" >&2
-done
 if [ "$failures" -gt 0 ]; then
     echo "$failures include(s) against the layering" >&2
     exit 1

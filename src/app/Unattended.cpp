@@ -3,6 +3,7 @@
 #include "app/ConsoleObserver.h"
 #include "engine/BuildCheck.h"
 #include "engine/UpToDate.h"
+#include "engine/UpdateKit.h"
 #include "engine/UpdateRecovery.h"
 #include "engine/UpdateRun.h"
 #include "engine/UpdaterGlobals.h"
@@ -92,17 +93,17 @@ void PrintResult(const CUpdateRun& theRun)
 
 } // namespace
 
-int CheckUpdateKit(const CProgramDataReport& theReport, bool bNeedArchive)
+int CheckUpdateKit(const CUpdateKit& theKit, const CProgramDataReport& theReport, bool bNeedArchive)
 {
-    const Cstring dataPath = Cstring::Path(gAppBundlePath, "data.txt");
+    const Cstring dataPath = theKit.DataFile();
     if (!theReport.IsSound()) {
         std::fprintf(stderr, "patchwell-updater: the update kit's data file '%s' %s.\n%s", dataPath.GetText(),
             theReport.Problem().GetText(), kKitHint);
         return kExitRefused;
     }
-    if (bNeedArchive && gZipPath.IsEmpty()) {
+    if (bNeedArchive && !theKit.HasArchive()) {
         std::fprintf(stderr, "patchwell-updater: no update archive (.zip file) was found in '%s'.\n%s",
-            gAppBundlePath.GetText(), kKitHint);
+            theKit.itsFolder.GetText(), kKitHint);
         return kExitRefused;
     }
     return kExitDone;
@@ -116,7 +117,7 @@ const char* FolderProblem(const char* thePath)
     return S_ISDIR(info.st_mode) ? nullptr : "is not a folder";
 }
 
-int ApplyUnattended(const char* theFolder, const ApplyOptions& theOptions)
+int ApplyUnattended(const CUpdateKit& theKit, const char* theFolder, const ApplyOptions& theOptions)
 {
     PrintRecoveryNotes();
     if (const char* problem = FolderProblem(theFolder)) {
@@ -132,7 +133,7 @@ int ApplyUnattended(const char* theFolder, const ApplyOptions& theOptions)
         return kExitRefused;
     }
     const Cstring target = copy->itsFolder;
-    if (!theOptions.bForce && IsAlreadyInstalled(gZipPath.GetText(), target.GetText()))
+    if (!theOptions.bForce && IsAlreadyInstalled(theKit.itsArchive.GetText(), target.GetText()))
         return SayUpToDate(target);
 
     CConsoleObserver observer(stderr, theOptions.bLogLines);
@@ -140,7 +141,7 @@ int ApplyUnattended(const char* theFolder, const ApplyOptions& theOptions)
     std::signal(SIGTERM, OnStopSignal);
     std::fprintf(stderr, "Updating %s\n", target.GetText());
     CUpdateRun run(target, observer);
-    run.SetArchive(gZipPath, gDataKeyText);
+    run.SetArchive(theKit.itsArchive, theKit.itsPassword);
     run.SetBuilds(LatestProgramDate(ValidPrograms), NewestValidBuild(ValidPrograms),
         FindMatchingProgram(ValidPrograms, *copy));
     // Asked again under the folder's lock: another run may have finished

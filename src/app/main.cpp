@@ -2,8 +2,8 @@
 // against the known builds and applies the update archive beside it.
 
 #include "app/Unattended.h"
+#include "app/UpdaterMain.h"
 #include "engine/UpdaterGlobals.h"
-#include "engine/UpdaterMain.h"
 #include "foundation/Profile.h"
 #include "identification/ProgramData.h"
 #include "platform/DisplayProbe.h"
@@ -79,12 +79,13 @@ void JoinCommandLine(int argc, char** argv)
 }
 
 // Where start-up has put things, for a person reading the diagnostics.
-void WriteStartupSummary(FILE* theStream)
+void WriteStartupSummary(const CUpdateKit& theKit, FILE* theStream)
 {
-    std::fprintf(theStream, "\nUpdater folder: %s\n", gAppBundlePath.GetText());
-    std::fprintf(theStream, "Update archive: %s\n", gZipPath.IsEmpty() ? "(none)" : gZipPath.GetText());
-    std::fprintf(theStream, "Install name: %s\n", gInstallName.GetText());
-    std::fprintf(theStream, "Key text: %d characters\n", gDataKeyText.Length());
+    std::fprintf(theStream, "\nUpdater folder: %s\n", theKit.itsFolder.GetText());
+    std::fprintf(
+        theStream, "Update archive: %s\n", theKit.HasArchive() ? theKit.itsArchive.GetText() : "(none)");
+    std::fprintf(theStream, "Install name: %s\n", theKit.itsInstallName.GetText());
+    std::fprintf(theStream, "Key text: %d characters\n", theKit.itsPassword.Length());
     std::fprintf(theStream, "Applications folder: %s\n", gApplicationsFolder.GetText());
     std::fprintf(theStream, "Program folder: %s\n", BaseProgramPath.GetText());
     std::fprintf(theStream, "Working folder: %s\n", gCurrentFolder.GetText());
@@ -210,18 +211,18 @@ int main(int argc, char** argv)
     }
     SetHost(windowHost.get());
 
-    UpdaterStartup(0, options);
+    const CUpdateKit kit = UpdaterStartup(0, options);
     if (diagnostics) {
-        WriteStartupSummary(diagnostics);
+        WriteStartupSummary(kit, diagnostics);
         if (diagnostics != stderr)
             std::fclose(diagnostics);
     }
-    int status = bConsole ? CheckUpdateKit(dataReport, applyFolder != nullptr) : kExitDone;
+    int status = bConsole ? CheckUpdateKit(kit, dataReport, applyFolder != nullptr) : kExitDone;
     if (status == kExitDone) {
         if (bList)
             status = ListFoundCopies(&unknownCopies);
         else if (applyFolder)
-            status = ApplyUnattended(applyFolder, applyOptions);
+            status = ApplyUnattended(kit, applyFolder, applyOptions);
         else if (Host().HasWindows()) {
             UpdaterRunWindow();
             status = gGlobalWin->GetExitStatus();

@@ -1,10 +1,24 @@
 #pragma once
 
 #include "foundation/Cstring.h"
+#include "identification/DataKey.h"
 
-// The built-in key text: 26 characters of [A-Za-z0-9_], never stored whole.
-// Both the updater and the vendor tool build it from the same stored bytes.
-void BuildDataKeyText(Cstring& theKeyText);
+// An update kit: the folder an update is taken from, and the files in it
+// that the updater reads. Made once at start-up and handed to the window and
+// to the run; nothing in it changes afterwards.
+struct CUpdateKit {
+    Cstring itsFolder; // the updater folder
+    Cstring itsArchive; // the update archive, or empty when the folder holds none
+    Cstring itsPassword; // the archive's password
+    Cstring itsInstallName; // the archive's name without ".zip", or empty
+
+    // The kit in theFolder: its first ".zip" in name order, and the built-in
+    // password.
+    static CUpdateKit InFolder(const char* theFolder);
+    bool HasArchive() const { return itsArchive.IsNotEmpty(); }
+    Cstring DataFile() const { return Cstring::Path(itsFolder, "data.txt"); }
+    Cstring Readme() const { return Cstring::Path(itsFolder, "readme.txt"); }
+};
 
 // Builds the key text into theKeyText, then returns the path of the first
 // entry of theFolder (in name order) whose name ends in ".zip" in any case,

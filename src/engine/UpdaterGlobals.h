@@ -9,11 +9,10 @@ class CGlobalWin;
 
 // Where things lie, set once by start-up before the window opens and only
 // read afterwards.
+// What the updater folder holds is the kit's (CUpdateKit), handed from
+// start-up to the window and the run.
 extern Cstring gAppBundlePath; // the updater folder: archive, data.txt, readme.txt
-extern Cstring gZipPath; // the update archive, or empty
-extern Cstring gInstallName; // the archive's name without ".zip", or empty
 extern Cstring gProgramName; // string resource 10000, the "|PROGNAME|" text
-extern Cstring gDataKeyText; // archive password and data-file key text
 extern Cstring gCurrentFolder;
 extern Cstring gMyProjectsPath;
 extern Cstring gApplicationsFolder; // where installed copies are looked for

@@ -1,7 +1,6 @@
 #include "identification/DataCipher.h"
 
-#include "engine/UpdateKit.h"
-#include "engine/UpdaterGlobals.h"
+#include "identification/DataKey.h"
 
 #include <algorithm>
 #include <cstring>
@@ -56,17 +55,22 @@ bool CDataCipher::Run(
     return whole == length;
 }
 
-Cstring MakeDataKey()
+Cstring MakeDataKey(const Cstring& theKeyText)
 {
-    if (gDataKeyText.IsEmpty())
-        BuildDataKeyText(gDataKeyText);
     Cstring key;
     key.Reserve(kDataKeyLength);
     std::memset(key.GetBuffer(), ' ', kDataKeyLength);
     key.GetBuffer()[kDataKeyLength] = 0;
-    std::memcpy(key.GetBuffer(), gDataKeyText.GetText(),
-        static_cast<size_t>(std::min(kDataKeyLength, gDataKeyText.Length())));
+    std::memcpy(key.GetBuffer(), theKeyText.GetText(),
+        static_cast<size_t>(std::min(kDataKeyLength, theKeyText.Length())));
     return key;
+}
+
+Cstring MakeDataKey()
+{
+    Cstring text;
+    BuildDataKeyText(text);
+    return MakeDataKey(text);
 }
 
 void PadPlaintext(const char* theText, CBuffer& theOut)

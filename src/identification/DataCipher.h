@@ -37,8 +37,10 @@ private:
     uint8_t itsKey[kDataKeyLength] = {};
 };
 
-// gDataKeyText (built first when start-up has not done so yet) cut or padded
-// with spaces to exactly 32 bytes; the bytes are the key as they stand.
+// theKeyText cut or padded with spaces to exactly 32 bytes; the bytes are the
+// key as they stand.
+Cstring MakeDataKey(const Cstring& theKeyText);
+// The same for the built-in key text.
 Cstring MakeDataKey();
 // theText followed by 1 to 32 zero bytes, up to the next multiple of 32
 // beyond its length, into theOut; itsDataLength is the padded length. (An out

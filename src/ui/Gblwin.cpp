@@ -51,8 +51,9 @@ Cstring ReadTextFile(const char* thePath)
     return text;
 }
 
-CGlobalWin::CGlobalWin()
+CGlobalWin::CGlobalWin(const CUpdateKit& theKit)
     : CModelessDialog(150)
+    , itsKit(theKit)
 {
 }
 
@@ -71,21 +72,21 @@ void CGlobalWin::InitDialog()
     itsFolderList->Show(true);
     itsFolderList->Show(false);
 
-    if (gZipPath.IsEmpty()) {
-        gInstallName = " ";
+    if (!itsKit.HasArchive()) {
         SetItemText(kItemMessage, "There are no blocks to install");
         Cstring where;
         SetItemText(kItemWhereThingsAre,
-            where.Format("No update archive (.zip file) was found in \"%s\".", gAppBundlePath.GetText())
+            where.Format("No update archive (.zip file) was found in \"%s\".", itsKit.itsFolder.GetText())
                 .GetText());
         SelectTabPage(kPageFailed);
     } else {
         SelectTabPage(kPageWelcome);
     }
-    SetItemText(kItemInstallName, gInstallName.GetText());
+    // Without an archive the name shows as a blank.
+    SetItemText(kItemInstallName, itsKit.HasArchive() ? itsKit.itsInstallName.GetText() : " ");
     SetItemText(kItemInitBlank, " ");
 
-    Cstring readme = ReadTextFile(Cstring::Path(gAppBundlePath, "readme.txt").GetText());
+    Cstring readme = ReadTextFile(itsKit.Readme().GetText());
     if (readme.IsEmpty())
         readme = Cstring(10012);
     NormaliseLineEnds(readme);

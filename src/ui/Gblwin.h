@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ExitStatus.h"
+#include "engine/UpdateKit.h"
 #include "foundation/Arrays.h"
 #include "platform/ListView.h"
 #include "platform/mdialog.h"
@@ -46,7 +47,8 @@ enum GlobalWinPage {
 // folder list and the candidate folders, and runs the update on the target.
 class CGlobalWin : public CModelessDialog {
 public:
-    CGlobalWin();
+    // The window takes its update from theKit.
+    explicit CGlobalWin(const CUpdateKit& theKit);
     ~CGlobalWin() override;
 
     void InitDialog() override;
@@ -83,6 +85,7 @@ public:
     void SelectFolderRow(int theRow);
 
     const Cstring& GetTargetFolder() const { return itsTargetFolder; }
+    const CUpdateKit& GetKit() const { return itsKit; }
     const CStringArray& GetFolders() const { return itsFolders; }
     // Made by InitDialog.
     const CListView& GetFolderList() const { return *itsFolderList; }
@@ -101,6 +104,7 @@ private:
     Cstring SelectedFolder() const;
     void ExitRequest();
 
+    CUpdateKit itsKit;
     std::unique_ptr<CListView> itsFolderList;
     Cstring itsBlockName; // never given a value
     Cstring itsChosenFolder;

@@ -40,7 +40,7 @@ void CGlobalWin::OnKeyDown(int theKeyCode, int theCharCode, int theModifiers, in
 int CGlobalWin::PrintDocument()
 {
     // After a run its log tells what happened; before one, the readme.
-    Cstring path = Cstring::Path(gAppBundlePath, "readme.txt");
+    Cstring path = itsKit.Readme();
     const char* title = "readme.txt";
     const Cstring log = Cstring::Path(itsTargetFolder, kLogName);
     if ((itsCurrentPage == kPageDone || itsCurrentPage == kPageFailed) && itsTargetFolder.IsNotEmpty()

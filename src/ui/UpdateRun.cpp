@@ -21,7 +21,7 @@ void CGlobalWin::RunUpdate()
     itsBackupPath = "";
     CWizardObserver observer(*this);
     CUpdateRun run(itsTargetFolder, observer);
-    run.SetArchive(gZipPath, gDataKeyText);
+    run.SetArchive(itsKit.itsArchive, itsKit.itsPassword);
     // The build installed now, and the one the update must bring.
     const CProgram* found = FindProgramByFolder(FoundPrograms, itsTargetFolder.GetText());
     run.SetBuilds(LatestProgramDate(ValidPrograms), NewestValidBuild(ValidPrograms),

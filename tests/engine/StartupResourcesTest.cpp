@@ -1,5 +1,5 @@
 #include "engine/UpdaterGlobals.h"
-#include "engine/UpdaterMain.h"
+#include "app/UpdaterMain.h"
 #include "foundation/Profile.h"
 #include "platform/Resources.h"
 #include "support/ScopedVariable.h"

@@ -1,12 +1,13 @@
+#include "app/UpdaterMain.h"
 #include "engine/UpdateKit.h"
 #include "engine/UpdaterGlobals.h"
-#include "engine/UpdaterMain.h"
 #include "foundation/Profile.h"
 #include "platform/MessageBox.h"
 #include "platform/Resources.h"
 #include "support/RunProgram.h"
 #include "support/TempFolder.h"
 #include "support/TestHost.h"
+#include "ui/Gblwin.h"
 
 #include <gtest/gtest.h>
 
@@ -39,12 +40,12 @@ protected:
         gApplicationsFolder = "/Applications";
     }
 
-    void Start(const std::string& theBundle)
+    CUpdateKit Start(const std::string& theBundle)
     {
         StartupOptions options;
         options.itsBundlePath = theBundle.c_str();
         options.itsApplicationsFolder = (itsTemp / "Applications").c_str();
-        UpdaterStartup(0, options);
+        return UpdaterStartup(0, options);
     }
 
     CTestHost itsHost;
@@ -110,11 +111,13 @@ TEST_F(Startup, NamesAndSubstitutionsComeFromTheArchive)
 {
     itsTemp.Write("kit/Spring Update.ZIP", "");
     itsTemp.Write("kit/notes.zip.txt", "");
-    Start(itsTemp / "kit");
+    const CUpdateKit kit = Start(itsTemp / "kit");
     EXPECT_EQ(std::string(gAppBundlePath.GetText()), itsTemp / "kit");
-    EXPECT_EQ(std::string(gZipPath.GetText()), itsTemp / "kit/Spring Update.ZIP");
-    EXPECT_STREQ(gInstallName.GetText(), "Spring Update");
-    EXPECT_EQ(gDataKeyText.Length(), 26);
+    EXPECT_EQ(std::string(kit.itsFolder.GetText()), itsTemp / "kit");
+    EXPECT_EQ(std::string(kit.itsArchive.GetText()), itsTemp / "kit/Spring Update.ZIP");
+    EXPECT_STREQ(kit.itsInstallName.GetText(), "Spring Update");
+    EXPECT_EQ(kit.itsPassword.Length(), 26);
+    EXPECT_EQ(gGlobalWin->GetKit().itsArchive, kit.itsArchive);
 
     Cstring text("Install |ZIPNAME| now");
     ApplySubstitutions(text);
@@ -124,10 +127,10 @@ TEST_F(Startup, NamesAndSubstitutionsComeFromTheArchive)
 TEST_F(Startup, NoArchiveLeavesTheNamesEmpty)
 {
     itsTemp.Write("kit/readme.txt", "hello");
-    Start(itsTemp / "kit");
-    EXPECT_TRUE(gZipPath.IsEmpty());
-    EXPECT_TRUE(gInstallName.IsEmpty());
-    EXPECT_EQ(gDataKeyText.Length(), 26);
+    const CUpdateKit kit = Start(itsTemp / "kit");
+    EXPECT_FALSE(kit.HasArchive());
+    EXPECT_TRUE(kit.itsInstallName.IsEmpty());
+    EXPECT_EQ(kit.itsPassword.Length(), 26);
 }
 
 TEST_F(Startup, FoldersFollowTheUpdaterFolder)

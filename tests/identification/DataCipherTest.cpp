@@ -90,12 +90,9 @@ TEST(DataCipher, PaddingReachesTheNextMultipleOf32BeyondTheText)
 
 TEST(DataCipher, KeyIsTheKeyTextPaddedWithSpaces)
 {
-    const Cstring saved = gDataKeyText;
-    gDataKeyText = "abc";
-    EXPECT_STREQ(MakeDataKey().GetText(), "abc                             ");
-    gDataKeyText = "0123456789012345678901234567890123456789";
-    EXPECT_STREQ(MakeDataKey().GetText(), "01234567890123456789012345678901");
-    gDataKeyText = saved;
+    EXPECT_STREQ(MakeDataKey("abc").GetText(), "abc                             ");
+    EXPECT_STREQ(MakeDataKey("0123456789012345678901234567890123456789").GetText(),
+        "01234567890123456789012345678901");
     EXPECT_EQ(MakeDataKey().Length(), 32);
 }
 

@@ -3,6 +3,7 @@
 // screen reader can say, and screenshots of each page land in the build folder.
 
 #include "QtFixture.h"
+#include "engine/UpdateKit.h"
 #include "engine/UpdaterGlobals.h"
 #include "identification/ProgramList.h"
 #include "platform/OverwriteDialog.h"
@@ -28,9 +29,7 @@ protected:
         itsTemp.Write("kit/readme.txt",
             "Patchwell 5.0.2\r\rThis update brings the new fabric library and mends the printing of large "
             "quilts.\rIt keeps your projects and settings as they are.\r");
-        gAppBundlePath = (itsTemp / "kit").c_str();
-        gZipPath = (itsTemp / "kit/Fix1.zip").c_str();
-        gInstallName = "Fix1";
+        itsKit = CUpdateKit::InFolder((itsTemp / "kit").c_str());
         AddTextSubstitution("|PROGNAME|", Cstring(10000).GetText()); // as start-up does
         itsTemp.Write("Applications/Patchwell 5/Patchwell 5.app/Contents/Info.plist", "");
         CProgram* found = new CProgram;
@@ -40,8 +39,6 @@ protected:
     void TearDown() override
     {
         FoundPrograms.DeleteAll();
-        gZipPath = "";
-        gAppBundlePath = "";
         bGlobalClosed = false;
         QtTest::TearDown();
     }
@@ -87,11 +84,12 @@ protected:
     }
 
     TempFolder itsTemp;
+    CUpdateKit itsKit;
 };
 
 TEST_F(DialogLook, WizardPagesFitTheirTextsAndAreNamed)
 {
-    CGlobalWin window;
+    CGlobalWin window(itsKit);
     ASSERT_EQ(window.DoModal(), 1);
     const std::string folder = itsTemp / "Applications/Patchwell 5";
 

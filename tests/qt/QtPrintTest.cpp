@@ -2,6 +2,7 @@
 // no printer is installed.
 
 #include "QtFixture.h"
+#include "engine/UpdateKit.h"
 #include "engine/UpdaterGlobals.h"
 #include "platform/Framework.h"
 #include "platform/PrintJob.h"
@@ -57,17 +58,15 @@ TEST_F(QtPrint, TextPrintsIntoAPdfWithItsPages)
 
 TEST_F(QtPrint, FilePrintPrintsTheReadme)
 {
-    gAppBundlePath = itsTemp.Path().c_str();
     itsTemp.Write("readme.txt", LongText(120));
     CreatePrintSession();
     gFramework.itsPrintJob->SetOutputFile((itsTemp / "readme.pdf").c_str());
     {
-        CGlobalWin window;
+        CGlobalWin window(CUpdateKit::InFolder(itsTemp.Path().c_str()));
         window.DoCommand(static_cast<int>(FourCharCode("prnt")), 0, 0);
     }
     const int pages = gFramework.itsPrintJob->GetPageNumber();
     DestroyPrintSession();
-    gAppBundlePath = "";
     EXPECT_GE(pages, 2);
     EXPECT_EQ(PdfPageCount(itsTemp / "readme.pdf"), pages);
 }

@@ -6,7 +6,7 @@
 #include "QtFixture.h"
 #include "engine/Progress.h"
 #include "engine/UpdaterGlobals.h"
-#include "engine/UpdaterMain.h"
+#include "app/UpdaterMain.h"
 #include "identification/ProgramList.h"
 #include "platform/Shell.h"
 #include "support/DemoBuild.h"

@@ -1,5 +1,6 @@
 // The wizard's page flow and its dialog state, without an update run.
 
+#include "engine/UpdateKit.h"
 #include "engine/UpdaterGlobals.h"
 #include "foundation/ProfileSettings.h"
 #include "identification/ProgramList.h"
@@ -47,9 +48,9 @@ protected:
         };
         bGlobalClosed = false;
         itsTemp.Write("kit/Fix1.zip", "");
-        gAppBundlePath = (itsTemp / "kit").c_str();
-        gZipPath = (itsTemp / "kit/Fix1.zip").c_str();
-        gInstallName = "Fix1";
+        itsKit.itsFolder = (itsTemp / "kit").c_str();
+        itsKit.itsArchive = (itsTemp / "kit/Fix1.zip").c_str();
+        itsKit.itsInstallName = "Fix1";
         for (const char* folder : { "Applications/One", "Applications/Two" }) {
             itsTemp.Write(std::string(folder) + "/Patchwell 5.app/Contents/Info.plist", "");
             CProgram* found = new CProgram;
@@ -62,14 +63,12 @@ protected:
     {
         delete itsWindow;
         FoundPrograms.DeleteAll();
-        gZipPath = "";
-        gAppBundlePath = "";
         bGlobalClosed = false;
     }
 
     CGlobalWin& Open()
     {
-        itsWindow = new CGlobalWin();
+        itsWindow = new CGlobalWin(itsKit);
         EXPECT_EQ(itsWindow->DoModal(), 1);
         return *itsWindow;
     }
@@ -78,6 +77,7 @@ protected:
 
     CTestHost itsHost;
     TempFolder itsTemp;
+    CUpdateKit itsKit;
     CGlobalWin* itsWindow = nullptr;
     std::vector<std::string> itsQuestions;
     int itsAnswer = kResultNo;
@@ -146,7 +146,7 @@ TEST_F(GlobalWin, ExitAsksExceptOnTheResultPages)
 
 TEST_F(GlobalWin, NoArchiveMeansNothingToInstall)
 {
-    gZipPath = "";
+    itsKit.itsArchive = "";
     CGlobalWin& window = Open();
     EXPECT_EQ(window.GetCurrentPage(), kPageFailed);
     EXPECT_EQ(Text(kItemMessage), "There are no blocks to install");

@@ -149,7 +149,7 @@ TEST_F(Help, OpenUrlDropsEveryFilePrefix)
 
 TEST_F(Help, MainWindowOpensHelpFromMenuKeyAndTimer)
 {
-    CGlobalWin window;
+    CGlobalWin window(CUpdateKit {});
     window.DoCommand(static_cast<int>(FourCharCode("help")), 0, 0);
     window.HandleMessage(kMsgShowHelp, 0, 0);
     window.OnKeyDown(kKeyF1, 0, 0, 1);

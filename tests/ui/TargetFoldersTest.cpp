@@ -1,6 +1,7 @@
 // The folder page: the folders offered at the start, and the Add button's
 // checks of a folder the user picks, with the chooser answered by the test.
 
+#include "engine/UpdateKit.h"
 #include "engine/UpdaterGlobals.h"
 #include "foundation/ProfileSettings.h"
 #include "identification/ProgramScanner.h"
@@ -26,9 +27,8 @@ protected:
             gAppResFile = new CResFile();
         bGlobalClosed = false;
         itsTemp.Write("kit/Fix1.zip", "");
-        gAppBundlePath = (itsTemp / "kit").c_str();
-        gZipPath = (itsTemp / "kit/Fix1.zip").c_str();
-        BaseProgramPath = gAppBundlePath;
+        itsKit = CUpdateKit::InFolder((itsTemp / "kit").c_str());
+        BaseProgramPath = itsKit.itsFolder;
         ASSERT_TRUE(MakeDemoBuild(itsTemp / "build/Patchwell 5", "5.0.1", "2025-03-01 10:00:00"));
         CProgram* valid = new CProgram;
         ScanFile(*valid, (itsTemp / "build/Patchwell 5/Patchwell 5.app").c_str(), nullptr);
@@ -49,7 +49,7 @@ protected:
             theFolder = itsChoice.c_str();
             return 1;
         };
-        itsWindow = std::make_unique<CGlobalWin>();
+        itsWindow = std::make_unique<CGlobalWin>(itsKit);
         ASSERT_EQ(itsWindow->DoModal(), 1);
         itsWindow->DoCommand(kItemNext, 0, 0);
         ASSERT_EQ(itsWindow->GetCurrentPage(), kPageFolder);
@@ -60,8 +60,6 @@ protected:
         itsWindow.reset();
         FoundPrograms.DeleteAll();
         ValidPrograms.DeleteAll();
-        gZipPath = "";
-        gAppBundlePath = "";
         BaseProgramPath = "";
     }
 
@@ -84,6 +82,7 @@ protected:
 
     CTestHost itsHost;
     TempFolder itsTemp;
+    CUpdateKit itsKit;
     std::unique_ptr<CGlobalWin> itsWindow;
     std::string itsChoice;
     std::vector<std::string> itsPrompts;
@@ -104,7 +103,7 @@ TEST_F(TargetFolders, FoundCopiesAreOfferedOnceWithNoneSelected)
     CProgram* gone = new CProgram;
     gone->itsFolder = (itsTemp / "Applications/Gone").c_str();
     FoundPrograms.Append(gone);
-    CGlobalWin window;
+    CGlobalWin window(itsKit);
     ASSERT_EQ(window.DoModal(), 1);
     EXPECT_EQ(window.GetFolderList().RowCount(), 1);
     EXPECT_EQ(window.GetFolders().GetCount(), 1);

@@ -47,8 +47,8 @@ protected:
             itsTemp.Path() / "builds/5.0.1/Patchwell 5", Target(), std::filesystem::copy_options::recursive);
 
         ASSERT_EQ(PackArchive(itsTemp / "Update.zip", itsTemp / "builds/5.0.2/Patchwell 5"), 0);
-        gZipPath = (itsTemp / "Update.zip").c_str();
-        BuildDataKeyText(gDataKeyText);
+        itsKit.itsArchive = (itsTemp / "Update.zip").c_str();
+        BuildDataKeyText(itsKit.itsPassword);
         for (const char* version : { "5.0.1", "5.0.2" }) {
             CProgram* valid = new CProgram;
             ScanFile(*valid,
@@ -67,7 +67,6 @@ protected:
         gGlobalWin = nullptr;
         ValidPrograms.DeleteAll();
         FoundPrograms.DeleteAll();
-        gZipPath = "";
     }
 
     void MakeBuild(const std::string& theVersion, const std::string& theDate)
@@ -83,7 +82,7 @@ protected:
     // selected, then presses Next there.
     void RunWizard()
     {
-        gGlobalWin = new CGlobalWin();
+        gGlobalWin = new CGlobalWin(itsKit);
         ASSERT_EQ(gGlobalWin->DoModal(), 1);
         ASSERT_EQ(gGlobalWin->GetCurrentPage(), kPageWelcome);
         gGlobalWin->DoCommand(kItemNext, 0, 0);
@@ -108,6 +107,7 @@ protected:
 
     CTestHost itsHost;
     TempFolder itsTemp;
+    CUpdateKit itsKit;
     TreeSnapshot itsOldBuild;
     TreeSnapshot itsNewBuild;
 };
@@ -196,7 +196,8 @@ TEST_F(UpdateRun, BadArchivesTouchNothing)
         { "not a zip", [&] { itsTemp.Write("Update.zip", "PK but not really"); },
             "Error opening compressed file container", opening },
         // The message does not say which entry: the log does, as the extraction's would.
-        { "wrong password", [&] { gDataKeyText = "not the key text"; }, "Unable to open compressed file (27)",
+        { "wrong password", [&] { itsKit.itsPassword = "not the key text"; },
+            "Unable to open compressed file (27)",
             opened + "ExtractOneFile - " + Target()
                 + "/Help/index.html\nExtractOneFile failed - Unable to open compressed file (27)\n" },
         { "unsafe name",
@@ -218,7 +219,7 @@ TEST_F(UpdateRun, BadArchivesTouchNothing)
     for (const Case& test : cases) {
         SCOPED_TRACE(test.itsName);
         itsTemp.Write("Update.zip", pristine);
-        BuildDataKeyText(gDataKeyText);
+        BuildDataKeyText(itsKit.itsPassword);
         test.itsBreak();
         std::filesystem::remove(Target() + "/Updater Log File.txt");
         const TreeSnapshot before = SnapshotTree(itsTemp.Path() / "Applications");
@@ -396,7 +397,7 @@ TEST_F(UpdateRun, TheExitStatusSaysWhetherTheCopyWasChanged)
     const std::vector<Case> cases = {
         { "a damaged archive", [&] { itsTemp.Write("Update.zip", "PK but not really"); }, kPageFailed,
             kExitRefused },
-        { "a wrong password", [&] { gDataKeyText = "not the key text"; }, kPageFailed, kExitRefused },
+        { "a wrong password", [&] { itsKit.itsPassword = "not the key text"; }, kPageFailed, kExitRefused },
         { "stopped by the user before any change",
             [&] {
                 itsHost.itsCancelPoll = [] { return true; };
@@ -419,7 +420,7 @@ TEST_F(UpdateRun, TheExitStatusSaysWhetherTheCopyWasChanged)
     for (const Case& test : cases) {
         SCOPED_TRACE(test.itsName);
         itsTemp.Write("Update.zip", pristine);
-        BuildDataKeyText(gDataKeyText);
+        BuildDataKeyText(itsKit.itsPassword);
         itsHost.itsCancelPoll = nullptr;
         gAbortUpdate = 0;
         test.itsSetUp();

@@ -9,7 +9,7 @@
 // The failed page is shown as a kit without its archive shows it.
 
 #include "engine/UpdaterGlobals.h"
-#include "engine/UpdaterMain.h"
+#include "app/UpdaterMain.h"
 #include "identification/ProgramList.h"
 #include "platform/Host.h"
 #include "qt/QtHost.h"

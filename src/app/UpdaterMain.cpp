@@ -1,4 +1,4 @@
-#include "engine/UpdaterMain.h"
+#include "app/UpdaterMain.h"
 
 #include "engine/UpdateKit.h"
 #include "engine/UpdateRecovery.h"
@@ -93,7 +93,7 @@ void ApplyFolderOverrides()
     gMyProjectsPath.TrimTrailing('/');
 }
 
-void UpdaterStartup(uint32_t theInstance, const StartupOptions& theOptions)
+CUpdateKit UpdaterStartup(uint32_t theInstance, const StartupOptions& theOptions)
 {
     std::srand(static_cast<unsigned>(std::time(nullptr))); // 1
     gFramework.itsInstance = theInstance; // 2
@@ -114,16 +114,14 @@ void UpdaterStartup(uint32_t theInstance, const StartupOptions& theOptions)
     ValidPrograms.itsStream = gDiagnostics;
     FoundPrograms.itsStream = gDiagnostics;
 
-    gZipPath = FindUpdateZip(gAppBundlePath.GetText(), gDataKeyText); // 6
-    gInstallName = gZipPath.IsEmpty() ? Cstring() : InstallNameFromZipPath(gZipPath.GetText()); // 7
-    AddTextSubstitution("|ZIPNAME|", gInstallName.GetText()); // 8
+    const CUpdateKit kit = CUpdateKit::InFolder(gAppBundlePath.GetText()); // 6, 7
+    AddTextSubstitution("|ZIPNAME|", kit.itsInstallName.GetText()); // 8
     gProgramName = Cstring(10000); // 9
     AddTextSubstitution("|PROGNAME|", gProgramName.GetText());
     if (!gGlobalWin) // 10
-        gGlobalWin = new CGlobalWin();
+        gGlobalWin = new CGlobalWin(kit);
 
-    ReadProgramData(ValidPrograms, Cstring::Path(gAppBundlePath, "data.txt").GetText(), // 11
-        theOptions.itsDataReport);
+    ReadProgramData(ValidPrograms, kit.DataFile().GetText(), theOptions.itsDataReport); // 11
     // A run that was killed may have left a copy without its program: put it
     // back before looking for copies.
     RecoverInterruptedUpdates(gApplicationsFolder.GetText(), gRecoveryNotes);
@@ -179,6 +177,7 @@ void UpdaterStartup(uint32_t theInstance, const StartupOptions& theOptions)
         PrinterName = DefaultPrinterName();
     if (PrinterName.IsNotEmpty())
         SelectPrinter(PrinterName);
+    return kit;
 }
 
 void UpdaterRunWindow()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/UpdateKit.h"
 #include "foundation/Cstring.h"
 
 #include <cstdint>
@@ -25,8 +26,9 @@ struct StartupOptions {
 int UpdaterMain(uint32_t theInstance, const StartupOptions& theOptions);
 
 // Start-up up to the point where the window would open: every name, path,
-// list and setting is in place afterwards. The unattended mode stops here.
-void UpdaterStartup(uint32_t theInstance, const StartupOptions& theOptions);
+// list and setting is in place afterwards, and the kit found in the updater
+// folder is returned (the window holds a copy). The unattended mode stops here.
+CUpdateKit UpdaterStartup(uint32_t theInstance, const StartupOptions& theOptions);
 // Opens the main window, shows it and runs the event loop until the user quits.
 void UpdaterRunWindow();
 // Releases what start-up acquired, in its fixed order.
