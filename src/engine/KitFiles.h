@@ -1,0 +1,18 @@
+#pragma once
+
+#include "engine/KitSignature.h"
+
+#include <string>
+#include <vector>
+
+// The files of a kit that the updater reads, by their names relative to the
+// kit's folder, in name order: the update archive (the first ".zip" there),
+// "data.txt", "readme.txt" and every regular file beneath "Help". A signed
+// manifest must list exactly these; the program files beside them are not
+// read by the updater and are not listed.
+bool KitFilesRead(const char* theKitFolder, std::vector<std::string>& theNames, std::string& theProblem);
+
+// The manifest of the kit in theKitFolder as it is now: the size and SHA-256
+// of each of its files read; false with theProblem naming the file.
+bool DigestKitFiles(const char* theKitFolder, const std::string& theBuildDate, KitManifest& theManifest,
+    std::string& theProblem);
