@@ -5,6 +5,7 @@
 #include "zip/ZipFault.h"
 #include "zip/ZipRecords.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -40,6 +41,7 @@ public:
 
 private:
     Reading Look(size_t theAt, CZipDirectoryPlace& thePlace);
+    Reading LookAt(size_t theAt, CZipDirectoryPlace& thePlace);
     // 0 with thePlace from the zip64 end record the locator at theAt points
     // to; bAbsent when no such record is there at all.
     int ReadZip64(size_t theAt, CZipDirectoryPlace& thePlace, uint64_t& thePosition, bool& bAbsent);
@@ -59,6 +61,9 @@ private:
     // Why the record looked at last leads to no reading.
     int itsCode = 0;
     std::string itsFailure;
+    // Why the zip64 end record its locator points to could not be read.
+    int itsZip64Code = 0;
+    std::string itsZip64Failure;
 };
 
 Reading CEndRecordSearch::Refuse(int theCode, std::string theFailure)
@@ -93,38 +98,45 @@ int CEndRecordSearch::Run(CZipDirectoryPlace& thePlace, std::string& theFailure)
     int error = kZipErrorNotZip;
     theFailure = FaultText("no end record in the last %zu bytes of the file", tailSize);
     bool bRefusalKept = false;
-    bool bFound = false;
-    int readings = 0;
-    uint64_t positions[2] = {};
+    // The directories read so far, each once: records that lead to the same
+    // directory (a copy of the end record in a comment) read alike.
+    struct Found {
+        Reading itsReading;
+        CZipDirectoryPlace itsPlace;
+        uint64_t itsPosition;
+    };
+    std::vector<Found> found;
     // A full tail leaves room for a locator before every record looked at.
     const size_t first = tailSize == kTailSize ? kZip64LocatorSize : 0;
-    for (size_t at = tailSize - kEndSize + 1; at-- > first && readings < 2;) {
+    for (size_t at = tailSize - kEndSize + 1; at-- > first && found.size() < 2;) {
         if (itsTail[at] != 'P' || Get32(&itsTail[at]) != kEndSignature)
             continue;
         CZipDirectoryPlace place;
         const Reading reading = Look(at, place);
-        if (reading == Reading::kOne) {
-            thePlace = place;
-            bFound = true;
-        }
         if (reading == Reading::kTwo) {
             theFailure = itsFailure;
             return kZipErrorInconsistent;
         }
-        if (reading != Reading::kNone)
-            positions[readings++] = itsTailOffset + at;
         if (reading != Reading::kOne && !bRefusalKept) {
             error = itsCode;
             theFailure = itsFailure;
             bRefusalKept = true;
         }
+        const auto same = [&place](const Found& theFound) {
+            return theFound.itsPlace.itsOffset == place.itsOffset
+                && theFound.itsPlace.itsSize == place.itsSize;
+        };
+        if (reading != Reading::kNone && std::none_of(found.begin(), found.end(), same))
+            found.push_back({ reading, place, itsTailOffset + at });
     }
-    if (readings == 2) {
+    if (found.size() == 2) {
         theFailure = FaultText("two end records could each be the archive's (at offsets %llu and %llu)",
-            static_cast<unsigned long long>(positions[1]), static_cast<unsigned long long>(positions[0]));
+            static_cast<unsigned long long>(found[1].itsPosition),
+            static_cast<unsigned long long>(found[0].itsPosition));
         return kZipErrorInconsistent;
     }
-    if (readings == 1 && bFound) {
+    if (found.size() == 1 && found[0].itsReading == Reading::kOne) {
+        thePlace = found[0].itsPlace;
         theFailure.clear();
         return 0;
     }
@@ -133,6 +145,19 @@ int CEndRecordSearch::Run(CZipDirectoryPlace& thePlace, std::string& theFailure)
 
 Reading CEndRecordSearch::Look(size_t theAt, CZipDirectoryPlace& thePlace)
 {
+    const Reading reading = LookAt(theAt, thePlace);
+    // When the 32-bit record could not be read either, the bytes before it
+    // were a locator after all, and what is wrong is the zip64 record.
+    if (reading == Reading::kNone && itsZip64Code != 0) {
+        itsCode = itsZip64Code;
+        itsFailure = itsZip64Failure;
+    }
+    return reading;
+}
+
+Reading CEndRecordSearch::LookAt(size_t theAt, CZipDirectoryPlace& thePlace)
+{
+    itsZip64Code = 0;
     const unsigned char* record = &itsTail[theAt];
     const uint64_t position = itsTailOffset + theAt;
     const auto at = static_cast<unsigned long long>(position);
@@ -149,6 +174,10 @@ Reading CEndRecordSearch::Look(size_t theAt, CZipDirectoryPlace& thePlace)
         if (error != 0 && (!bAbsent || bMarkers))
             return Reading::kNone;
         bFromZip64 = error == 0;
+        if (error != 0) {
+            itsZip64Code = itsCode;
+            itsZip64Failure = itsFailure;
+        }
     }
     if (bFromZip64) {
         if (const char* field = Disagreement(record, thePlace)) {
@@ -182,21 +211,18 @@ Reading CEndRecordSearch::Look(size_t theAt, CZipDirectoryPlace& thePlace)
         return Refuse(kZipErrorInconsistent,
             FaultText(
                 "the end record's comment runs past the end of the file (end record at offset %llu)", at));
-    if (end != recordStart) {
-        // A tool that finds the directory by where it ends, taking what lies
-        // before as bytes before the archive, reads one here.
-        const bool bShifted = thePlace.itsSize >= 4 && recordStart >= thePlace.itsSize
-            && HasDirectoryRecordAt(recordStart - thePlace.itsSize);
-        Refuse(kZipErrorInconsistent,
-            FaultText(
-                "the directory does not end where the %s begins (at offset %llu)", recordName, recordAt));
-        return bShifted ? Reading::kShifted : Reading::kNone;
-    }
-    if (thePlace.itsSize >= 4 && !HasDirectoryRecordAt(thePlace.itsOffset))
-        return Refuse(kZipErrorNotZip,
-            FaultText("no directory record where the %s puts the directory (offset %llu)", recordName,
-                static_cast<unsigned long long>(thePlace.itsOffset)));
-    return Reading::kOne;
+    if (thePlace.itsSize < 4 || HasDirectoryRecordAt(thePlace.itsOffset))
+        return Reading::kOne;
+    Refuse(kZipErrorNotZip,
+        FaultText("no directory record where the %s puts the directory (offset %llu)", recordName,
+            static_cast<unsigned long long>(thePlace.itsOffset)));
+    // A tool that finds no directory there looks for one that ends where the
+    // record begins, taking what lies before as bytes before the archive.
+    if (end == recordStart || recordStart < thePlace.itsSize
+        || !HasDirectoryRecordAt(recordStart - thePlace.itsSize))
+        return Reading::kNone;
+    thePlace.itsOffset = recordStart - thePlace.itsSize;
+    return Reading::kShifted;
 }
 
 int CEndRecordSearch::ReadZip64(

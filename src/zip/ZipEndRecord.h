@@ -17,8 +17,8 @@ struct CZipDirectoryPlace {
 
 // Looks at every end-record signature in the last bytes of theArchive
 // (theFileSize long) without walking a directory. A record whose directory
-// ends where the record begins, and starts with a directory record, is a
-// reading of the archive; so is one that other tools read by assuming bytes
+// lies before it and starts with a directory record is a reading of the
+// archive; so is one whose directory other tools find by assuming bytes
 // before the archive. Tools look from either end of those bytes and take
 // the first reading they meet, so exactly one may be there: more refuse the
 // archive as ambiguous. 0 with thePlace, or the code with theFailure in
