@@ -1,5 +1,6 @@
 #include "engine/EntryExtraction.h"
 #include "zip/ZipErrors.h"
+#include "zip/ZipFault.h"
 
 #include <cstring>
 
@@ -20,6 +21,8 @@ bool CEntryExtraction::OpenEntry(const CZipArchiveFile& theArchive, const Cstrin
 {
     itsOutcome.itsOpenError = itsData.Open(theArchive, itsEntry, thePassword.GetText());
     bOpen = itsOutcome.itsOpenError == 0;
+    if (!bOpen)
+        itsOutcome.itsArchiveFailure = itsData.GetFailure();
     return bOpen;
 }
 
@@ -46,6 +49,10 @@ void CEntryExtraction::CopyData(char* pBlock, size_t theBlockSize, CEntryProgres
         // An entry that yields more than it declares is damaged or forged.
         if (count < 0 || read > itsEntry.itsSize) {
             itsOutcome.itsReadError = count < 0 ? error : kZipErrorInconsistent;
+            itsOutcome.itsArchiveFailure = count < 0
+                ? itsData.GetFailure()
+                : FaultText("the data is longer than the %llu bytes the directory declares (%s)",
+                    static_cast<unsigned long long>(itsEntry.itsSize), EntryPlace(itsEntry).c_str());
             return;
         }
         if (!itsOutput.IsOpen())
@@ -66,8 +73,11 @@ void CEntryExtraction::Finish(time_t theDate)
     bOpen = false;
     // Closing checks the entry's end; a failure already found keeps its text.
     const int endError = itsData.Close();
-    if (itsOutcome.itsReadError == 0 && !itsOutcome.bAborted && itsOutcome.itsWriteError == 0)
+    if (itsOutcome.itsReadError == 0 && !itsOutcome.bAborted && itsOutcome.itsWriteError == 0) {
         itsOutcome.itsEndError = endError;
+        if (endError != 0)
+            itsOutcome.itsArchiveFailure = itsData.GetFailure();
+    }
     if (!itsOutput.IsOpen() || !Succeeded())
         return; // an unfinished file is removed with the writer
     itsOutcome.itsFinishError = itsOutput.Finish(theDate, itsOutcome.itsModeError);

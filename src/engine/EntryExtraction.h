@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <sys/types.h>
 
 // What one entry's extraction came to, step by step, so that the thread that
@@ -24,6 +25,9 @@ struct CEntryOutcome {
     int itsModeError = 0; // a failed chmod alone does not fail the entry
     int itsInstallError = 0;
     uint64_t itsBytesWritten = 0;
+    // The reader's words for the archive's failure among those above, with
+    // the entry and the offset (ZipFault.h).
+    std::string itsArchiveFailure;
 };
 
 // Told of each block as it passes, on the thread that does the work.

@@ -9,6 +9,7 @@
 #include "zip/ZipArchiveFile.h"
 #include "zip/ZipEntryDecoder.h"
 #include "zip/ZipErrors.h"
+#include "zip/ZipFault.h"
 
 #include <cerrno>
 #include <climits>
@@ -29,7 +30,9 @@ public:
     {
     }
 
-    bool Check(const char* theZipPath, const char* thePassword, const char* theTarget);
+    // theShownPath: the archive as the log names it.
+    bool Check(
+        const char* theZipPath, const char* thePassword, const char* theTarget, const char* theShownPath);
 
 private:
     bool CheckEntry(const CZipEntry& theEntry, const Cstring& theName, const char* thePassword);
@@ -87,15 +90,18 @@ void CPreflight::LogOpened()
     bOpened = false;
 }
 
-bool CPreflight::Check(const char* theZipPath, const char* thePassword, const char* theTarget)
+bool CPreflight::Check(
+    const char* theZipPath, const char* thePassword, const char* theTarget, const char* theShownPath)
 {
     if (!theZipPath || !*theZipPath || itsArchive.Open(theZipPath) != 0) {
+        const std::string failure = WithFailure(theZipPath && *theZipPath ? itsArchive.GetFailure() : "");
         if (itsLog)
-            std::fprintf(itsLog, "Opening update zip file - %s failed\n", theZipPath ? theZipPath : "");
-        itsMessage = "Error opening compressed file container";
+            std::fprintf(itsLog, "Opening update zip file - %s failed%s\n", theShownPath ? theShownPath : "",
+                failure.c_str());
+        itsMessage.Format("Error opening compressed file container%s", failure.c_str());
         return false;
     }
-    itsZipPath = theZipPath;
+    itsZipPath = theShownPath;
     bOpened = true;
     if (const int failure = itsTarget.Open(theTarget); failure != 0)
         return Refuse("Unable to open the folder %s", theTarget);
@@ -123,8 +129,8 @@ bool CPreflight::Check(const char* theZipPath, const char* thePassword, const ch
     for (uint64_t i = 0; i < count; ++i) {
         int error = 0;
         if (!cursor.Next(entry, error)) {
-            itsMessage.Format(
-                "Unable to get compressed file info (%d)", error != 0 ? error : kZipErrorInconsistent);
+            itsMessage.Format("Unable to get compressed file info (%d)%s",
+                error != 0 ? error : kZipErrorInconsistent, WithFailure(cursor.GetFailure()).c_str());
             return Refused("ExtractOneFile failed - %s\n");
         }
         const Cstring name = itsMapper.MapEntryName(entry.itsName.c_str());
@@ -257,7 +263,8 @@ bool CPreflight::CheckEntry(const CZipEntry& theEntry, const Cstring& theName, c
         LogOpened();
         if (itsLog)
             std::fprintf(itsLog, "ExtractOneFile - %s\n", itsMapper.DestinationPath(theName).GetText());
-        itsMessage.Format("Unable to open compressed file (%d)", error);
+        itsMessage.Format(
+            "Unable to open compressed file (%d)%s", error, WithFailure(source.GetFailure()).c_str());
         return Refused("ExtractOneFile failed - %s\n");
     }
     return true;
@@ -301,9 +308,9 @@ bool CPreflight::CheckRoom(const CUpdateRoom& theRoom)
 
 } // namespace
 
-bool PreflightUpdate(
-    const char* theZipPath, const char* thePassword, const char* theTarget, Cstring& theMessage, FILE* theLog)
+bool PreflightUpdate(const char* theZipPath, const char* thePassword, const char* theTarget,
+    Cstring& theMessage, FILE* theLog, const char* theShownPath)
 {
     CPreflight check(theLog, theMessage);
-    return check.Check(theZipPath, thePassword, theTarget);
+    return check.Check(theZipPath, thePassword, theTarget, theShownPath ? theShownPath : theZipPath);
 }

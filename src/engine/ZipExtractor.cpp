@@ -9,6 +9,7 @@
 #include "platform/MessageBox.h"
 #include "platform/SystemServices.h"
 #include "zip/ZipErrors.h"
+#include "zip/ZipFault.h"
 
 #include <cerrno>
 #include <cstdarg>
@@ -67,6 +68,8 @@ int CZipExtractor::Open(const char* theArchivePath)
     itsEntryIndex = 0;
     if (!theArchivePath || itsArchive.Open(theArchivePath) != 0) {
         itsLastError = "Error opening compressed file container";
+        if (theArchivePath)
+            itsLastError.Append(WithFailure(itsArchive.GetFailure()).c_str());
         return 0;
     }
     itsCursor = std::make_unique<CZipDirectoryCursor>(itsArchive);
@@ -207,9 +210,13 @@ int CZipExtractor::ExtractOneFile()
     if (job)
         itsEntry = job->itsEntry;
     else if (itsWorkers || !itsArchive.IsOpen() || !EntryAt(itsEntryIndex, itsEntry, error)) {
-        if (error == 0)
-            error = kZipErrorInconsistent; // the directory ended before its count
-        Fail("ExtractOneFile failed - %s\n", "Unable to get compressed file info (%d)", error);
+        std::string failure = itsCursor ? itsCursor->GetFailure() : std::string();
+        if (error == 0) {
+            error = kZipErrorInconsistent;
+            failure = "the directory holds fewer entries than its end record says";
+        }
+        Fail("ExtractOneFile failed - %s\n", "Unable to get compressed file info (%d)%s", error,
+            WithFailure(failure).c_str());
         return 0;
     }
     SetCurrentName(itsEntry.itsName.c_str());
@@ -299,7 +306,8 @@ int CZipExtractor::Report(const CEntryOutcome& theOutcome, const Cstring& thePat
     const CEntryOutcome& o = theOutcome;
     const char* path = thePath.GetText();
     if (o.itsOpenError != 0) {
-        Fail("ExtractOneFile failed - %s\n", "Unable to open compressed file (%d)", o.itsOpenError);
+        Fail("ExtractOneFile failed - %s\n", "Unable to open compressed file (%d)%s", o.itsOpenError,
+            WithFailure(o.itsArchiveFailure).c_str());
         return 0;
     }
     if (o.itsFolderError != 0) {
@@ -322,7 +330,8 @@ int CZipExtractor::Report(const CEntryOutcome& theOutcome, const Cstring& thePat
         return 0;
     }
     if (o.itsReadError != 0) {
-        Fail("ExtractOneFile failed - %s\n", "Decompress Error (%d)", o.itsReadError);
+        Fail("ExtractOneFile failed - %s\n", "Decompress Error (%d)%s", o.itsReadError,
+            WithFailure(o.itsArchiveFailure).c_str());
         return 0;
     }
     if (o.itsWriteError != 0) {
@@ -331,7 +340,8 @@ int CZipExtractor::Report(const CEntryOutcome& theOutcome, const Cstring& thePat
         return 0;
     }
     if (o.itsEndError != 0) {
-        Fail("ExtractOneFile failed - %s\n", "Failed to close compressed file (%d)", o.itsEndError);
+        Fail("ExtractOneFile failed - %s\n", "Failed to close compressed file (%d)%s", o.itsEndError,
+            WithFailure(o.itsArchiveFailure).c_str());
         return 0;
     }
     if (result == 0)

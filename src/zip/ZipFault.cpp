@@ -32,3 +32,8 @@ std::string ReadFailure(int theCode, const char* theWhat)
     return theCode == kZipErrorEndOfFile ? FaultText("the file ends inside %s", theWhat)
                                          : FaultText("reading %s failed", theWhat);
 }
+
+std::string WithFailure(const std::string& theFailure)
+{
+    return theFailure.empty() ? std::string() : ": " + theFailure;
+}

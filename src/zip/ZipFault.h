@@ -19,3 +19,7 @@ std::string EntryPlace(const CZipEntry& theEntry);
 // A read of theWhat that failed with theCode: "the file ends inside theWhat"
 // or "reading theWhat failed".
 std::string ReadFailure(int theCode, const char* theWhat);
+
+// ": theFailure", to follow a message's own text and number ("Unable to open
+// compressed file (21): ..."); empty when there are no words.
+std::string WithFailure(const std::string& theFailure);

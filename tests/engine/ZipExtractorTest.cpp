@@ -15,6 +15,13 @@ namespace {
 
 const char kBinaryName[] = "Patchwell 5.app/Contents/MacOS/Patchwell 5";
 
+std::string Hex(uint32_t theValue)
+{
+    char text[9];
+    std::snprintf(text, sizeof text, "%08x", theValue);
+    return text;
+}
+
 class Extraction : public ExtractionTest {
 protected:
     // The kinds of entry an update holds, each file with its own date.
@@ -247,12 +254,15 @@ TEST_F(Extraction, FailuresToOpen)
 {
     EXPECT_EQ(Extract(WriteArchive("this is not a zip file")), 0);
     EXPECT_EQ(itsOpened, 0);
-    EXPECT_EQ(itsError, "Error opening compressed file container");
+    EXPECT_EQ(
+        itsError, "Error opening compressed file container: no end record in the last 22 bytes of the file");
 
     MakeSource();
     const std::string whole = ReadWholeFile(PackSource());
     EXPECT_EQ(Extract(WriteArchive(whole.substr(0, whole.size() / 2))), 0);
-    EXPECT_EQ(itsError, "Error opening compressed file container");
+    EXPECT_EQ(itsError,
+        "Error opening compressed file container: no end record in the last "
+            + std::to_string(whole.size() / 2) + " bytes of the file");
     EXPECT_FALSE(std::filesystem::exists(itsDestination));
 
     CZipExtractor unopened;
@@ -272,20 +282,26 @@ TEST_F(Extraction, PasswordFailures)
     const std::string archive = PackSource();
     itsPassword = "";
     EXPECT_EQ(Extract(archive), 0);
-    EXPECT_EQ(itsError, "Unable to open compressed file (26)");
+    // The number stays where it always was; the words say which entry and
+    // where its header lies.
+    const std::string failure
+        = "Unable to open compressed file (26): the entry is encrypted and no password was "
+          "given (entry NewFiles/Help/index.html, local header at offset 133)";
+    EXPECT_EQ(itsError, failure);
     // Folder entries carry no data and no encryption; the first file fails.
     EXPECT_EQ(itsLog,
         "ExtractOneFile - " + itsDestination + "/\nExtractOneFile - " + itsDestination
             + "/Help/\nExtractOneFile - " + itsDestination + "/Help/Empty/\nExtractOneFile - "
-            + itsDestination
-            + "/Help/index.html\nExtractOneFile failed - Unable to open compressed file (26)\n");
+            + itsDestination + "/Help/index.html\nExtractOneFile failed - " + failure + "\n");
     EXPECT_FALSE(std::filesystem::exists(itsDestination + "/Help/index.html"));
 
     // A wrong password passes the one-byte check of an entry now and then;
     // the data then fails to decrypt into what the entry declares.
     itsPassword = "not the key";
     EXPECT_EQ(Extract(archive), 0);
-    EXPECT_THAT(itsError, AnyOf("Unable to open compressed file (27)", StartsWith("Decompress Error (")));
+    EXPECT_THAT(itsError,
+        AnyOf(StartsWith("Unable to open compressed file (27): the password does not open the entry (entry "),
+            StartsWith("Decompress Error (")));
     EXPECT_FALSE(std::filesystem::exists(itsDestination + "/Readme.txt"));
 }
 
@@ -293,9 +309,12 @@ TEST_F(Extraction, CorruptEntryLeavesTheOldFile)
 {
     itsTemp.Write("dest/big.dat", "old");
     itsPassword = "";
-    EXPECT_EQ(Extract(WriteArchive(RawZip({ { "NewFiles/big.dat", RandomBytes(50000, 3), true } }))), 0);
-    EXPECT_EQ(itsError, "Decompress Error (7)");
-    EXPECT_THAT(itsLog, EndsWith("ExtractOneFile failed - Decompress Error (7)\n"));
+    const std::string data = RandomBytes(50000, 3);
+    EXPECT_EQ(Extract(WriteArchive(RawZip({ { "NewFiles/big.dat", data, true } }))), 0);
+    const std::string failure = "Decompress Error (7): the data's CRC-32 is " + Hex(Crc32(data))
+        + ", the directory's " + Hex(Crc32(data) ^ 1) + " (entry NewFiles/big.dat, local header at offset 0)";
+    EXPECT_EQ(itsError, failure);
+    EXPECT_THAT(itsLog, EndsWith("ExtractOneFile failed - " + failure + "\n"));
     EXPECT_THAT(ListTree(itsDestination), ElementsAre("big.dat"));
     EXPECT_EQ(ReadWholeFile(itsDestination + "/big.dat"), "old");
 }

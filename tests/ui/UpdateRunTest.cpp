@@ -15,6 +15,7 @@
 #include "support/TreeSnapshot.h"
 #include "support/ZipFixtures.h"
 #include "ui/Gblwin.h"
+#include "zip/ZipArchiveFile.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +29,19 @@
 #include <unistd.h>
 
 namespace {
+
+uint64_t LocalHeaderOffset(const std::string& theArchive, const std::string& theName)
+{
+    CZipArchiveFile archive;
+    archive.Open(theArchive.c_str());
+    CZipDirectoryCursor cursor(archive);
+    CZipEntry entry;
+    int error = 0;
+    while (cursor.Next(entry, error))
+        if (entry.itsName == theName)
+            return entry.itsLocalOffset;
+    return UINT64_MAX;
+}
 
 class UpdateRun : public testing::Test {
 protected:
@@ -185,21 +199,31 @@ TEST_F(UpdateRun, BadArchivesTouchNothing)
         std::function<void()> itsBreak;
         std::string itsMessage;
         std::string itsLogLine; // the extraction's own line where it has one
+        const char* itsAdvice = nullptr; // what the failed page says to do, first
     };
     const std::string archive = itsTemp / "Update.zip";
-    const std::string opening = "Opening update zip file - " + archive + " failed\n";
+    const std::string opening = "Opening update zip file - " + archive + " failed: ";
+    const std::string damaged = "The update kit's archive is damaged or incomplete.";
+    const std::string wrongKey = "The update kit's archive does not open with this program's key";
+    const std::string wrongPassword
+        = "Unable to open compressed file (27): the password does not open the entry "
+          "(entry NewFiles/Help/index.html, local header at offset "
+        + std::to_string(LocalHeaderOffset(archive, "NewFiles/Help/index.html")) + ")";
     // What happened, in order: the archive did open before its content was refused.
     const std::string opened = "Opening update zip file - " + archive + " succeeded\n";
     const std::vector<Case> cases = {
-        { "no archive", [&] { std::filesystem::remove(archive); }, "Error opening compressed file container",
-            opening },
+        { "no archive", [&] { std::filesystem::remove(archive); },
+            "Error opening compressed file container: the file cannot be opened: No such file or directory",
+            opening + "the file cannot be opened: No such file or directory\n", damaged.c_str() },
         { "not a zip", [&] { itsTemp.Write("Update.zip", "PK but not really"); },
-            "Error opening compressed file container", opening },
-        // The message does not say which entry: the log does, as the extraction's would.
-        { "wrong password", [&] { itsKit.itsPassword = "not the key text"; },
-            "Unable to open compressed file (27)",
-            opened + "ExtractOneFile - " + Target()
-                + "/Help/index.html\nExtractOneFile failed - Unable to open compressed file (27)\n" },
+            "Error opening compressed file container: the file is too short to be an archive (17 bytes)",
+            opening + "the file is too short to be an archive (17 bytes)\n", damaged.c_str() },
+        // The log names the entry's path as the extraction's would; the
+        // message names it as the archive does, and where it lies.
+        { "wrong password", [&] { itsKit.itsPassword = "not the key text"; }, wrongPassword,
+            opened + "ExtractOneFile - " + Target() + "/Help/index.html\nExtractOneFile failed - "
+                + wrongPassword + "\n",
+            wrongKey.c_str() },
         { "unsafe name",
             [&] {
                 itsTemp.Write("Update.zip", RawZip({ { "NewFiles/../../escape.txt", "x" } }));
@@ -229,6 +253,11 @@ TEST_F(UpdateRun, BadArchivesTouchNothing)
         EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageFailed);
         EXPECT_EQ(ItemText(kItemMessage), test.itsMessage);
         EXPECT_NE(ItemText(kItemWhereThingsAre).find("Updater Log File.txt"), std::string::npos);
+        if (test.itsAdvice)
+            EXPECT_EQ(ItemText(kItemWhereThingsAre).rfind(test.itsAdvice, 0), 0u)
+                << ItemText(kItemWhereThingsAre);
+        else
+            EXPECT_EQ(ItemText(kItemWhereThingsAre).find("update kit's archive"), std::string::npos);
         EXPECT_EQ(Log(), test.itsLogLine);
         TreeSnapshot after = SnapshotTree(itsTemp.Path() / "Applications");
         after.erase("Patchwell 5/Updater Log File.txt");
@@ -250,7 +279,20 @@ TEST_F(UpdateRun, CorruptEntryChangesNothingAndSaysWhereThingsAre)
     RunWizard();
     EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageFailed);
     EXPECT_FALSE(gGlobalWin->IsItemEnabled(kItemCancel));
+    // What happened, with the number it always had and then which check failed
+    // on which entry; what it means and what to do, first where things are.
     EXPECT_EQ(ItemText(kItemMessage).rfind("Decompress Error (", 0), 0u) << ItemText(kItemMessage);
+    EXPECT_NE(ItemText(kItemMessage)
+                  .find("(entry NewFiles/Patchwell 5.app/Contents/Resources/Fabrics/Noise.fab, "
+                        "local header at offset "),
+        std::string::npos)
+        << ItemText(kItemMessage);
+    EXPECT_EQ(ItemText(kItemWhereThingsAre)
+                  .rfind("The update kit's archive is damaged or incomplete. Get the "
+                         "update kit again, and start the update from the new copy.\n",
+                      0),
+        0u)
+        << ItemText(kItemWhereThingsAre);
     EXPECT_TRUE(Backups().empty());
     EXPECT_NE(
         ItemText(kItemWhereThingsAre).find("Nothing in the installation was changed."), std::string::npos)
