@@ -2,6 +2,8 @@
 
 #include "zip/ZipRecords.h"
 
+#include <fstream>
+#include <iterator>
 #include <zip.h>
 
 using namespace zip_records;
@@ -72,6 +74,16 @@ bool BothDamaged(int theLibzipError, int theOurError)
             || theError == ZIP_ER_NOENT;
     };
     return damaged(theLibzipError) && damaged(theOurError);
+}
+
+bool HasSeveralEndRecords(const std::string& thePath)
+{
+    std::ifstream file(thePath, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const size_t tail = kEndSize + kMaxCommentLength + kZip64LocatorSize;
+    const size_t from = bytes.size() > tail ? bytes.size() - tail : 0;
+    const size_t first = bytes.find("PK\x05\x06", from);
+    return first != std::string::npos && bytes.find("PK\x05\x06", first + 1) != std::string::npos;
 }
 
 // libzip takes one of several end records, and reads entries whose data

@@ -21,6 +21,12 @@ bool IsMeantDifference(const Decoded& theLibzip, const Decoded& theOurs, const C
 // Both refuse to open the archive, each finding another of its faults first.
 bool BothDamaged(int theLibzipError, int theOurError);
 
+// Whether the last 64 KB of the file at thePath hold more than one end
+// record's signature: libzip then tries each and reports the fault of the
+// last it tried, where we walk only the one directory we chose, and report
+// its fault.
+bool HasSeveralEndRecords(const std::string& thePath);
+
 // libzip opens an archive that we refuse as ambiguous or for entries that
 // overlap: theFailure is our reason.
 bool IsMeantRefusal(const std::string& theFailure);
