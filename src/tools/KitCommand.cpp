@@ -3,6 +3,7 @@
 #include "platform/SystemServices.h"
 #include "tools/ArchiveWriter.h"
 #include "tools/EmbeddedFiles.h"
+#include "tools/KitSigning.h"
 #include "tools/PackCommands.h"
 #include "tools/TarGzWriter.h"
 #include "tools/ValidBuilds.h"
@@ -22,7 +23,7 @@ namespace {
 
 const char kKitUsage[]
     = "usage: patchwell-pack kit OUTDIR --data FOLDER... --new FOLDER [--readme FILE] [--name NAME]\n"
-      "                            [--archive]\n";
+      "                            [--archive] [--sign KEYFILE]\n";
 
 const char kDefaultReadme[]
     = "This update brings your copy of Patchwell up to date.\n"
@@ -175,6 +176,7 @@ int RunKitCommand(int theCount, char** theArgs)
     const char* newFolder = nullptr;
     const char* readme = nullptr;
     const char* name = "Patchwell Update";
+    const char* keyFile = nullptr;
     bool bArchive = false;
     for (int i = 1; i < theCount; ++i) {
         std::string_view option(theArgs[i]);
@@ -190,10 +192,14 @@ int RunKitCommand(int theCount, char** theArgs)
                 dataFolders.push_back(const_cast<char*>(attached));
             while (i + 1 < theCount && theArgs[i + 1][0] != '-')
                 dataFolders.push_back(theArgs[++i]);
-        } else if ((option == "--new" || option == "--readme" || option == "--name")
+        } else if ((option == "--new" || option == "--readme" || option == "--name" || option == "--sign")
             && (attached || i + 1 < theCount)) {
             const char* value = attached ? attached : theArgs[++i];
-            (option == "--new" ? newFolder : option == "--readme" ? readme : name) = value;
+            (option == "--new"             ? newFolder
+                    : option == "--readme" ? readme
+                    : option == "--sign"   ? keyFile
+                                           : name)
+                = value;
         } else {
             std::fprintf(stderr, "patchwell-pack kit: unexpected '%s'\n%s", theArgs[i], kKitUsage);
             return kPackBadUsage;
@@ -231,6 +237,12 @@ int RunKitCommand(int theCount, char** theArgs)
         std::fclose(file);
     }
 
+    // The key is checked before anything is made: a kit meant to be signed
+    // is never made unsigned.
+    Ed25519Key secret;
+    if (std::string keyProblem; keyFile && !ReadSecretKeyFile(keyFile, secret, keyProblem))
+        return Failed("%s%s", keyProblem.c_str());
+
     CKitFolder kit;
     if (!kit.Create(outFolder, problem))
         return Failed("cannot make a folder beside '%s': %s", outFolder, problem.GetText());
@@ -261,6 +273,12 @@ int RunKitCommand(int theCount, char** theArgs)
     if (!CopyFile(updater.GetText(), updaterCopy.GetText(), 0755, problem))
         return Failed("cannot copy the updater: %s%s", problem.GetText());
 
+    // Signed last, over the files as the kit holds them.
+    KitManifest signedFiles;
+    std::string signProblem;
+    if (keyFile && !SignKitFolder(kit.Path().GetText(), secret, signedFiles, signProblem))
+        return Failed("cannot sign the kit: %s%s", signProblem.c_str());
+
     if (!kit.Publish(problem))
         return Failed("cannot open the kit to its users: %s%s", problem.GetText());
     // The archive is made from the finished kit, before either gets its name,
@@ -273,8 +291,10 @@ int RunKitCommand(int theCount, char** theArgs)
         return Failed("cannot give the kit the name '%s': %s", outFolder, problem.GetText());
     }
     std::printf("Update kit ready in %s: patchwell-updater, start-updater, Start Update.desktop, %s, "
-                "data.txt, readme.txt, Help\n",
-        outFolder, zipName.GetText());
+                "data.txt, readme.txt, Help%s\n",
+        outFolder, zipName.GetText(), keyFile ? ", signature.txt" : "");
+    if (keyFile)
+        std::printf("Signed with the key whose public key is %s\n", KeyText(PublicKeyOf(secret)).c_str());
     if (bArchive)
         std::printf("Packed as %s\n", archive.GetText());
     return kPackDone;

@@ -17,5 +17,11 @@ int RunArchiveCommand(int theCount, char** theArgs);
 int RunDataCommand(int theCount, char** theArgs);
 // dump DATA.txt
 int RunDumpCommand(int theCount, char** theArgs);
-// kit OUTDIR --data FOLDER... --new FOLDER [--readme FILE] [--name NAME] [--archive]
+// kit OUTDIR --data FOLDER... --new FOLDER [--readme FILE] [--name NAME] [--archive] [--sign KEYFILE]
 int RunKitCommand(int theCount, char** theArgs);
+// keygen KEYFILE
+int RunKeygenCommand(int theCount, char** theArgs);
+// sign KITDIR --key KEYFILE
+int RunSignCommand(int theCount, char** theArgs);
+// verify KITDIR --key PUBLIC
+int RunVerifyCommand(int theCount, char** theArgs);

@@ -22,10 +22,25 @@ const PackCommand kCommands[] = {
         "write the data file of the valid builds: every copy of Patchwell in the folders of each FOLDER",
         RunDataCommand },
     { "dump", "DATA.txt", "print the records of a data file as plain text", RunDumpCommand },
-    { "kit", "OUTDIR --data FOLDER... --new FOLDER [--readme FILE] [--name NAME] [--archive]",
+    { "kit",
+        "OUTDIR --data FOLDER... --new FOLDER [--readme FILE] [--name NAME] [--archive]\n"
+        "      [--sign KEYFILE]",
         "make a complete updater folder: the updater and its launcher, NAME.zip of the new build,\n"
-        "      data.txt, readme.txt; with --archive also OUTDIR.tar.gz of it, file modes kept",
+        "      data.txt, readme.txt, Help; with --sign also signature.txt, signed with the secret key\n"
+        "      in KEYFILE; with --archive also OUTDIR.tar.gz of it, file modes kept",
         RunKitCommand },
+    { "keygen", "KEYFILE",
+        "make a key pair for signing kits: the secret key goes to the new file KEYFILE (mode 0600),\n"
+        "      the public key, one line of base64, to standard output",
+        RunKeygenCommand },
+    { "sign", "KITDIR --key KEYFILE",
+        "write (or replace) the signature.txt of the kit in KITDIR, signed with the secret key in KEYFILE",
+        RunSignCommand },
+    { "verify", "KITDIR --key PUBLIC",
+        "check the kit in KITDIR without installing it: signature.txt is signed by a key of PUBLIC\n"
+        "      (a file of public keys, one a line, or one key in base64) and lists exactly the files\n"
+        "      the updater reads, each with its size and SHA-256",
+        RunVerifyCommand },
 };
 
 const char kExitStatuses[] = "exit status:\n"

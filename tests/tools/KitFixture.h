@@ -34,11 +34,11 @@ protected:
     std::filesystem::path Installed() const { return itsTemp.Path() / "Applications/Patchwell 5"; }
     std::string Kit() const { return itsTemp / "kit"; }
 
-    ProgramRun Pack(const std::string& theDataFolders)
+    ProgramRun Pack(const std::string& theDataFolders, const std::string& theOptions = "")
     {
         return RunProgram(ProgramFromEnvironment("PW_PACK") + " kit " + ShellQuote(Kit()) + " --data "
             + theDataFolders + " --new " + ShellQuote(itsTemp / "builds/5.0.2/Patchwell 5") + " --readme "
-            + ShellQuote(itsTemp / "readme.txt") + " --name 'Spring Update'");
+            + ShellQuote(itsTemp / "readme.txt") + " --name 'Spring Update'" + theOptions);
     }
 
     ProgramRun Updater(const std::string& theArguments)

@@ -1,0 +1,210 @@
+// patchwell-pack keygen, kit --sign, sign and verify: a kit signed by the
+// vendor's key, and every way a kit can fail its check, each named.
+
+#include "KitFixture.h"
+#include "engine/KitSignature.h"
+#include "support/TreeSnapshot.h"
+
+#include <fstream>
+#include <functional>
+#include <set>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class KitSigning : public UpdateKit {
+protected:
+    std::string Builds() const
+    {
+        return ShellQuote(itsTemp / "builds/5.0.1") + " " + ShellQuote(itsTemp / "builds/5.0.2");
+    }
+
+    // The public key that keygen prints; the secret key goes to theFile.
+    std::string Keygen(const std::string& theFile)
+    {
+        const ProgramRun run = RunProgram("{ " + ProgramFromEnvironment("PW_PACK") + " keygen "
+            + ShellQuote(itsTemp / theFile) + " 2>/dev/null; }");
+        EXPECT_EQ(run.status, 0) << run.output;
+        return run.output.substr(0, run.output.find('\n'));
+    }
+
+    ProgramRun Verify(const std::string& theKit, const std::string& theKey)
+    {
+        return RunProgram(ProgramFromEnvironment("PW_PACK") + " verify " + ShellQuote(theKit) + " --key "
+            + ShellQuote(theKey));
+    }
+
+    std::set<std::string> TopNames() const
+    {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(itsTemp.Path()))
+            names.insert(entry.path().filename().string());
+        return names;
+    }
+};
+
+void Truncate(const fs::path& thePath, size_t theSize)
+{
+    fs::resize_file(thePath, theSize);
+}
+
+void Append(const fs::path& thePath, const std::string& theText)
+{
+    std::ofstream(thePath, std::ios::app | std::ios::binary) << theText;
+}
+
+} // namespace
+
+TEST_F(KitSigning, KeygenWritesAPrivateKeyOnceAndPrintsItsPublicKey)
+{
+    const ProgramRun run = RunProgram("{ " + ProgramFromEnvironment("PW_PACK") + " keygen "
+        + ShellQuote(itsTemp / "vendor.key") + " 2>" + ShellQuote(itsTemp / "said") + "; }");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(fs::status(itsTemp / "vendor.key").permissions() & fs::perms::all, fs::perms(0600));
+    Ed25519Key secret;
+    std::string problem;
+    ASSERT_TRUE(ReadSecretKeyFile((itsTemp / "vendor.key").c_str(), secret, problem)) << problem;
+    EXPECT_EQ(run.output, KeyText(PublicKeyOf(secret)) + "\n");
+    const std::string said = ReadWholeFile(itsTemp / "said");
+    EXPECT_NE(said.find(itsTemp / "vendor.key"), std::string::npos) << said;
+    EXPECT_NE(said.find("Keep it secret"), std::string::npos) << said;
+
+    const std::string before = ReadWholeFile(itsTemp / "vendor.key");
+    const ProgramRun again
+        = RunProgram(ProgramFromEnvironment("PW_PACK") + " keygen " + ShellQuote(itsTemp / "vendor.key"));
+    EXPECT_EQ(again.status, 1) << again.output;
+    EXPECT_NE(again.output.find("File exists"), std::string::npos) << again.output;
+    EXPECT_EQ(ReadWholeFile(itsTemp / "vendor.key"), before);
+}
+
+TEST_F(KitSigning, ASignedKitVerifiesAndSignAgainSignsWhatChanged)
+{
+    const std::string publicKey = Keygen("vendor.key");
+    const ProgramRun made = Pack(Builds(), " --sign " + ShellQuote(itsTemp / "vendor.key"));
+    ASSERT_EQ(made.status, 0) << made.output;
+    EXPECT_NE(made.output.find("Help, signature.txt\n"), std::string::npos) << made.output;
+    // Dated with the newest build that data.txt lists, the one the kit brings.
+    const std::string signature = ReadWholeFile(Kit() + "/signature.txt");
+    EXPECT_NE(signature.find("\nbuild 2026/11/20 09:30:00\n"), std::string::npos) << signature;
+
+    itsTemp.Write("keys", "# the vendor\n" + publicKey + "\n");
+    for (const std::string& key : { publicKey, itsTemp / "keys" }) {
+        const ProgramRun good = Verify(Kit(), key);
+        EXPECT_EQ(good.status, 0) << good.output;
+        EXPECT_NE(
+            good.output.find("is signed: every file as signed, build 2026/11/20 09:30:00"), std::string::npos)
+            << good.output;
+    }
+
+    Append(Kit() + "/readme.txt", "A line more.\n");
+    EXPECT_EQ(Verify(Kit(), publicKey).status, 1);
+    const ProgramRun signedAgain = RunProgram(ProgramFromEnvironment("PW_PACK") + " sign " + ShellQuote(Kit())
+        + " --key=" + ShellQuote(itsTemp / "vendor.key"));
+    EXPECT_EQ(signedAgain.status, 0) << signedAgain.output;
+    EXPECT_EQ(Verify(Kit(), publicKey).status, 0);
+
+    EXPECT_EQ(Verify(Kit(), "").status, 2);
+    EXPECT_EQ(RunProgram(ProgramFromEnvironment("PW_PACK") + " verify --key " + publicKey).status, 2);
+}
+
+TEST_F(KitSigning, VerifyNamesTheCheckThatFailsAndTheFile)
+{
+    const std::string publicKey = Keygen("vendor.key");
+    const std::string otherKey = Keygen("other.key");
+    ASSERT_EQ(Pack(Builds(), " --sign " + ShellQuote(itsTemp / "vendor.key")).status, 0);
+    Ed25519Key secret;
+    std::string problem;
+    ASSERT_TRUE(ReadSecretKeyFile((itsTemp / "vendor.key").c_str(), secret, problem)) << problem;
+    // A manifest signed by the right key that says what theEdit makes of it.
+    const auto resign = [&](const fs::path& theKit, const std::function<void(std::string&)>& theEdit) {
+        const std::string file = ReadWholeFile(theKit / "signature.txt");
+        std::string text = file.substr(0, file.rfind("signature "));
+        theEdit(text);
+        std::ofstream(theKit / "signature.txt", std::ios::trunc)
+            << SignedManifestText(text, Sign(secret, text));
+    };
+
+    struct Case {
+        const char* itsName;
+        std::function<void(const fs::path&)> itsChange;
+        std::string itsSaid;
+        bool bOtherKey = false;
+    };
+    const std::vector<Case> cases = {
+        { "a modified archive",
+            [](const fs::path& kit) {
+                std::fstream zip(kit / "Spring Update.zip", std::ios::in | std::ios::out | std::ios::binary);
+                zip.seekp(100);
+                zip.put('\x5a');
+            },
+            "Spring Update.zip differs from what signature.txt signs (SHA-256 " },
+        { "a modified readme", [](const fs::path& kit) { Append(kit / "readme.txt", "Also: free gifts\n"); },
+            "readme.txt is 47 bytes; signature.txt signs 30" },
+        { "another key", [](const fs::path&) {}, "signature.txt is not signed by the key given", true },
+        { "no signature", [](const fs::path& kit) { fs::remove(kit / "signature.txt"); },
+            "the kit has no signature.txt: it is not signed" },
+        { "a cut signature file",
+            [](const fs::path& kit) {
+                Truncate(kit / "signature.txt", fs::file_size(kit / "signature.txt") / 2);
+            },
+            "signature.txt is not a signed manifest: it has no signature line (the file is cut short)" },
+        { "another format version",
+            [&](const fs::path& kit) {
+                resign(kit, [](std::string& text) { text.replace(text.find(" 1\n"), 3, " 2\n"); });
+            },
+            "signature.txt is not a signed manifest: it is of format version 2; this updater reads version "
+            "1" },
+        { "a listed file missing", [](const fs::path& kit) { fs::remove(kit / "Help/backup.htm"); },
+            "Help/backup.htm is listed in signature.txt but is not in the kit" },
+        { "an unlisted help page",
+            [](const fs::path& kit) { std::ofstream(kit / "Help/offer.htm") << "<p>Click here</p>"; },
+            "Help/offer.htm is in the kit but not listed in signature.txt" },
+        { "a file listed twice",
+            [&](const fs::path& kit) {
+                resign(kit, [](std::string& text) {
+                    const size_t line = text.rfind('\n', text.find(" readme.txt\n")) + 1;
+                    text += text.substr(line, text.find('\n', line) + 1 - line);
+                });
+            },
+            "signature.txt is not a signed manifest: it lists readme.txt twice" },
+        { "a manifest of more than the limit",
+            [](const fs::path& kit) { Append(kit / "signature.txt", std::string(kManifestLimit, '#')); },
+            "signature.txt is larger than a manifest may be (1048576 bytes); it was not read" },
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.itsName);
+        // The updater's program is not part of the check, and the biggest file.
+        const fs::path kit = itsTemp.Path() / "cases" / test.itsName;
+        fs::create_directories(kit);
+        for (const auto& entry : fs::directory_iterator(Kit()))
+            if (entry.path().filename() != "patchwell-updater")
+                fs::copy(entry.path(), kit / entry.path().filename(), fs::copy_options::recursive);
+        test.itsChange(kit);
+        const ProgramRun run = Verify(kit, test.bOtherKey ? otherKey : publicKey);
+        EXPECT_EQ(run.status, 1) << run.output;
+        EXPECT_NE(run.output.find("patchwell-pack verify: " + kit.string() + ": " + test.itsSaid),
+            std::string::npos)
+            << run.output;
+    }
+}
+
+TEST_F(KitSigning, AKeyThatOthersCanReadOrOfTheWrongLengthMakesNoKit)
+{
+    Keygen("vendor.key");
+    fs::permissions(itsTemp / "vendor.key", fs::perms(0644));
+    itsTemp.Write("short.key", KeyText(Ed25519Key {}).substr(0, 24) + "\n");
+    fs::permissions(itsTemp / "short.key", fs::perms(0600));
+    const std::set<std::string> before = TopNames();
+    const std::pair<const char*, std::string> cases[] = {
+        { "vendor.key", "the key file " + itsTemp / "vendor.key" + " may be read by others (mode 0644)" },
+        { "short.key", "the key file " + itsTemp / "short.key" + " does not hold a secret key" },
+    };
+    for (const auto& [key, said] : cases) {
+        const ProgramRun run = Pack(Builds(), " --archive --sign " + ShellQuote(itsTemp / key));
+        EXPECT_EQ(run.status, 1) << run.output;
+        EXPECT_NE(run.output.find("patchwell-pack kit: " + said), std::string::npos) << run.output;
+        EXPECT_EQ(TopNames(), before) << "no kit, no archive, nothing half made beside them";
+    }
+}
