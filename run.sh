@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, makes a demo update kit from two builds of
-# Patchwell, installs the older build in a demo applications folder, and runs
-# the updater on it: in its window when there is a display, else unattended,
-# followed by pictures of the wizard rendered offscreen.
+# Installs what is missing, builds, makes a demo signing key and a signed demo
+# update kit from two builds of Patchwell that name the key, installs the
+# older build in a demo applications folder, and runs the updater on it: in
+# its window when there is a display, else unattended, followed by pictures of
+# the wizard rendered offscreen.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
@@ -12,19 +13,32 @@ build=build/run
 cmake -S . -B "$build" -DPW_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j "$(nproc)" --target patchwell-updater patchwell-pack patchwell-screenshots
 
+# The demo vendor's key pair stays in the build folder from run to run and is
+# never committed: a real vendor keeps the secret key off every shared place.
+keys="$(pwd)/$build/demo-key"
+if [ ! -s "$keys/vendor.key" ] || [ ! -s "$keys/vendor.pub" ]; then
+    echo "== The demo vendor makes its signing key"
+    rm -rf "$keys"
+    mkdir -m 700 -p "$keys"
+    "$build/patchwell-pack" keygen "$keys/vendor.key" >"$keys/vendor.pub"
+fi
+public_key=$(cat "$keys/vendor.pub")
+
 demo="$(pwd)/$build/demo"
 rm -rf "$demo"
-echo "== Two builds of Patchwell 5: 5.0.1 (installed) and 5.0.2 (the update)"
-bash scripts/make-demo-build.sh "$demo/builds/5.0.1/Patchwell 5" 5.0.1 "2025-03-01 10:00:00"
-bash scripts/make-demo-build.sh "$demo/builds/5.0.2/Patchwell 5" 5.0.2 "2026-11-20 09:30:00"
+echo "== Two builds of Patchwell 5: 5.0.1 (installed) and 5.0.2 (the update), both naming the key $public_key"
+bash scripts/make-demo-build.sh "$demo/builds/5.0.1/Patchwell 5" 5.0.1 "2025-03-01 10:00:00" "$public_key"
+bash scripts/make-demo-build.sh "$demo/builds/5.0.2/Patchwell 5" 5.0.2 "2026-11-20 09:30:00" "$public_key"
 mkdir -p "$demo/Applications"
 cp -a "$demo/builds/5.0.1/Patchwell 5" "$demo/Applications/"
 printf 'Spring Update for Patchwell 5\r\n\r\nThis update brings Patchwell 5 to version 5.0.2.\r\n' >"$demo/readme.txt"
 
-echo "== The vendor makes the update kit"
+echo "== The vendor makes the update kit, signed, and checks it as a user would receive it"
 kit="$demo/Spring Update Kit"
 "$build/patchwell-pack" kit "$kit" --data "$demo/builds/5.0.1" "$demo/builds/5.0.2" \
-    --new "$demo/builds/5.0.2/Patchwell 5" --readme "$demo/readme.txt" --name "Spring Update"
+    --new "$demo/builds/5.0.2/Patchwell 5" --readme "$demo/readme.txt" --name "Spring Update" \
+    --sign "$keys/vendor.key"
+"$build/patchwell-pack" verify "$kit" --key "$keys/vendor.pub"
 
 updater=("$kit/patchwell-updater" --bundle "$kit" --applications "$demo/Applications")
 

@@ -1,15 +1,23 @@
 #!/usr/bin/env bash
 # Makes one small but realistic build of Patchwell in FOLDER:
 #   FOLDER/Patchwell 5.app (Info.plist naming the executable, resources in
-#   nested folders) and a Help folder beside the bundle.
-# Usage: make-demo-build.sh FOLDER VERSION DATE
+#   nested folders) and a Help folder beside the bundle. With KEY (a public
+#   key in base64, as patchwell-pack keygen prints it), the Info.plist names
+#   it as the key that signs this program's updates.
+# Usage: make-demo-build.sh FOLDER VERSION DATE [KEY]
 set -euo pipefail
-folder=$1 version=$2 date=$3
+folder=$1 version=$2 date=$3 key=${4:-}
+# Checked first because it goes into XML unescaped.
+if [ -n "$key" ] && ! [[ $key =~ ^[A-Za-z0-9+/]{43}=$ ]]; then
+    echo "make-demo-build.sh: '$key' is not a public key (44 characters of base64)" >&2
+    exit 2
+fi
 bundle="$folder/Patchwell 5.app"
 mkdir -p "$bundle/Contents/MacOS" "$bundle/Contents/Resources/Blocks/Traditional" \
          "$bundle/Contents/Resources/Fabrics" "$bundle/Contents/Resources/English.lproj" "$folder/Help"
 
-cat >"$bundle/Contents/Info.plist" <<PLIST
+{
+cat <<PLIST
 <?xml version="1.0" encoding="UTF-8"?>
 <plist version="1.0">
 <dict>
@@ -19,9 +27,12 @@ cat >"$bundle/Contents/Info.plist" <<PLIST
 	<string>Patchwell</string>
 	<key>CFBundleShortVersionString</key>
 	<string>$version</string>
-</dict>
-</plist>
 PLIST
+if [ -n "$key" ]; then
+    printf '\t<key>PWUpdateSigningKey</key>\n\t<string>%s</string>\n' "$key"
+fi
+printf '</dict>\n</plist>\n'
+} >"$bundle/Contents/Info.plist"
 printf '#!/bin/sh\necho "Patchwell %s"\n' "$version" >"$bundle/Contents/MacOS/Patchwell"
 chmod 755 "$bundle/Contents/MacOS/Patchwell"
 printf 'APPL????' >"$bundle/Contents/PkgInfo"

@@ -5,12 +5,14 @@
 #include <cstdio>
 #include <cstdlib>
 
-bool MakeDemoBuild(const std::string& theFolder, const std::string& theVersion, const std::string& theDate)
+bool MakeDemoBuild(const std::string& theFolder, const std::string& theVersion, const std::string& theDate,
+    const std::string& theKey)
 {
     const char* source = std::getenv("PW_SOURCE_DIR");
     const std::string script = std::string(source ? source : ".") + "/scripts/make-demo-build.sh";
-    const ProgramRun run = RunProgram("bash " + ShellQuote(script) + " " + ShellQuote(theFolder) + " "
-        + ShellQuote(theVersion) + " " + ShellQuote(theDate));
+    const ProgramRun run
+        = RunProgram("bash " + ShellQuote(script) + " " + ShellQuote(theFolder) + " " + ShellQuote(theVersion)
+            + " " + ShellQuote(theDate) + (theKey.empty() ? "" : " " + ShellQuote(theKey)));
     if (run.status != 0)
         std::fprintf(stderr, "%s", run.output.c_str());
     return run.status == 0;

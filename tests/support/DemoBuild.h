@@ -4,5 +4,8 @@
 
 // Makes a small but realistic build of Patchwell in theFolder ("Patchwell
 // 5.app" and a Help folder beside it) with the demo's own script, every file
-// dated theDate ("2026-01-02 03:04:05"). True when the script succeeded.
-bool MakeDemoBuild(const std::string& theFolder, const std::string& theVersion, const std::string& theDate);
+// dated theDate ("2026-01-02 03:04:05"); with theKey (a public key in
+// base64), its Info.plist names the key that signs its updates. True when
+// the script succeeded.
+bool MakeDemoBuild(const std::string& theFolder, const std::string& theVersion, const std::string& theDate,
+    const std::string& theKey = "");
