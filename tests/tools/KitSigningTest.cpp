@@ -3,7 +3,6 @@
 
 #include "KitFixture.h"
 #include "engine/KitSignature.h"
-#include "support/TreeSnapshot.h"
 
 #include <fstream>
 #include <functional>
@@ -44,11 +43,6 @@ protected:
         return names;
     }
 };
-
-void Truncate(const fs::path& thePath, size_t theSize)
-{
-    fs::resize_file(thePath, theSize);
-}
 
 void Append(const fs::path& thePath, const std::string& theText)
 {
@@ -147,7 +141,7 @@ TEST_F(KitSigning, VerifyNamesTheCheckThatFailsAndTheFile)
             "the kit has no signature.txt: it is not signed" },
         { "a cut signature file",
             [](const fs::path& kit) {
-                Truncate(kit / "signature.txt", fs::file_size(kit / "signature.txt") / 2);
+                fs::resize_file(kit / "signature.txt", fs::file_size(kit / "signature.txt") / 2);
             },
             "signature.txt is not a signed manifest: it has no signature line (the file is cut short)" },
         { "another format version",
