@@ -106,11 +106,13 @@ int CEndRecordSearch::Run(CZipDirectoryPlace& thePlace, std::string& theFailure)
         uint64_t itsPosition;
     };
     std::vector<Found> found;
+    uint64_t lastSignature = 0;
     // A full tail leaves room for a locator before every record looked at.
     const size_t first = tailSize == kTailSize ? kZip64LocatorSize : 0;
     for (size_t at = tailSize - kEndSize + 1; at-- > first && found.size() < 2;) {
         if (itsTail[at] != 'P' || Get32(&itsTail[at]) != kEndSignature)
             continue;
+        lastSignature = std::max(lastSignature, itsTailOffset + at);
         CZipDirectoryPlace place;
         const Reading reading = Look(at, place);
         if (reading == Reading::kTwo) {
@@ -133,6 +135,15 @@ int CEndRecordSearch::Run(CZipDirectoryPlace& thePlace, std::string& theFailure)
         theFailure = FaultText("two end records could each be the archive's (at offsets %llu and %llu)",
             static_cast<unsigned long long>(found[1].itsPosition),
             static_cast<unsigned long long>(found[0].itsPosition));
+        return kZipErrorInconsistent;
+    }
+    // Bytes after the archive are padding; an end record there is what
+    // tools that look from the end take, and it leads nowhere.
+    if (found.size() == 1 && found[0].itsReading == Reading::kOne
+        && lastSignature >= found[0].itsPlace.itsEnd) {
+        theFailure = FaultText("bytes after the end record at offset %llu hold another (at offset %llu)",
+            static_cast<unsigned long long>(found[0].itsPosition),
+            static_cast<unsigned long long>(lastSignature));
         return kZipErrorInconsistent;
     }
     if (found.size() == 1 && found[0].itsReading == Reading::kOne) {
