@@ -154,7 +154,20 @@ bool HasLocalZip64Offset(const CZipArchiveFile& theArchive)
 
 bool EndsWithLocatorBytes(const CZipArchiveFile& theArchive)
 {
-    const uint64_t end = theArchive.GetDirectoryOffset() + theArchive.GetDirectorySize();
-    return end >= kZip64LocatorSize && Read32(theArchive, end) == kEndSignature
-        && Read32(theArchive, end - kZip64LocatorSize) == kZip64LocatorSignature;
+    // Our end record is the one whose comment ends where the archive does.
+    const uint64_t end = theArchive.GetEndOffset();
+    uint64_t record = 0;
+    for (uint64_t at = end >= kEndSize ? end - kEndSize + 1 : 0;
+         at-- > 0 && end - at <= kEndSize + kMaxCommentLength;)
+        if (Read32(theArchive, at) == kEndSignature && at + kEndSize + Read16(theArchive, at + 20) == end) {
+            record = at;
+            break;
+        }
+    if (record < kZip64LocatorSize
+        || Read32(theArchive, record - kZip64LocatorSize) != kZip64LocatorSignature)
+        return false;
+    unsigned char pointer[8] = {};
+    theArchive.ReadAt(record - kZip64LocatorSize + 8, pointer, sizeof pointer);
+    const uint64_t zip64 = Get64(pointer);
+    return zip64 >= record || Read32(theArchive, zip64) != kZip64EndSignature;
 }

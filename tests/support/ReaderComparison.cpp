@@ -196,8 +196,10 @@ std::string CComparison::Run()
     // leave that check to the extractor.
     const bool bRepeatRefused = libzipError == ZIP_ER_EXISTS && bNameRepeats;
     const bool bVersionRefused = libzipError == ZIP_ER_INCONS && VersionsDisagree(ours);
-    const bool bLayoutRefused = libzipError == ZIP_ER_INCONS
-        && (LeavesSomeValuesToItsDescriptor(ours) || HasLocalZip64Offset(ours) || EndsWithLocatorBytes(ours));
+    // libzip follows bytes that look like a locator whatever they lead to.
+    const bool bLayoutRefused = (libzipError == ZIP_ER_INCONS
+                                    && (LeavesSomeValuesToItsDescriptor(ours) || HasLocalZip64Offset(ours)))
+        || EndsWithLocatorBytes(ours);
     if (bLibzipRefused) {
         if (!bOursRefusedSomething && !bRepeatRefused && !bVersionRefused && !bLayoutRefused)
             Note(
