@@ -15,5 +15,6 @@ cmake --build "$build" -j "$(nproc)"
 if command -v clang++ >/dev/null; then
     scripts/fuzz.sh 5
 fi
+scripts/thread-check.sh
 cd "$build"
 ctest --output-on-failure -j "$(nproc)"

@@ -2,6 +2,7 @@
 
 #include "foundation/FaultPoint.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -16,8 +17,8 @@ namespace {
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // Older kernels lack openat2; the walk below gives the same protection one
-// component at a time.
-bool gNoOpenat2 = false;
+// component at a time. Workers find that out as they open files.
+std::atomic<bool> gNoOpenat2 { false };
 
 int WalkBeneath(int theFolder, const char* theRelative, int theFlags, mode_t theMode, bool bMakeFolders)
 {
@@ -62,7 +63,7 @@ int WalkBeneath(int theFolder, const char* theRelative, int theFlags, mode_t the
 
 int OpenBeneath(int theFolder, const char* theRelative, int theFlags, mode_t theMode)
 {
-    if (!gNoOpenat2) {
+    if (!gNoOpenat2.load(std::memory_order_relaxed)) {
         open_how how {};
         how.flags = static_cast<uint64_t>(theFlags | O_NOFOLLOW | O_CLOEXEC);
         how.mode = (theFlags & O_CREAT) ? theMode : 0;
@@ -71,7 +72,7 @@ int OpenBeneath(int theFolder, const char* theRelative, int theFlags, mode_t the
             = syscall(SYS_openat2, theFolder, *theRelative ? theRelative : ".", &how, sizeof how);
         if (result >= 0 || (errno != ENOSYS && errno != EPERM))
             return static_cast<int>(result);
-        gNoOpenat2 = true;
+        gNoOpenat2.store(true, std::memory_order_relaxed);
     }
     return WalkBeneath(theFolder, theRelative, theFlags, theMode, false);
 }

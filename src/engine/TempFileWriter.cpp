@@ -13,7 +13,9 @@ namespace {
 
 int CreateTemporary(int theFolder, std::string& theName)
 {
-    static std::minstd_rand generator(static_cast<unsigned>(getpid()) ^ static_cast<unsigned>(time(nullptr)));
+    // One per thread: workers may make files side by side.
+    thread_local std::minstd_rand generator(static_cast<unsigned>(getpid())
+        ^ static_cast<unsigned>(time(nullptr)) ^ static_cast<unsigned>(gettid()));
     static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     for (int attempt = 0; attempt < 100; ++attempt) {
         theName = kTemporaryPrefix;
