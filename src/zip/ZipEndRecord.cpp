@@ -61,6 +61,10 @@ private:
     // Why the record looked at last leads to no reading.
     int itsCode = 0;
     std::string itsFailure;
+    // The offset looked at last for a directory record, and what was there.
+    bool bLookedAt = false;
+    uint64_t itsLookedAt = 0;
+    bool bDirectoryThere = false;
     // Why the zip64 end record its locator points to could not be read.
     int itsZip64Code = 0;
     std::string itsZip64Failure;
@@ -313,8 +317,15 @@ const char* CEndRecordSearch::Disagreement(
 
 bool CEndRecordSearch::HasDirectoryRecordAt(uint64_t theOffset)
 {
+    // Records nested in each other's comments mostly name one directory.
+    if (bLookedAt && itsLookedAt == theOffset)
+        return bDirectoryThere;
     unsigned char signature[4];
-    return Bytes(theOffset, signature, sizeof signature) == 0 && Get32(signature) == kCentralSignature;
+    bLookedAt = true;
+    itsLookedAt = theOffset;
+    bDirectoryThere
+        = Bytes(theOffset, signature, sizeof signature) == 0 && Get32(signature) == kCentralSignature;
+    return bDirectoryThere;
 }
 
 int CEndRecordSearch::Bytes(uint64_t theOffset, unsigned char* pBuffer, size_t theLength)

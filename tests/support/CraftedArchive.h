@@ -10,7 +10,7 @@
 // Writes an archive that a test made field by field into theFolder as
 // theName and returns its path. With PW_KEEP_ARCHIVES naming a folder, a
 // copy goes there too, so that other zip tools can be tried on every such
-// archive (bench/peer_table.sh).
+// archive by hand.
 std::string WriteCraftedArchive(
     const TempFolder& theFolder, const std::string& theName, const std::string& theBytes);
 
