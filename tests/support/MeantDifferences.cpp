@@ -76,14 +76,22 @@ bool BothDamaged(int theLibzipError, int theOurError)
     return damaged(theLibzipError) && damaged(theOurError);
 }
 
-bool HasSeveralEndRecords(const std::string& thePath)
+bool EndCanBeReadSeveralWays(const std::string& thePath)
 {
     std::ifstream file(thePath, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     const size_t tail = kEndSize + kMaxCommentLength + kZip64LocatorSize;
     const size_t from = bytes.size() > tail ? bytes.size() - tail : 0;
     const size_t first = bytes.find("PK\x05\x06", from);
-    return first != std::string::npos && bytes.find("PK\x05\x06", first + 1) != std::string::npos;
+    if (first == std::string::npos)
+        return false;
+    // Behind bytes that look like a locator but point to no zip64 end record.
+    bool bBehindLocator = false;
+    if (first >= kZip64LocatorSize && bytes.compare(first - kZip64LocatorSize, 4, "PK\x06\x07") == 0) {
+        const uint64_t zip64 = Get64(reinterpret_cast<const unsigned char*>(bytes.data()) + first - 12);
+        bBehindLocator = zip64 > bytes.size() - 4 || bytes.compare(zip64, 4, "PK\x06\x06") != 0;
+    }
+    return bBehindLocator || bytes.find("PK\x05\x06", first + 1) != std::string::npos;
 }
 
 // libzip takes one of several end records, and reads entries whose data

@@ -22,10 +22,11 @@ bool IsMeantDifference(const Decoded& theLibzip, const Decoded& theOurs, const C
 bool BothDamaged(int theLibzipError, int theOurError);
 
 // Whether the last 64 KB of the file at thePath hold more than one end
-// record's signature: libzip then tries each and reports the fault of the
-// last it tried, where we walk only the one directory we chose, and report
-// its fault.
-bool HasSeveralEndRecords(const std::string& thePath);
+// record's signature, or one behind bytes that look like a zip64 locator:
+// libzip then tries each record (or follows the locator) and reports the
+// fault of the last it tried, where we walk only the one directory we chose
+// (or the 32-bit record's), and report its fault.
+bool EndCanBeReadSeveralWays(const std::string& thePath);
 
 // libzip opens an archive that we refuse as ambiguous or for entries that
 // overlap: theFailure is our reason.

@@ -163,7 +163,7 @@ std::string CComparison::Run()
     CZipArchiveHandle libzip(zip_open(libzipPath.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &libzipError));
     if (ourError != 0 || !libzip) {
         if (!libzip && ourError != 0 && ourError != libzipError && !BothDamaged(libzipError, ourError)
-            && !HasSeveralEndRecords(itsPath) && !IsMeantRefusal(ours.GetFailure()))
+            && !EndCanBeReadSeveralWays(itsPath) && !IsMeantRefusal(ours.GetFailure()))
             Note("open: libzip " + std::to_string(libzipError) + ", ours " + std::to_string(ourError));
         if (libzip && ourError != 0 && !IsMeantRefusal(ours.GetFailure()))
             Note("open: libzip opens, ours refuses with " + std::to_string(ourError) + ": "
