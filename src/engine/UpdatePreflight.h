@@ -15,6 +15,8 @@
 // to a destination and no file stands where a folder goes or the reverse; and
 // the file system has the blocks and the inodes for all the run writes. On
 // failure theMessage says why, and the result is false; theLog gets the line
-// that the archive opened, when it did, then the line of the refusal.
+// that the archive opened, when it did, then the line of the refusal, naming
+// the archive theShownPath when given (the run reads it through a path of
+// its open descriptor).
 bool PreflightUpdate(const char* theZipPath, const char* thePassword, const char* theTarget,
-    Cstring& theMessage, FILE* theLog);
+    Cstring& theMessage, FILE* theLog, const char* theShownPath = nullptr);
