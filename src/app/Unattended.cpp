@@ -79,6 +79,7 @@ int SayUpToDate(const Cstring& theFolder)
 void PrintResult(const CUpdateRun& theRun)
 {
     const bool bDone = theRun.GetOutcome() == CUpdateRun::kDone;
+    PrintLine(theRun.GetOriginNote());
     std::fprintf(stderr, bDone ? "The update is done.\n" : "The update failed.\n");
     PrintLine(theRun.GetMessage());
     PrintLine(theRun.GetStatus());
@@ -141,7 +142,8 @@ int ApplyUnattended(const CUpdateKit& theKit, const char* theFolder, const Apply
     std::signal(SIGTERM, OnStopSignal);
     std::fprintf(stderr, "Updating %s\n", target.GetText());
     CUpdateRun run(target, observer);
-    run.SetArchive(theKit.itsArchive, theKit.itsPassword);
+    run.SetKit(theKit);
+    run.SetTrust(theOptions.itsTrust);
     run.SetBuilds(LatestProgramDate(ValidPrograms), NewestValidBuild(ValidPrograms),
         FindMatchingProgram(ValidPrograms, *copy));
     // Asked again under the folder's lock: another run may have finished

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ExitStatus.h"
+#include "engine/KitTrust.h"
 
 class CProgramList;
 struct CUpdateKit;
@@ -20,6 +21,7 @@ int CheckUpdateKit(const CUpdateKit& theKit, const CProgramDataReport& theReport
 struct ApplyOptions {
     bool bForce = false; // update even a copy that already holds the update
     bool bLogLines = false; // print each line of the update's log as well
+    TrustOptions itsTrust; // whose signature the kit needs
 };
 
 // Applies the update to theFolder, which must hold a valid copy. Progress and

@@ -114,14 +114,16 @@ CUpdateKit UpdaterStartup(uint32_t theInstance, const StartupOptions& theOptions
     ValidPrograms.itsStream = gDiagnostics;
     FoundPrograms.itsStream = gDiagnostics;
 
-    const CUpdateKit kit = CUpdateKit::InFolder(gAppBundlePath.GetText()); // 6, 7
+    CUpdateKit kit = CUpdateKit::InFolder(gAppBundlePath.GetText()); // 6, 7
+    kit.ReadFiles();
     AddTextSubstitution("|ZIPNAME|", kit.itsInstallName.GetText()); // 8
     gProgramName = Cstring(10000); // 9
     AddTextSubstitution("|PROGNAME|", gProgramName.GetText());
     if (!gGlobalWin) // 10
         gGlobalWin = new CGlobalWin(kit);
 
-    ReadProgramData(ValidPrograms, kit.DataFile().GetText(), theOptions.itsDataReport); // 11
+    ReadProgramData(ValidPrograms, kit.DataFile().GetText(), theOptions.itsDataReport, // 11
+        kit.itsDataFile.itsName.empty() ? nullptr : &kit.itsDataBytes);
     // A run that was killed may have left a copy without its program: put it
     // back before looking for copies.
     RecoverInterruptedUpdates(gApplicationsFolder.GetText(), gRecoveryNotes);

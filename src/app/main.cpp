@@ -3,6 +3,7 @@
 
 #include "app/Unattended.h"
 #include "app/UpdaterMain.h"
+#include "engine/KitSignature.h"
 #include "engine/UpdaterGlobals.h"
 #include "foundation/Profile.h"
 #include "identification/ProgramData.h"
@@ -35,6 +36,11 @@ const char kUsage[] = "Usage: patchwell-updater [OPTION]...\n"
                       "  --apply FOLDER        update the copy in FOLDER without opening a window\n"
                       "  --force               with --apply: update even a copy that is already up to date\n"
                       "  --verbose             with --apply: print the lines of the update's log as well\n"
+                      "  --trusted-key FILE    trust the signing keys in FILE (one base64 key a line)\n"
+                      "                        for this run, beside those the copy and the\n"
+                      "                        administrator name\n"
+                      "  --require-signature   refuse a kit whose origin cannot be checked\n"
+                      "  --allow-downgrade     let a signed kit install a build older than the copy's\n"
                       "  --help                show this help and exit\n"
                       "  --version             show the version and exit\n"
                       "An option's value may also follow it after '=' (--apply=FOLDER).\n"
@@ -131,7 +137,8 @@ int main(int argc, char** argv)
         }
         const std::string option(argument);
         if (argument == "--help" || argument == "-h" || argument == "--version" || argument == "--list"
-            || argument == "--force" || argument == "--verbose") {
+            || argument == "--force" || argument == "--verbose" || argument == "--require-signature"
+            || argument == "--allow-downgrade") {
             if (attached)
                 return UsageError("option '%s' takes no value", option.c_str());
             if (argument == "--list") {
@@ -140,6 +147,10 @@ int main(int argc, char** argv)
                 applyOptions.bForce = true;
             } else if (argument == "--verbose") {
                 applyOptions.bLogLines = true;
+            } else if (argument == "--require-signature") {
+                applyOptions.itsTrust.bRequireSignature = true;
+            } else if (argument == "--allow-downgrade") {
+                applyOptions.itsTrust.bAllowDowngrade = true;
             } else if (argument == "--version") {
                 std::printf("patchwell-updater %s\n", PW_VERSION);
                 return kExitDone;
@@ -150,7 +161,7 @@ int main(int argc, char** argv)
             continue;
         }
         if (argument == "--bundle" || argument == "--applications" || argument == "--diagnostics"
-            || argument == "--apply") {
+            || argument == "--apply" || argument == "--trusted-key") {
             if (!attached && i + 1 >= argc)
                 return UsageError("option '%s' needs a folder or file", option.c_str());
             const char* value = attached ? attached : argv[++i];
@@ -162,7 +173,13 @@ int main(int argc, char** argv)
                 options.itsApplicationsFolder = value;
             else if (argument == "--apply")
                 applyFolder = value;
-            else
+            else if (argument == "--trusted-key") {
+                if (std::string problem;
+                    !ReadPublicKeyFile(value, applyOptions.itsTrust.itsExtraKeys, problem)) {
+                    std::fprintf(stderr, "patchwell-updater: %s\n", problem.c_str());
+                    return kExitUsage;
+                }
+            } else
                 diagnosticsPath = value;
             continue;
         }
@@ -212,6 +229,7 @@ int main(int argc, char** argv)
     SetHost(windowHost.get());
 
     const CUpdateKit kit = UpdaterStartup(0, options);
+    gGlobalWin->SetTrust(applyOptions.itsTrust);
     if (diagnostics) {
         WriteStartupSummary(kit, diagnostics);
         if (diagnostics != stderr)

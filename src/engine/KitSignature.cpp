@@ -229,8 +229,10 @@ bool ReadSecretKeyFile(const char* thePath, Ed25519Key& theSecret, std::string& 
             + "); a secret key must have mode 0600";
         return false;
     }
-    if (!KeyFromText(text, theSecret, theProblem)) {
-        theProblem = std::string("the key file ") + thePath + " does not hold a secret key: " + theProblem;
+    // The problem of KeyFromText quotes the text: not a secret's.
+    if (std::string ignored; !KeyFromText(text, theSecret, ignored)) {
+        theProblem = std::string("the key file ") + thePath
+            + " does not hold a secret key: it is not one line of 44 characters of base64 for 32 bytes";
         return false;
     }
     return true;
@@ -304,6 +306,16 @@ bool DigestFile(int theFile, Sha256Digest& theDigest, uint64_t& theSize)
     }
     sha256_digest(&context, theDigest.size(), theDigest.data());
     return true;
+}
+
+Sha256Digest DigestBytes(const std::string& theBytes)
+{
+    sha256_ctx context;
+    sha256_init(&context);
+    sha256_update(&context, theBytes.size(), reinterpret_cast<const uint8_t*>(theBytes.data()));
+    Sha256Digest digest;
+    sha256_digest(&context, digest.size(), digest.data());
+    return digest;
 }
 
 std::string DigestText(const Sha256Digest& theDigest)

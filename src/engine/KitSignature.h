@@ -69,4 +69,5 @@ bool ReadPublicKeyFile(const char* thePath, std::vector<Ed25519Key>& theKeys, st
 // The SHA-256 and size of what the open file theFile holds, read from its
 // start with pread (the file's offset is left alone); false with errno set.
 bool DigestFile(int theFile, Sha256Digest& theDigest, uint64_t& theSize);
+Sha256Digest DigestBytes(const std::string& theBytes);
 std::string DigestText(const Sha256Digest& theDigest);

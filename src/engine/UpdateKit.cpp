@@ -1,5 +1,6 @@
 #include "engine/UpdateKit.h"
 
+#include "foundation/RegularFile.h"
 #include "identification/DataKey.h"
 #include "platform/FolderIterator.h"
 
@@ -36,4 +37,28 @@ CUpdateKit CUpdateKit::InFolder(const char* theFolder)
     if (kit.itsArchive.IsNotEmpty())
         kit.itsInstallName = InstallNameFromZipPath(kit.itsArchive.GetText());
     return kit;
+}
+
+namespace {
+
+// Larger than any data file or readme of a real kit by far.
+constexpr size_t kKitTextLimit = 64 << 20;
+
+void ReadKitFile(const Cstring& thePath, const char* theName, KitFileDigest& theDigest, std::string& theBytes)
+{
+    int error = 0;
+    theDigest = KitFileDigest();
+    if (!ReadRegularFile(thePath.GetText(), kKitTextLimit, theBytes, error))
+        return;
+    theDigest.itsName = theName;
+    theDigest.itsSize = theBytes.size();
+    theDigest.itsDigest = DigestBytes(theBytes);
+}
+
+} // namespace
+
+void CUpdateKit::ReadFiles()
+{
+    ReadKitFile(DataFile(), "data.txt", itsDataFile, itsDataBytes);
+    ReadKitFile(Readme(), "readme.txt", itsReadmeFile, itsReadmeText);
 }

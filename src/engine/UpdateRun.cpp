@@ -2,9 +2,12 @@
 
 #include "engine/BuildCheck.h"
 #include "engine/ExitStatus.h"
+#include "engine/HeldFile.h"
+#include "engine/KitOrigin.h"
 #include "engine/Progress.h"
 #include "engine/StagedInstall.h"
 #include "engine/UpToDate.h"
+#include "engine/UpdateKit.h"
 #include "engine/UpdateLog.h"
 #include "engine/UpdateNames.h"
 #include "engine/UpdateObserver.h"
@@ -16,6 +19,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace {
@@ -148,6 +152,12 @@ bool CUpdateRun::OpenLog()
     return true;
 }
 
+void CUpdateRun::SetKit(const CUpdateKit& theKit)
+{
+    SetArchive(theKit.itsArchive, theKit.itsPassword);
+    itsKit = &theKit;
+}
+
 void CUpdateRun::SetArchive(const Cstring& theZipPath, const Cstring& thePassword)
 {
     itsZipPath = theZipPath;
@@ -165,10 +175,17 @@ bool CUpdateRun::Apply()
 {
     itsMessage.Clear();
     itsOutcome = kRefused;
+    // The archive is opened once: its signature is checked on what this
+    // descriptor reads, and the check before the run and the unpacking read
+    // the same file through it, whatever has the archive's name by then.
+    const CHeldFile archive(itsZipPath.GetText());
+    CKitOrigin origin;
+    if (!CheckOrigin(origin, archive.Descriptor()))
+        return false;
     // Nothing in the installation is touched before the archive is known to
     // be good: a bad archive found later would leave no application.
-    if (!PreflightUpdate(
-            itsZipPath.GetText(), itsPassword.GetText(), itsTarget.GetText(), itsMessage, itsLog))
+    if (!PreflightUpdate(archive.Path().GetText(), itsPassword.GetText(), itsTarget.GetText(), itsMessage,
+            itsLog, itsZipPath.GetText()))
         return false;
     if (StopRequested()) {
         Abort();
@@ -184,7 +201,7 @@ bool CUpdateRun::Apply()
     itsExtractor.SetOverwriteMode(CZipExtractor::kOverwriteReplace);
     itsExtractor.SetPlacement(CEntryPlacement::ForUpdate(itsTarget.GetText()));
     itsExtractor.SetStagingFolder(install.StageFolder());
-    if (!itsExtractor.Open(itsZipPath.GetText())) {
+    if (!itsExtractor.Open(archive.Path().GetText())) {
         TraceTo(itsLog, "Opening update zip file - %s failed\n", itsZipPath.GetText());
         itsMessage = itsExtractor.GetLastError();
         return Fail(install);
@@ -201,13 +218,34 @@ bool CUpdateRun::Apply()
             static_cast<int>(itsExtractor.GetFilesDone()), static_cast<int>(itsExtractor.GetFileCount()));
         itsMessage = itsStatus;
     }
-    return Install(install);
+    return Install(install, origin);
+}
+
+bool CUpdateRun::CheckOrigin(CKitOrigin& theOrigin, int theArchive)
+{
+    const std::filesystem::path archive(itsZipPath.GetText());
+    const std::string kitFolder = itsKit ? itsKit->itsFolder.GetText() : archive.parent_path().string();
+    const CKitOrigin::State state = theOrigin.Check(itsKit, kitFolder.c_str(), archive.filename().c_str(),
+        theArchive, itsTarget.GetText(), itsTrust, itsInstalled ? itsInstalled->itsDate.GetText() : nullptr,
+        itsMessage);
+    itsOriginNote = theOrigin.Note();
+    if (state == CKitOrigin::kRefused) {
+        TraceTo(itsLog, "%s\n", itsMessage.GetText());
+        TraceTo(itsLog, "The installation was left as it was\n");
+        return false;
+    }
+    TraceTo(itsLog, "%s\n", itsOriginNote.GetText());
+    return true;
 }
 
 // The new bundle waits in the staging folder; from here on the installation
 // itself changes.
-bool CUpdateRun::Install(CStagedInstall& theInstall)
+bool CUpdateRun::Install(CStagedInstall& theInstall, CKitOrigin& theOrigin)
 {
+    if (!theOrigin.Confirm(itsMessage)) {
+        TraceTo(itsLog, "%s\n", itsMessage.GetText());
+        return Fail(theInstall);
+    }
     const Cstring bundle = Cstring::Path(itsTarget, kBundleName);
     // Without valid builds there is no date to give the bundle.
     const bool bDated = itsDateText.IsNotEmpty()

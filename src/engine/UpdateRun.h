@@ -2,6 +2,7 @@
 
 #include "engine/ConfinedFolder.h"
 #include "engine/FolderLock.h"
+#include "engine/KitTrust.h"
 #include "engine/ZipExtractor.h"
 #include "foundation/Cstring.h"
 
@@ -12,6 +13,7 @@
 class CProgram;
 class CStagedInstall;
 class CUpdateObserver;
+struct CUpdateKit;
 
 // One update of one installed copy: the steps, the log, and the safety
 // around them. The installation is never left without its program: the
@@ -41,8 +43,12 @@ public:
     CUpdateRun(const CUpdateRun&) = delete;
     CUpdateRun& operator=(const CUpdateRun&) = delete;
 
-    // These three before OpenLog.
+    // These before OpenLog. The kit (or only its archive and password);
+    // theKit must outlive the run.
+    void SetKit(const CUpdateKit& theKit);
     void SetArchive(const Cstring& theZipPath, const Cstring& thePassword);
+    // Whose signature the kit needs (KitTrust.h).
+    void SetTrust(const TrustOptions& theTrust) { itsTrust = theTrust; }
     // theDateText stamps the new bundle. With pNewest, the new bundle must be
     // that build, unless pInstalled (the build installed now) is the same:
     // then the program data lists nothing newer to hold it against.
@@ -71,6 +77,9 @@ public:
     // Why the run failed, or a note on a run that was done.
     const Cstring& GetMessage() const { return itsMessage; }
     const Cstring& GetStatus() const { return itsStatus; }
+    // What the run found of the kit's origin: signed by the maker of the
+    // copy, or not checked; empty before the check.
+    const Cstring& GetOriginNote() const { return itsOriginNote; }
     // Where the previous bundle was kept, after a run that was done.
     const Cstring& GetBackupPath() const { return itsBackupPath; }
     // For the person, after the run: the folder, where the log is, what
@@ -80,7 +89,8 @@ public:
 private:
     class CObservedProgress;
 
-    bool Install(CStagedInstall& theInstall);
+    bool Install(CStagedInstall& theInstall, class CKitOrigin& theOrigin);
+    bool CheckOrigin(class CKitOrigin& theOrigin, int theArchive);
     bool CheckNewBundle(const Cstring& theBundle);
     Cstring StagedBundlePath(const CStagedInstall& theInstall) const;
     bool MakeBackup(CStagedInstall& theInstall);
@@ -101,6 +111,9 @@ private:
     CZipExtractor itsExtractor;
     Cstring itsZipPath;
     Cstring itsPassword;
+    const CUpdateKit* itsKit = nullptr;
+    TrustOptions itsTrust;
+    Cstring itsOriginNote;
     Cstring itsDateText;
     const CProgram* itsNewest = nullptr;
     const CProgram* itsInstalled = nullptr;

@@ -211,10 +211,17 @@ Cstring CProgramDataReport::Problem() const
     return problem;
 }
 
-void ReadProgramData(CProgramList& theList, const char* thePath, CProgramDataReport* pReport)
+void ReadProgramData(
+    CProgramList& theList, const char* thePath, CProgramDataReport* pReport, const std::string* pBytes)
 {
     CProgramDataReport report;
-    FilePtr file(OpenRegularFile(thePath, "r", report.itsError), std::fclose);
+    // A stream cannot be made over no bytes at all: one zero byte reads as a
+    // line with nothing in it, which is skipped.
+    static char nothing[1] = { 0 };
+    FilePtr file(pBytes ? fmemopen(pBytes->empty() ? nothing : const_cast<char*>(pBytes->data()),
+                              pBytes->empty() ? 1 : pBytes->size(), "r")
+                        : OpenRegularFile(thePath, "r", report.itsError),
+        std::fclose);
     if (!file) {
         if (pReport) {
             *pReport = report;

@@ -3,6 +3,7 @@
 #include "identification/ProgramList.h"
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 // The program data file: one record a line, each Twofish-enciphered and
@@ -34,8 +35,11 @@ struct CProgramDataReport {
 // to the list's stream. Only a regular file is read. A file that cannot be
 // opened leaves the list as it was and is reported in an alert, or in
 // *pReport when one is given (the caller then tells the user). Lines that
-// cannot be deciphered are skipped; malformed records yield empty ones.
-void ReadProgramData(CProgramList& theList, const char* thePath, CProgramDataReport* pReport = nullptr);
+// cannot be deciphered are skipped; malformed records yield empty ones. With
+// pBytes, the file was read already and these are its bytes: a file that is
+// checked is then parsed as it was checked, not as it may be by now.
+void ReadProgramData(CProgramList& theList, const char* thePath, CProgramDataReport* pReport = nullptr,
+    const std::string* pBytes = nullptr);
 
 // Writes theList to thePath, replacing what was there. Returns 1 when the
 // file was written; 0 when it could not be, or when a record cannot be read

@@ -1,5 +1,8 @@
 #include "engine/UpdateKit.h"
+#include "engine/UpdateNames.h"
 #include "foundation/RegularFile.h"
+#include "identification/Program.h"
+#include "identification/ProgramScanner.h"
 #include "platform/SystemServices.h"
 #include "tools/ArchiveWriter.h"
 #include "tools/EmbeddedFiles.h"
@@ -276,7 +279,12 @@ int RunKitCommand(int theCount, char** theArgs)
     // Signed last, over the files as the kit holds them.
     KitManifest signedFiles;
     std::string signProblem;
-    if (keyFile && !SignKitFolder(kit.Path().GetText(), secret, signedFiles, signProblem))
+    // The date of the build the archive brings, as the updater dates builds.
+    CProgram newBuild;
+    ScanFile(newBuild, Cstring::Path(newFolder, kBundleName).GetText(), nullptr);
+    if (keyFile
+        && !SignKitFolder(kit.Path().GetText(), secret, signedFiles, signProblem,
+            newBuild.itsDate.IsEmpty() ? nullptr : newBuild.itsDate.GetText()))
         return Failed("cannot sign the kit: %s%s", signProblem.c_str());
 
     if (!kit.Publish(problem))

@@ -57,11 +57,12 @@ bool WriteWhole(const fs::path& thePath, const std::string& theText, std::string
 
 } // namespace
 
-bool SignKitFolder(
-    const char* theKitFolder, const Ed25519Key& theSecret, KitManifest& theManifest, std::string& theProblem)
+bool SignKitFolder(const char* theKitFolder, const Ed25519Key& theSecret, KitManifest& theManifest,
+    std::string& theProblem, const char* theBuildDate)
 {
-    std::string date, text;
-    if (!NewestBuildDate(theKitFolder, date, theProblem)
+    std::string date = theBuildDate ? theBuildDate : "";
+    std::string text;
+    if ((date.empty() && !NewestBuildDate(theKitFolder, date, theProblem))
         || !DigestKitFiles(theKitFolder, date, theManifest, theProblem)
         || !FormatManifest(theManifest, text, theProblem))
         return false;

@@ -1,5 +1,6 @@
 #include "ui/Gblwin.h"
 
+#include "engine/KitOrigin.h"
 #include "engine/UpdateRecovery.h"
 #include "engine/UpdaterGlobals.h"
 #include "foundation/Profile.h"
@@ -86,7 +87,8 @@ void CGlobalWin::InitDialog()
     SetItemText(kItemInstallName, itsKit.HasArchive() ? itsKit.itsInstallName.GetText() : " ");
     SetItemText(kItemInitBlank, " ");
 
-    Cstring readme = ReadTextFile(itsKit.Readme().GetText());
+    Cstring readme = itsKit.itsReadmeFile.itsName.empty() ? ReadTextFile(itsKit.Readme().GetText())
+                                                          : Cstring(itsKit.itsReadmeText.c_str());
     if (readme.IsEmpty())
         readme = Cstring(10012);
     NormaliseLineEnds(readme);
@@ -122,6 +124,11 @@ void CGlobalWin::SelectTabPage(int thePage)
         Cstring confirmation = GetItemText(kItemConfirmation);
         confirmation.Replace("%BLOCKNAME%", itsBlockName.GetText());
         confirmation.Replace("%DIRNAME%", itsChosenFolder.GetText());
+        // Said before the run starts: nothing will tell whose kit this is.
+        std::vector<Ed25519Key> keys;
+        std::string problem;
+        if (TrustedKeysFor(itsChosenFolder.GetText(), itsTrust, keys, problem) && keys.empty())
+            confirmation.Append(Cstring("\r\r", kUncheckedOrigin).Append(".").GetText());
         SetItemText(kItemConfirmation, confirmation.GetText());
         break;
     }
@@ -137,6 +144,8 @@ void CGlobalWin::SelectTabPage(int thePage)
     EnableItem(kItemCancel, bCancel);
     EnableItem(kItemBack, bBack);
     EnableItem(kItemNext, bNext);
+    // Return goes where the page leads: on, or out once the update is done.
+    SetDefaultItem(thePage == kPageDone ? kItemCancel : thePage <= kPageConfirm ? kItemNext : 0);
     // The outcome and where to find the log and the backup belong to the
     // result pages; once the update is done, nothing is left to cancel.
     const bool bResult = thePage == kPageDone || thePage == kPageFailed;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ExitStatus.h"
+#include "engine/KitTrust.h"
 #include "engine/UpdateKit.h"
 #include "foundation/Arrays.h"
 #include "platform/ListView.h"
@@ -86,6 +87,8 @@ public:
 
     const Cstring& GetTargetFolder() const { return itsTargetFolder; }
     const CUpdateKit& GetKit() const { return itsKit; }
+    // Whose signature a kit needs, as the command line said.
+    void SetTrust(const TrustOptions& theTrust) { itsTrust = theTrust; }
     const CStringArray& GetFolders() const { return itsFolders; }
     // Made by InitDialog.
     const CListView& GetFolderList() const { return *itsFolderList; }
@@ -105,6 +108,7 @@ private:
     void ExitRequest();
 
     CUpdateKit itsKit;
+    TrustOptions itsTrust;
     std::unique_ptr<CListView> itsFolderList;
     Cstring itsBlockName; // never given a value
     Cstring itsChosenFolder;

@@ -22,7 +22,8 @@ void CGlobalWin::RunUpdate()
     itsBackupPath = "";
     CWizardObserver observer(*this);
     CUpdateRun run(itsTargetFolder, observer);
-    run.SetArchive(itsKit.itsArchive, itsKit.itsPassword);
+    run.SetKit(itsKit);
+    run.SetTrust(itsTrust);
     // The build installed now, and the one the update must bring.
     const CProgram* found = FindProgramByFolder(FoundPrograms, itsTargetFolder.GetText());
     run.SetBuilds(LatestProgramDate(ValidPrograms), NewestValidBuild(ValidPrograms),

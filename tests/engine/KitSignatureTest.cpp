@@ -132,7 +132,8 @@ TEST(KitSignature, KeyFilesAreCheckedForLengthAndMode)
     temp.Write("short.key", "AAAA\n");
     chmod((temp / "short.key").c_str(), 0600);
     EXPECT_FALSE(ReadSecretKeyFile((temp / "short.key").c_str(), read, problem));
-    EXPECT_NE(problem.find("not an Ed25519 key"), std::string::npos) << problem;
+    EXPECT_NE(problem.find("does not hold a secret key"), std::string::npos) << problem;
+    EXPECT_EQ(problem.find("AAAA"), std::string::npos) << "a secret is never quoted";
 
     temp.Write("trusted", "# the vendor\n" + KeyText(PublicKeyOf(secret)) + "\n\n  # old\nnot a key\n");
     std::vector<Ed25519Key> keys;
