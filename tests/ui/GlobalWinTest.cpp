@@ -8,6 +8,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Resources.h"
 #include "platform/Shell.h"
+#include "support/ScopedGlobal.h"
 #include "support/TempFolder.h"
 #include "support/TestHost.h"
 #include "ui/Gblwin.h"
@@ -21,32 +22,15 @@
 
 namespace {
 
-// Records what an attached widget would be told.
-class CRecordingView : public CControlView {
-public:
-    void ShowText(const Cstring& theText) override
-    {
-        itsCalls.push_back(std::string("text:") + theText.GetText());
-    }
-    void ShowValue(int32_t theValue) override { itsCalls.push_back("value:" + std::to_string(theValue)); }
-    void ShowRange(int32_t, int32_t) override { itsCalls.push_back("range"); }
-    void ShowEnabled(bool bEnabled) override { itsCalls.push_back(bEnabled ? "on" : "off"); }
-    void ShowVisible(bool bVisible) override { itsCalls.push_back(bVisible ? "shown" : "hidden"); }
-    void Redraw() override { itsCalls.push_back("redraw"); }
-    std::vector<std::string> itsCalls;
-};
-
 class GlobalWin : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (!gAppResFile)
-            gAppResFile = new CResFile();
+        OpenAppResources();
         itsHost.itsAlertAnswer = [this](const CAlert& theAlert) {
             itsQuestions.push_back(theAlert.itsText.GetText());
             return theAlert.itsButtonCount == 2 ? itsAnswer : static_cast<int>(kResultOk);
         };
-        bGlobalClosed = false;
         itsTemp.Write("kit/Fix1.zip", "");
         itsKit.itsFolder = (itsTemp / "kit").c_str();
         itsKit.itsArchive = (itsTemp / "kit/Fix1.zip").c_str();
@@ -63,7 +47,6 @@ protected:
     {
         delete itsWindow;
         FoundPrograms.DeleteAll();
-        bGlobalClosed = false;
     }
 
     CGlobalWin& Open()
@@ -75,6 +58,9 @@ protected:
 
     std::string Text(int theItemId) const { return itsWindow->FindEntry(theItemId)->itsText.GetText(); }
 
+    CScopedGlobal<bool> itsClosed { bGlobalClosed, false };
+    CScopedGlobal<bool> itsQuitting { Shell().bQuitting };
+    CScopedGlobal<std::remove_reference_t<decltype(GlobalLocation)>> itsLocation { GlobalLocation, {} };
     CTestHost itsHost;
     TempFolder itsTemp;
     CUpdateKit itsKit;
@@ -179,7 +165,7 @@ TEST_F(GlobalWin, ReadmeLineEndsBecomeCarriageReturnLineFeed)
 TEST_F(GlobalWin, ItemOperationsReachTheViewOnlyWhileOpen)
 {
     CDialog dialog(150);
-    CRecordingView view;
+    CRecordingControlView view;
     dialog.SetItemText(kItemMessage, "before it opens");
     EXPECT_EQ(dialog.FindEntry(kItemMessage), nullptr) << "nothing is built before it opens";
 
@@ -209,7 +195,6 @@ TEST_F(GlobalWin, MissingDialogResourceIsReported)
 
 TEST_F(GlobalWin, OpensCentredOrWhereItWasAndRemembersWhereItClosed)
 {
-    GlobalLocation = {};
     CGlobalWin& window = Open();
     EXPECT_STREQ(window.GetTitle().GetText(), Cstring(10000).GetText());
     ASSERT_NE(window.itsMenu, nullptr);
@@ -238,7 +223,6 @@ TEST_F(GlobalWin, OpensCentredOrWhereItWasAndRemembersWhereItClosed)
     GlobalLocation = { 0, 70, 540, 710 };
     delete itsWindow;
     EXPECT_EQ(Open().GetFrame().top, 106) << "a first corner that is not positive is not a place";
-    GlobalLocation = {};
 }
 
 TEST_F(GlobalWin, TitleComesFromTheLibraryFileFirst)
@@ -246,10 +230,8 @@ TEST_F(GlobalWin, TitleComesFromTheLibraryFileFirst)
     CResFile library;
     const char bundle[] = R"({ "STR#": { "10000": ["Patchwell Deluxe Updater"] } })";
     ASSERT_TRUE(library.OpenData(bundle, sizeof bundle - 1, "pw95lib1.dll"));
-    CResFile* saved = gLibraryResFile;
-    gLibraryResFile = &library;
+    CScopedGlobal<CResFile*> installed(gLibraryResFile, &library);
     Open();
-    gLibraryResFile = saved;
     EXPECT_STREQ(itsWindow->GetTitle().GetText(), "Patchwell Deluxe Updater");
 }
 
@@ -267,7 +249,6 @@ TEST_F(GlobalWin, SplashGoesWithItsCommandOrWhenTheUpdaterQuits)
     ASSERT_NE(second.GetSplash(), nullptr);
     EXPECT_TRUE(second.QueryQuit());
     EXPECT_EQ(second.GetSplash(), nullptr);
-    Shell().bQuitting = false;
 }
 
 TEST_F(GlobalWin, ResultPagesAloneShowTheOutcome)

@@ -4,6 +4,7 @@
 #include "foundation/ProfileSettings.h"
 #include "platform/Resources.h"
 #include "platform/Shell.h"
+#include "support/ScopedGlobal.h"
 #include "support/TempFolder.h"
 #include "support/TestHost.h"
 #include "ui/Gblwin.h"
@@ -24,10 +25,8 @@ class Help : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (!gAppResFile)
-            gAppResFile = new CResFile();
+        OpenAppResources();
         itsSavedFolder = std::filesystem::current_path();
-        itsSavedBase = BaseProgramPath;
         itsProgram = itsTemp / "Patchwell 5.0";
         BaseProgramPath = itsProgram.c_str();
         itsTemp.Write("Patchwell 5.0/Help/astart.htm", "<html></html>");
@@ -37,11 +36,7 @@ protected:
         itsTemp.Write("Patchwell 5.0/secret.htm", "outside the help folder");
     }
 
-    void TearDown() override
-    {
-        std::filesystem::current_path(itsSavedFolder);
-        BaseProgramPath = itsSavedBase;
-    }
+    void TearDown() override { std::filesystem::current_path(itsSavedFolder); }
 
     std::string Url(const std::string& thePathInProgram, const std::string& theAnchor = "") const
     {
@@ -60,7 +55,7 @@ protected:
     CTestHost itsHost;
     std::string itsProgram;
     std::filesystem::path itsSavedFolder;
-    Cstring itsSavedBase;
+    CScopedGlobal<Cstring> itsBase { BaseProgramPath };
 };
 
 TEST_F(Help, IndexOpensFromTheProgramFolder)

@@ -5,6 +5,7 @@
 #include "platform/Resources.h"
 #include "platform/Shell.h"
 #include "platform/SystemServices.h"
+#include "support/ScopedGlobal.h"
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -23,8 +24,7 @@ class Splash : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (!gAppResFile)
-            gAppResFile = new CResFile();
+        OpenAppResources();
         itsParent.SetFrame({ 100, 200, 580, 840 });
     }
 
@@ -107,9 +107,6 @@ TEST_F(Splash, TitleLineTakesTheLibraryFileFirst)
     const char bundle[]
         = R"({ "STR#": { "10000": ["", "Deluxe", "", "", "", "", "", "", "", "", "Patchwell 5"] } })";
     ASSERT_TRUE(library.OpenData(bundle, sizeof bundle - 1, "pw95lib1.dll"));
-    CResFile* saved = gLibraryResFile;
-    gLibraryResFile = &library;
-    const Cstring title = SplashTitleLine();
-    gLibraryResFile = saved;
-    EXPECT_STREQ(title.GetText(), "Patchwell 5, Deluxe");
+    CScopedGlobal<CResFile*> installed(gLibraryResFile, &library);
+    EXPECT_STREQ(SplashTitleLine().GetText(), "Patchwell 5, Deluxe");
 }

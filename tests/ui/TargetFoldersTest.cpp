@@ -8,6 +8,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Resources.h"
 #include "support/DemoBuild.h"
+#include "support/ScopedGlobal.h"
 #include "support/TempFolder.h"
 #include "support/TestHost.h"
 #include "ui/Gblwin.h"
@@ -23,9 +24,7 @@ class TargetFolders : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (!gAppResFile)
-            gAppResFile = new CResFile();
-        bGlobalClosed = false;
+        OpenAppResources();
         itsTemp.Write("kit/Fix1.zip", "");
         itsKit = CUpdateKit::InFolder((itsTemp / "kit").c_str());
         BaseProgramPath = itsKit.itsFolder;
@@ -60,7 +59,6 @@ protected:
         itsWindow.reset();
         FoundPrograms.DeleteAll();
         ValidPrograms.DeleteAll();
-        BaseProgramPath = "";
     }
 
     std::string Found() const { return itsTemp / "Applications/Found"; }
@@ -80,6 +78,8 @@ protected:
         return rows;
     }
 
+    CScopedGlobal<bool> itsClosed { bGlobalClosed, false };
+    CScopedGlobal<Cstring> itsBase { BaseProgramPath };
     CTestHost itsHost;
     TempFolder itsTemp;
     CUpdateKit itsKit;

@@ -2,6 +2,7 @@
 // by patchwell-pack, and the window state checked afterwards.
 
 #include "engine/Progress.h"
+#include "engine/KitOrigin.h"
 #include "engine/UpdateKit.h"
 #include "engine/UpdaterGlobals.h"
 #include "identification/ProgramScanner.h"
@@ -10,6 +11,7 @@
 #include "support/DemoBuild.h"
 #include "support/MountedFolder.h"
 #include "support/RunProgram.h"
+#include "support/ScopedGlobal.h"
 #include "support/TempFolder.h"
 #include "support/TestHost.h"
 #include "support/TreeSnapshot.h"
@@ -47,8 +49,7 @@ class UpdateRun : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (!gAppResFile)
-            gAppResFile = new CResFile(); // the dialogs come from the application's own bundle
+        OpenAppResources();
         MakeBuild("5.0.1", "2009-01-02 10:00:00");
         MakeBuild("5.0.2", "2010-01-01 09:00:00");
         // Something incompressible, so that a damaged byte cannot go unnoticed.
@@ -96,6 +97,7 @@ protected:
     // selected, then presses Next there.
     void RunWizard()
     {
+        delete gGlobalWin;
         gGlobalWin = new CGlobalWin(itsKit);
         ASSERT_EQ(gGlobalWin->DoModal(), 1);
         ASSERT_EQ(gGlobalWin->GetCurrentPage(), kPageWelcome);
@@ -105,6 +107,23 @@ protected:
         gGlobalWin->DoCommand(kItemNext, 0, 0);
         ASSERT_EQ(gGlobalWin->GetCurrentPage(), kPageConfirm);
         gGlobalWin->DoCommand(kItemNext, 0, 0);
+    }
+
+    // The target as it is, less the log that every run writes.
+    TreeSnapshot TargetWithoutLog() const
+    {
+        TreeSnapshot tree = SnapshotTree(Target());
+        tree.erase("Updater Log File.txt");
+        return tree;
+    }
+
+    void TakeEveryBackupName()
+    {
+        for (int n = 0; n < 1000; ++n) {
+            char name[64];
+            std::snprintf(name, sizeof name, "Applications/Patchwell 5/Patchwell 5_Backup_%04d.app/taken", n);
+            itsTemp.Write(name, "");
+        }
     }
 
     std::string ItemText(int theItemId) const { return gGlobalWin->FindEntry(theItemId)->itsText.GetText(); }
@@ -119,6 +138,8 @@ protected:
         return backups;
     }
 
+    CScopedGlobal<int32_t> itsAbort { gAbortUpdate, 0 };
+    CScopedGlobal<bool> itsClosed { bGlobalClosed, false };
     CTestHost itsHost;
     TempFolder itsTemp;
     CUpdateKit itsKit;
@@ -147,7 +168,9 @@ TEST_F(UpdateRun, ReplacesTheBundleKeepsTheOldOneAndLogsEveryStep)
     // Every entry in archive order, "NewFiles/" mapped away, then the check of
     // the new bundle; only then is the old one moved aside, and the new one's
     // date told once it is in place.
-    std::string expected = "Opening update zip file - " + (itsTemp / "Update.zip") + " succeeded\n";
+    // The copy names no key: the kit's origin is not checked, and the log says so first.
+    std::string expected = std::string(kUncheckedOrigin) + "\n";
+    expected += "Opening update zip file - " + (itsTemp / "Update.zip") + " succeeded\n";
     const ProgramRun names = RunProgram("zipinfo -1 " + ShellQuote(itsTemp / "Update.zip"));
     ASSERT_EQ(names.status, 0);
     std::istringstream lines(names.output);
@@ -170,11 +193,7 @@ TEST_F(UpdateRun, OldStyleProgramIsRenamedBeforeAnythingElse)
 
 TEST_F(UpdateRun, WithoutABackupNothingIsChanged)
 {
-    for (int n = 0; n < 1000; ++n) {
-        char name[64];
-        std::snprintf(name, sizeof name, "Applications/Patchwell 5/Patchwell 5_Backup_%04d.app/taken", n);
-        itsTemp.Write(name, "");
-    }
+    TakeEveryBackupName();
     const TreeSnapshot before = SnapshotTree(Target());
     RunWizard();
     EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageFailed);
@@ -185,9 +204,7 @@ TEST_F(UpdateRun, WithoutABackupNothingIsChanged)
         ++failed;
     EXPECT_EQ(failed, 25u) << log;
     EXPECT_EQ(log.find("succeeded\nRename"), std::string::npos) << "no rename succeeded";
-    TreeSnapshot after = SnapshotTree(Target());
-    after.erase("Updater Log File.txt");
-    EXPECT_EQ(after, before);
+    EXPECT_EQ(TargetWithoutLog(), before);
 }
 
 // Each failure that the pre-flight check finds ends on the failed page with
@@ -248,7 +265,6 @@ TEST_F(UpdateRun, BadArchivesTouchNothing)
         std::filesystem::remove(Target() + "/Updater Log File.txt");
         const TreeSnapshot before = SnapshotTree(itsTemp.Path() / "Applications");
 
-        delete gGlobalWin;
         RunWizard();
         EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageFailed);
         EXPECT_EQ(ItemText(kItemMessage), test.itsMessage);
@@ -258,7 +274,7 @@ TEST_F(UpdateRun, BadArchivesTouchNothing)
                 << ItemText(kItemWhereThingsAre);
         else
             EXPECT_EQ(ItemText(kItemWhereThingsAre).find("update kit's archive"), std::string::npos);
-        EXPECT_EQ(Log(), test.itsLogLine);
+        EXPECT_EQ(Log(), kUncheckedOrigin + ("\n" + test.itsLogLine));
         TreeSnapshot after = SnapshotTree(itsTemp.Path() / "Applications");
         after.erase("Patchwell 5/Updater Log File.txt");
         EXPECT_EQ(after, before);
@@ -300,9 +316,7 @@ TEST_F(UpdateRun, CorruptEntryChangesNothingAndSaysWhereThingsAre)
     const std::string log = Log();
     EXPECT_NE(log.find("ExtractOneFile failed - Decompress Error ("), std::string::npos) << log;
     EXPECT_EQ(log.find(" timestamp set to "), std::string::npos) << "the old bundle keeps its date";
-    TreeSnapshot after = SnapshotTree(Target());
-    after.erase("Updater Log File.txt");
-    EXPECT_EQ(after, before) << "no staging folder, journal or temporary file is left";
+    EXPECT_EQ(TargetWithoutLog(), before) << "no staging folder, journal or temporary file is left";
 }
 
 TEST_F(UpdateRun, ReadOnlyTargetGetsNoLogAndIsNotTouched)
@@ -369,7 +383,6 @@ TEST_F(UpdateRun, TheRoomCheckCountsTheLogAndTheFoldersToo)
     std::filesystem::remove(Target() + "/filler");
     std::filesystem::remove(Target() + "/Updater Log File.txt");
     FillUpTo(Target(), std::stoull(figure[1]) + (16 << 10));
-    delete gGlobalWin;
     RunWizard();
     EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageDone) << ItemText(kItemMessage);
     EXPECT_EQ(ReadWholeFile(Target() + "/Help/Pages/page-1499-of-the-help.html"), "<p>1499</p>");
@@ -392,16 +405,13 @@ TEST_F(UpdateRun, AFullDiskIsRefusedBeforeAnyChange)
         std::filesystem::copy(
             itsTemp.Path() / "builds/5.0.1/Patchwell 5", Target(), std::filesystem::copy_options::recursive);
         const TreeSnapshot before = SnapshotTree(Target());
-        delete gGlobalWin;
         RunWizard();
         EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageFailed);
         EXPECT_EQ(
             ItemText(kItemMessage).rfind("Not enough room on the disk for the update: it needs ", 0), 0u)
             << ItemText(kItemMessage);
         EXPECT_NE(ItemText(kItemMessage).find(test.itsCause), std::string::npos) << ItemText(kItemMessage);
-        TreeSnapshot after = SnapshotTree(Target());
-        after.erase("Updater Log File.txt");
-        EXPECT_EQ(after, before);
+        EXPECT_EQ(TargetWithoutLog(), before);
     }
 }
 
@@ -418,9 +428,7 @@ TEST_F(UpdateRun, ABundleThatCannotBeMovedIsNotUpdatedInPlace)
     EXPECT_EQ(ItemText(kItemMessage), "Unable to back up " + Bundle() + " - Device or resource busy");
     EXPECT_NE(
         ItemText(kItemWhereThingsAre).find("Nothing in the installation was changed."), std::string::npos);
-    TreeSnapshot after = SnapshotTree(Target());
-    after.erase("Updater Log File.txt");
-    EXPECT_EQ(after, before);
+    EXPECT_EQ(TargetWithoutLog(), before);
     EXPECT_TRUE(Backups().empty());
 }
 
@@ -450,12 +458,7 @@ TEST_F(UpdateRun, TheExitStatusSaysWhetherTheCopyWasChanged)
         { "the old-style program moved aside, then no backup name is free",
             [&] {
                 itsTemp.Write("Applications/Patchwell 5/Patchwell", "old-style program");
-                for (int n = 0; n < 1000; ++n) {
-                    char name[64];
-                    std::snprintf(
-                        name, sizeof name, "Applications/Patchwell 5/Patchwell 5_Backup_%04d.app/taken", n);
-                    itsTemp.Write(name, "");
-                }
+                TakeEveryBackupName();
             },
             kPageFailed, kExitFailed },
     };
@@ -466,12 +469,10 @@ TEST_F(UpdateRun, TheExitStatusSaysWhetherTheCopyWasChanged)
         itsHost.itsCancelPoll = nullptr;
         gAbortUpdate = 0;
         test.itsSetUp();
-        delete gGlobalWin;
         RunWizard();
         EXPECT_EQ(gGlobalWin->GetCurrentPage(), test.itsPage) << ItemText(kItemMessage);
         EXPECT_EQ(gGlobalWin->GetExitStatus(), test.itsStatus) << ItemText(kItemWhereThingsAre);
     }
-    gAbortUpdate = 0;
 }
 
 // While the run blocks the loop, the poll is the only way in: a click that
@@ -504,5 +505,4 @@ TEST_F(UpdateRun, DuringTheRunOnlyTheCancelPollIsHeard)
     itsHost.itsCancelPoll = nullptr;
     gGlobalWin->DoCommand(kItemCancel, 0, 0);
     EXPECT_TRUE(bGlobalClosed) << "commands are heard again after the run";
-    bGlobalClosed = false;
 }
