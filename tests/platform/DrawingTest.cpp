@@ -86,9 +86,8 @@ TEST_F(DrawingTest, OffscreenWindowChecksItsToolsAreLetGo)
 TEST(OffscreenWindow, WithoutAnImageItStops)
 {
     CConsoleHost console;
-    SetHost(&console);
+    CScopedHost current(console);
     CDibWin offscreen(16, 16);
-    SetHost(nullptr);
     EXPECT_DEATH(offscreen.BeginPaint(0), "failed assertion `offScreen!=NULL'");
 }
 

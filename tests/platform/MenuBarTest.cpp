@@ -4,6 +4,7 @@
 #include "platform/Resources.h"
 #include "platform/Shell.h"
 #include "platform/mdialog.h"
+#include "support/ScopedGlobal.h"
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -101,12 +102,11 @@ public:
 TEST_F(MenuBarTest, MenusOpenWithTheCommandsThatApply)
 {
     CTestHost host;
-    if (!gAppResFile)
-        gAppResFile = new CResFile();
+    OpenAppResources();
     CMenuBar bar;
     ASSERT_TRUE(bar.Load(130, &itsFile));
     CMenuWindow main;
-    Shell().itsMainWindow = &main;
+    CScopedGlobal<CWindow*> mainWindow(Shell().itsMainWindow, &main);
 
     Shell().EnableMenus(bar, false);
     EXPECT_FALSE(bar.FindCommand(FourCharCode("copy"))->bEnabled) << "no text has the focus";
@@ -128,7 +128,6 @@ TEST_F(MenuBarTest, MenusOpenWithTheCommandsThatApply)
     Shell().EnableMenus(bar, true);
     EXPECT_TRUE(bar.FindCommand(FourCharCode("copy"))->bEnabled)
         << "key equivalents of the standard commands work";
-    Shell().itsMainWindow = nullptr;
 }
 
 } // namespace

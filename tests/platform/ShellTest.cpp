@@ -5,6 +5,7 @@
 #include "platform/Resources.h"
 #include "platform/controlentry.h"
 #include "platform/mdialog.h"
+#include "support/ScopedGlobal.h"
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -53,14 +54,8 @@ class ShellTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (!gAppResFile)
-            gAppResFile = new CResFile(); // the dialogs come from the application's own bundle
+        OpenAppResources();
         Shell().itsMainWindow = &itsMain;
-    }
-    void TearDown() override
-    {
-        Shell().bQuitPending = false;
-        Shell().itsCommandTarget = nullptr;
     }
 
     // One idle pass, theMilliseconds after the last.
@@ -70,6 +65,12 @@ protected:
         Shell().IdleTick();
     }
 
+    // The shell outlives every test: what one sets, the next must not find.
+    CScopedGlobal<CWindow*> itsMainWindow { Shell().itsMainWindow };
+    CScopedGlobal<CWindow*> itsCommandTarget { Shell().itsCommandTarget };
+    CScopedGlobal<bool> itsQuitPending { Shell().bQuitPending };
+    CScopedGlobal<bool> itsQuitting { Shell().bQuitting };
+    CScopedGlobal<bool> itsPopUpTracking { Shell().bPopUpTracking };
     CTestHost itsHost;
     std::vector<std::string> itsLog;
     CLoggingWindow itsMain { itsLog, "main" };
@@ -191,7 +192,6 @@ TEST_F(ShellTest, CommandsGoToTheOverrideElseTheMainWindow)
     EXPECT_TRUE(Shell().ProcessCommand(801));
     Shell().bPopUpTracking = true;
     EXPECT_FALSE(Shell().ProcessCommand(802)) << "not while a pop-up menu is tracked";
-    Shell().bPopUpTracking = false;
     EXPECT_EQ(itsLog, (std::vector<std::string> { "main command 800 0 0", "target command 801 0 0" }));
 }
 

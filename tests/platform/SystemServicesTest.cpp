@@ -2,6 +2,7 @@
 #include "foundation/Profile.h"
 #include "platform/FolderIterator.h"
 #include "platform/Resources.h"
+#include "support/ScopedGlobal.h"
 #include "support/TempFolder.h"
 
 #include <cstring>
@@ -102,15 +103,13 @@ TEST(SystemServices, ProgramInfoAndSystemText)
 TEST(SystemServices, VersionComesFromTheApplicationResources)
 {
     TempFolder folder;
-    CResFile* saved = gAppResFile;
     CResFile resources(folder.Write("app.json", R"({ "vers": { "1": "9.8.7b2" } })").c_str());
     ASSERT_TRUE(resources.IsOpen());
-    gAppResFile = &resources;
+    CScopedGlobal<CResFile*> installed(gAppResFile, &resources);
     Cstring programFolder;
     Cstring version;
     Cstring buildDate;
     GetProgramInfo(programFolder, version, buildDate);
-    gAppResFile = saved;
     EXPECT_EQ(version, Cstring("9.8.7b2"));
 }
 
@@ -118,7 +117,7 @@ TEST(SystemServices, FileExistsResolvesShortReferences)
 {
     TempFolder temp;
     const std::string file = temp.Write("Help/astart.htm", "");
-    BaseProgramPath = temp.Path().c_str();
+    CScopedGlobal<Cstring> base(BaseProgramPath, temp.Path().c_str());
     EXPECT_TRUE(FileExists(file.c_str()));
     EXPECT_TRUE(FileExists("./Help/astart.htm"));
     EXPECT_TRUE(FileExists("./Help")) << "a folder exists too";
@@ -126,7 +125,6 @@ TEST(SystemServices, FileExistsResolvesShortReferences)
     EXPECT_FALSE(FileExists((temp / "missing").c_str()));
     EXPECT_FALSE(FileExists(""));
     EXPECT_FALSE(FileExists(nullptr));
-    BaseProgramPath = "";
 }
 
 TEST(FolderIterator, FiltersAndOrder)

@@ -3,6 +3,7 @@
 #include "platform/Resources.h"
 #include "platform/Shell.h"
 #include "platform/mdialog.h"
+#include "support/ScopedGlobal.h"
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -136,10 +137,9 @@ TEST_F(WindowTest, CommandWAsksThenClosesAndCommandQQuits)
     EXPECT_EQ(dialog.itsLog.back(), "close");
 
     dialog.itsLog.clear();
-    Shell().itsMainWindow = &dialog;
+    CScopedGlobal<CWindow*> mainWindow(Shell().itsMainWindow, &dialog);
     dialog.HandleKey({ 0, 'q', kCommandKey });
     EXPECT_EQ(dialog.itsLog, (std::vector<std::string> { "query", "query", "close" }));
-    Shell().itsMainWindow = nullptr;
 }
 
 TEST_F(WindowTest, KeysTheFocusedTextTakesStillReachOnKeyDown)
