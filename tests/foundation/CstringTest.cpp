@@ -17,6 +17,14 @@ void ExpectRoomInvariant(const Cstring& theString)
     EXPECT_LE(theString.Length(), theString.GetMaxLength());
 }
 
+std::string Bracketed(const CStringArray& thePieces)
+{
+    std::string text;
+    for (int i = 0; i < thePieces.GetCount(); ++i)
+        text += std::string("[") + thePieces.At(i).GetText() + "]";
+    return text;
+}
+
 CResFile* gFileAsked = nullptr;
 
 // Text 7 is a format; every other number has a text that names it.
@@ -146,47 +154,24 @@ TEST(Cstring, ReplaceCountsOverlapsAndGrowsForFollowingAppends)
     EXPECT_STREQ(self.GetText(), "xx-x");
 }
 
-TEST(Cstring, SplitKeepsEmptyPieces)
+TEST(Cstring, SplitKeepsEmptyPiecesAppendsAndStaysInsideTheText)
 {
-    CStringArray pieces;
-    Cstring("a,,b").Split(pieces, ',');
-    ASSERT_EQ(pieces.GetCount(), 3);
-    EXPECT_STREQ(pieces.At(0).GetText(), "a");
-    EXPECT_STREQ(pieces.At(1).GetText(), "");
-    EXPECT_STREQ(pieces.At(2).GetText(), "b");
-
-    CStringArray trailing;
-    Cstring("a,").Split(trailing, ',');
-    ASSERT_EQ(trailing.GetCount(), 2);
-    EXPECT_STREQ(trailing.At(1).GetText(), "");
-
-    CStringArray nothing;
-    Cstring("").Split(nothing, ',');
-    EXPECT_EQ(nothing.GetCount(), 0);
-}
-
-TEST(Cstring, SplitAppendsAndStaysInsideTheText)
-{
-    CStringArray pieces;
-    pieces.Add("kept");
-    Cstring("a|b").Split(pieces, '|');
-    ASSERT_EQ(pieces.GetCount(), 3);
-    EXPECT_STREQ(pieces.At(0).GetText(), "kept");
-    EXPECT_STREQ(pieces.At(2).GetText(), "b");
-
-    // The text's own zero byte is no delimiter: the whole text is one piece.
-    CStringArray whole;
-    Cstring("a|b").Split(whole, 0);
-    ASSERT_EQ(whole.GetCount(), 1);
-    EXPECT_STREQ(whole.At(0).GetText(), "a|b");
+    auto split = [](const char* theText, char theDelimiter) {
+        CStringArray pieces;
+        pieces.Add("kept");
+        Cstring(theText).Split(pieces, theDelimiter);
+        return Bracketed(pieces);
+    };
+    EXPECT_EQ(split("a,,b", ','), "[kept][a][][b]");
+    EXPECT_EQ(split("a,", ','), "[kept][a][]");
+    EXPECT_EQ(split("", ','), "[kept]");
+    EXPECT_EQ(split("a|b", 0), "[kept][a|b]") << "the text's own zero byte is no delimiter";
 
     // An element may split itself into its own array, which grows meanwhile.
     CStringArray self;
     self.Add("x,y");
     self.At(0).Split(self, ',');
-    ASSERT_EQ(self.GetCount(), 3);
-    EXPECT_STREQ(self.At(1).GetText(), "x");
-    EXPECT_STREQ(self.At(2).GetText(), "y");
+    EXPECT_EQ(Bracketed(self), "[x,y][x][y]");
 }
 
 TEST(Cstring, SplitIntoManyPiecesIsLinear)
@@ -206,19 +191,13 @@ TEST(Cstring, SplitIntoManyPiecesIsLinear)
 
 TEST(Cstring, TrimmingNeverRemovesTheFirstCharacter)
 {
-    Cstring xs("xxx");
-    xs.TrimTrailing('x');
-    EXPECT_STREQ(xs.GetText(), "x");
-    Cstring root("/");
-    root.TrimTrailing('/');
-    EXPECT_STREQ(root.GetText(), "/");
-    Cstring folder("/a/b//");
-    folder.TrimTrailing('/');
-    EXPECT_STREQ(folder.GetText(), "/a/b");
-    Cstring empty;
-    empty.TrimTrailing('/');
-    EXPECT_STREQ(empty.GetText(), "");
-
+    const std::pair<const char*, const char*> cases[]
+        = { { "xxx", "x" }, { "/", "/" }, { "/a/b//", "/a/b" }, { "", "" } };
+    for (const auto& [text, trimmed] : cases) {
+        Cstring s(text);
+        s.TrimTrailing(text[0] == 'x' ? 'x' : '/');
+        EXPECT_STREQ(s.GetText(), trimmed) << text;
+    }
     Cstring padded(" \t value ");
     padded.TrimLeft();
     EXPECT_STREQ(padded.GetText(), "value ");

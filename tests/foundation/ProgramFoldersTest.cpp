@@ -1,6 +1,7 @@
 #include "foundation/ProgramFolders.h"
 #include "foundation/ImageFileKind.h"
 #include "foundation/Profile.h"
+#include "support/ScopedGlobal.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -13,16 +14,8 @@ namespace {
 
 class ProgramFolders : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        BaseProgramPath = "/Apps/Tool";
-        gMyProjectsPath = "/Apps/Tool/My Projects";
-    }
-    void TearDown() override
-    {
-        BaseProgramPath = "";
-        gMyProjectsPath = "";
-    }
+    CScopedGlobal<Cstring> itsBase { BaseProgramPath, "/Apps/Tool" };
+    CScopedGlobal<Cstring> itsProjects { gMyProjectsPath, "/Apps/Tool/My Projects" };
 
     static std::string Relative(const char* thePath) { return MakeRelativePath(thePath).GetText(); }
     static std::string Absolute(const char* thePath) { return MakeAbsolutePath(thePath).GetText(); }
