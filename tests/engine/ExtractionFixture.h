@@ -4,6 +4,7 @@
 #include "engine/RecordingWindow.h"
 #include "engine/ZipExtractor.h"
 #include "platform/MessageBox.h"
+#include "support/ScopedGlobal.h"
 #include "support/TempFolder.h"
 #include "support/TestHost.h"
 #include "support/ZipFixtures.h"
@@ -17,14 +18,8 @@
 // the key text as password, replace mode, a log, into itsTemp/dest.
 class ExtractionTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetProcessState(); }
-    void TearDown() override { ResetProcessState(); }
-
-    static void ResetProcessState()
-    {
-        gAbortUpdate = 0;
-        gOverwriteAnswer = 0;
-    }
+    CScopedGlobal<int32_t> itsAbort { gAbortUpdate, 0 };
+    CScopedGlobal<int32_t> itsOverwrite { gOverwriteAnswer, 0 };
 
     int Extract(const std::string& theArchive)
     {

@@ -1,6 +1,7 @@
 #include "engine/Progress.h"
 #include "engine/RecordingWindow.h"
 #include "platform/MessageBox.h"
+#include "support/ScopedGlobal.h"
 #include "support/TestHost.h"
 
 #include <gmock/gmock.h>
@@ -15,15 +16,13 @@ class ProgressDisplay : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        gAbortUpdate = 0;
         itsDisplay.SetWindow(&itsWindow);
         // The progress page as the update run sets it up.
         itsDisplay.SetProgressItems(169, 125, nullptr);
         itsDisplay.SetCounterItem(143, "File %d of %d");
         itsDisplay.SetNameItem(178);
     }
-    void TearDown() override { gAbortUpdate = 0; }
-
+    CScopedGlobal<int32_t> itsAbort { gAbortUpdate, 0 };
     CTestHost itsHost;
     CRecordingWindow itsWindow;
     CProgressDisplay itsDisplay;

@@ -1,7 +1,8 @@
-#include "engine/UpdaterGlobals.h"
 #include "app/UpdaterMain.h"
+#include "engine/UpdaterGlobals.h"
 #include "foundation/Profile.h"
 #include "platform/Resources.h"
+#include "support/ScopedGlobal.h"
 #include "support/ScopedVariable.h"
 #include "support/TempFolder.h"
 
@@ -15,17 +16,10 @@ namespace {
 // Start-up with a kit whose program folder holds a profile and resource files.
 class StartupResources : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        BaseProgramPath = "";
-        gMyProjectsPath = "";
-    }
-    void TearDown() override
-    {
-        UpdaterCleanup();
-        BaseProgramPath = "";
-        gMyProjectsPath = "";
-    }
+    void TearDown() override { UpdaterCleanup(); }
+
+    CScopedGlobal<Cstring> itsBase { BaseProgramPath, "" };
+    CScopedGlobal<Cstring> itsProjects { gMyProjectsPath, "" };
 
     void Start()
     {
