@@ -41,14 +41,7 @@ public:
 class ListViewTest : public testing::Test {
 protected:
     // The dialog comes from the application's own bundle, opened first.
-    static bool OpenResources()
-    {
-        if (!gAppResFile)
-            gAppResFile = new CResFile();
-        return true;
-    }
-
-    bool bResources = OpenResources();
+    bool bResources = (OpenAppResources(), true);
     CTestHost itsHost;
     CListDialog itsDialog;
     CNotifiedList itsList { itsDialog, 127 };
