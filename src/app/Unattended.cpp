@@ -79,7 +79,6 @@ int SayUpToDate(const Cstring& theFolder)
 void PrintResult(const CUpdateRun& theRun)
 {
     const bool bDone = theRun.GetOutcome() == CUpdateRun::kDone;
-    PrintLine(theRun.GetOriginNote());
     std::fprintf(stderr, bDone ? "The update is done.\n" : "The update failed.\n");
     PrintLine(theRun.GetMessage());
     PrintLine(theRun.GetStatus());
@@ -90,6 +89,7 @@ void PrintResult(const CUpdateRun& theRun)
             stderr, "Log: %s\nBackup: %s\n", theRun.GetLogPath().GetText(), theRun.GetBackupPath().GetText());
     else
         std::fprintf(stderr, "Log: %s\n", theRun.GetLogPath().GetText());
+    PrintLine(theRun.GetOriginNote());
 }
 
 } // namespace

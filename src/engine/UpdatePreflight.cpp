@@ -115,7 +115,7 @@ bool CPreflight::Check(
     // A file system with fewer bits holds less than the largest off_t.
     if (const long bits = fpathconf(itsTarget.Descriptor(), _PC_FILESIZEBITS); bits > 1 && bits < 64)
         itsLargestFile = (uint64_t { 1 } << (bits - 1)) - 1;
-    CUpdateRoom room(itsBlockSize, static_cast<size_t>(itsTargetPath.Length()), std::strlen(theZipPath));
+    CUpdateRoom room(itsBlockSize, static_cast<size_t>(itsTargetPath.Length()), std::strlen(theShownPath));
 
     const uint64_t count = itsArchive.GetEntryCount();
     if (count == 0) {
@@ -152,7 +152,7 @@ bool CPreflight::Check(
     }
     // Folders alone would pass every check below and install nothing.
     if (!bHasFile)
-        return Refuse("The update archive holds no files, only folders: %s", theZipPath);
+        return Refuse("The update archive holds no files, only folders: %s", theShownPath);
     if (!bHasBundle)
         return Refuse("The update archive holds no %s", kBundleName);
     if (!bHasProgram)

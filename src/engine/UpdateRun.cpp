@@ -2,6 +2,7 @@
 
 #include "engine/BuildCheck.h"
 #include "engine/ExitStatus.h"
+#include "engine/FailureAdvice.h"
 #include "engine/HeldFile.h"
 #include "engine/KitOrigin.h"
 #include "engine/Progress.h"
@@ -89,7 +90,10 @@ int CUpdateRun::ExitStatus() const
 Cstring CUpdateRun::DescribeResult() const
 {
     const bool bDone = itsOutcome == kDone;
-    Cstring text;
+    // Below what happened, what it means and what to do, before where things are.
+    Cstring text = bDone ? Cstring() : FailureAdvice(itsMessage);
+    if (text.IsNotEmpty())
+        text.Append("\n");
     Cstring line;
     if (bDone)
         text.Append(line.Format("Updated folder: \"%s\"\n", itsTarget.GetText()).GetText());

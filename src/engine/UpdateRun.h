@@ -82,8 +82,9 @@ public:
     const Cstring& GetOriginNote() const { return itsOriginNote; }
     // Where the previous bundle was kept, after a run that was done.
     const Cstring& GetBackupPath() const { return itsBackupPath; }
-    // For the person, after the run: the folder, where the log is, what
-    // became of the installation and where the previous copy was kept.
+    // For the person, after the run: what a failure means and what to do,
+    // the folder, where the log is, what became of the installation and
+    // where the previous copy was kept.
     Cstring DescribeResult() const;
 
 private:

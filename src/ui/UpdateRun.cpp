@@ -1,6 +1,5 @@
 #include "engine/UpdateRun.h"
 #include "engine/BuildCheck.h"
-#include "engine/FailureAdvice.h"
 #include "engine/Progress.h"
 #include "engine/UpdaterGlobals.h"
 #include "identification/ProgramList.h"
@@ -61,12 +60,6 @@ void CGlobalWin::ShowResult(const CUpdateRun& theRun)
     SetItemText(kItemMessage, theRun.GetMessage().GetText());
     if (theRun.GetStatus().IsNotEmpty())
         SetItemText(kItemStatus, theRun.GetStatus().GetText());
-    const bool bDone = theRun.GetOutcome() == CUpdateRun::kDone;
-    // Below what happened, what it means and what to do, before where things are.
-    Cstring whereThingsAre = bDone ? Cstring() : FailureAdvice(theRun.GetMessage());
-    if (whereThingsAre.IsNotEmpty())
-        whereThingsAre.Append("\n");
-    whereThingsAre.Append(theRun.DescribeResult().GetText());
-    SetItemText(kItemWhereThingsAre, whereThingsAre.GetText());
-    SelectTabPage(bDone ? kPageDone : kPageFailed);
+    SetItemText(kItemWhereThingsAre, theRun.DescribeResult().GetText());
+    SelectTabPage(theRun.GetOutcome() == CUpdateRun::kDone ? kPageDone : kPageFailed);
 }

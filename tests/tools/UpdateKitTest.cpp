@@ -2,6 +2,7 @@
 // patchwell-updater lists and updates an installed copy.
 
 #include "KitFixture.h"
+#include "engine/KitOrigin.h"
 #include "support/TreeSnapshot.h"
 #include "support/ZipFixtures.h"
 
@@ -48,7 +49,11 @@ TEST_F(UpdateKit, KitListsAndUpdatesTheInstalledCopy)
 
     const std::string log = ReadWholeFile((Installed() / "Updater Log File.txt").string());
     const std::string bundle = (Installed() / "Patchwell 5.app").string();
-    EXPECT_EQ(log.find("Opening update zip file - " + Kit() + "/Spring Update.zip succeeded\n"), 0u) << log;
+    // The copy names no key: the log says first that the kit's origin was not checked.
+    EXPECT_EQ(log.find(std::string(kUncheckedOrigin) + "\nOpening update zip file - " + Kit()
+                  + "/Spring Update.zip succeeded\n"),
+        0u)
+        << log;
     EXPECT_NE(log.find("ExtractOneFile - " + bundle + "/Contents/MacOS/Patchwell\n"), std::string::npos);
     EXPECT_NE(log.find("ExtractOneFile - " + Installed().string() + "/Help/index.html\n"), std::string::npos);
     // The new bundle is checked against the newest valid build before the
