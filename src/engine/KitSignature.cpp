@@ -209,7 +209,11 @@ bool KeyFromText(const std::string& theText, Ed25519Key& theKey, std::string& th
     const std::string text = Trimmed(theText);
     if (FromBase64(text, theKey.data(), theKey.size()))
         return true;
-    theProblem = "'" + text.substr(0, 60) + "' is not an Ed25519 key (44 characters of base64 for 32 bytes)";
+    // Appended piece by piece: GCC 12 misreads "'" + a temporary as an
+    // overlapping copy and warns.
+    theProblem = "'";
+    theProblem.append(text, 0, 60);
+    theProblem += "' is not an Ed25519 key (44 characters of base64 for 32 bytes)";
     return false;
 }
 
