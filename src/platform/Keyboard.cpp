@@ -26,6 +26,23 @@ ControlEntry* NextEditable(
     return nullptr;
 }
 
+// The framework's Tab rule serves dialogs that are filled in; a dialog without
+// an editable text leaves Tab to the desktop, which visits every control.
+bool HasEditableEntry(const std::vector<std::unique_ptr<ControlEntry>>& theEntries)
+{
+    for (const auto& entry : theEntries)
+        if (entry->IsKindOf(kFamilyEditable) && entry->itsItemId > 0)
+            return true;
+    return false;
+}
+
+// A button that cannot be clicked cannot be pressed by a key either.
+bool IsPressable(const ControlEntry* pEntry)
+{
+    return pEntry && pEntry->itsKind == kKindPushButton && pEntry->bEnabled && pEntry->bShown
+        && pEntry->itsItemId > 0;
+}
+
 } // namespace
 
 bool CWindow::HandleKey(const CKeyEvent& theKey)
@@ -41,14 +58,23 @@ bool CWindow::HandleKey(const CKeyEvent& theKey)
     bool bHandled = false;
     bool bSentCommand = false;
     CKeyEvent key = theKey;
+    const bool bDesktopTab = bDialog && !HasEditableEntry(itsEntries);
     if (bDialog && key.itsKeyCode == kKeyReturn) {
         if (key.Has(kShiftKey)) {
             key.itsModifiers &= ~kShiftKey;
-        } else if (GetDefaultItem() != 0) {
-            DoCommand(GetDefaultItem(), 0, 0);
-            bHandled = bSentCommand = true;
+        } else {
+            // On the desktop Return presses the focused button, else the default one.
+            const int pressed = bDesktopTab && IsPressable(itsFocus) ? itsFocus->itsItemId : GetDefaultItem();
+            if (pressed != 0) {
+                const ControlEntry* entry = FindEntry(pressed);
+                if (!entry || entry->itsKind != kKindPushButton || IsPressable(entry))
+                    DoCommand(pressed, 0, 0);
+                bHandled = bSentCommand = true;
+            }
         }
     }
+    if (!bHandled && bDesktopTab && key.itsKeyCode == kKeyTab)
+        return false;
     if (!bHandled && bDialog && key.itsKeyCode == kKeyTab) {
         SetFocus(NextEditable(itsEntries, itsFocus, key.Has(kShiftKey)));
         return true;

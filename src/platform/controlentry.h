@@ -82,6 +82,7 @@ public:
     virtual void ShowDefault(bool /*bDefault*/) { }
     virtual void ShowCancel(bool /*bCancel*/) { }
     virtual void TakeFocus() { }
+    virtual void DropFocus() { }
     // Hands a key to the widget; true when it took it.
     virtual bool TakeKey(const CKeyEvent& /*theKey*/) { return false; }
     // Undo, redo, cut, copy, paste or select all on an editable text; true

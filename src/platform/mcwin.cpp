@@ -230,6 +230,9 @@ ControlEntry& CWindow::AddEntry(const ControlEntry& theEntry)
 
 void CWindow::SetFocus(ControlEntry* pEntry)
 {
+    // The toolkit's focus follows, so a cleared focus leaves no widget taking keys.
+    if (!pEntry && itsFocus && itsFocus->itsView)
+        itsFocus->itsView->DropFocus();
     itsFocus = pEntry;
     if (pEntry && pEntry->itsView)
         pEntry->itsView->TakeFocus();

@@ -287,6 +287,9 @@ bool CDialog::IsItemEnabled(int theItemId) const
 
 void CDialog::SetDefaultItem(int theItemId)
 {
+    ControlEntry* old = FindEntry(itsDefaultItem);
+    if (old && old->itsView && old->itsKind == kKindPushButton && itsDefaultItem != theItemId)
+        old->itsView->ShowDefault(false);
     itsDefaultItem = theItemId;
     ControlEntry* entry = FindEntry(theItemId);
     if (entry && entry->itsView && entry->itsKind == kKindPushButton)

@@ -6,8 +6,10 @@
 #include "platform/mcwin.h"
 #include "qt/QtDrawSurface.h"
 #include "qt/QtHostImpl.h"
+#include "qt/QtWindow.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -95,8 +97,12 @@ QWidget* MakeWidget(int theKind, const ControlEntry& theEntry, QWidget* pParent)
         text->setReadOnly(theKind == kKindMultiLineText);
         text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         // Lines wrap, so only the editable text needs a horizontal bar.
-        if (theKind == kKindMultiLineText)
+        if (theKind == kKindMultiLineText) {
             text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            // A text to read is scrolled with the keys and left with Tab.
+            text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+            text->setTabChangesFocus(true);
+        }
         return text;
     }
     case kKindPicture: {
@@ -141,6 +147,19 @@ int ScrollPart(int theAction)
     default:
         return 129;
     }
+}
+
+// A control that is about to go away hands the focus to the first control of
+// the window in reading order, the top of the page that replaces it. The
+// toolkit would pass it on to the next control, which after a wizard's Next
+// is its Cancel button: a second Return would then ask to leave.
+void HandOnFocus(QWidget* pWidget)
+{
+    if (!pWidget->hasFocus() && !pWidget->isAncestorOf(QApplication::focusWidget()))
+        return;
+    if (auto* window = dynamic_cast<CQtWindowWidget*>(pWidget->window()))
+        if (QWidget* first = window->FirstFocusable(pWidget))
+            first->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace
@@ -319,11 +338,15 @@ void CQtControl::ShowRange(int32_t theMinimum, int32_t theMaximum)
 
 void CQtControl::ShowEnabled(bool bEnabled)
 {
+    if (!bEnabled)
+        HandOnFocus(itsWidget);
     itsWidget->setEnabled(bEnabled);
 }
 
 void CQtControl::ShowVisible(bool bVisible)
 {
+    if (!bVisible)
+        HandOnFocus(itsWidget);
     itsWidget->setVisible(bVisible);
 }
 
@@ -348,6 +371,11 @@ void CQtControl::ShowDefault(bool bDefault)
 void CQtControl::TakeFocus()
 {
     itsWidget->setFocus(Qt::TabFocusReason);
+}
+
+void CQtControl::DropFocus()
+{
+    itsWidget->clearFocus();
 }
 
 bool CQtControl::TakeKey(const CKeyEvent& theKey)

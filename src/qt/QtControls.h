@@ -26,6 +26,7 @@ public:
     void ShowBounds(const CRect& theBounds) override;
     void ShowDefault(bool bDefault) override;
     void TakeFocus() override;
+    void DropFocus() override;
     bool TakeKey(const CKeyEvent& theKey) override;
     bool EditCommand(uint32_t theCommand) override;
 

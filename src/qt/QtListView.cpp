@@ -29,12 +29,14 @@ CQtListPeer::CQtListPeer(CListView& theView, QWidget* pParent, const QRect& theG
             Shell().AfterEvent();
         }
     });
-    QObject::connect(
-        itsTree, &QTreeWidget::currentItemChanged, [this](QTreeWidgetItem* pItem, QTreeWidgetItem*) {
-            const int id = IdOf(pItem);
-            if (!bRefreshing && id != 0 && id != itsView.GetSelectedID() && !QApplication::mouseButtons())
-                itsView.ClickItem(id);
-        });
+    // The selection, not the current row: focus arriving by Tab makes the
+    // first row current without choosing it.
+    QObject::connect(itsTree, &QTreeWidget::itemSelectionChanged, [this] {
+        const QList<QTreeWidgetItem*> selected = itsTree->selectedItems();
+        const int id = selected.isEmpty() ? 0 : IdOf(selected.front());
+        if (!bRefreshing && id != 0 && id != itsView.GetSelectedID() && !QApplication::mouseButtons())
+            itsView.ClickItem(id);
+    });
     Refresh();
 }
 

@@ -12,6 +12,9 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 int ButtonOf(Qt::MouseButton theButton)
@@ -260,6 +263,55 @@ void CQtWindowWidget::UpdateAccessibleNames()
     }
 }
 
+void CQtWindowWidget::UpdateTabOrder()
+{
+    if (!itsWindow)
+        return;
+    // Reading order: from the top, left to right where tops are level. The
+    // toolkit's own chain is the order the widgets were made in, which puts
+    // the buttons shared by every page before the page's own controls.
+    std::vector<const ControlEntry*> entries;
+    for (const auto& entry : itsWindow->Entries())
+        if (WidgetOf(*entry))
+            entries.push_back(entry.get());
+    std::stable_sort(entries.begin(), entries.end(), [](const ControlEntry* pA, const ControlEntry* pB) {
+        const CRect& a = pA->itsBounds;
+        const CRect& b = pB->itsBounds;
+        return a.top != b.top ? a.top < b.top : a.left < b.left;
+    });
+    QWidget* previous = nullptr;
+    itsTabStops.clear();
+    for (const ControlEntry* entry : entries) {
+        QWidget* widget = WidgetOf(*entry);
+        QList<QWidget*> stops;
+        if (widget->focusPolicy() & Qt::TabFocus)
+            stops.append(widget);
+        for (QWidget* child : widget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (child->focusPolicy() & Qt::TabFocus)
+                stops.append(child);
+        for (QWidget* stop : stops) {
+            if (previous)
+                QWidget::setTabOrder(previous, stop);
+            previous = stop;
+            itsTabStops.append(stop);
+        }
+    }
+    if (!focusWidget())
+        if (QWidget* first = FirstFocusable(nullptr))
+            first->setFocus(Qt::OtherFocusReason);
+}
+
+QWidget* CQtWindowWidget::FirstFocusable(const QWidget* pLeaving) const
+{
+    // The chain is a ring with the window somewhere in it, so its start is
+    // kept here rather than read from the ring.
+    for (const QPointer<QWidget>& stop : itsTabStops)
+        if (stop && stop != pLeaving && !(pLeaving && pLeaving->isAncestorOf(stop)) && stop->isVisibleTo(this)
+            && stop->isEnabled())
+            return stop;
+    return nullptr;
+}
+
 CQtWindowView::CQtWindowView(CQtHost& theHost, CWindow& theWindow)
     : itsWidget(new CQtWindowWidget(theHost, theWindow))
 {
@@ -294,8 +346,10 @@ CRect CQtWindowView::GetFrame() const
 
 void CQtWindowView::Show(bool bVisible)
 {
-    if (bVisible)
+    if (bVisible) {
         itsWidget->UpdateAccessibleNames();
+        itsWidget->UpdateTabOrder();
+    }
     itsWidget->setVisible(bVisible);
 }
 

@@ -57,6 +57,11 @@ public:
     QMenuBar* MenuBar() const { return itsMenuBar; }
     // Names each widget for screen readers: its own text, else its label's.
     void UpdateAccessibleNames();
+    // Tab and Shift+Tab visit the controls in reading order.
+    void UpdateTabOrder();
+    // The first control in reading order that can take the focus, other than
+    // pLeaving and what is inside it.
+    QWidget* FirstFocusable(const QWidget* pLeaving) const;
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
@@ -70,6 +75,7 @@ private:
     QMenuBar* itsMenuBar = nullptr;
     CMenuBar* itsShownBar = nullptr;
     std::unique_ptr<class CQtMenuPeer> itsMenuPeer;
+    QList<QPointer<QWidget>> itsTabStops; // in reading order
 };
 
 class CQtWindowView : public CWindowView {
