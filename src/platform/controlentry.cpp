@@ -58,6 +58,11 @@ Cstring DisplayText(int theKind, const Cstring& theText)
     return text;
 }
 
+Cstring DisplayText(const ControlEntry& theEntry)
+{
+    return theEntry.bShowsAsIs ? theEntry.itsText : DisplayText(theEntry.itsKind, theEntry.itsText);
+}
+
 bool ShownWhenMarkedHidden(int theKind)
 {
     return OneOf(theKind,

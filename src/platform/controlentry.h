@@ -53,6 +53,9 @@ bool IsKindOf(int theKind, int theFamily);
 // each ampersand and keep the character after it (so "&&" shows one); kinds
 // 6, 21 and 25 show line feeds as blanks.
 Cstring DisplayText(int theKind, const Cstring& theText);
+struct ControlEntry;
+// What the entry's widget shows for its text now.
+Cstring DisplayText(const ControlEntry& theEntry);
 // Whether an entry of theKind starts shown when its resource marks it hidden:
 // push buttons, pop-ups, scroll bars, user panes, list views and progress bars
 // do; every other kind starts hidden.
@@ -108,6 +111,7 @@ struct ControlEntry {
     bool bStartsShown = true; // what the kind makes of bVisible; pages hide and show on top of it
     bool bShown = true; // visible now
     bool bCreated = false; // the toolkit part exists (or the kind needs none)
+    bool bShowsAsIs = false; // a path or a message, never a label: no ampersand is taken as a mark
     int itsRedrawCount = 0; // how often the item was asked to redraw
     CControlView* itsView = nullptr; // the widget, or an observer put in its place
     std::unique_ptr<CControlView> itsWidget; // the host's widget, owned

@@ -73,7 +73,7 @@ void CWindow::CreateControl(ControlEntry& theEntry)
     theEntry.bCreated = true;
     if (!theEntry.itsView)
         return;
-    theEntry.itsView->ShowText(DisplayText(theEntry.itsKind, theEntry.itsText));
+    theEntry.itsView->ShowText(DisplayText(theEntry));
     if (theEntry.HasRange())
         theEntry.itsView->ShowRange(theEntry.itsMinimum, theEntry.itsMaximum);
     theEntry.itsView->ShowValue(theEntry.itsValue);

@@ -179,7 +179,7 @@ void CDialog::SetItemText(int theItemId, const char* theText)
         return;
     entry->itsText = theText;
     if (entry->itsView)
-        entry->itsView->ShowText(DisplayText(entry->itsKind, entry->itsText));
+        entry->itsView->ShowText(DisplayText(*entry));
 }
 
 void CDialog::SetItemValue(int theItemId, long theValue)
@@ -206,6 +206,12 @@ Cstring CDialog::GetItemText(int theItemId) const
 {
     const ControlEntry* entry = FindEntry(theItemId);
     return entry ? entry->itsSecondText : Cstring();
+}
+
+void CDialog::ShowItemTextAsIs(int theItemId)
+{
+    if (ControlEntry* entry = FindEntry(theItemId))
+        entry->bShowsAsIs = true;
 }
 
 void CDialog::SetItemRange(int theItemId, int32_t theMinimum, int32_t theMaximum)

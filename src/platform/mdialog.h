@@ -46,6 +46,8 @@ public:
     void RedrawItem(int theItemId) override;
     // The text the dialog resource gave the item.
     Cstring GetItemText(int theItemId) const;
+    // The item shows every text it is given as it is, ampersands included.
+    void ShowItemTextAsIs(int theItemId);
     void SetItemRange(int theItemId, int32_t theMinimum, int32_t theMaximum);
     void EnableItem(int theItemId, bool bEnable);
     void ShowItem(int theItemId, bool bShow);

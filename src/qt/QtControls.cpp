@@ -173,7 +173,7 @@ Cstring AccessibleText(const ControlEntry& theEntry)
     case kKindGroupBox:
     case kKindLabel:
     case kKindStaticText:
-        return DisplayText(theEntry.itsKind, theEntry.itsText);
+        return DisplayText(theEntry);
     case kKindMultiLineText: {
         // A text to read is named by its first line, as a heading would.
         std::string text = theEntry.itsText.GetText();

@@ -69,6 +69,10 @@ void CGlobalWin::InitDialog()
     CModelessDialog::InitDialog();
     for (int i = 0; i < kPageCount; ++i)
         AddTabPage(kPageWelcome + i);
+    // Folder paths and the run's messages are never labels: "Tom & Jerry" keeps its ampersand.
+    for (int item : { kItemMessage, kItemWhereThingsAre, kItemConfirmation, kItemTargetFolder, kItemEntryName,
+             kItemStatus })
+        ShowItemTextAsIs(item);
     itsFolderList = std::make_unique<CListView>(*this, kItemFolderList);
     itsFolderList->Show(true);
     itsFolderList->Show(false);

@@ -113,6 +113,29 @@ TEST_F(GlobalWin, ConfirmationAlwaysNamesTheFolderSelectedNow)
     EXPECT_EQ(Text(kItemConfirmation).find("%DIRNAME%"), std::string::npos);
 }
 
+TEST_F(GlobalWin, AFolderPathKeepsItsAmpersandsWhereLabelsLoseTheirs)
+{
+    CProgram* found = new CProgram;
+    found->itsFolder = (itsTemp / "Applications/Tom & Jerry").c_str();
+    FoundPrograms.Append(found);
+    itsTemp.Write("Applications/Tom & Jerry/Patchwell 5.app/Contents/Info.plist", "");
+    CGlobalWin& window = Open();
+    window.DoCommand(kItemNext, 0, 0);
+    window.SelectFolderRow(2);
+    window.DoCommand(kItemNext, 0, 0);
+    const std::string path = itsTemp / "Applications/Tom & Jerry";
+    auto shown = [&window](int theItemId) {
+        return static_cast<CRecordingControlView*>(window.FindEntry(theItemId)->itsView)->itsCalls.back();
+    };
+    EXPECT_NE(shown(kItemConfirmation).find(path + "\n"), std::string::npos) << shown(kItemConfirmation);
+    for (int item : { kItemTargetFolder, kItemMessage, kItemWhereThingsAre, kItemStatus, kItemEntryName }) {
+        window.SetItemText(item, path.c_str());
+        EXPECT_EQ(shown(item), "text:" + path) << item;
+    }
+    window.SetItemText(183, "Tom && Jerry");
+    EXPECT_EQ(shown(183), "text:Tom & Jerry") << "a label's doubled ampersand stays one";
+}
+
 TEST_F(GlobalWin, ExitAsksExceptOnTheResultPages)
 {
     CGlobalWin& window = Open();
