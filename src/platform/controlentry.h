@@ -86,6 +86,8 @@ public:
     virtual void ShowCancel(bool /*bCancel*/) { }
     virtual void TakeFocus() { }
     virtual void DropFocus() { }
+    // What a screen reader calls the control.
+    virtual void ShowAccessibleName(const Cstring& /*theName*/) { }
     // Hands a key to the widget; true when it took it.
     virtual bool TakeKey(const CKeyEvent& /*theKey*/) { return false; }
     // Undo, redo, cut, copy, paste or select all on an editable text; true
@@ -102,6 +104,7 @@ struct ControlEntry {
     int itsPage = 0; // the page item list that holds it; 0 on every page
     Cstring itsText; // current title or contents
     Cstring itsSecondText; // the text the dialog resource gave it
+    Cstring itsAccessibleName; // its role on the page; when empty, its text or its label names it
     CRect itsBounds; // in the owner's coordinates
     int32_t itsValue = 0;
     int32_t itsMinimum = 0;

@@ -214,6 +214,16 @@ void CDialog::ShowItemTextAsIs(int theItemId)
         entry->bShowsAsIs = true;
 }
 
+void CDialog::SetItemAccessibleName(int theItemId, const Cstring& theName)
+{
+    ControlEntry* entry = FindEntry(theItemId);
+    if (!entry)
+        return;
+    entry->itsAccessibleName = theName;
+    if (entry->itsView)
+        entry->itsView->ShowAccessibleName(theName);
+}
+
 void CDialog::SetItemRange(int theItemId, int32_t theMinimum, int32_t theMaximum)
 {
     ControlEntry* entry = OpenEntry(theItemId);

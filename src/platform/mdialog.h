@@ -48,6 +48,7 @@ public:
     Cstring GetItemText(int theItemId) const;
     // The item shows every text it is given as it is, ampersands included.
     void ShowItemTextAsIs(int theItemId);
+    void SetItemAccessibleName(int theItemId, const Cstring& theName);
     void SetItemRange(int theItemId, int32_t theMinimum, int32_t theMaximum);
     void EnableItem(int theItemId, bool bEnable);
     void ShowItem(int theItemId, bool bShow);

@@ -166,6 +166,8 @@ void HandOnFocus(QWidget* pWidget)
 
 Cstring AccessibleText(const ControlEntry& theEntry)
 {
+    if (theEntry.itsAccessibleName.IsNotEmpty())
+        return theEntry.itsAccessibleName;
     switch (theEntry.itsKind) {
     case kKindPushButton:
     case kKindCheckBox:
@@ -371,6 +373,16 @@ void CQtControl::ShowDefault(bool bDefault)
 void CQtControl::TakeFocus()
 {
     itsWidget->setFocus(Qt::TabFocusReason);
+}
+
+void CQtControl::ShowAccessibleName(const Cstring& theName)
+{
+    itsWidget->setAccessibleName(ToQt(theName));
+    // A list placed on the item speaks with its name, and so does its one column.
+    for (QTreeWidget* list : itsWidget->findChildren<QTreeWidget*>(Qt::FindDirectChildrenOnly)) {
+        list->setAccessibleName(ToQt(theName));
+        list->setHeaderLabels({ ToQt(theName) });
+    }
 }
 
 void CQtControl::DropFocus()

@@ -27,6 +27,7 @@ public:
     void ShowDefault(bool bDefault) override;
     void TakeFocus() override;
     void DropFocus() override;
+    void ShowAccessibleName(const Cstring& theName) override;
     bool TakeKey(const CKeyEvent& theKey) override;
     bool EditCommand(uint32_t theCommand) override;
 

@@ -27,6 +27,15 @@ namespace {
 const int kPageCount = 6;
 const int kTextCloseButton = 10013; // the Cancel button's title once the update is done
 
+// What a screen reader calls the controls that no text beside them names well:
+// each by its role on its page.
+struct ItemName {
+    int itsItem;
+    int itsText;
+};
+const ItemName kItemNames[]
+    = { { kItemReadme, 10200 }, { kItemProgressBar, 10201 }, { kItemFolderList, 10202 } };
+
 // Every line end becomes carriage return plus line feed, whatever the file used.
 void NormaliseLineEnds(Cstring& theText)
 {
@@ -76,6 +85,8 @@ void CGlobalWin::InitDialog()
     itsFolderList = std::make_unique<CListView>(*this, kItemFolderList);
     itsFolderList->Show(true);
     itsFolderList->Show(false);
+    for (const ItemName& name : kItemNames)
+        SetItemAccessibleName(name.itsItem, Cstring(name.itsText));
 
     if (!itsKit.HasArchive()) {
         SetItemText(kItemMessage, "There are no blocks to install");
