@@ -168,18 +168,24 @@ TEST_F(FaultedRun, AKillDuringARollbackOrItsRecoveryLosesNothing)
         SCOPED_TRACE("killed at " + std::to_string(point) + " " + rollback[point - 1]);
         Reinstall();
         ASSERT_EQ(Apply("fail=" + failAt + ",kill=" + std::to_string(point)).status, 128 + SIGKILL);
-        // The recovery itself is killed at each of its calls in turn.
-        const ProgramRun traced = Faulted("--list", "");
-        const size_t recoveryPoints = TracedPoints().size();
-        EXPECT_EQ(NextStart(), 'o') << traced.output;
+        const ProgramRun recovered = Faulted("--list", "");
+        EXPECT_EQ(NextStart(), 'o') << recovered.output;
         if (point % 4 != first % 4)
             continue; // every fourth is enough to reach each kind of call
-        for (size_t again = 1; again <= recoveryPoints; ++again) {
+        // The recovery itself is killed at each of its calls in turn, until
+        // one gets through. How many it makes depends on the order in which
+        // the folder lists what the killed rollback left, which differs from
+        // run to run.
+        for (size_t again = 1;; ++again) {
             SCOPED_TRACE("recovery killed at " + std::to_string(again));
             Reinstall();
             ASSERT_EQ(Apply("fail=" + failAt + ",kill=" + std::to_string(point)).status, 128 + SIGKILL);
-            ASSERT_EQ(Faulted("--list", "kill=" + std::to_string(again)).status, 128 + SIGKILL);
+            const int status = Faulted("--list", "kill=" + std::to_string(again)).status;
             EXPECT_EQ(NextStart(), 'o');
+            if (status == 0)
+                break;
+            ASSERT_EQ(status, 128 + SIGKILL);
+            ASSERT_LT(again, 1000u) << "a recovery that never ends";
         }
     }
 }
