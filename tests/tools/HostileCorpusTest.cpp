@@ -31,9 +31,7 @@ protected:
     void SetUp() override
     {
         UpdateKit::SetUp();
-        ASSERT_EQ(
-            Pack(ShellQuote(itsTemp / "builds/5.0.1") + " " + ShellQuote(itsTemp / "builds/5.0.2")).status,
-            0);
+        ASSERT_EQ(Pack(BothBuilds()).status, 0);
         // Beside the installation, on its file system, so a second name can be made.
         itsTemp.Write("Applications/outside/secret.txt", "not to be touched\n");
         fs::create_directories(itsTemp / "Applications/outside/folder");

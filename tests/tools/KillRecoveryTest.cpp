@@ -45,9 +45,7 @@ protected:
                 build.substr(itsTemp.Path().string().size() + 1) + name, std::string(100 + i, 'a' + i % 26));
         }
         itsTemp.Write("builds/5.0.2/Patchwell 5/Help/new.html", "<p>new</p>");
-        ASSERT_EQ(
-            Pack(ShellQuote(itsTemp / "builds/5.0.1") + " " + ShellQuote(itsTemp / "builds/5.0.2")).status,
-            0);
+        ASSERT_EQ(Pack(BothBuilds()).status, 0);
         for (const char* version : { "5.0.1", "5.0.2" }) {
             CProgram* valid = new CProgram;
             ScanFile(*valid,

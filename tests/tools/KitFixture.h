@@ -34,6 +34,12 @@ protected:
     std::filesystem::path Installed() const { return itsTemp.Path() / "Applications/Patchwell 5"; }
     std::string Kit() const { return itsTemp / "kit"; }
 
+    // The folders of both demo builds, as --data takes them.
+    std::string BothBuilds() const
+    {
+        return ShellQuote(itsTemp / "builds/5.0.1") + " " + ShellQuote(itsTemp / "builds/5.0.2");
+    }
+
     ProgramRun Pack(const std::string& theDataFolders, const std::string& theOptions = "")
     {
         return RunProgram(ProgramFromEnvironment("PW_PACK") + " kit " + ShellQuote(Kit()) + " --data "

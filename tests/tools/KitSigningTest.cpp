@@ -15,11 +15,6 @@ namespace {
 
 class KitSigning : public UpdateKit {
 protected:
-    std::string Builds() const
-    {
-        return ShellQuote(itsTemp / "builds/5.0.1") + " " + ShellQuote(itsTemp / "builds/5.0.2");
-    }
-
     // The public key that keygen prints; the secret key goes to theFile.
     std::string Keygen(const std::string& theFile)
     {
@@ -76,7 +71,7 @@ TEST_F(KitSigning, KeygenWritesAPrivateKeyOnceAndPrintsItsPublicKey)
 TEST_F(KitSigning, ASignedKitVerifiesAndSignAgainSignsWhatChanged)
 {
     const std::string publicKey = Keygen("vendor.key");
-    const ProgramRun made = Pack(Builds(), " --sign " + ShellQuote(itsTemp / "vendor.key"));
+    const ProgramRun made = Pack(BothBuilds(), " --sign " + ShellQuote(itsTemp / "vendor.key"));
     ASSERT_EQ(made.status, 0) << made.output;
     EXPECT_NE(made.output.find("Help, signature.txt\n"), std::string::npos) << made.output;
     // Dated with the newest build that data.txt lists, the one the kit brings.
@@ -107,7 +102,7 @@ TEST_F(KitSigning, VerifyNamesTheCheckThatFailsAndTheFile)
 {
     const std::string publicKey = Keygen("vendor.key");
     const std::string otherKey = Keygen("other.key");
-    ASSERT_EQ(Pack(Builds(), " --sign " + ShellQuote(itsTemp / "vendor.key")).status, 0);
+    ASSERT_EQ(Pack(BothBuilds(), " --sign " + ShellQuote(itsTemp / "vendor.key")).status, 0);
     Ed25519Key secret;
     std::string problem;
     ASSERT_TRUE(ReadSecretKeyFile((itsTemp / "vendor.key").c_str(), secret, problem)) << problem;
@@ -196,7 +191,7 @@ TEST_F(KitSigning, AKeyThatOthersCanReadOrOfTheWrongLengthMakesNoKit)
         { "short.key", "the key file " + itsTemp / "short.key" + " does not hold a secret key" },
     };
     for (const auto& [key, said] : cases) {
-        const ProgramRun run = Pack(Builds(), " --archive --sign " + ShellQuote(itsTemp / key));
+        const ProgramRun run = Pack(BothBuilds(), " --archive --sign " + ShellQuote(itsTemp / key));
         EXPECT_EQ(run.status, 1) << run.output;
         EXPECT_NE(run.output.find("patchwell-pack kit: " + said), std::string::npos) << run.output;
         EXPECT_EQ(TopNames(), before) << "no kit, no archive, nothing half made beside them";

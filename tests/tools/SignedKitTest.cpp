@@ -32,7 +32,7 @@ protected:
             ASSERT_TRUE(MakeDemoBuild(itsTemp / ("builds/" + std::string(version) + "/Patchwell 5"), version,
                 date, KeyText(PublicKeyOf(itsVendor))));
         Reinstall("5.0.1");
-        const ProgramRun pack = Pack(Builds(), " --sign " + ShellQuote(KeyFile("vendor")));
+        const ProgramRun pack = Pack(BothBuilds(), " --sign " + ShellQuote(KeyFile("vendor")));
         ASSERT_EQ(pack.status, 0) << pack.output;
         fs::copy(Kit(), itsTemp.Path() / "pristine", fs::copy_options::recursive);
     }
@@ -48,10 +48,6 @@ protected:
     }
 
     std::string KeyFile(const std::string& theName) const { return itsTemp / (theName + ".key"); }
-    std::string Builds() const
-    {
-        return ShellQuote(itsTemp / "builds/5.0.1") + " " + ShellQuote(itsTemp / "builds/5.0.2");
-    }
 
     void Reinstall(const std::string& theVersion)
     {
@@ -100,7 +96,7 @@ TEST_F(SignedKit, ACopyThatNamesAKeyTakesOnlyAKitSignedByIt)
             [&] {
                 itsTemp.Write("builds/5.0.2/Patchwell 5/Patchwell 5.app/Contents/MacOS/Patchwell", "forged");
                 fs::rename(Kit(), itsTemp.Path() / "kit-signed");
-                ASSERT_EQ(Pack(Builds()).status, 0);
+                ASSERT_EQ(Pack(BothBuilds()).status, 0);
                 fs::copy_file(itsTemp.Path() / "kit-signed/signature.txt", Kit() + "/signature.txt");
                 fs::remove_all(itsTemp.Path() / "kit-signed");
             },
@@ -140,7 +136,7 @@ TEST_F(SignedKit, AnOlderBuildIsRefusedUnlessAllowed)
 {
     Reinstall("5.0.2");
     const std::string older = itsTemp / "older";
-    const ProgramRun pack = Pack2("kit " + ShellQuote(older) + " --data " + Builds() + " --new "
+    const ProgramRun pack = Pack2("kit " + ShellQuote(older) + " --data " + BothBuilds() + " --new "
         + ShellQuote(itsTemp / "builds/5.0.1/Patchwell 5") + " --name 'Spring Update' --sign "
         + ShellQuote(KeyFile("vendor")));
     ASSERT_EQ(pack.status, 0) << pack.output;
@@ -168,7 +164,7 @@ TEST_F(SignedKit, ANewBuildMayBringANewKey)
     ASSERT_TRUE(MakeDemoBuild(
         itsTemp / "builds/5.0.2/Patchwell 5", "5.0.2", "2026-11-20 09:30:00", KeyText(PublicKeyOf(next))));
     fs::remove_all(Kit());
-    ASSERT_EQ(Pack(Builds(), " --sign " + ShellQuote(KeyFile("vendor"))).status, 0);
+    ASSERT_EQ(Pack(BothBuilds(), " --sign " + ShellQuote(KeyFile("vendor"))).status, 0);
     const ProgramRun rotated = Updater("--apply " + ShellQuote(Installed()));
     ASSERT_EQ(rotated.status, 0) << rotated.output;
 
@@ -186,7 +182,7 @@ TEST_F(SignedKit, AnArchiveSwappedAfterTheCheckChangesNothing)
     RestoreKit();
     itsTemp.Write("builds/5.0.2/Patchwell 5/Patchwell 5.app/Contents/MacOS/Patchwell", "forged");
     fs::rename(Kit(), itsTemp.Path() / "kit-signed");
-    ASSERT_EQ(Pack(Builds()).status, 0);
+    ASSERT_EQ(Pack(BothBuilds()).status, 0);
     fs::rename(Kit() + "/Spring Update.zip", itsTemp.Path() / "forged.zip");
     fs::remove_all(Kit());
     fs::rename(itsTemp.Path() / "kit-signed", Kit());
@@ -216,8 +212,7 @@ TEST_F(SignedKit, AnArchiveSwappedAfterTheCheckChangesNothing)
 // that its origin was not checked; with one named for this run, it counts.
 TEST_F(UpdateKit, AnUnkeyedCopySaysTheOriginWasNotChecked)
 {
-    ASSERT_EQ(
-        Pack(ShellQuote(itsTemp / "builds/5.0.1") + " " + ShellQuote(itsTemp / "builds/5.0.2")).status, 0);
+    ASSERT_EQ(Pack(BothBuilds()).status, 0);
     const auto copy = [this] {
         TreeSnapshot tree = SnapshotTree(Installed());
         tree.erase("Updater Log File.txt"); // which says why

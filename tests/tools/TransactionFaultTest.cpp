@@ -34,9 +34,7 @@ protected:
     void SetUp() override
     {
         UpdateKit::SetUp();
-        ASSERT_EQ(
-            Pack(ShellQuote(itsTemp / "builds/5.0.1") + " " + ShellQuote(itsTemp / "builds/5.0.2")).status,
-            0);
+        ASSERT_EQ(Pack(BothBuilds()).status, 0);
         itsOld = SnapshotTree(itsTemp.Path() / "builds/5.0.1/Patchwell 5");
         itsNew = SnapshotTree(itsTemp.Path() / "builds/5.0.2/Patchwell 5");
     }

@@ -17,8 +17,7 @@
 
 TEST_F(UpdateKit, KitListsAndUpdatesTheInstalledCopy)
 {
-    const ProgramRun pack
-        = Pack(ShellQuote(itsTemp / "builds/5.0.1") + " " + ShellQuote(itsTemp / "builds/5.0.2"));
+    const ProgramRun pack = Pack(BothBuilds());
     ASSERT_EQ(pack.status, 0) << pack.output;
     for (const char* name :
         { "patchwell-updater", "Spring Update.zip", "data.txt", "readme.txt", "Help/astart.htm" })
@@ -118,8 +117,7 @@ TEST_F(UpdateKit, SignalInTheMiddleAbortsWithoutATruncatedFile)
     for (char& byte : big)
         byte = static_cast<char>((state = state * 1103515245u + 12345u) >> 23);
     itsTemp.Write("builds/5.0.2/Patchwell 5/Patchwell 5.app/Contents/Resources/Fabrics/Big.fab", big);
-    const ProgramRun pack
-        = Pack(ShellQuote(itsTemp / "builds/5.0.1") + " " + ShellQuote(itsTemp / "builds/5.0.2"));
+    const ProgramRun pack = Pack(BothBuilds());
     ASSERT_EQ(pack.status, 0) << pack.output;
     const TreeSnapshot before = SnapshotTree(Installed());
 
@@ -162,8 +160,7 @@ TEST_F(UpdateKit, AnInfoZipArchiveWithALatinOneNameIsInstalledByteForByte)
     const std::string name = "Patchwell 5.app/Contents/Resources/\xDC"
                              "ber.txt";
     itsTemp.Write("builds/5.0.2/Patchwell 5/" + name, "Latin-1 name");
-    const ProgramRun pack
-        = Pack(ShellQuote(itsTemp / "builds/5.0.1") + " " + ShellQuote(itsTemp / "builds/5.0.2"));
+    const ProgramRun pack = Pack(BothBuilds());
     ASSERT_EQ(pack.status, 0) << pack.output;
     // The same build packed by Info-ZIP, which stores the byte as it is and
     // without the UTF-8 flag.

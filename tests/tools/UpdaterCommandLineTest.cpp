@@ -17,8 +17,7 @@ protected:
     void SetUp() override
     {
         UpdateKit::SetUp();
-        const ProgramRun pack
-            = Pack(ShellQuote(itsTemp / "builds/5.0.1") + " " + ShellQuote(itsTemp / "builds/5.0.2"));
+        const ProgramRun pack = Pack(BothBuilds());
         ASSERT_EQ(pack.status, 0) << pack.output;
     }
 
