@@ -37,7 +37,7 @@ bool KitFilesRead(const char* theKitFolder, std::vector<std::string>& theNames, 
 }
 
 bool DigestKitFiles(const char* theKitFolder, const std::string& theBuildDate, KitManifest& theManifest,
-    std::string& theProblem)
+    std::string& theProblem, const std::vector<KitFileDigest>& theKnown)
 {
     std::vector<std::string> names;
     if (!KitFilesRead(theKitFolder, names, theProblem))
@@ -45,8 +45,15 @@ bool DigestKitFiles(const char* theKitFolder, const std::string& theBuildDate, K
     theManifest = KitManifest();
     theManifest.itsBuildDate = theBuildDate;
     for (const std::string& name : names) {
+        const auto known = std::find_if(theKnown.begin(), theKnown.end(),
+            [&name](const KitFileDigest& theFile) { return theFile.itsName == name; });
+        if (known != theKnown.end()) {
+            theManifest.itsFiles.push_back(*known);
+            continue;
+        }
         const fs::path path = fs::path(theKitFolder) / name;
-        const int file = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        // Non-blocking: a pipe given a help page's name cannot hang the read.
+        const int file = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         KitFileDigest digest;
         digest.itsName = name;
         const bool bRead = file != -1 && DigestFile(file, digest.itsDigest, digest.itsSize);

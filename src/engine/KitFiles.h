@@ -13,6 +13,8 @@
 bool KitFilesRead(const char* theKitFolder, std::vector<std::string>& theNames, std::string& theProblem);
 
 // The manifest of the kit in theKitFolder as it is now: the size and SHA-256
-// of each of its files read; false with theProblem naming the file.
+// of each of its files read; false with theProblem naming the file. A file
+// that theKnown holds is taken as it says (a caller that read it already
+// checks what it read, not what the name holds by now).
 bool DigestKitFiles(const char* theKitFolder, const std::string& theBuildDate, KitManifest& theManifest,
-    std::string& theProblem);
+    std::string& theProblem, const std::vector<KitFileDigest>& theKnown = {});

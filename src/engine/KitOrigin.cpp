@@ -4,10 +4,7 @@
 #include "engine/KitVerify.h"
 #include "engine/UpdateKit.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <unistd.h>
 
 namespace {
@@ -69,38 +66,21 @@ bool CKitOrigin::Confirm(Cstring& theMessage)
 {
     if (itsState != kSigned)
         return true;
-    std::vector<std::string> names;
+    // What the run read: the archive through its descriptor, data.txt and
+    // readme.txt as start-up read them. Help pages are opened by the
+    // desktop's browser, by name: they are checked as they are now.
     std::string problem;
-    KitManifest found;
-    bool bRead = KitFilesRead(itsKitFolder.c_str(), names, problem);
     const ArchiveDigest archive = itsArchiveDigest.valid() ? itsArchiveDigest.get() : ArchiveDigest();
-    for (const std::string& name : names) {
-        if (!bRead)
-            break;
-        KitFileDigest file;
-        file.itsName = name;
-        if (name == itsArchiveName) {
-            bRead = archive.bRead;
-            file.itsDigest = archive.itsDigest;
-            file.itsSize = archive.itsSize;
-        } else if (itsKit && name == itsKit->itsDataFile.itsName) {
-            file = itsKit->itsDataFile;
-        } else if (itsKit && name == itsKit->itsReadmeFile.itsName) {
-            file = itsKit->itsReadmeFile;
-        } else {
-            // Help pages are opened by the desktop's browser, by name: they
-            // are checked as they are now.
-            const std::string path = (std::filesystem::path(itsKitFolder) / name).string();
-            const int page = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-            bRead = page != -1 && DigestFile(page, file.itsDigest, file.itsSize);
-            if (page != -1)
-                close(page);
-        }
-        if (!bRead)
-            problem = "cannot read " + name + ": " + std::strerror(errno);
-        found.itsFiles.push_back(file);
-    }
-    if (bRead && CompareKitFiles(itsSigned, found, problem) == KitCheck::kSigned)
+    if (!archive.bRead)
+        problem = "cannot read " + itsArchiveName;
+    std::vector<KitFileDigest> read { { itsArchiveName, archive.itsSize, archive.itsDigest } };
+    if (itsKit)
+        for (const KitFileDigest* file : { &itsKit->itsDataFile, &itsKit->itsReadmeFile })
+            if (!file->itsName.empty())
+                read.push_back(*file);
+    KitManifest found;
+    if (archive.bRead && DigestKitFiles(itsKitFolder.c_str(), itsSigned.itsBuildDate, found, problem, read)
+        && CompareKitFiles(itsSigned, found, problem) == KitCheck::kSigned)
         return true;
     theMessage.Format(
         "The update kit is not signed by the maker of this copy: %s. %s", problem.c_str(), kWhatToDo);
