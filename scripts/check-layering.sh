@@ -23,11 +23,8 @@ declare -A kMaySee=(
     [qt]="qt platform foundation"
     [tools]="tools engine zip identification platform foundation"
 )
-# A folder whose layer is not its first folder under src/: the screenshot
-# program drives the whole updater through the Qt host, as app does.
-declare -A kFolderLayer=(
-    [src/qt/demo]=app
-)
+# A folder whose layer is not its first folder under src/ (none now).
+declare -A kFolderLayer=()
 # Only the vendor tool writes archives with libzip; the updater reads its own.
 kZipHeaderAllowedIn=src/tools/
 
