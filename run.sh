@@ -10,8 +10,11 @@ source scripts/packages.sh
 install_missing_packages
 
 build=build/run
-cmake -S . -B "$build" -DPW_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j "$(nproc)" --target patchwell-updater patchwell-pack patchwell-screenshots
+# The distribution's configuration (optimized, with debug info to split off
+# into the -dbgsym packages), and the default target: everything that
+# `cmake --install` and the packages take.
+cmake -S . -B "$build" -DPW_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j "$(nproc)"
 
 # The demo vendor's key pair stays in the build folder from run to run and is
 # never committed: a real vendor keeps the secret key off every shared place.

@@ -4,12 +4,18 @@ PW_PACKAGES=(cmake g++ make pkg-config ccache nettle-dev libzip-dev nlohmann-jso
              libgtest-dev libgmock-dev libbenchmark-dev zip unzip qt6-base-dev
              qt6-image-formats-plugins desktop-file-utils man-db dpkg-dev
              clang libclang-rt-14-dev xvfb
+             # The install test validates the AppStream metainfo.
+             appstream
              # Other zip writers, whose archives the reader's tests read.
              libarchive-tools 7zip python3 fastjar)
+# What scripts/check-package.sh checks the packages with.
+PW_PACKAGE_CHECKS=(lintian devscripts blhc)
 
+# Installs the packages named, or PW_PACKAGES, that are missing.
 install_missing_packages() {
-    local missing=()
-    for package in "${PW_PACKAGES[@]}"; do
+    local wanted=("$@") missing=()
+    [ ${#wanted[@]} -gt 0 ] || wanted=("${PW_PACKAGES[@]}")
+    for package in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
             missing+=("$package")
     done

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the build into a throw-away DESTDIR and checks what a user's
 # machine would get: the files, programs that run from there, a desktop entry
-# that validates, man pages that render without warnings, icons of the sizes
-# their folders promise, and a kit made by the installed patchwell-pack.
+# and AppStream metainfo that validate, man pages that render without
+# warnings, icons of the sizes their folders promise, and a kit made by the
+# installed patchwell-pack.
 # Usage: check-install.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$1 source=$2
@@ -17,6 +18,8 @@ prefix=$root/usr
 
 for file in bin/patchwell-updater bin/patchwell-pack \
             share/applications/patchwell-updater.desktop \
+            share/metainfo/invalid.patchwell.updater.metainfo.xml \
+            share/doc/patchwell-pack/copyright share/doc/patchwell-pack/changelog.gz \
             share/icons/hicolor/48x48/apps/patchwell-updater.png \
             share/icons/hicolor/256x256/apps/patchwell-updater.png \
             share/man/man1/patchwell-updater.1.gz share/man/man1/patchwell-pack.1.gz \
@@ -45,6 +48,12 @@ desktop-file-validate "$prefix/share/applications/patchwell-updater.desktop" ||
     fail "the desktop entry does not validate"
 grep -qx 'Icon=patchwell-updater' "$prefix/share/applications/patchwell-updater.desktop" ||
     fail "the desktop entry names another icon"
+# Software centres read the metainfo; it must name the desktop entry installed.
+metainfo=$prefix/share/metainfo/invalid.patchwell.updater.metainfo.xml
+appstreamcli validate --no-net --explain "$metainfo" >"$root/appstream.txt" 2>&1 ||
+    fail "the metainfo does not validate: $(cat "$root/appstream.txt")"
+grep -q '<launchable type="desktop-id">patchwell-updater.desktop</launchable>' "$metainfo" ||
+    fail "the metainfo names another desktop entry"
 
 for size in 48 256; do
     # A PNG's width and height are the big-endian words at bytes 16 and 20.
