@@ -1,5 +1,8 @@
 #include "app/ConsoleObserver.h"
 
+#include <cctype>
+#include <csignal>
+#include <poll.h>
 #include <unistd.h>
 
 namespace {
@@ -10,13 +13,15 @@ constexpr int kPercentItem = 2;
 } // namespace
 
 std::atomic<int> CConsoleObserver::itsStopRequests { 0 };
+std::atomic<int> CConsoleObserver::itsStopSignal { 0 };
 
 static_assert(std::atomic<int>::is_always_lock_free, "the stop request is set from a signal handler");
 
-CConsoleObserver::CConsoleObserver(FILE* theStream, bool bLogLines)
+CConsoleObserver::CConsoleObserver(FILE* theStream, bool bLogLines, int theAnswers)
     : itsStream(theStream)
     , bTerminal(isatty(fileno(theStream)) == 1)
     , bLogLines(bLogLines)
+    , itsAnswers(theAnswers)
     , itsStopsSeen(itsStopRequests.load())
 {
     itsItems.SetWindow(&itsLine);
@@ -48,13 +53,44 @@ bool CConsoleObserver::HasStopRequest()
 
 bool CConsoleObserver::ConfirmStop(const char* theQuestion)
 {
-    Finish();
-    std::fprintf(itsStream, "%s\n", theQuestion);
-    return true;
+    if (itsStopSignal.load() == SIGTERM || isatty(itsAnswers) != 1)
+        return true;
+    return AskOnTerminal(theQuestion);
 }
 
-void CConsoleObserver::RequestStop()
+bool CConsoleObserver::AskOnTerminal(const char* theQuestion)
 {
+    Finish();
+    std::fprintf(itsStream, "%s [Y/n] ", theQuestion);
+    std::fflush(itsStream);
+    char answer[64];
+    for (;;) {
+        // The signal may reach any of the run's threads, so the wait is
+        // woken now and then to look for it rather than by its EINTR.
+        pollfd terminal { itsAnswers, POLLIN, 0 };
+        const int ready = poll(&terminal, 1, 200);
+        if (HasStopRequest() || itsStopSignal.load() == SIGTERM) {
+            std::fputc('\n', itsStream);
+            return true;
+        }
+        if (ready <= 0)
+            continue;
+        const ssize_t length = read(itsAnswers, answer, sizeof answer - 1);
+        if (length <= 0) // the terminal went away: nobody can say no
+            return true;
+        answer[length] = 0;
+        const char* first = answer;
+        while (std::isspace(static_cast<unsigned char>(*first)))
+            ++first;
+        // Yes is the default, as it is the window's default button: only a
+        // no lets the update go on.
+        return *first != 'n' && *first != 'N';
+    }
+}
+
+void CConsoleObserver::RequestStop(int theSignal)
+{
+    itsStopSignal.store(theSignal);
     itsStopRequests.fetch_add(1);
 }
 

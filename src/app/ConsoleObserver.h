@@ -12,11 +12,15 @@
 // one line is rewritten in place, to a pipe or a file every change is a
 // whole line, so that a log or another program can follow it. With log
 // lines on, each line of the update's log is printed too. A stop is asked
-// for by SIGINT or SIGTERM; the person asked the program to stop, so the
-// question that follows is answered yes.
+// for by SIGINT or SIGTERM. After SIGINT with a terminal on standard input
+// the person is asked, as the window asks, and a second SIGINT answers yes;
+// without one (a pipe, a fleet tool, a service) and after SIGTERM, whoever
+// sent the signal meant it, and the run stops without a question.
 class CConsoleObserver : public CUpdateObserver {
 public:
-    CConsoleObserver(FILE* theStream, bool bLogLines);
+    // theAnswers is where an answer to the question is read from, when it
+    // is a terminal.
+    CConsoleObserver(FILE* theStream, bool bLogLines, int theAnswers = 0);
     CConsoleObserver(const CConsoleObserver&) = delete;
     CConsoleObserver& operator=(const CConsoleObserver&) = delete;
 
@@ -27,8 +31,10 @@ public:
     // Ends the line being rewritten, if any, so that what follows starts afresh.
     void Finish();
 
-    // Safe to call from a signal handler.
-    static void RequestStop();
+    // Safe to call from a signal handler; theSignal is the one that asks.
+    static void RequestStop(int theSignal);
+    // The last signal that asked for a stop, or 0.
+    static int StopSignal() { return itsStopSignal.load(); }
 
 private:
     // The progress page's counter and percentage, as the window words them.
@@ -44,15 +50,19 @@ private:
     };
 
     void Print();
+    // True for yes; a stop asked for again while waiting is a yes too.
+    bool AskOnTerminal(const char* theQuestion);
 
     FILE* itsStream;
     bool bTerminal;
     bool bLogLines;
     bool bLineOpen = false;
+    int itsAnswers;
     Cstring itsCounter;
     Cstring itsPercent { "0%" };
     CProgressLine itsLine { *this };
     CProgressItems itsItems;
     int itsStopsSeen = 0;
     static std::atomic<int> itsStopRequests;
+    static std::atomic<int> itsStopSignal;
 };

@@ -1,8 +1,10 @@
 #include "app/Unattended.h"
 
 #include "app/ConsoleObserver.h"
+#include "app/ConsoleReport.h"
 #include "engine/BuildCheck.h"
 #include "engine/UpToDate.h"
+#include "engine/UpdateHistory.h"
 #include "engine/UpdateKit.h"
 #include "engine/UpdateRecovery.h"
 #include "engine/UpdateRun.h"
@@ -22,10 +24,28 @@
 
 namespace {
 
-void OnStopSignal(int)
+void OnStopSignal(int theSignal)
 {
-    CConsoleObserver::RequestStop();
+    CConsoleObserver::RequestStop(theSignal);
 }
+
+// The handlers live as long as the run: before it, and after it, the
+// signals end the program as they would any other.
+class CStopSignals {
+public:
+    CStopSignals()
+    {
+        std::signal(SIGINT, OnStopSignal);
+        std::signal(SIGTERM, OnStopSignal);
+    }
+    ~CStopSignals()
+    {
+        std::signal(SIGINT, SIG_DFL);
+        std::signal(SIGTERM, SIG_DFL);
+    }
+    CStopSignals(const CStopSignals&) = delete;
+    CStopSignals& operator=(const CStopSignals&) = delete;
+};
 
 void PrintLine(const Cstring& theText)
 {
@@ -67,17 +87,36 @@ const CProgram* FindCopy(const Cstring& theFolder)
     return FindProgramByFolder(FoundPrograms, theFolder.GetText());
 }
 
-int SayUpToDate(const Cstring& theFolder)
+int SayUpToDate(const Cstring& theFolder, ApplyReport& theReport)
 {
-    std::fprintf(stderr,
-        "The copy in %s is already up to date; nothing was changed.\n"
-        "Use --force to install the update again.\n",
-        theFolder.GetText());
-    return kExitDone;
+    theReport.itsStatus = CUpdateRun::OutcomeName(CUpdateRun::kUpToDate);
+    theReport.itsMessage.Format(
+        "The copy in %s is already up to date; nothing was changed", theFolder.GetText());
+    std::fprintf(stderr, "%s.\nUse --force to install the update again.\n", theReport.itsMessage.GetText());
+    return theReport.itsExitStatus = kExitDone;
 }
 
-void PrintResult(const CUpdateRun& theRun)
+// A stop that SIGINT or SIGTERM asked for and that left the copy as it was:
+// the status of a program that the signal ended.
+int CancelledStatus(const CUpdateRun& theRun)
 {
+    const int signal = CConsoleObserver::StopSignal();
+    const CUpdateRun::Outcome outcome = theRun.GetOutcome();
+    if (signal == 0 || !theRun.WasStopped()
+        || (outcome != CUpdateRun::kStopped && outcome != CUpdateRun::kRestored))
+        return 0;
+    return 128 + signal;
+}
+
+void PrintResult(const CUpdateRun& theRun, bool bCancelled)
+{
+    if (bCancelled) {
+        std::fprintf(stderr, "Cancelled; %s.\nLog: %s\n",
+            theRun.GetOutcome() == CUpdateRun::kRestored ? "the previous version was restored"
+                                                         : "nothing was changed",
+            theRun.GetLogPath().GetText());
+        return;
+    }
     const bool bDone = theRun.GetOutcome() == CUpdateRun::kDone;
     std::fprintf(stderr, bDone ? "The update is done.\n" : "The update failed.\n");
     PrintLine(theRun.GetMessage());
@@ -92,22 +131,85 @@ void PrintResult(const CUpdateRun& theRun)
     PrintLine(theRun.GetOriginNote());
 }
 
+// Tells the report as JSON when asked to, and gives its status.
+int Finish(const ApplyReport& theReport, const ApplyOptions& theOptions)
+{
+    if (theOptions.bJson)
+        PrintApplyJson(theReport);
+    return theReport.itsExitStatus;
+}
+
+int ApplyFound(
+    const CUpdateKit& theKit, const CProgram& theCopy, const ApplyOptions& theOptions, ApplyReport& theReport)
+{
+    const Cstring target = theCopy.itsFolder;
+    theReport.itsFolder = target;
+    const CProgram* installed = FindMatchingProgram(ValidPrograms, theCopy);
+    const CProgram* newest = NewestValidBuild(ValidPrograms);
+    if (!theOptions.bForce && IsAlreadyInstalled(theKit.itsArchive.GetText(), target.GetText())) {
+        theReport.itsFromBuild = installed ? installed->itsDate : Cstring();
+        theReport.itsToBuild = newest ? newest->itsDate : Cstring();
+        // Looked at without a run, and so without a log; the history still tells it.
+        AppendUpdateHistory({ target, theReport.itsFromBuild, theReport.itsToBuild,
+                                CUpdateRun::OutcomeName(CUpdateRun::kUpToDate), Cstring() },
+            nullptr);
+        return SayUpToDate(target, theReport);
+    }
+
+    CConsoleObserver observer(stderr, theOptions.bLogLines);
+    CUpdateRun run(target, observer);
+    {
+        const CStopSignals signals;
+        std::fprintf(stderr, "Updating %s\n", target.GetText());
+        run.SetKit(theKit);
+        run.SetTrust(theOptions.itsTrust);
+        run.SetBuilds(LatestProgramDate(ValidPrograms), newest, installed);
+        // Asked again under the folder's lock: another run may have finished
+        // the same update since.
+        run.LeaveUpToDateCopy(!theOptions.bForce);
+        if (run.OpenLog())
+            run.Apply();
+        observer.Finish();
+    }
+    theReport.itsFromBuild = run.FromBuild();
+    theReport.itsToBuild = run.ToBuild();
+    if (run.GetOutcome() == CUpdateRun::kUpToDate)
+        return SayUpToDate(target, theReport);
+    const int cancelled = CancelledStatus(run);
+    PrintResult(run, cancelled != 0);
+    theReport.itsStatus = CUpdateRun::OutcomeName(run.GetOutcome());
+    theReport.itsExitStatus = cancelled != 0 ? cancelled : run.ExitStatus();
+    theReport.itsBackup = run.GetBackupPath();
+    theReport.itsLog = run.GetLogPath();
+    theReport.itsMessage = run.GetMessage();
+    theReport.itsOrigin = run.GetOriginNote();
+    return theReport.itsExitStatus;
+}
+
 } // namespace
 
-int CheckUpdateKit(const CUpdateKit& theKit, const CProgramDataReport& theReport, bool bNeedArchive)
+int CheckUpdateKit(
+    const CUpdateKit& theKit, const CProgramDataReport& theReport, const char* pApplyFolder, bool bJson)
 {
-    const Cstring dataPath = theKit.DataFile();
-    if (!theReport.IsSound()) {
-        std::fprintf(stderr, "patchwell-updater: the update kit's data file '%s' %s.\n%s", dataPath.GetText(),
-            theReport.Problem().GetText(), kKitHint);
-        return kExitRefused;
+    Cstring problem;
+    if (!theReport.IsSound())
+        problem.Format(
+            "the update kit's data file '%s' %s", theKit.DataFile().GetText(), theReport.Problem().GetText());
+    else if (pApplyFolder && !theKit.HasArchive())
+        problem.Format("no update archive (.zip file) was found in '%s'", theKit.itsFolder.GetText());
+    if (problem.IsEmpty())
+        return kExitDone;
+    std::fprintf(stderr, "patchwell-updater: %s.\n%s", problem.GetText(), kKitHint);
+    if (bJson && pApplyFolder) {
+        ApplyReport report;
+        report.itsFolder = AbsoluteFolder(pApplyFolder);
+        report.itsExitStatus = kExitRefused;
+        report.itsMessage = problem;
+        PrintApplyJson(report);
+    } else if (bJson) {
+        PrintListJson(theKit, nullptr, kExitRefused, problem);
     }
-    if (bNeedArchive && !theKit.HasArchive()) {
-        std::fprintf(stderr, "patchwell-updater: no update archive (.zip file) was found in '%s'.\n%s",
-            theKit.itsFolder.GetText(), kKitHint);
-        return kExitRefused;
-    }
-    return kExitDone;
+    return kExitRefused;
 }
 
 const char* FolderProblem(const char* thePath)
@@ -121,48 +223,34 @@ const char* FolderProblem(const char* thePath)
 int ApplyUnattended(const CUpdateKit& theKit, const char* theFolder, const ApplyOptions& theOptions)
 {
     PrintRecoveryNotes();
+    ApplyReport report;
+    report.itsFolder = AbsoluteFolder(theFolder);
+    report.itsExitStatus = kExitRefused;
     if (const char* problem = FolderProblem(theFolder)) {
+        report.itsMessage.Format("the folder '%s' %s", theFolder, problem);
         std::fprintf(stderr,
-            "patchwell-updater: the folder '%s' %s.\n"
+            "patchwell-updater: %s.\n"
             "Name the folder that holds the installed copy; --list shows the copies found.\n",
-            theFolder, problem);
-        return kExitRefused;
+            report.itsMessage.GetText());
+        return Finish(report, theOptions);
     }
-    const CProgram* copy = FindCopy(AbsoluteFolder(theFolder));
+    const CProgram* copy = FindCopy(report.itsFolder);
     if (!copy) {
+        report.itsMessage.Format("No valid Patchwell program found in '%s'", report.itsFolder.GetText());
         std::fprintf(stderr, "--list shows the copies found and whether each is a known build.\n");
-        return kExitRefused;
+        return Finish(report, theOptions);
     }
-    const Cstring target = copy->itsFolder;
-    if (!theOptions.bForce && IsAlreadyInstalled(theKit.itsArchive.GetText(), target.GetText()))
-        return SayUpToDate(target);
-
-    CConsoleObserver observer(stderr, theOptions.bLogLines);
-    std::signal(SIGINT, OnStopSignal);
-    std::signal(SIGTERM, OnStopSignal);
-    std::fprintf(stderr, "Updating %s\n", target.GetText());
-    CUpdateRun run(target, observer);
-    run.SetKit(theKit);
-    run.SetTrust(theOptions.itsTrust);
-    run.SetBuilds(LatestProgramDate(ValidPrograms), NewestValidBuild(ValidPrograms),
-        FindMatchingProgram(ValidPrograms, *copy));
-    // Asked again under the folder's lock: another run may have finished
-    // the same update since.
-    run.LeaveUpToDateCopy(!theOptions.bForce);
-    if (run.OpenLog())
-        run.Apply();
-    observer.Finish();
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
-    if (run.GetOutcome() == CUpdateRun::kUpToDate)
-        return SayUpToDate(target);
-    PrintResult(run);
-    return run.ExitStatus();
+    ApplyFound(theKit, *copy, theOptions, report);
+    return Finish(report, theOptions);
 }
 
-int ListFoundCopies(const CProgramList* pUnknown)
+int ListFoundCopies(const CProgramList* pUnknown, const CUpdateKit* pJsonKit)
 {
     PrintRecoveryNotes();
+    if (pJsonKit) {
+        PrintListJson(*pJsonKit, pUnknown, kExitDone, Cstring());
+        return kExitDone;
+    }
     const bool bUnknown = pUnknown && pUnknown->First();
     if (!FoundPrograms.First() && !bUnknown)
         std::printf("No copies of Patchwell were found in %s.\n", gApplicationsFolder.GetText());

@@ -36,6 +36,8 @@ const char kUsage[] = "Usage: patchwell-updater [OPTION]...\n"
                       "  --apply FOLDER        update the copy in FOLDER without opening a window\n"
                       "  --force               with --apply: update even a copy that is already up to date\n"
                       "  --verbose             with --apply: print the lines of the update's log as well\n"
+                      "  --json                with --list or --apply: tell the copies found or the\n"
+                      "                        outcome as one JSON object on standard output\n"
                       "  --trusted-key FILE    trust the signing keys in FILE (one base64 key a line)\n"
                       "                        for this run, beside those the copy and the\n"
                       "                        administrator name\n"
@@ -52,7 +54,9 @@ const char kUsage[] = "Usage: patchwell-updater [OPTION]...\n"
                       "     opened for the window\n"
                       "  2  the command line is wrong\n"
                       "  3  refused: the update kit, the folder, the copy or the archive does not\n"
-                      "     allow the update; nothing was changed\n";
+                      "     allow the update; nothing was changed\n"
+                      "  130, 143  --apply was cancelled by SIGINT (Ctrl-C) or SIGTERM; the copy is\n"
+                      "     as it was before\n";
 
 int UsageError(const char* theFormat, const char* theArgument)
 {
@@ -105,6 +109,11 @@ int ExplainWithoutWindow(DisplayReach theReach, const Cstring& theDisplay)
 {
     if (theReach == DisplayReach::kUnreachable)
         std::fprintf(stderr, "patchwell-updater: cannot open the display '%s'", theDisplay.GetText());
+    else if (theReach == DisplayReach::kNoWaylandPlatform)
+        std::fprintf(stderr,
+            "patchwell-updater: the window needs Qt's Wayland platform to open on the display '%s'\n"
+            "(sudo apt-get install qt6-wayland)",
+            theDisplay.GetText());
     else
         std::fprintf(stderr, "patchwell-updater: no display to open the window on");
     std::fprintf(stderr,
@@ -138,7 +147,7 @@ int main(int argc, char** argv)
         const std::string option(argument);
         if (argument == "--help" || argument == "-h" || argument == "--version" || argument == "--list"
             || argument == "--force" || argument == "--verbose" || argument == "--require-signature"
-            || argument == "--allow-downgrade") {
+            || argument == "--allow-downgrade" || argument == "--json") {
             if (attached)
                 return UsageError("option '%s' takes no value", option.c_str());
             if (argument == "--list") {
@@ -147,6 +156,8 @@ int main(int argc, char** argv)
                 applyOptions.bForce = true;
             } else if (argument == "--verbose") {
                 applyOptions.bLogLines = true;
+            } else if (argument == "--json") {
+                applyOptions.bJson = true;
             } else if (argument == "--require-signature") {
                 applyOptions.itsTrust.bRequireSignature = true;
             } else if (argument == "--allow-downgrade") {
@@ -191,6 +202,8 @@ int main(int argc, char** argv)
         return UsageError("%s", "--force goes with --apply FOLDER");
     if (applyOptions.bLogLines && !applyFolder)
         return UsageError("%s", "--verbose goes with --apply FOLDER");
+    if (applyOptions.bJson && !bList && !applyFolder)
+        return UsageError("%s", "--json goes with --list or --apply FOLDER");
     for (const auto& [name, folder] : { std::pair { "--bundle", options.itsBundlePath },
              { "--applications", options.itsApplicationsFolder } })
         if (const int status = RefuseMissingFolder(name, folder); status != kExitDone)
@@ -223,6 +236,8 @@ int main(int argc, char** argv)
         const CDisplayProbe probe;
         reach = probe.Reach();
         display = probe.Display();
+        if (reach == DisplayReach::kReachable && probe.WaylandOnly() && !HasWindowPlatform("wayland"))
+            reach = DisplayReach::kNoWaylandPlatform;
         if (reach == DisplayReach::kReachable)
             windowHost = MakeWindowHost(argc, argv);
     }
@@ -235,10 +250,10 @@ int main(int argc, char** argv)
         if (diagnostics != stderr)
             std::fclose(diagnostics);
     }
-    int status = bConsole ? CheckUpdateKit(kit, dataReport, applyFolder != nullptr) : kExitDone;
+    int status = bConsole ? CheckUpdateKit(kit, dataReport, applyFolder, applyOptions.bJson) : kExitDone;
     if (status == kExitDone) {
         if (bList)
-            status = ListFoundCopies(&unknownCopies);
+            status = ListFoundCopies(&unknownCopies, applyOptions.bJson ? &kit : nullptr);
         else if (applyFolder)
             status = ApplyUnattended(kit, applyFolder, applyOptions);
         else if (Host().HasWindows()) {

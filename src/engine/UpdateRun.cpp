@@ -8,6 +8,7 @@
 #include "engine/Progress.h"
 #include "engine/StagedInstall.h"
 #include "engine/UpToDate.h"
+#include "engine/UpdateHistory.h"
 #include "engine/UpdateKit.h"
 #include "engine/UpdateLog.h"
 #include "engine/UpdateNames.h"
@@ -116,7 +117,51 @@ Cstring CUpdateRun::DescribeResult() const
     return text;
 }
 
+const char* CUpdateRun::OutcomeName(Outcome theOutcome)
+{
+    switch (theOutcome) {
+    case kNotRun:
+        break;
+    case kDone:
+        return "done";
+    case kUpToDate:
+        return "up-to-date";
+    case kRefused:
+        return "refused";
+    case kStopped:
+        return "stopped";
+    case kRestored:
+        return "restored";
+    case kUnrestored:
+        return "unrestored";
+    }
+    return "not-run";
+}
+
+Cstring CUpdateRun::FromBuild() const
+{
+    return itsInstalled ? itsInstalled->itsDate : Cstring();
+}
+
+Cstring CUpdateRun::ToBuild() const
+{
+    return itsNewest ? itsNewest->itsDate : Cstring();
+}
+
+void CUpdateRun::RecordHistory()
+{
+    AppendUpdateHistory({ itsTarget, FromBuild(), ToBuild(), OutcomeName(itsOutcome), itsLogPath }, itsLog);
+}
+
 bool CUpdateRun::OpenLog()
+{
+    if (TakeFolder())
+        return true;
+    RecordHistory();
+    return false;
+}
+
+bool CUpdateRun::TakeFolder()
 {
     itsOutcome = kRefused;
     if (const int error = itsFolder.Open(itsTarget.GetText()); error != 0) {
@@ -176,6 +221,13 @@ void CUpdateRun::SetBuilds(const Cstring& theDateText, const CProgram* pNewest, 
 }
 
 bool CUpdateRun::Apply()
+{
+    const bool bDone = ApplySteps();
+    RecordHistory();
+    return bDone;
+}
+
+bool CUpdateRun::ApplySteps()
 {
     itsMessage.Clear();
     itsOutcome = kRefused;

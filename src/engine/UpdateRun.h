@@ -65,12 +65,23 @@ public:
     bool OpenLog();
     // Everything after the log: true when the update is in place.
     bool Apply();
+    // The run ends where OpenLog returns false, else in Apply; either then
+    // appends the run's line to the history of updates (UpdateHistory.h).
     // Asks the run to stop at its next check, as a confirmed cancel does.
     // Any thread may ask; a signal handler may not (it sets a flag that an
     // observer's poll reads).
     void RequestStop() { itsStop.request_stop(); }
 
     Outcome GetOutcome() const { return itsOutcome; }
+    // "done", "up-to-date", "refused", "stopped", "restored", "unrestored":
+    // the outcome in the history and for programs reading --json.
+    static const char* OutcomeName(Outcome theOutcome);
+    // Whether the run ended because a stop was asked for and confirmed.
+    bool WasStopped() const { return itsStop.stop_requested(); }
+    // The date of the build installed when the run began, and of the build
+    // the kit brings; empty when they are not known.
+    Cstring FromBuild() const;
+    Cstring ToBuild() const;
     // The status --apply ends with, and the window's program after this run.
     int ExitStatus() const;
     const Cstring& GetLogPath() const { return itsLogPath; }
@@ -90,6 +101,9 @@ public:
 private:
     class CObservedProgress;
 
+    bool TakeFolder();
+    bool ApplySteps();
+    void RecordHistory();
     bool Install(CStagedInstall& theInstall, class CKitOrigin& theOrigin);
     bool CheckOrigin(class CKitOrigin& theOrigin, int theArchive);
     bool CheckNewBundle(const Cstring& theBundle);

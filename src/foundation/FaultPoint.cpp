@@ -19,11 +19,15 @@ struct FaultPlan {
     {
         const char* plan = std::getenv("PW_FAULTS");
         for (const char* at = plan ? plan : ""; *at;) {
-            unsigned long* point = std::strncmp(at, "fail=", 5) == 0 ? &itsFail
-                : std::strncmp(at, "kill=", 5) == 0                  ? &itsKill
-                                                                     : nullptr;
+            const char* equals = std::strchr(at, '=');
+            const std::string name(at, equals ? equals - at : 0);
+            unsigned long* point = name == "fail" ? &itsFail
+                : name == "kill"                  ? &itsKill
+                : name == "int"                   ? &itsInterrupt
+                : name == "term"                  ? &itsTerminate
+                                                  : nullptr;
             if (point)
-                *point = std::strtoul(at + 5, nullptr, 10);
+                *point = std::strtoul(equals + 1, nullptr, 10);
             at = std::strchr(at, ',');
             if (!at)
                 break;
@@ -35,6 +39,8 @@ struct FaultPlan {
 
     unsigned long itsFail = 0;
     unsigned long itsKill = 0;
+    unsigned long itsInterrupt = 0;
+    unsigned long itsTerminate = 0;
     int itsTrace = -1;
     std::atomic<unsigned long> itsReached { 0 };
 };
@@ -53,6 +59,10 @@ int FaultPoint(const char* theCall)
     }
     if (number == plan.itsKill)
         raise(SIGKILL);
+    if (number == plan.itsInterrupt)
+        kill(getpid(), SIGINT);
+    if (number == plan.itsTerminate)
+        kill(getpid(), SIGTERM);
     return number == plan.itsFail ? EIO : 0;
 }
 

@@ -9,8 +9,9 @@
 // The test build reads two variables once: PW_FAULTS, a list such as
 // "fail=12,kill=30" (the points counted from 1 in the order they are
 // reached; "fail" makes that call fail with EIO, "kill" ends the process
-// with SIGKILL), and PW_FAULT_TRACE, a file to which each point reached
-// appends its number and theCall.
+// with SIGKILL, "int" and "term" send it SIGINT or SIGTERM, as a person or
+// a service manager would, and go on), and PW_FAULT_TRACE, a file to which
+// each point reached appends its number and theCall.
 #ifdef PW_FAULT_POINTS
 // 0 to go on with the call, or the errno that it is to fail with.
 int FaultPoint(const char* theCall);

@@ -28,6 +28,12 @@ Cstring PreferencesFolder()
     return config.IsEmpty() ? config : Cstring::Path(config, "Patchwell");
 }
 
+Cstring StateFolder()
+{
+    const Cstring state = XdgFolder("XDG_STATE_HOME", ".local/state");
+    return state.IsEmpty() ? state : Cstring::Path(state, "Patchwell");
+}
+
 Cstring DocumentsFolder()
 {
     return XdgFolder("XDG_DOCUMENTS_DIR", "Documents");

@@ -4,5 +4,8 @@
 
 // Per-user folders from the XDG conventions; empty when they cannot be found.
 Cstring PreferencesFolder();
+// Where the updater keeps what it records of its runs: Patchwell in
+// $XDG_STATE_HOME (~/.local/state).
+Cstring StateFolder();
 Cstring DocumentsFolder();
 Cstring DesktopFolder();

@@ -48,8 +48,10 @@ CDisplayProbe::CDisplayProbe()
     if (!wayland && !x11)
         return;
     itsDisplay = wayland ? wayland : x11;
-    const bool bAnswers = (wayland && WaylandAnswers(wayland)) || (x11 && X11Answers());
-    itsReach = bAnswers ? DisplayReach::kReachable : DisplayReach::kUnreachable;
+    const bool bWayland = wayland && WaylandAnswers(wayland);
+    const bool bX11 = x11 && X11Answers();
+    bWaylandOnly = bWayland && !bX11;
+    itsReach = bWayland || bX11 ? DisplayReach::kReachable : DisplayReach::kUnreachable;
 }
 
 CDisplayProbe::~CDisplayProbe()

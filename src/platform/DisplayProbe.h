@@ -11,6 +11,9 @@ enum class DisplayReach {
     kNone, // the environment names no display
     kUnreachable, // it names one, and none of those named answers
     kReachable, // one answers, or QT_QPA_PLATFORM chooses the platform itself
+    // Only a Wayland display answers (no XWayland), and the toolkit's
+    // Wayland platform is not installed: the caller finds that out.
+    kNoWaylandPlatform,
 };
 
 // Probes when made. An X display that answered keeps the probe's connection
@@ -25,6 +28,9 @@ public:
     CDisplayProbe& operator=(const CDisplayProbe&) = delete;
 
     DisplayReach Reach() const { return itsReach; }
+    // A Wayland display answers and no X display does: the window needs the
+    // toolkit's own Wayland platform.
+    bool WaylandOnly() const { return bWaylandOnly; }
     // The display the environment names, for a message: the Wayland one when
     // both are named; empty when none is.
     const Cstring& Display() const { return itsDisplay; }
@@ -33,6 +39,7 @@ private:
     bool X11Answers();
 
     DisplayReach itsReach = DisplayReach::kNone;
+    bool bWaylandOnly = false;
     Cstring itsDisplay;
     void* itsLibrary = nullptr;
     void* itsConnection = nullptr;

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -84,6 +85,15 @@ bool IsInputEvent(QEvent::Type theType)
 }
 
 } // namespace
+
+bool HasWindowPlatform(const char* theName)
+{
+    const QStringList pattern { QStringLiteral("libq%1*.so").arg(QString::fromUtf8(theName)) };
+    for (const QString& folder : QCoreApplication::libraryPaths())
+        if (!QDir(folder + QStringLiteral("/platforms")).entryList(pattern, QDir::Files).isEmpty())
+            return true;
+    return false;
+}
 
 std::unique_ptr<CHost> MakeWindowHost(int& argc, char** argv)
 {

@@ -41,6 +41,7 @@ protected:
     {
         const CDisplayProbe probe;
         itsName = probe.Display().GetText();
+        bWaylandOnly = probe.WaylandOnly();
         return probe.Reach();
     }
 
@@ -50,6 +51,7 @@ protected:
     CScopedVariable itsX11 { "DISPLAY", "" };
     CScopedVariable itsRuntime { "XDG_RUNTIME_DIR", itsTemp.Path().string() };
     std::string itsName;
+    bool bWaylandOnly = false;
 };
 
 TEST_F(DisplayProbe, NamedDisplaysThatDoNotAnswerAreToldFromNone)
@@ -91,6 +93,13 @@ TEST_F(DisplayProbe, AWaylandSocketThatListensIsReachable)
     EXPECT_EQ(Probe(), DisplayReach::kReachable);
     itsWayland.Set(path);
     EXPECT_EQ(Probe(), DisplayReach::kReachable);
+    // Without an X display that answers, the window needs Qt's Wayland platform.
+    EXPECT_TRUE(bWaylandOnly);
+    const int number = UnusedX11Display();
+    ASSERT_NE(number, -1);
+    itsX11.Set(":" + std::to_string(number));
+    EXPECT_EQ(Probe(), DisplayReach::kReachable);
+    EXPECT_TRUE(bWaylandOnly);
     close(listener);
 }
 

@@ -145,6 +145,36 @@ TEST_F(FaultedRun, AKillAtAnyCallOfARunLeavesTheOldBuildOrTheNew)
     EXPECT_EQ(outcomes, std::string(committed, 'o') + std::string(points.size() - committed, 'n'));
 }
 
+// Ctrl-C, or a service manager's SIGTERM, with no terminal to ask on: the
+// run stops without a question, the copy is as it was, and the status is
+// that of a program the signal ended.
+TEST_F(FaultedRun, ASignalWithoutATerminalCancelsTheRun)
+{
+    const std::vector<std::string> points = PointsOfAWholeRun();
+    if (points.empty())
+        GTEST_SKIP() << kNoFaultPoints;
+    const struct {
+        std::string plan;
+        int status;
+        std::string said;
+    } cases[] = {
+        { "int=" + std::to_string(FindPoint(points, "make staging folder")), 128 + SIGINT,
+            "Cancelled; nothing was changed.\n" },
+        { "term=" + std::to_string(FindPoint(points, "rename")), 128 + SIGTERM,
+            "Cancelled; the previous version was restored.\n" },
+    };
+    for (const auto& [plan, status, said] : cases) {
+        SCOPED_TRACE(plan);
+        Reinstall();
+        const ProgramRun run = Faulted("--apply " + ShellQuote(Installed()) + " </dev/null", plan);
+        EXPECT_EQ(run.status, status) << run.output;
+        EXPECT_NE(run.output.find(said + "Log: " + (Installed() / kLog).string() + "\n"), std::string::npos)
+            << run.output;
+        EXPECT_EQ(run.output.find("Are you sure"), std::string::npos) << run.output;
+        EXPECT_EQ(Installation(), itsOld) << Log();
+    }
+}
+
 // A run that fails at its commit rolls back; killed at any call of that
 // rollback, the next start finishes it, and a start killed while it does so
 // leaves the work to the one after.
