@@ -6,6 +6,8 @@ PW_PACKAGES=(cmake g++ make pkg-config ccache nettle-dev libzip-dev nlohmann-jso
              clang libclang-rt-14-dev xvfb
              # The install test validates the AppStream metainfo.
              appstream
+             # The wizard heard through the accessibility bus on a display of its own.
+             dbus-daemon at-spi2-core python3-pyatspi x11-utils
              # Other zip writers, whose archives the reader's tests read.
              libarchive-tools 7zip python3 fastjar)
 # What scripts/check-package.sh checks the packages with.

@@ -162,6 +162,14 @@ void HandOnFocus(QWidget* pWidget)
             first->setFocus(Qt::OtherFocusReason);
 }
 
+// The layout of the dialog the widget is in, once it lays out.
+CQtDialogLayout* LayoutOf(QWidget* pWidget)
+{
+    auto* window = dynamic_cast<CQtWindowWidget*>(pWidget->window());
+    CQtDialogLayout* layout = window ? window->Layout() : nullptr;
+    return layout && layout->IsActive() ? layout : nullptr;
+}
+
 } // namespace
 
 Cstring AccessibleText(const ControlEntry& theEntry)
@@ -285,8 +293,10 @@ void CQtControl::ShowText(const Cstring& theText)
 {
     QWidget* widget = itsWidget;
     if (auto* label = qobject_cast<QLabel*>(widget)) {
+        // A carriage return ends a line here too: the confirmation's note on
+        // the kit's origin is a paragraph of its own.
         if (itsEntry.itsKind != kKindPicture)
-            label->setText(ToQt(theText));
+            label->setText(ToQt(theText).replace("\r\n", "\n").replace('\r', '\n'));
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         button->setText(ButtonTitle(theText));
     } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
@@ -309,6 +319,8 @@ void CQtControl::ShowText(const Cstring& theText)
     const Cstring name = AccessibleText(itsEntry);
     if (name.IsNotEmpty())
         widget->setAccessibleName(ToQt(name));
+    if (CQtDialogLayout* layout = LayoutOf(widget))
+        layout->TextChanged(itsEntry);
 }
 
 void CQtControl::ShowValue(int32_t theValue)
@@ -350,6 +362,9 @@ void CQtControl::ShowVisible(bool bVisible)
     if (!bVisible)
         HandOnFocus(itsWidget);
     itsWidget->setVisible(bVisible);
+    // What shows of a page decides where its rows stand.
+    if (CQtDialogLayout* layout = LayoutOf(itsWidget))
+        layout->Apply();
 }
 
 void CQtControl::Redraw()
@@ -361,6 +376,11 @@ void CQtControl::Redraw()
 
 void CQtControl::ShowBounds(const CRect& theBounds)
 {
+    // In a laid-out dialog the rectangle is the item's least room.
+    if (CQtDialogLayout* layout = LayoutOf(itsWidget)) {
+        layout->Apply();
+        return;
+    }
     itsWidget->setGeometry(theBounds.left, theBounds.top, theBounds.Width(), theBounds.Height());
 }
 

@@ -15,12 +15,14 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QUrl>
+#include <QVBoxLayout>
 
 #include <csignal>
 #include <fcntl.h>
@@ -117,6 +119,11 @@ CQtHost::CQtHost(int& argc, char** argv)
 {
     // The framework ends the loop itself, when the main window closes.
     QApplication::setQuitOnLastWindowClosed(false);
+    QIcon icon;
+    for (const char* size : { "48", "256" })
+        icon.addFile(QString(":/icons/patchwell-updater-%1.png").arg(size));
+    QApplication::setWindowIcon(icon);
+    QGuiApplication::setDesktopFileName("patchwell-updater");
     itsApp->installEventFilter(this);
     itsIdleTimer.setInterval(1000 / 3);
     QObject::connect(&itsIdleTimer, &QTimer::timeout, [] {
@@ -187,8 +194,17 @@ std::unique_ptr<CListPeer> CQtHost::MakeListView(
     // Inside the item's own widget when it has one, so that the list shows
     // and hides with the item's page.
     const CRect& bounds = theItem.itsBounds;
-    if (QWidget* pane = WidgetOf(theItem))
-        return std::make_unique<CQtListPeer>(theView, pane, QRect(0, 0, bounds.Width(), bounds.Height()));
+    if (QWidget* pane = WidgetOf(theItem)) {
+        auto peer
+            = std::make_unique<CQtListPeer>(theView, pane, QRect(0, 0, bounds.Width(), bounds.Height()));
+        // The list fills the item, however the dialog's layout sizes it.
+        if (QTreeWidget* list = peer->Tree(); list && !pane->layout()) {
+            auto* fill = new QVBoxLayout(pane);
+            fill->setContentsMargins(0, 0, 0, 0);
+            fill->addWidget(list);
+        }
+        return peer;
+    }
     auto* window = dynamic_cast<CQtWindowWidget*>(WidgetOf(theDialog));
     if (!window)
         return nullptr;

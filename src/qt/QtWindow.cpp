@@ -124,8 +124,10 @@ CQtWindowWidget::CQtWindowWidget(CQtHost& theHost, CWindow& theWindow)
     // frame and stays above the windows of the application.
     if (!(theWindow.GetStyle() & kStyleDocument) && !(theWindow.GetClassFlags() & kClassDocument))
         setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
-    if (theWindow.GetWindowKind() == kWindowKindDialog)
+    if (theWindow.GetWindowKind() == kWindowKindDialog) {
         setBackgroundRole(QPalette::Window);
+        itsLayout = std::make_unique<CQtDialogLayout>(theWindow, this, itsContent);
+    }
     setAutoFillBackground(true);
 }
 
@@ -171,6 +173,8 @@ void CQtWindowWidget::resizeEvent(QResizeEvent*)
     if (itsMenuBar)
         itsMenuBar->setGeometry(0, 0, width(), bar);
     itsContent->setGeometry(0, bar, width(), height() - bar);
+    if (itsLayout)
+        itsLayout->Apply();
 }
 
 void CQtWindowWidget::closeEvent(QCloseEvent* pEvent)
@@ -347,6 +351,8 @@ CRect CQtWindowView::GetFrame() const
 void CQtWindowView::Show(bool bVisible)
 {
     if (bVisible) {
+        if (CQtDialogLayout* layout = itsWidget->Layout())
+            layout->Apply(true);
         itsWidget->UpdateAccessibleNames();
         itsWidget->UpdateTabOrder();
     }

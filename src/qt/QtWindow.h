@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/mcwin.h"
+#include "qt/QtDialogLayout.h"
 #include "qt/QtDrawing.h"
 
 #include <QMenuBar>
@@ -62,6 +63,8 @@ public:
     // The first control in reading order that can take the focus, other than
     // pLeaving and what is inside it.
     QWidget* FirstFocusable(const QWidget* pLeaving) const;
+    // A dialog's controls are laid out for their texts; null for other windows.
+    CQtDialogLayout* Layout() const { return itsLayout.get(); }
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
@@ -76,6 +79,7 @@ private:
     CMenuBar* itsShownBar = nullptr;
     std::unique_ptr<class CQtMenuPeer> itsMenuPeer;
     QList<QPointer<QWidget>> itsTabStops; // in reading order
+    std::unique_ptr<CQtDialogLayout> itsLayout;
 };
 
 class CQtWindowView : public CWindowView {

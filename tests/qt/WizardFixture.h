@@ -73,8 +73,8 @@ protected:
         return itsTemp / ("Applications/" + theName);
     }
 
-    // Makes the kit (once), starts up on it as the program does and opens the window.
-    CGlobalWin& Open(bool bWithArchive = true)
+    // Makes the kit, once; its folder.
+    std::string MakeKit()
     {
         const std::string kit = itsTemp / "kit";
         if (!std::filesystem::exists(kit)) {
@@ -85,8 +85,20 @@ protected:
                     + ShellQuote(itsTemp / "readme.txt") + " --name 'Spring Update'");
             EXPECT_EQ(pack.status, 0) << pack.output;
         }
+        return kit;
+    }
+
+    // Makes the kit (once), starts up on it as the program does and opens the window.
+    CGlobalWin& Open(bool bWithArchive = true)
+    {
+        const std::string kit = MakeKit();
         if (!bWithArchive)
             std::filesystem::remove(kit + "/Spring Update.zip");
+        if (!itsLanguageFile.empty()) {
+            std::filesystem::copy_file(
+                itsLanguageFile, kit + "/Language.json", std::filesystem::copy_options::overwrite_existing);
+            itsTemp.Write("kit/Patchwell Settings.txt", "LanguageResFileName = \"Language.json\"\n");
+        }
         StartupOptions options;
         options.itsBundlePath = kit.c_str();
         options.itsApplicationsFolder = (itsTemp / "Applications").c_str();
@@ -141,6 +153,7 @@ protected:
     }
 
     TempFolder itsTemp;
+    std::string itsLanguageFile; // the language file the kit names, when not empty
     std::unique_ptr<CMountedFolder> itsApplications;
     std::unique_ptr<QTimer> itsAnswerTimer;
     std::vector<std::string> itsQuestions;

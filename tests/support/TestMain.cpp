@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -27,8 +28,15 @@ extern "C" const char* __lsan_default_options()
 
 int main(int argc, char** argv)
 {
-    for (const EnvironmentEntry& entry : kTestEnvironment)
+    for (const EnvironmentEntry& entry : kTestEnvironment) {
+        // A test program started again on another screen keeps the offscreen
+        // platform's options that describe that screen.
+        const char* platform = std::getenv("QT_QPA_PLATFORM");
+        if (std::strcmp(entry.itsName, "QT_QPA_PLATFORM") == 0 && platform
+            && std::strncmp(platform, "offscreen:", 10) == 0)
+            continue;
         setenv(entry.itsName, entry.itsValue, 1);
+    }
     // Death tests fork; "threadsafe" re-executes the test program so a death
     // test never inherits half-finished state from another thread.
     GTEST_FLAG_SET(death_test_style, "threadsafe");

@@ -1,0 +1,164 @@
+// The wizard's pages in English and German, at the scale and on the screen
+// the test program runs with: no text is cut, no control covers another, the
+// window and its buttons lie on the screen. Pictures of each page go to the
+// build folder. The program runs itself again at twice the scale, on a large
+// screen and on one of 800 by 600 pixels.
+
+#include "WizardFixture.h"
+
+#include <QAbstractButton>
+#include <QScreen>
+#include <QScrollArea>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+std::string SourceFile(const std::string& thePath)
+{
+    return std::string(std::getenv("PW_SOURCE_DIR")) + "/" + thePath;
+}
+
+struct Language {
+    const char* itsName;
+    std::string itsFile; // empty: the application's own texts
+};
+
+class WizardLayout : public WizardWindow {
+protected:
+    // Where this run's pictures go: language, scale and screen in device pixels.
+    static std::string PictureFolder(const char* theLanguage)
+    {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const qreal scale = screen->devicePixelRatio();
+        const QSize size = screen->geometry().size() * scale;
+        return std::string(PW_SCREENSHOT_DIR) + "/" + theLanguage + "-" + std::to_string(qRound(scale)) + "x-"
+            + std::to_string(size.width()) + "x" + std::to_string(size.height());
+    }
+
+    // Each shown text against the room its widget got, overlaps between
+    // neighbours, and the window against the screen.
+    static void ExpectReadable(const std::string& thePage)
+    {
+        SCOPED_TRACE(thePage);
+        QWidget* window = Window();
+        const QRect area = window->screen()->availableGeometry();
+        EXPECT_TRUE(area.contains(window->frameGeometry()))
+            << "window " << window->frameGeometry().width() << "x" << window->frameGeometry().height()
+            << " on a screen of " << area.width() << "x" << area.height();
+        std::vector<std::pair<QWidget*, const ControlEntry*>> shown;
+        for (const auto& entry : gGlobalWin->Entries()) {
+            QWidget* widget = WidgetOf(*entry);
+            if (widget && widget->isVisibleTo(window))
+                shown.emplace_back(widget, entry.get());
+        }
+        for (const auto& [widget, entry] : shown) {
+            const QSize size = widget->size();
+            const std::string what
+                = "item " + std::to_string(entry->itsItemId) + " \"" + DisplayText(*entry).GetText() + "\"";
+            if (auto* label = qobject_cast<QLabel*>(widget); label && label->pixmap().isNull()) {
+                EXPECT_LE(label->heightForWidth(size.width()), size.height()) << what << " needs more height";
+                EXPECT_LE(label->minimumSizeHint().width(), size.width()) << what << " needs more width";
+            } else if (qobject_cast<QAbstractButton*>(widget)) {
+                EXPECT_LE(widget->sizeHint().width(), size.width()) << what << " needs more width";
+                EXPECT_LE(widget->sizeHint().height(), size.height()) << what << " needs more height";
+            }
+            // Out of the window only where the page scrolls to it.
+            bool bScrolled = false;
+            for (QWidget* parent = widget->parentWidget(); parent; parent = parent->parentWidget())
+                bScrolled |= qobject_cast<QScrollArea*>(parent) != nullptr;
+            const QRect place(widget->mapTo(window, QPoint(0, 0)), size);
+            if (!bScrolled) {
+                EXPECT_TRUE(window->rect().contains(place)) << what << " lies outside the window";
+            }
+            for (const auto& [other, otherEntry] : shown) {
+                if (other != widget && other->parentWidget() == widget->parentWidget()
+                    && entry->itsItemId < otherEntry->itsItemId) {
+                    EXPECT_FALSE(widget->geometry().intersects(other->geometry()))
+                        << what << " and item " << otherEntry->itsItemId << " overlap";
+                }
+            }
+        }
+    }
+
+    static void Picture(const std::string& theFolder, const char* thePage)
+    {
+        QDir().mkpath(QString::fromStdString(theFolder));
+        EXPECT_TRUE(Window()->grab().save(QString::fromStdString(theFolder + "/" + thePage + ".png")));
+    }
+};
+
+TEST_F(WizardLayout, EveryPageShowsItsTextsWhole)
+{
+    const Language languages[] = { { "en", "" }, { "de", SourceFile("tests/qt/Deutsch.json") } };
+    for (const Language& language : languages) {
+        SCOPED_TRACE(language.itsName);
+        Install("Patchwell 5");
+        itsLanguageFile = language.itsFile;
+        CGlobalWin& window = Open();
+        window.DoCommand(kCommandSplashDone, 0, 0);
+        const std::string folder = PictureFolder(language.itsName);
+        const std::string target = Installed();
+
+        const std::pair<int, const char*> pages[]
+            = { { kPageWelcome, "page152-welcome" }, { kPageFolder, "page153-folder" },
+                  { kPageConfirm, "page154-confirm" }, { kPageProgress, "page155-progress" },
+                  { kPageDone, "page156-done" }, { kPageFailed, "page157-failed" } };
+        for (const auto& [page, name] : pages) {
+            if (page == kPageFolder || page == kPageConfirm)
+                window.DoCommand(kItemNext, 0, 0);
+            if (page == kPageFolder)
+                window.SelectFolderRow(0);
+            if (page >= kPageProgress)
+                window.SelectTabPage(page);
+            if (page == kPageProgress) {
+                window.EnableItem(kItemNext, false); // as the run does
+                window.EnableItem(kItemBack, false);
+                window.SetItemText(kItemTargetFolder, target.c_str());
+                window.SetItemValue(kItemProgressBar, 42);
+                window.SetItemText(kItemPercent, "42%");
+                window.SetItemText(kItemCounter, "File 12 of 30");
+                window.SetItemText(kItemEntryName, "Patchwell 5.app/Contents/Resources/Fabrics/Calico.fab");
+            }
+            if (page == kPageFailed) {
+                window.SetItemText(
+                    kItemMessage, "ExtractOneFile file open failed - 28 - No space left on device");
+                window.SetItemText(kItemWhereThingsAre,
+                    ("The log of this update is in \"" + target + "/Updater Log File.txt\".").c_str());
+            }
+            ASSERT_EQ(window.GetCurrentPage(), page);
+            ExpectReadable(name);
+            Picture(folder, name);
+        }
+        UpdaterCleanup();
+        FoundPrograms.DeleteAll();
+        ValidPrograms.DeleteAll();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        std::filesystem::remove_all(Installed());
+    }
+}
+
+// The same pages at twice the scale: on a screen with room to spare, and on
+// one of 800 by 600 pixels, where the window is larger than the screen unless
+// it gives way.
+TEST_F(WizardLayout, AtTwiceTheScaleOnALargeAndASmallScreen)
+{
+    if (std::getenv("PW_LAYOUT_AGAIN"))
+        GTEST_SKIP() << "started by this test";
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe");
+    for (const QSize screen : { QSize(1920, 1080), QSize(800, 600) }) {
+        const std::string config = itsTemp / ("screen-" + std::to_string(screen.width()) + ".json");
+        std::ofstream(config) << "{ \"screens\": [ { \"name\": \"test\", \"x\": 0, \"y\": 0, \"width\": "
+                              << screen.width() << ", \"height\": " << screen.height()
+                              << ", \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1 } ] }\n";
+        const ProgramRun run
+            = RunProgram("PW_LAYOUT_AGAIN=1 QT_SCALE_FACTOR=2 QT_QPA_PLATFORM=offscreen:configfile="
+                + ShellQuote(config) + " timeout -s KILL 300 " + ShellQuote(self)
+                + " --gtest_filter=WizardLayout.EveryPageShowsItsTextsWhole 2>&1");
+        EXPECT_EQ(run.status, 0) << screen.width() << "x" << screen.height() << ":\n" << run.output;
+    }
+}
+
+} // namespace
