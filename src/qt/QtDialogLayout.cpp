@@ -185,6 +185,15 @@ void CQtDialogLayout::TextChanged(const ControlEntry& theEntry)
     const QSize size = widget->size();
     bool bFits = true;
     if (const auto* label = qobject_cast<QLabel*>(widget)) {
+        // One line that fits across, the run's texts as a rule, is cheap to tell.
+        const QString text = label->text();
+        const QFontMetrics metrics = label->fontMetrics();
+        const QMargins margins = label->contentsMargins();
+        if (!text.contains('\n')
+            && metrics.horizontalAdvance(text) + 2 * label->margin() + margins.left() + margins.right()
+                < size.width()
+            && metrics.height() <= size.height())
+            return;
         bFits = label->heightForWidth(size.width()) <= size.height()
             && label->minimumSizeHint().width() <= size.width();
     } else if (qobject_cast<QAbstractButton*>(widget)) {

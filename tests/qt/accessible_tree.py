@@ -107,6 +107,9 @@ def inner(argv):
 
     def main_window():
         desktop = pyatspi.Registry.getDesktop(0)
+        # Without a main loop the desktop's list of applications is not kept
+        # up to date: ask it anew each time.
+        desktop.clear_cache()
         for app in desktop:
             if app is None or "patchwell" not in (app.name or "").lower():
                 continue
@@ -143,8 +146,8 @@ def inner(argv):
         raise RuntimeError(f"no button \"{name}\" to press")
 
     try:
-        window = until("the window on the accessibility bus", main_window, 90)
-        wid = until("the window on the display", lambda: window_id("Patchwell Updater"))
+        wid = until("the window on the display", lambda: window_id("Patchwell Updater"), 90)
+        window = until("the window on the accessibility bus", main_window)
         icon = subprocess.run(["xprop", "-id", wid, "_NET_WM_ICON"], capture_output=True, text=True).stdout
         if "_NET_WM_ICON(CARDINAL)" not in icon:
             faults.append("the window has no icon (_NET_WM_ICON)")
