@@ -23,6 +23,7 @@ struct Row {
     int itsNatural = 0; // its height with its items' needs met
     int itsLeast = 0; // with its lists and text boxes at their least
     int itsComfort = 0; // with them at the least they give up for a longer text
+    bool bGrows = false; // holds a list or a text box, which takes spare height
     int itsHeight = 0; // as laid out
     int itsGapHeight = 0;
 };
@@ -213,7 +214,11 @@ void MeasureRow(Row& theRow, const std::vector<CLayoutItem>& theItems, std::vect
         rect.bottom = offset + height;
         theRow.itsNatural = std::max(theRow.itsNatural, offset + height);
         const bool bStretch = item.itsRole == LayoutRole::kStretch;
-        least = std::max(least, offset + (bStretch ? std::min(height, kLeastStretch) : height));
+        theRow.bGrows |= bStretch;
+        least = std::max(least,
+            item.itsRole == LayoutRole::kSpace
+                ? 0
+                : offset + (bStretch ? std::min(height, kLeastStretch) : height));
         comfort = std::max(comfort,
             offset + (bStretch ? std::max(std::min(height, kLeastStretch), height * 2 / 3) : height));
     }
@@ -315,19 +320,22 @@ CDialogLayout LayOutDialog(const std::vector<CLayoutItem>& theItems, const CRect
 
     std::vector<Row*> gaps;
     std::vector<Row*> stretches;
+    std::vector<Row*> growers;
     for (Row& row : rows) {
         if (row.itsLeastGap < row.itsGap)
             gaps.push_back(&row);
         if (row.itsRegion == LayoutRegion::kBody && row.itsLeast < row.itsNatural)
             stretches.push_back(&row);
+        if (row.itsRegion == LayoutRegion::kBody && row.bGrows)
+            growers.push_back(&row);
     }
     if (height >= natural) {
         // More room than the rows need: the lists and text boxes take it, or
         // else the widest free space.
         int extra = height - natural;
-        for (size_t i = 0; i < stretches.size(); ++i) {
-            const int share = extra / int(stretches.size() - i);
-            stretches[i]->itsHeight += share;
+        for (size_t i = 0; i < growers.size(); ++i) {
+            const int share = extra / int(growers.size() - i);
+            growers[i]->itsHeight += share;
             extra -= share;
         }
         Row* widest = nullptr;
@@ -380,6 +388,10 @@ CDialogLayout LayOutDialog(const std::vector<CLayoutItem>& theItems, const CRect
             place.itsRegion = row.itsRegion;
             if (theItems[index].itsRole == LayoutRole::kStretch)
                 place.itsRect.bottom = row.itsHeight;
+            if (theItems[index].itsRole == LayoutRole::kSpace) {
+                place.itsRect.bottom = std::min(place.itsRect.bottom, row.itsHeight);
+                place.itsRect.top = std::min(place.itsRect.top, place.itsRect.bottom);
+            }
             place.itsRect.top += row.itsTop;
             place.itsRect.bottom += row.itsTop;
         }

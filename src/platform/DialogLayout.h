@@ -19,6 +19,7 @@ enum class LayoutRole {
     kButton, // keeps a size of its own, never takes a row's room
     kStretch, // a list or a text box that scrolls: gives up height first
     kFixed, // keeps its rectangle's height
+    kSpace, // a text without words: keeps its height while the screen has room
 };
 
 struct CLayoutItem {

@@ -119,7 +119,9 @@ void CQtDialogLayout::Apply(bool bStart)
         const auto* label = qobject_cast<QLabel*>(widget);
         item.itsRole = entry->itsKind == kKindPicture ? LayoutRole::kFixed : RoleOf(entry->itsKind);
         item.bOnEveryPage = entry->itsPage == 0;
-        if (label && item.itsRole == LayoutRole::kText) {
+        if (label && item.itsRole == LayoutRole::kText && label->text().trimmed().isEmpty()) {
+            item.itsRole = LayoutRole::kSpace;
+        } else if (label && item.itsRole == LayoutRole::kText) {
             item.itsWidth = LineWidth(*label);
             item.itsMinWidth = label->minimumSizeHint().width();
         } else if (item.itsRole == LayoutRole::kText || item.itsRole == LayoutRole::kButton) {
