@@ -55,8 +55,10 @@ CSplashWin::CSplashWin(CWindow& theParent)
 
 bool CSplashWin::Create(CWindow* pParent)
 {
-    // Centred over the main window.
-    const CRect parent = pParent ? pParent->GetFrame() : Host().ScreenBounds();
+    // Centred over the main window as it stands on the screen, which may be
+    // smaller than its resource on a small screen.
+    const CRect parent = pParent ? (pParent->GetView() ? pParent->GetView()->GetFrame() : pParent->GetFrame())
+                                 : Host().ScreenBounds();
     itsFrame.top = parent.top + (parent.Height() - kHeight) / 2;
     itsFrame.left = parent.left + (parent.Width() - kWidth) / 2;
     itsFrame.bottom = itsFrame.top + kHeight;
@@ -79,6 +81,7 @@ bool CSplashWin::Create(CWindow* pParent)
 
     if (!CWindow::Create(pParent))
         return false;
+    ConstrainToScreen(1);
     if (itsView)
         itsView->SetBackground(192, 192, 192);
     itsCountdown = kStartCount;
