@@ -44,6 +44,9 @@ kit="$demo/Spring Update Kit"
 "$build/patchwell-pack" verify "$kit" --key "$keys/vendor.pub"
 
 updater=("$kit/patchwell-updater" --bundle "$kit" --applications "$demo/Applications")
+# The demo's runs keep their history of updates with the demo, not in the
+# user's (or, for root, the machine's) own.
+export XDG_STATE_HOME="$demo/state"
 
 # With a display, the person runs the update in the wizard. A display that is
 # named but does not answer (the DISPLAY of an ended remote session) is told
@@ -82,6 +85,8 @@ echo
 echo "The demo installation was updated to 5.0.2."
 echo "  Log:    $demo/Applications/Patchwell 5/Updater Log File.txt"
 echo "  Backup: $(ls -d "$demo/Applications/Patchwell 5/Patchwell 5_Backup_"*.app)"
+echo "  History of updates: $XDG_STATE_HOME/Patchwell/updates.log"
+sed 's/^/    /' "$XDG_STATE_HOME/Patchwell/updates.log"
 
 # Without a display, pictures of the wizard show what a person would see; the
 # walk-through updates a copy of its own.

@@ -76,6 +76,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # and strips them itself, so CPACK_STRIP_FILES stays off: it would strip
 # them before the debug info is taken.
 set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_SOURCE_DIR}/cmake/FixDebugPackages.cmake)
 
 set(CPACK_DEBIAN_UPDATER_PACKAGE_NAME patchwell-updater)
 set(CPACK_COMPONENT_UPDATER_DESCRIPTION
