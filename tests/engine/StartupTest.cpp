@@ -4,7 +4,6 @@
 #include "foundation/Profile.h"
 #include "platform/MessageBox.h"
 #include "platform/Resources.h"
-#include "support/RunProgram.h"
 #include "support/TempFolder.h"
 #include "support/TestHost.h"
 #include "ui/Gblwin.h"
@@ -186,49 +185,6 @@ TEST_F(Startup, RootWorkingFolderTakesTheProgramFolder)
     Start(itsTemp / "kit");
     EXPECT_EQ(chdir(previous), 0);
     EXPECT_EQ(std::string(gCurrentFolder.GetText()), itsTemp / "kit");
-}
-
-namespace {
-
-ProgramRun RunUpdater(const std::string& theArguments)
-{
-    return RunProgram(ProgramFromEnvironment("PW_UPDATER") + " " + theArguments);
-}
-
-} // namespace
-
-TEST(UpdaterCommandLine, HelpVersionAndBadOptions)
-{
-    const ProgramRun help = RunUpdater("--help");
-    EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.output.find("--bundle DIR"), std::string::npos);
-
-    EXPECT_EQ(RunUpdater("--version").status, 0);
-
-    const ProgramRun unknown = RunUpdater("--frobnicate");
-    EXPECT_EQ(unknown.status, 2);
-    EXPECT_NE(unknown.output.find("unknown option '--frobnicate'"), std::string::npos);
-
-    EXPECT_EQ(RunUpdater("--bundle").status, 2) << "an option without its value is bad usage";
-}
-
-TEST(UpdaterCommandLine, DiagnosticsShowWhereThingsLieButNeverTheKey)
-{
-    TempFolder temp;
-    temp.Write("kit/Fix1.zip", "");
-    temp.Write("Applications/.keep", "");
-    // A plain start without a display: no window may open and wait in a test.
-    const ProgramRun run = RunProgram("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "
-        + ProgramFromEnvironment("PW_UPDATER") + " --bundle '" + (temp / "kit") + "' --applications '"
-        + (temp / "Applications") + "' --diagnostics -");
-    EXPECT_EQ(run.status, 1) << "no display";
-    EXPECT_NE(run.output.find("gValidProgramNames[3] = PatchwellPPC"), std::string::npos);
-    EXPECT_NE(run.output.find("Dumping FoundPrograms"), std::string::npos);
-    EXPECT_NE(run.output.find("Install name: Fix1"), std::string::npos);
-    EXPECT_NE(run.output.find("Key text: 26 characters"), std::string::npos);
-    Cstring key;
-    BuildDataKeyText(key);
-    EXPECT_EQ(run.output.find(key.GetText()), std::string::npos);
 }
 
 TEST_F(Startup, PrinterIsTheNamedOneElseTheDefault)

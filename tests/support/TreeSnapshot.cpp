@@ -20,3 +20,18 @@ TreeSnapshot SnapshotTree(const std::filesystem::path& theRoot)
     }
     return snapshot;
 }
+
+TreeSnapshot SnapshotTree(const std::filesystem::path& theRoot, const std::string& theLeftOut)
+{
+    TreeSnapshot snapshot = SnapshotTree(theRoot);
+    snapshot.erase(theLeftOut);
+    return snapshot;
+}
+
+std::set<std::string> TopNames(const std::filesystem::path& theFolder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(theFolder))
+        names.insert(entry.path().filename().string());
+    return names;
+}

@@ -56,8 +56,7 @@ protected:
     void Check(const HostileCase& theCase)
     {
         SCOPED_TRACE(theCase.itsName);
-        fs::remove_all(Installed());
-        fs::copy(itsTemp.Path() / "builds/5.0.1/Patchwell 5", Installed(), fs::copy_options::recursive);
+        Reinstall();
         std::vector<RawZipEntry> entries = itsNewBuild;
         if (theCase.itsArchive)
             theCase.itsArchive(entries);
@@ -67,7 +66,7 @@ protected:
         const TreeSnapshot outside = SnapshotTree(Outside());
         const TreeSnapshot before = SnapshotTree(Installed());
 
-        const ProgramRun run = Updater("--apply " + ShellQuote(Installed().string()));
+        const ProgramRun run = Apply();
         EXPECT_EQ(SnapshotTree(Outside()), outside) << run.output;
         TreeSnapshot after = SnapshotTree(Installed());
         for (const auto& [name, content] : after)
@@ -79,7 +78,7 @@ protected:
             return;
         }
         EXPECT_NE(run.status, 0) << run.output;
-        EXPECT_NE(run.output.find(theCase.itsMessage), std::string::npos) << run.output;
+        EXPECT_TRUE(Ran(run, run.status, theCase.itsMessage));
         // The log is the one thing a refused run may write, and only when no
         // one else put something of that name there.
         if (before.count("Updater Log File.txt") == 0)
@@ -227,20 +226,4 @@ TEST_F(HostileCorpus, NothingOutsideChangesAndRefusalsChangeNothing)
     ASSERT_GE(cases.size(), 50u);
     for (const HostileCase& test : cases)
         Check(test);
-}
-
-TEST_F(HostileCorpus, ArchivesThatDoNotOpen)
-{
-    for (const std::string& bytes : { std::string("not a zip at all"), RawZip(itsNewBuild, "not the key"),
-             RawZip(itsNewBuild, KeyText()).substr(0, 5000) }) {
-        fs::remove_all(Installed());
-        fs::copy(itsTemp.Path() / "builds/5.0.1/Patchwell 5", Installed(), fs::copy_options::recursive);
-        itsTemp.Write("kit/Spring Update.zip", bytes);
-        const TreeSnapshot before = SnapshotTree(Installed());
-        const ProgramRun run = Updater("--apply " + ShellQuote(Installed().string()));
-        EXPECT_NE(run.status, 0) << run.output;
-        TreeSnapshot after = SnapshotTree(Installed());
-        after.erase("Updater Log File.txt");
-        EXPECT_EQ(after, before) << run.output;
-    }
 }

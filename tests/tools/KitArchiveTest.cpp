@@ -2,7 +2,7 @@
 // started through its launcher.
 
 #include "support/DemoBuild.h"
-#include "support/RunProgram.h"
+#include "support/RanProgram.h"
 #include "support/TempFolder.h"
 #include "support/TreeSnapshot.h"
 
@@ -10,7 +10,6 @@
 
 #include <fstream>
 #include <map>
-#include <set>
 
 namespace fs = std::filesystem;
 
@@ -41,14 +40,6 @@ protected:
 
     std::string Quoted(const std::string& theName) const { return ShellQuote(itsTemp / theName); }
 
-    std::set<std::string> TopNames() const
-    {
-        std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(itsTemp.Path()))
-            names.insert(entry.path().filename().string());
-        return names;
-    }
-
     TempFolder itsTemp;
 };
 
@@ -56,17 +47,13 @@ protected:
 
 TEST_F(KitArchive, TheArchiveHoldsTheKitWithItsModesAndItsLauncherStartsItFromAnywhere)
 {
-    const ProgramRun made = Kit(" --archive --name 'Spring Update'");
-    ASSERT_EQ(made.status, 0) << made.output;
-    EXPECT_NE(made.output.find("Packed as " + itsTemp / "Spring Kit.tar.gz"), std::string::npos)
-        << made.output;
+    ASSERT_TRUE(
+        Ran(Kit(" --archive --name 'Spring Update'"), 0, "Packed as " + itsTemp / "Spring Kit.tar.gz"));
     EXPECT_EQ(
         fs::status(itsTemp.Path() / "Spring Kit.tar.gz").permissions() & fs::perms::all, fs::perms(0644));
 
     fs::create_directory(itsTemp.Path() / "unpacked");
-    const ProgramRun unpacked
-        = RunProgram("tar -xzf " + Quoted("Spring Kit.tar.gz") + " -C " + Quoted("unpacked"));
-    ASSERT_EQ(unpacked.status, 0) << unpacked.output;
+    ASSERT_TRUE(Ran(RunProgram("tar -xzf " + Quoted("Spring Kit.tar.gz") + " -C " + Quoted("unpacked")), 0));
     const fs::path kit = itsTemp.Path() / "Spring Kit", copy = itsTemp.Path() / "unpacked/Spring Kit";
     EXPECT_EQ(SnapshotTree(copy), SnapshotTree(kit));
     EXPECT_EQ(Modes(copy), Modes(kit));
@@ -75,32 +62,28 @@ TEST_F(KitArchive, TheArchiveHoldsTheKitWithItsModesAndItsLauncherStartsItFromAn
 
     const std::string desktop = ReadWholeFile(copy / "Start Update.desktop");
     EXPECT_NE(desktop.find("\nName=Spring Update\n"), std::string::npos) << desktop;
-    const ProgramRun valid = RunProgram("desktop-file-validate " + ShellQuote(copy / "Start Update.desktop"));
-    EXPECT_EQ(valid.status, 0) << valid.output;
+    EXPECT_TRUE(Ran(RunProgram("desktop-file-validate " + ShellQuote(copy / "Start Update.desktop")), 0));
 
     // Started from another folder, the launcher still takes its own as the kit.
-    const ProgramRun listed = RunProgram("cd / && " + ShellQuote(copy / "start-updater") + " --applications "
-        + Quoted("Applications") + " --list");
-    EXPECT_EQ(listed.status, 0) << listed.output;
+    EXPECT_TRUE(Ran(RunProgram("cd / && " + ShellQuote(copy / "start-updater") + " --applications "
+                        + Quoted("Applications") + " --list"),
+        0));
 }
 
 TEST_F(KitArchive, AnArchiveIsNeverMadeOverAFileNorLeftBehindByAFailure)
 {
     itsTemp.Write("Spring Kit.tar.gz", "the vendor's other archive");
-    const std::set<std::string> before = TopNames();
-    const ProgramRun taken = Kit(" --archive");
-    EXPECT_EQ(taken.status, 1);
-    EXPECT_NE(taken.output.find("cannot make the archive '" + itsTemp / "Spring Kit.tar.gz" + "': it exists"),
-        std::string::npos)
-        << taken.output;
-    EXPECT_EQ(TopNames(), before);
+    const std::set<std::string> before = TopNames(itsTemp.Path());
+    EXPECT_TRUE(Ran(
+        Kit(" --archive"), 1, "cannot make the archive '" + itsTemp / "Spring Kit.tar.gz" + "': it exists"));
+    EXPECT_EQ(TopNames(itsTemp.Path()), before);
     EXPECT_EQ(ReadWholeFile(itsTemp / "Spring Kit.tar.gz"), "the vendor's other archive");
 
     fs::remove(itsTemp.Path() / "Spring Kit.tar.gz");
-    const ProgramRun failed = RunProgram(ProgramFromEnvironment("PW_PACK") + " kit " + Quoted("Spring Kit")
-        + " --data " + Quoted("builds/a") + " --new " + Quoted("builds/none") + " --archive");
-    EXPECT_EQ(failed.status, 1) << failed.output;
-    EXPECT_EQ(TopNames(), std::set<std::string>({ "Applications", "builds" }));
+    EXPECT_TRUE(Ran(RunProgram(ProgramFromEnvironment("PW_PACK") + " kit " + Quoted("Spring Kit") + " --data "
+                        + Quoted("builds/a") + " --new " + Quoted("builds/none") + " --archive"),
+        1));
+    EXPECT_EQ(TopNames(itsTemp.Path()), std::set<std::string>({ "Applications", "builds" }));
 }
 
 TEST_F(KitArchive, TheLauncherNamesAMissingLibraryAndItsPackage)
@@ -116,7 +99,6 @@ TEST_F(KitArchive, TheLauncherNamesAMissingLibraryAndItsPackage)
 
     const ProgramRun run = RunProgram(
         "env -u DISPLAY -u WAYLAND_DISPLAY " + ShellQuote(itsTemp / "Spring Kit/start-updater") + " --list");
-    EXPECT_EQ(run.status, 127);
-    EXPECT_NE(run.output.find("this computer lacks libnettle.so.9"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("sudo apt-get install libnettle9"), std::string::npos) << run.output;
+    EXPECT_TRUE(Ran(run, 127, "this computer lacks libnettle.so.9"));
+    EXPECT_TRUE(Ran(run, 127, "sudo apt-get install libnettle9"));
 }

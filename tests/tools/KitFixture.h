@@ -5,8 +5,9 @@
 
 #include "support/DemoBuild.h"
 #include "support/MountedFolder.h"
-#include "support/RunProgram.h"
+#include "support/RanProgram.h"
 #include "support/TempFolder.h"
+#include "support/TreeSnapshot.h"
 
 #include <gtest/gtest.h>
 
@@ -21,8 +22,7 @@ protected:
         // The updater syncs what it installs; in memory that costs nothing, and
         // where no file system can be mounted the tests are slower, not different.
         itsApplications = std::make_unique<CMountedFolder>(itsTemp / "Applications", "size=512m");
-        std::filesystem::copy(itsTemp.Path() / "builds/5.0.1/Patchwell 5", Installed(),
-            std::filesystem::copy_options::recursive);
+        Reinstall();
         itsTemp.Write("readme.txt", "Spring Update for Patchwell 5\n");
     }
 
@@ -31,8 +31,35 @@ protected:
         ASSERT_TRUE(MakeDemoBuild(itsTemp / ("builds/" + theVersion + "/Patchwell 5"), theVersion, theDate));
     }
 
+    // The installed copy becomes the demo build of theVersion again.
+    void Reinstall(const std::string& theVersion = "5.0.1")
+    {
+        std::filesystem::remove_all(Installed());
+        std::filesystem::copy(itsTemp.Path() / ("builds/" + theVersion + "/Patchwell 5"), Installed(),
+            std::filesystem::copy_options::recursive);
+    }
+
     std::filesystem::path Installed() const { return itsTemp.Path() / "Applications/Patchwell 5"; }
     std::string Kit() const { return itsTemp / "kit"; }
+    std::string Log() const { return ReadWholeFile((Installed() / "Updater Log File.txt").string()); }
+    // The copy less the log; nothing of a run's own (".pw…") may be left in
+    // it, and with bWithoutBackups its backups are left out too.
+    TreeSnapshot Installation(bool bWithoutBackups = false) const
+    {
+        TreeSnapshot tree = SnapshotTree(Installed(), "Updater Log File.txt");
+        for (auto it = tree.begin(); it != tree.end();) {
+            EXPECT_EQ(it->first.find(".pw"), std::string::npos) << it->first << " left behind";
+            it = bWithoutBackups && it->first.rfind("Patchwell 5_Backup_", 0) == 0 ? tree.erase(it) : ++it;
+        }
+        return tree;
+    }
+    int BackupCount() const
+    {
+        int count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(Installed()))
+            count += entry.path().filename().string().rfind("Patchwell 5_Backup_", 0) == 0;
+        return count;
+    }
 
     // The folders of both demo builds, as --data takes them.
     std::string BothBuilds() const
@@ -40,17 +67,33 @@ protected:
         return ShellQuote(itsTemp / "builds/5.0.1") + " " + ShellQuote(itsTemp / "builds/5.0.2");
     }
 
+    static ProgramRun PackTool(const std::string& theArguments)
+    {
+        return RunProgram(ProgramFromEnvironment("PW_PACK") + " " + theArguments);
+    }
     ProgramRun Pack(const std::string& theDataFolders, const std::string& theOptions = "")
     {
-        return RunProgram(ProgramFromEnvironment("PW_PACK") + " kit " + ShellQuote(Kit()) + " --data "
-            + theDataFolders + " --new " + ShellQuote(itsTemp / "builds/5.0.2/Patchwell 5") + " --readme "
+        return PackTool("kit " + ShellQuote(Kit()) + " --data " + theDataFolders + " --new "
+            + ShellQuote(itsTemp / "builds/5.0.2/Patchwell 5") + " --readme "
             + ShellQuote(itsTemp / "readme.txt") + " --name 'Spring Update'" + theOptions);
     }
 
+    // The kit's updater with theArguments.
+    std::string UpdaterCommand(const std::string& theArguments, const std::string& theKit = "") const
+    {
+        const std::string kit = theKit.empty() ? Kit() : theKit;
+        return ShellQuote(kit + "/patchwell-updater") + " --bundle " + ShellQuote(kit) + " --applications "
+            + ShellQuote(itsTemp / "Applications") + " " + theArguments;
+    }
+    // The same, where a hang ends as a failure.
     ProgramRun Updater(const std::string& theArguments)
     {
-        return RunProgram(ShellQuote(Kit() + "/patchwell-updater") + " --bundle " + ShellQuote(Kit())
-            + " --applications " + ShellQuote(itsTemp / "Applications") + " " + theArguments);
+        return RunProgram("timeout 300 " + UpdaterCommand(theArguments));
+    }
+    // --apply to the installed copy, with theOptions.
+    ProgramRun Apply(const std::string& theOptions = "")
+    {
+        return Updater("--apply " + ShellQuote(Installed()) + theOptions);
     }
 
     TempFolder itsTemp;

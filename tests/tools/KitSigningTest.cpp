@@ -6,7 +6,6 @@
 
 #include <fstream>
 #include <functional>
-#include <set>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -18,24 +17,16 @@ protected:
     // The public key that keygen prints; the secret key goes to theFile.
     std::string Keygen(const std::string& theFile)
     {
+        // Braced: RunProgram's own redirection would take standard error back.
         const ProgramRun run = RunProgram("{ " + ProgramFromEnvironment("PW_PACK") + " keygen "
             + ShellQuote(itsTemp / theFile) + " 2>/dev/null; }");
-        EXPECT_EQ(run.status, 0) << run.output;
+        EXPECT_TRUE(Ran(run, 0));
         return run.output.substr(0, run.output.find('\n'));
     }
 
     ProgramRun Verify(const std::string& theKit, const std::string& theKey)
     {
-        return RunProgram(ProgramFromEnvironment("PW_PACK") + " verify " + ShellQuote(theKit) + " --key "
-            + ShellQuote(theKey));
-    }
-
-    std::set<std::string> TopNames() const
-    {
-        std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(itsTemp.Path()))
-            names.insert(entry.path().filename().string());
-        return names;
+        return PackTool("verify " + ShellQuote(theKit) + " --key " + ShellQuote(theKey));
     }
 };
 
@@ -50,7 +41,7 @@ TEST_F(KitSigning, KeygenWritesAPrivateKeyOnceAndPrintsItsPublicKey)
 {
     const ProgramRun run = RunProgram("{ " + ProgramFromEnvironment("PW_PACK") + " keygen "
         + ShellQuote(itsTemp / "vendor.key") + " 2>" + ShellQuote(itsTemp / "said") + "; }");
-    ASSERT_EQ(run.status, 0) << run.output;
+    ASSERT_TRUE(Ran(run, 0));
     EXPECT_EQ(fs::status(itsTemp / "vendor.key").permissions() & fs::perms::all, fs::perms(0600));
     Ed25519Key secret;
     std::string problem;
@@ -61,41 +52,31 @@ TEST_F(KitSigning, KeygenWritesAPrivateKeyOnceAndPrintsItsPublicKey)
     EXPECT_NE(said.find("Keep it secret"), std::string::npos) << said;
 
     const std::string before = ReadWholeFile(itsTemp / "vendor.key");
-    const ProgramRun again
-        = RunProgram(ProgramFromEnvironment("PW_PACK") + " keygen " + ShellQuote(itsTemp / "vendor.key"));
-    EXPECT_EQ(again.status, 1) << again.output;
-    EXPECT_NE(again.output.find("File exists"), std::string::npos) << again.output;
+    EXPECT_TRUE(Ran(PackTool("keygen " + ShellQuote(itsTemp / "vendor.key")), 1, "File exists"));
     EXPECT_EQ(ReadWholeFile(itsTemp / "vendor.key"), before);
 }
 
 TEST_F(KitSigning, ASignedKitVerifiesAndSignAgainSignsWhatChanged)
 {
     const std::string publicKey = Keygen("vendor.key");
-    const ProgramRun made = Pack(BothBuilds(), " --sign " + ShellQuote(itsTemp / "vendor.key"));
-    ASSERT_EQ(made.status, 0) << made.output;
-    EXPECT_NE(made.output.find("Help, signature.txt\n"), std::string::npos) << made.output;
+    ASSERT_TRUE(
+        Ran(Pack(BothBuilds(), " --sign " + ShellQuote(itsTemp / "vendor.key")), 0, "Help, signature.txt\n"));
     // Dated with the newest build that data.txt lists, the one the kit brings.
     const std::string signature = ReadWholeFile(Kit() + "/signature.txt");
     EXPECT_NE(signature.find("\nbuild 2026/11/20 09:30:00\n"), std::string::npos) << signature;
 
     itsTemp.Write("keys", "# the vendor\n" + publicKey + "\n");
-    for (const std::string& key : { publicKey, itsTemp / "keys" }) {
-        const ProgramRun good = Verify(Kit(), key);
-        EXPECT_EQ(good.status, 0) << good.output;
-        EXPECT_NE(
-            good.output.find("is signed: every file as signed, build 2026/11/20 09:30:00"), std::string::npos)
-            << good.output;
-    }
+    for (const std::string& key : { publicKey, itsTemp / "keys" })
+        EXPECT_TRUE(Ran(Verify(Kit(), key), 0, "is signed: every file as signed, build 2026/11/20 09:30:00"));
 
     Append(Kit() + "/readme.txt", "A line more.\n");
     EXPECT_EQ(Verify(Kit(), publicKey).status, 1);
-    const ProgramRun signedAgain = RunProgram(ProgramFromEnvironment("PW_PACK") + " sign " + ShellQuote(Kit())
-        + " --key=" + ShellQuote(itsTemp / "vendor.key"));
-    EXPECT_EQ(signedAgain.status, 0) << signedAgain.output;
+    EXPECT_TRUE(
+        Ran(PackTool("sign " + ShellQuote(Kit()) + " --key=" + ShellQuote(itsTemp / "vendor.key")), 0));
     EXPECT_EQ(Verify(Kit(), publicKey).status, 0);
 
     EXPECT_EQ(Verify(Kit(), "").status, 2);
-    EXPECT_EQ(RunProgram(ProgramFromEnvironment("PW_PACK") + " verify --key " + publicKey).status, 2);
+    EXPECT_EQ(PackTool("verify --key " + publicKey).status, 2);
 }
 
 TEST_F(KitSigning, VerifyNamesTheCheckThatFailsAndTheFile)
@@ -171,11 +152,8 @@ TEST_F(KitSigning, VerifyNamesTheCheckThatFailsAndTheFile)
             if (entry.path().filename() != "patchwell-updater")
                 fs::copy(entry.path(), kit / entry.path().filename(), fs::copy_options::recursive);
         test.itsChange(kit);
-        const ProgramRun run = Verify(kit, test.bOtherKey ? otherKey : publicKey);
-        EXPECT_EQ(run.status, 1) << run.output;
-        EXPECT_NE(run.output.find("patchwell-pack verify: " + kit.string() + ": " + test.itsSaid),
-            std::string::npos)
-            << run.output;
+        EXPECT_TRUE(Ran(Verify(kit, test.bOtherKey ? otherKey : publicKey), 1,
+            "patchwell-pack verify: " + kit.string() + ": " + test.itsSaid));
     }
 }
 
@@ -185,15 +163,14 @@ TEST_F(KitSigning, AKeyThatOthersCanReadOrOfTheWrongLengthMakesNoKit)
     fs::permissions(itsTemp / "vendor.key", fs::perms(0644));
     itsTemp.Write("short.key", KeyText(Ed25519Key {}).substr(0, 24) + "\n");
     fs::permissions(itsTemp / "short.key", fs::perms(0600));
-    const std::set<std::string> before = TopNames();
+    const std::set<std::string> before = TopNames(itsTemp.Path());
     const std::pair<const char*, std::string> cases[] = {
         { "vendor.key", "the key file " + itsTemp / "vendor.key" + " may be read by others (mode 0644)" },
         { "short.key", "the key file " + itsTemp / "short.key" + " does not hold a secret key" },
     };
     for (const auto& [key, said] : cases) {
-        const ProgramRun run = Pack(BothBuilds(), " --archive --sign " + ShellQuote(itsTemp / key));
-        EXPECT_EQ(run.status, 1) << run.output;
-        EXPECT_NE(run.output.find("patchwell-pack kit: " + said), std::string::npos) << run.output;
-        EXPECT_EQ(TopNames(), before) << "no kit, no archive, nothing half made beside them";
+        EXPECT_TRUE(Ran(Pack(BothBuilds(), " --archive --sign " + ShellQuote(itsTemp / key)), 1,
+            "patchwell-pack kit: " + said));
+        EXPECT_EQ(TopNames(itsTemp.Path()), before) << "no kit, no archive, nothing half made beside them";
     }
 }

@@ -1,7 +1,7 @@
 // patchwell-pack's data and dump commands as a vendor runs them.
 
 #include "support/DemoBuild.h"
-#include "support/RunProgram.h"
+#include "support/RanProgram.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +12,7 @@
 #include <random>
 #include <regex>
 #include <sstream>
+#include <tuple>
 
 namespace {
 
@@ -75,28 +76,24 @@ TEST(PackData, DumpShowsEveryBuildAndFileWithTheDigestsOfMd5sum)
 TEST(PackData, BadUsageAndFailuresAreToldApart)
 {
     TempFolder temp;
-    EXPECT_EQ(RunProgram(Pack("--help")).status, 0);
-    EXPECT_EQ(RunProgram(Pack("")).status, 2);
-    EXPECT_EQ(RunProgram(Pack("frobnicate")).status, 2);
-    EXPECT_EQ(RunProgram(Pack("data " + ShellQuote(temp / "out.txt"))).status, 2) << "no folder to scan";
-    EXPECT_EQ(RunProgram(Pack("kit " + ShellQuote(temp / "kit"))).status, 2) << "no --data and no --new";
-
-    const ProgramRun empty
-        = RunProgram(Pack("data " + ShellQuote(temp / "out.txt") + " " + ShellQuote(temp.Path().string())));
-    EXPECT_EQ(empty.status, 1);
-    EXPECT_NE(empty.output.find("no copy of Patchwell found"), std::string::npos) << empty.output;
+    const std::string out = ShellQuote(temp / "out.txt");
+    const std::tuple<std::string, int, std::string> cases[] = {
+        { "", 2, "" },
+        { "frobnicate", 2, "unknown command 'frobnicate'" },
+        { "data " + out, 2, "" }, // no folder to scan
+        { "archive only-one", 2, "" },
+        { "archive a.zip b c", 2, "" },
+        { "data " + out + " " + ShellQuote(temp.Path().string()), 1, "no copy of Patchwell found" },
+        { "dump " + ShellQuote(temp / "missing.txt"), 1, "No such file or directory" },
+        { "--version", 0, "patchwell-pack " },
+        { "--help", 0, "exit status:\n  0  done\n  1  failed" },
+        { "--help", 0, "  2  the command line is wrong\n" },
+        { "--help", 0, "archive OUT.zip FOLDER" },
+    };
+    for (const auto& [arguments, status, said] : cases)
+        EXPECT_TRUE(Ran(RunProgram(Pack(arguments)), status, said)) << arguments;
     EXPECT_FALSE(std::filesystem::exists(temp / "out.txt"));
-
-    const ProgramRun missing = RunProgram(Pack("dump " + ShellQuote(temp / "missing.txt")));
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_NE(missing.output.find("No such file or directory"), std::string::npos) << missing.output;
-
-    const ProgramRun version = RunProgram(Pack("--version"));
-    EXPECT_EQ(version.status, 0) << version.output;
-    EXPECT_EQ(version.output.rfind("patchwell-pack ", 0), 0u) << version.output;
-    const ProgramRun help = RunProgram(Pack("--help"));
-    EXPECT_NE(help.output.find("exit status:\n  0  done\n  1  failed"), std::string::npos) << help.output;
-    EXPECT_NE(help.output.find("  2  the command line is wrong\n"), std::string::npos) << help.output;
+    EXPECT_EQ(RunProgram(Pack("--version")).output.rfind("patchwell-pack ", 0), 0u);
 }
 
 TEST(PackData, DumpOfADamagedFileSaysWhichLinesAndFails)
@@ -120,14 +117,12 @@ TEST(PackData, DumpOfADamagedFileSaysWhichLinesAndFails)
     };
     for (const auto& [contents, said] : cases) {
         const std::string path = temp.Write("bad.txt", contents);
-        const ProgramRun dump = RunProgram(Pack("dump " + ShellQuote(path)));
-        EXPECT_EQ(dump.status, 1) << said << dump.output;
-        EXPECT_NE(dump.output.find("patchwell-pack dump: '" + path + said), std::string::npos) << dump.output;
+        EXPECT_TRUE(
+            Ran(RunProgram(Pack("dump " + ShellQuote(path))), 1, "patchwell-pack dump: '" + path + said));
     }
     std::filesystem::create_directory(temp / "folder");
-    const ProgramRun folder = RunProgram(Pack("dump " + ShellQuote(temp / "folder")));
-    EXPECT_EQ(folder.status, 1);
-    EXPECT_NE(folder.output.find("' cannot be read: Is a directory"), std::string::npos) << folder.output;
+    EXPECT_TRUE(
+        Ran(RunProgram(Pack("dump " + ShellQuote(temp / "folder"))), 1, "' cannot be read: Is a directory"));
 }
 
 TEST(PackData, TheDataFileKeepsNoPathOfTheVendorsMachine)

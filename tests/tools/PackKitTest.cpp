@@ -1,7 +1,7 @@
 // patchwell-pack kit: a kit exists whole or not at all.
 
 #include "support/DemoBuild.h"
-#include "support/RunProgram.h"
+#include "support/RanProgram.h"
 #include "support/TempFolder.h"
 #include "support/TreeSnapshot.h"
 
@@ -32,14 +32,6 @@ protected:
         return " --data " + Quoted("builds/a") + " --new " + Quoted("builds/a/Patchwell 5");
     }
 
-    std::set<std::string> TopNames() const
-    {
-        std::set<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(itsTemp.Path()))
-            names.insert(entry.path().filename().string());
-        return names;
-    }
-
     TempFolder itsTemp;
 };
 
@@ -47,7 +39,7 @@ protected:
 
 TEST_F(PackKit, AFailureAtAnyStepLeavesNoKitAndNoLeftovers)
 {
-    const std::set<std::string> before = TopNames();
+    const std::set<std::string> before = TopNames(itsTemp.Path());
     const std::vector<std::pair<std::string, std::string>> cases = {
         { " --data " + Quoted("builds/a") + " --new " + Quoted("builds/none"),
             "builds/none is not a folder" },
@@ -59,10 +51,9 @@ TEST_F(PackKit, AFailureAtAnyStepLeavesNoKitAndNoLeftovers)
             "cannot read the readme '" + itsTemp / "builds" + "': Is a directory" },
     };
     for (const auto& [arguments, said] : cases) {
-        const ProgramRun run = Kit(Quoted("kit") + arguments);
-        EXPECT_EQ(run.status, 1) << run.output;
-        EXPECT_NE(run.output.find(said), std::string::npos) << run.output;
-        EXPECT_EQ(TopNames(), before) << "no kit folder, no half-made one beside it: " << arguments;
+        EXPECT_TRUE(Ran(Kit(Quoted("kit") + arguments), 1, said));
+        EXPECT_EQ(TopNames(itsTemp.Path()), before)
+            << "no kit folder, no half-made one beside it: " << arguments;
     }
 }
 
@@ -70,18 +61,15 @@ TEST_F(PackKit, AKitIsNeverMadeOverAnother)
 {
     ASSERT_EQ(Kit(Quoted("kit") + DataAndNew() + " --readme " + Quoted("readme.txt")).status, 0);
     const TreeSnapshot first = SnapshotTree(itsTemp.Path() / "kit");
-    const ProgramRun again = Kit(Quoted("kit") + DataAndNew() + " --name Other");
-    EXPECT_EQ(again.status, 1);
-    EXPECT_NE(again.output.find("cannot make the kit in '" + itsTemp / "kit" + "': it is not empty"),
-        std::string::npos)
-        << again.output;
+    EXPECT_TRUE(Ran(Kit(Quoted("kit") + DataAndNew() + " --name Other"), 1,
+        "cannot make the kit in '" + itsTemp / "kit" + "': it is not empty"));
     EXPECT_EQ(SnapshotTree(itsTemp.Path() / "kit"), first);
 
     // An empty folder made beforehand is fine, and values may follow "=".
     std::filesystem::create_directory(itsTemp.Path() / "empty");
-    const ProgramRun equals = Kit(Quoted("empty") + " --data=" + Quoted("builds/a")
-        + " --new=" + Quoted("builds/a/Patchwell 5") + " --name=Spring");
-    EXPECT_EQ(equals.status, 0) << equals.output;
+    EXPECT_TRUE(Ran(Kit(Quoted("empty") + " --data=" + Quoted("builds/a")
+                        + " --new=" + Quoted("builds/a/Patchwell 5") + " --name=Spring"),
+        0));
     EXPECT_TRUE(std::filesystem::exists(itsTemp.Path() / "empty/Spring.zip"));
     EXPECT_EQ((std::filesystem::status(itsTemp.Path() / "empty").permissions() & std::filesystem::perms::all),
         std::filesystem::perms(0755));
@@ -89,14 +77,11 @@ TEST_F(PackKit, AKitIsNeverMadeOverAnother)
 
 TEST_F(PackKit, AMissingOptionIsNamed)
 {
-    const ProgramRun noNew = Kit(Quoted("kit") + " --data " + Quoted("builds/a"));
-    EXPECT_EQ(noNew.status, 2);
-    EXPECT_NE(noNew.output.find("patchwell-pack kit: missing --new FOLDER"), std::string::npos)
-        << noNew.output;
-    const ProgramRun noData = Kit(Quoted("kit") + " --new " + Quoted("builds/a/Patchwell 5"));
-    EXPECT_EQ(noData.status, 2);
-    EXPECT_NE(noData.output.find("patchwell-pack kit: missing --data FOLDER..."), std::string::npos)
-        << noData.output;
+    EXPECT_TRUE(Ran(
+        Kit(Quoted("kit") + " --data " + Quoted("builds/a")), 2, "patchwell-pack kit: missing --new FOLDER"));
+    EXPECT_TRUE(Ran(Kit(Quoted("kit") + " --new " + Quoted("builds/a/Patchwell 5")), 2,
+        "patchwell-pack kit: missing --data FOLDER..."));
+    EXPECT_TRUE(Ran(Kit(Quoted("kit")), 2)) << "neither";
     EXPECT_FALSE(std::filesystem::exists(itsTemp.Path() / "kit"));
 }
 

@@ -8,7 +8,6 @@
 #include "engine/UpdateKit.h"
 #include "engine/UpdateRun.h"
 #include "support/ScriptedObserver.h"
-#include "support/TreeSnapshot.h"
 
 #include <gtest/gtest.h>
 
@@ -31,9 +30,8 @@ protected:
             { std::pair { "5.0.1", "2025-03-01 10:00:00" }, { "5.0.2", "2026-11-20 09:30:00" } })
             ASSERT_TRUE(MakeDemoBuild(itsTemp / ("builds/" + std::string(version) + "/Patchwell 5"), version,
                 date, KeyText(PublicKeyOf(itsVendor))));
-        Reinstall("5.0.1");
-        const ProgramRun pack = Pack(BothBuilds(), " --sign " + ShellQuote(KeyFile("vendor")));
-        ASSERT_EQ(pack.status, 0) << pack.output;
+        Reinstall();
+        ASSERT_TRUE(Ran(Pack(BothBuilds(), " --sign " + ShellQuote(KeyFile("vendor"))), 0));
         fs::copy(Kit(), itsTemp.Path() / "pristine", fs::copy_options::recursive);
     }
 
@@ -49,30 +47,11 @@ protected:
 
     std::string KeyFile(const std::string& theName) const { return itsTemp / (theName + ".key"); }
 
-    void Reinstall(const std::string& theVersion)
-    {
-        fs::remove_all(Installed());
-        fs::copy(itsTemp.Path() / ("builds/" + theVersion + "/Patchwell 5"), Installed(),
-            fs::copy_options::recursive);
-    }
-
     // The kit as the vendor made it, again.
     void RestoreKit()
     {
         fs::remove_all(Kit());
         fs::copy(itsTemp.Path() / "pristine", Kit(), fs::copy_options::recursive);
-    }
-
-    ProgramRun Pack2(const std::string& theArguments)
-    {
-        return RunProgram(ProgramFromEnvironment("PW_PACK") + " " + theArguments);
-    }
-
-    TreeSnapshot Copy() const
-    {
-        TreeSnapshot tree = SnapshotTree(Installed());
-        tree.erase("Updater Log File.txt");
-        return tree;
     }
 
     Ed25519Key itsVendor;
@@ -106,7 +85,8 @@ TEST_F(SignedKit, ACopyThatNamesAKeyTakesOnlyAKitSignedByIt)
         { "signed by another key",
             [&] {
                 ASSERT_EQ(
-                    Pack2("sign " + ShellQuote(Kit()) + " --key " + ShellQuote(KeyFile("other"))).status, 0);
+                    PackTool("sign " + ShellQuote(Kit()) + " --key " + ShellQuote(KeyFile("other"))).status,
+                    0);
             },
             3, "signature.txt is not signed by the key given" },
         { "no signature", [&] { fs::remove(Kit() + "/signature.txt"); }, 3,
@@ -116,18 +96,15 @@ TEST_F(SignedKit, ACopyThatNamesAKeyTakesOnlyAKitSignedByIt)
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.itsName);
-        Reinstall("5.0.1");
+        Reinstall();
         RestoreKit();
         test.itsForge();
-        const TreeSnapshot before = Copy();
-        const ProgramRun run = Updater("--apply " + ShellQuote(Installed()));
-        EXPECT_EQ(run.status, test.itsStatus) << run.output;
-        EXPECT_NE(run.output.find(test.itsSaid), std::string::npos) << run.output;
+        const TreeSnapshot before = Installation();
+        const ProgramRun run = Apply();
+        EXPECT_TRUE(Ran(run, test.itsStatus, test.itsSaid));
         if (test.itsStatus != 0) {
-            EXPECT_EQ(Copy(), before) << "nothing changes";
-            EXPECT_NE(
-                run.output.find("The update kit is not signed by the maker of this copy"), std::string::npos)
-                << run.output;
+            EXPECT_EQ(Installation(), before) << "nothing changes";
+            EXPECT_TRUE(Ran(run, 3, "The update kit is not signed by the maker of this copy"));
         }
     }
 }
@@ -136,23 +113,16 @@ TEST_F(SignedKit, AnOlderBuildIsRefusedUnlessAllowed)
 {
     Reinstall("5.0.2");
     const std::string older = itsTemp / "older";
-    const ProgramRun pack = Pack2("kit " + ShellQuote(older) + " --data " + BothBuilds() + " --new "
-        + ShellQuote(itsTemp / "builds/5.0.1/Patchwell 5") + " --name 'Spring Update' --sign "
-        + ShellQuote(KeyFile("vendor")));
-    ASSERT_EQ(pack.status, 0) << pack.output;
-    const std::string updater = ShellQuote(older + "/patchwell-updater") + " --bundle " + ShellQuote(older)
-        + " --applications " + ShellQuote(itsTemp / "Applications") + " --apply " + ShellQuote(Installed());
-    const TreeSnapshot before = Copy();
-    const ProgramRun refused = RunProgram(updater + " --force");
-    EXPECT_EQ(refused.status, 3) << refused.output;
-    EXPECT_NE(
-        refused.output.find("brings the build of 2025/03/01 10:00:00, older than the installed build of "
-                            "2026/11/20 09:30:00"),
-        std::string::npos)
-        << refused.output;
-    EXPECT_EQ(Copy(), before);
-    const ProgramRun allowed = RunProgram(updater + " --force --allow-downgrade");
-    EXPECT_EQ(allowed.status, 0) << allowed.output;
+    ASSERT_TRUE(Ran(PackTool("kit " + ShellQuote(older) + " --data " + BothBuilds() + " --new "
+                        + ShellQuote(itsTemp / "builds/5.0.1/Patchwell 5") + " --name 'Spring Update' --sign "
+                        + ShellQuote(KeyFile("vendor"))),
+        0));
+    const std::string updater = UpdaterCommand("--apply " + ShellQuote(Installed()), older);
+    const TreeSnapshot before = Installation();
+    EXPECT_TRUE(Ran(RunProgram(updater + " --force"), 3,
+        "brings the build of 2025/03/01 10:00:00, older than the installed build of 2026/11/20 09:30:00"));
+    EXPECT_EQ(Installation(), before);
+    EXPECT_TRUE(Ran(RunProgram(updater + " --force --allow-downgrade"), 0));
 }
 
 // A new build may name a new key: the kit that brings it is signed by the
@@ -164,15 +134,11 @@ TEST_F(SignedKit, ANewBuildMayBringANewKey)
     ASSERT_TRUE(MakeDemoBuild(
         itsTemp / "builds/5.0.2/Patchwell 5", "5.0.2", "2026-11-20 09:30:00", KeyText(PublicKeyOf(next))));
     fs::remove_all(Kit());
-    ASSERT_EQ(Pack(BothBuilds(), " --sign " + ShellQuote(KeyFile("vendor"))).status, 0);
-    const ProgramRun rotated = Updater("--apply " + ShellQuote(Installed()));
-    ASSERT_EQ(rotated.status, 0) << rotated.output;
-
-    const ProgramRun oldKey = Updater("--apply " + ShellQuote(Installed()) + " --force");
-    EXPECT_EQ(oldKey.status, 3) << oldKey.output;
-    ASSERT_EQ(Pack2("sign " + ShellQuote(Kit()) + " --key " + ShellQuote(KeyFile("next"))).status, 0);
-    const ProgramRun newKey = Updater("--apply " + ShellQuote(Installed()) + " --force");
-    EXPECT_EQ(newKey.status, 0) << newKey.output;
+    ASSERT_TRUE(Ran(Pack(BothBuilds(), " --sign " + ShellQuote(KeyFile("vendor"))), 0));
+    ASSERT_TRUE(Ran(Apply(), 0));
+    EXPECT_TRUE(Ran(Apply(" --force"), 3)) << "the old key no longer counts";
+    ASSERT_TRUE(Ran(PackTool("sign " + ShellQuote(Kit()) + " --key " + ShellQuote(KeyFile("next"))), 0));
+    EXPECT_TRUE(Ran(Apply(" --force"), 0));
 }
 
 // The archive is read through the descriptor that was checked: another file
@@ -212,31 +178,17 @@ TEST_F(SignedKit, AnArchiveSwappedAfterTheCheckChangesNothing)
 // that its origin was not checked; with one named for this run, it counts.
 TEST_F(UpdateKit, AnUnkeyedCopySaysTheOriginWasNotChecked)
 {
-    ASSERT_EQ(Pack(BothBuilds()).status, 0);
-    const auto copy = [this] {
-        TreeSnapshot tree = SnapshotTree(Installed());
-        tree.erase("Updater Log File.txt"); // which says why
-        return tree;
-    };
-    const TreeSnapshot before = copy();
-    const ProgramRun required = Updater("--apply " + ShellQuote(Installed()) + " --require-signature");
-    EXPECT_EQ(required.status, 3) << required.output;
-    EXPECT_NE(required.output.find("A signed update kit is required"), std::string::npos) << required.output;
-    EXPECT_EQ(copy(), before);
+    ASSERT_TRUE(Ran(Pack(BothBuilds()), 0));
+    const TreeSnapshot before = Installation();
+    EXPECT_TRUE(Ran(Apply(" --require-signature"), 3, "A signed update kit is required"));
+    EXPECT_EQ(Installation(), before);
 
     Ed25519Key secret;
     ASSERT_TRUE(MakeSecretKey(secret));
     itsTemp.Write("admin.pub", KeyText(PublicKeyOf(secret)) + "\n");
-    const ProgramRun trusted = Updater(
-        "--apply " + ShellQuote(Installed()) + " --trusted-key " + ShellQuote(itsTemp / "admin.pub"));
-    EXPECT_EQ(trusted.status, 3) << trusted.output;
-    EXPECT_NE(trusted.output.find("has no signature.txt"), std::string::npos) << trusted.output;
-
-    const ProgramRun plain = Updater("--apply " + ShellQuote(Installed()));
-    EXPECT_EQ(plain.status, 0) << plain.output;
-    EXPECT_NE(plain.output.find(kUncheckedOrigin), std::string::npos) << plain.output;
-    EXPECT_NE(ReadWholeFile((Installed() / "Updater Log File.txt").string()).find(kUncheckedOrigin),
-        std::string::npos);
+    EXPECT_TRUE(Ran(Apply(" --trusted-key " + ShellQuote(itsTemp / "admin.pub")), 3, "has no signature.txt"));
+    EXPECT_TRUE(Ran(Apply(), 0, kUncheckedOrigin));
+    EXPECT_NE(Log().find(kUncheckedOrigin), std::string::npos);
 }
 
 } // namespace

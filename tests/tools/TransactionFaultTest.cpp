@@ -39,12 +39,6 @@ protected:
         itsNew = SnapshotTree(itsTemp.Path() / "builds/5.0.2/Patchwell 5");
     }
 
-    void Reinstall()
-    {
-        fs::remove_all(Installed());
-        fs::copy(itsTemp.Path() / "builds/5.0.1/Patchwell 5", Installed(), fs::copy_options::recursive);
-    }
-
     // The updater with theArguments, its fault points planned by thePlan
     // ("kill=N", "fail=N,kill=M"); the points it reaches are written to the
     // trace file.
@@ -52,10 +46,9 @@ protected:
     {
         fs::remove(Trace());
         return RunProgram("PW_FAULTS=" + thePlan + " PW_FAULT_TRACE=" + ShellQuote(Trace()) + " "
-            + ShellQuote(Kit() + "/patchwell-updater") + " --bundle " + ShellQuote(Kit()) + " --applications "
-            + ShellQuote(itsTemp / "Applications") + " " + theArguments);
+            + UpdaterCommand(theArguments));
     }
-    ProgramRun Apply(const std::string& thePlan)
+    ProgramRun ApplyWith(const std::string& thePlan)
     {
         return Faulted("--apply " + ShellQuote(Installed()), thePlan);
     }
@@ -64,7 +57,7 @@ protected:
     std::vector<std::string> PointsOfAWholeRun()
     {
         Reinstall();
-        const ProgramRun run = Apply("");
+        const ProgramRun run = ApplyWith("");
         EXPECT_EQ(run.status, 0) << run.output;
         return TracedPoints();
     }
@@ -90,30 +83,12 @@ protected:
         return 0;
     }
 
-    // The installation without its log and backups; nothing of the run's own
-    // may be left in it.
-    TreeSnapshot Installation() const
-    {
-        TreeSnapshot tree = SnapshotTree(Installed());
-        tree.erase(kLog);
-        for (auto it = tree.begin(); it != tree.end();) {
-            EXPECT_EQ(it->first.find(".pw"), std::string::npos) << it->first << " left behind";
-            if (it->first.rfind("Patchwell 5_Backup_", 0) == 0)
-                it = tree.erase(it);
-            else
-                ++it;
-        }
-        return tree;
-    }
-
-    std::string Log() const { return ReadWholeFile((Installed() / kLog).string()); }
-
     // The next start, then the build it shows: 'o' for the old, 'n' for the new.
     char NextStart()
     {
         const ProgramRun start = Updater("--list");
         EXPECT_EQ(start.status, 0) << start.output;
-        const TreeSnapshot now = Installation();
+        const TreeSnapshot now = Installation(true);
         if (now == itsOld)
             return 'o';
         if (now == itsNew)
@@ -137,7 +112,7 @@ TEST_F(FaultedRun, AKillAtAnyCallOfARunLeavesTheOldBuildOrTheNew)
     for (size_t point = 1; point <= points.size(); ++point) {
         SCOPED_TRACE("killed at " + std::to_string(point) + " " + points[point - 1]);
         Reinstall();
-        ASSERT_EQ(Apply("kill=" + std::to_string(point)).status, 128 + SIGKILL);
+        ASSERT_EQ(ApplyWith("kill=" + std::to_string(point)).status, 128 + SIGKILL);
         outcomes += NextStart();
     }
     // Until the commit's record is written the old build is back; from then on the new stays.
@@ -185,9 +160,9 @@ TEST_F(FaultedRun, AKillDuringARollbackOrItsRecoveryLosesNothing)
         GTEST_SKIP() << kNoFaultPoints;
     const std::string failAt = std::to_string(FindPoint(points, "syncfs"));
     Reinstall();
-    const ProgramRun failed = Apply("fail=" + failAt);
+    const ProgramRun failed = ApplyWith("fail=" + failAt);
     EXPECT_EQ(failed.status, 1) << failed.output;
-    EXPECT_EQ(Installation(), itsOld);
+    EXPECT_EQ(Installation(true), itsOld);
     EXPECT_EQ(Log().find("timestamp set to"), std::string::npos) << "the new bundle never got in place";
     const std::vector<std::string> rollback = TracedPoints();
     const size_t first = std::stoul(failAt) + 1;
@@ -195,7 +170,7 @@ TEST_F(FaultedRun, AKillDuringARollbackOrItsRecoveryLosesNothing)
     for (size_t point = first; point <= rollback.size(); ++point) {
         SCOPED_TRACE("killed at " + std::to_string(point) + " " + rollback[point - 1]);
         Reinstall();
-        ASSERT_EQ(Apply("fail=" + failAt + ",kill=" + std::to_string(point)).status, 128 + SIGKILL);
+        ASSERT_EQ(ApplyWith("fail=" + failAt + ",kill=" + std::to_string(point)).status, 128 + SIGKILL);
         const ProgramRun recovered = Faulted("--list", "");
         EXPECT_EQ(NextStart(), 'o') << recovered.output;
         if (point % 4 != first % 4)
@@ -207,7 +182,7 @@ TEST_F(FaultedRun, AKillDuringARollbackOrItsRecoveryLosesNothing)
         for (size_t again = 1;; ++again) {
             SCOPED_TRACE("recovery killed at " + std::to_string(again));
             Reinstall();
-            ASSERT_EQ(Apply("fail=" + failAt + ",kill=" + std::to_string(point)).status, 128 + SIGKILL);
+            ASSERT_EQ(ApplyWith("fail=" + failAt + ",kill=" + std::to_string(point)).status, 128 + SIGKILL);
             const int status = Faulted("--list", "kill=" + std::to_string(again)).status;
             EXPECT_EQ(NextStart(), 'o');
             if (status == 0)
@@ -227,7 +202,7 @@ TEST_F(FaultedRun, ACleanUpThatFailsAfterTheCommitIsFinishedByTheNextStart)
         GTEST_SKIP() << kNoFaultPoints;
     const size_t removal = FindPoint(points, "remove", FindPoint(points, "syncfs"));
     Reinstall();
-    const ProgramRun run = Apply("fail=" + std::to_string(removal));
+    const ProgramRun run = ApplyWith("fail=" + std::to_string(removal));
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_TRUE(fs::exists(Installed() / ".pwupdate-stage"));
     EXPECT_NE(Log().find("Unable to remove " + (Installed() / ".pwupdate-stage").string()), std::string::npos)
@@ -244,8 +219,8 @@ TEST_F(FaultedRun, ARunAfterAKillKeepsTheRecoveryInItsLog)
         GTEST_SKIP() << kNoFaultPoints;
     const std::string renameAt = std::to_string(FindPoint(points, "rename"));
     Reinstall();
-    ASSERT_EQ(Apply("kill=" + renameAt).status, 128 + SIGKILL);
-    const ProgramRun again = Apply("");
+    ASSERT_EQ(ApplyWith("kill=" + renameAt).status, 128 + SIGKILL);
+    const ProgramRun again = ApplyWith("");
     EXPECT_EQ(again.status, 0) << again.output;
     const std::string log = Log();
     const size_t found = log.find("Found the journal of an interrupted update in " + Installed().string());
@@ -253,7 +228,7 @@ TEST_F(FaultedRun, ARunAfterAKillKeepsTheRecoveryInItsLog)
     EXPECT_NE(found, std::string::npos) << log;
     EXPECT_NE(opened, std::string::npos) << log;
     EXPECT_NE(log.find("timestamp set to"), std::string::npos) << log;
-    EXPECT_EQ(Installation(), itsNew);
+    EXPECT_EQ(Installation(true), itsNew);
 }
 
 // While one updater holds the folder, a second changes nothing there, not
@@ -269,14 +244,11 @@ TEST_F(FaultedRun, ASecondUpdaterOfTheSameFolderChangesNothing)
     ASSERT_NE(folder, -1);
     CFolderLock first;
     ASSERT_EQ(first.Take(folder), 0);
-    const ProgramRun second = Updater("--apply " + ShellQuote(Installed()));
-    EXPECT_EQ(second.status, 3) << second.output;
-    EXPECT_NE(second.output.find("Another update of " + Installed().string() + " is running (process "
-                  + std::to_string(getpid()) + "); nothing was changed"),
-        std::string::npos)
-        << second.output;
-    EXPECT_NE(second.output.find("is being updated by another run of the updater"), std::string::npos)
-        << second.output;
+    const ProgramRun second = Apply();
+    EXPECT_TRUE(Ran(second, 3,
+        "Another update of " + Installed().string() + " is running (process " + std::to_string(getpid())
+            + "); nothing was changed"));
+    EXPECT_TRUE(Ran(second, 3, "is being updated by another run of the updater"));
     EXPECT_EQ(SnapshotTree(Installed()), before);
     first.Release();
     close(folder);
@@ -289,18 +261,15 @@ TEST_F(FaultedRun, TwoUpdatersAtOnceMakeOneUpdate)
     for (int round = 0; round < 6; ++round) {
         Reinstall();
         ProgramRun other;
-        std::thread second([&] { other = Updater("--apply " + ShellQuote(Installed())); });
-        const ProgramRun first = Updater("--apply " + ShellQuote(Installed()));
+        std::thread second([&] { other = Apply(); });
+        const ProgramRun first = Apply();
         second.join();
         const std::multiset<int> statuses { first.status, other.status };
         // Both may also come one after the other: the second then finds the update done.
         EXPECT_TRUE(statuses == std::multiset<int>({ 0, 3 }) || statuses == std::multiset<int>({ 0, 0 }))
             << first.output << other.output;
-        EXPECT_EQ(Installation(), itsNew);
-        size_t backups = 0;
-        for (const auto& entry : fs::directory_iterator(Installed()))
-            backups += entry.path().filename().string().rfind("Patchwell 5_Backup_", 0) == 0;
-        EXPECT_EQ(backups, 1u) << first.output << other.output;
+        EXPECT_EQ(Installation(true), itsNew);
+        EXPECT_EQ(BackupCount(), 1) << first.output << other.output;
     }
 }
 
@@ -342,14 +311,14 @@ TEST_F(FaultedRun, ASwappedStagingFolderLeadsNowhere)
                 }
             }
         });
-        const ProgramRun run = Apply("");
+        const ProgramRun run = ApplyWith("");
         bRunning = false;
         swapper.join();
         close(watch);
         swaps += bSwapped ? 1 : 0;
         EXPECT_EQ(SnapshotTree(itsTemp / "elsewhere"), elsewhere) << run.output;
         fs::remove_all(taken);
-        const TreeSnapshot now = Installation();
+        const TreeSnapshot now = Installation(true);
         EXPECT_TRUE(now == itsOld || now == itsNew) << run.output << Log();
     }
     EXPECT_GT(swaps, 0);
