@@ -7,6 +7,7 @@
 #include "support/ScopedGlobal.h"
 #include "support/TempFolder.h"
 #include "support/TestHost.h"
+#include "support/TraceCapture.h"
 #include "support/ZipFixtures.h"
 
 #include <cstdio>
@@ -24,10 +25,8 @@ protected:
     int Extract(const std::string& theArchive)
     {
         CZipExtractor extractor;
-        char* logText = nullptr;
-        size_t logSize = 0;
-        FILE* log = open_memstream(&logText, &logSize);
-        extractor.SetLogFile(log);
+        TraceCapture log;
+        extractor.SetLogFile(log.Stream());
         extractor.AddNameMapping("NewFiles/", "", "");
         extractor.SetPassword(itsPassword.c_str());
         extractor.SetOverwriteMode(itsMode);
@@ -52,9 +51,7 @@ protected:
         itsError = extractor.GetLastError().GetText();
         itsFilesDone = extractor.GetFilesDone();
         itsFileCount = extractor.GetFileCount();
-        std::fclose(log);
-        itsLog.assign(logText, logSize);
-        std::free(logText);
+        itsLog = log.Text();
         return result;
     }
 

@@ -3,6 +3,7 @@
 
 #include "engine/UpdatePreflight.h"
 #include "support/TempFolder.h"
+#include "support/TraceCapture.h"
 #include "support/ZipRecipe.h"
 
 #include <gmock/gmock.h>
@@ -46,14 +47,10 @@ protected:
     bool Check(const std::vector<ZipRecipeEntry>& theEntries)
     {
         itsArchive = itsTemp.Write("update.zip", BuildZip(ZipRecipe { theEntries, "", true, "" }));
-        char* text = nullptr;
-        size_t size = 0;
-        FILE* log = open_memstream(&text, &size);
+        TraceCapture log;
         Cstring message;
-        const bool bPassed = PreflightUpdate(itsArchive.c_str(), "", Target().c_str(), message, log);
-        std::fclose(log);
-        itsLog.assign(text, size);
-        std::free(text);
+        const bool bPassed = PreflightUpdate(itsArchive.c_str(), "", Target().c_str(), message, log.Stream());
+        itsLog = log.Text();
         itsMessage = message.GetText();
         return bPassed;
     }

@@ -163,34 +163,51 @@ protected:
     std::vector<std::string> itsAsked;
 };
 
-TEST_F(Overwrite, ModesReplaceAndKeep)
+// The modes and the answers to the question, each from three old files.
+TEST_F(Overwrite, ModesAndAnswers)
 {
-    itsMode = CZipExtractor::kOverwriteReplace;
-    EXPECT_EQ(Extract(itsArchive), 1);
-    EXPECT_EQ(Contents(), "new one|new two|new 3");
-
-    for (const char* name : { "one.txt", "two.txt", "three.txt" })
-        itsTemp.Write(std::string("dest/") + name, "old");
-    itsMode = 7;
-    EXPECT_EQ(Extract(itsArchive), 1);
-    EXPECT_EQ(Contents(), "old|old|old");
-    EXPECT_EQ(itsFilesDone, 3u);
-    EXPECT_TRUE(itsAsked.empty());
-}
-
-TEST_F(Overwrite, YesAndNoPerFile)
-{
-    itsAnswers = { kResultYes, kResultNo, kResultOk };
-    EXPECT_EQ(Extract(itsArchive), 1);
-    EXPECT_EQ(Contents(), "new one|old|new 3");
-    EXPECT_THAT(itsAsked, ElementsAre("one.txt of 3", "two.txt of 3", "three.txt of 3"));
+    struct Case {
+        const char* itsName;
+        int itsMode;
+        std::vector<int> itsAnswers;
+        int itsResult;
+        const char* itsContents;
+        std::vector<std::string> itsAsked;
+    };
+    const Case cases[] = {
+        { "replace", CZipExtractor::kOverwriteReplace, {}, 1, "new one|new two|new 3", {} },
+        { "keep", 7, {}, 1, "old|old|old", {} },
+        { "yes and no per file", CZipExtractor::kOverwriteAsk, { kResultYes, kResultNo, kResultOk }, 1,
+            "new one|old|new 3", { "one.txt of 3", "two.txt of 3", "three.txt of 3" } },
+        { "yes to all", CZipExtractor::kOverwriteAsk, { kResultNo, kOverwriteYesToAll }, 1,
+            "old|new two|new 3", { "one.txt of 3", "two.txt of 3" } },
+        { "no to all", CZipExtractor::kOverwriteAsk, { kResultYes, kOverwriteNoToAll }, 1, "new one|old|old",
+            { "one.txt of 3", "two.txt of 3" } },
+        { "cancel", CZipExtractor::kOverwriteAsk, { kResultYes, kResultCancel }, 0, "new one|old|old",
+            { "one.txt of 3", "two.txt of 3" } },
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.itsName);
+        CScopedGlobal<int32_t> abort(gAbortUpdate, 0);
+        CScopedGlobal<int32_t> remembered(gOverwriteAnswer, 0);
+        for (const char* name : { "one.txt", "two.txt", "three.txt" })
+            itsTemp.Write(std::string("dest/") + name, "old");
+        itsMode = test.itsMode;
+        itsAnswers = test.itsAnswers;
+        itsAsked.clear();
+        EXPECT_EQ(Extract(itsArchive), test.itsResult);
+        EXPECT_EQ(Contents(), test.itsContents);
+        EXPECT_EQ(itsAsked, test.itsAsked);
+        if (test.itsResult) {
+            EXPECT_EQ(itsFilesDone, 3u) << "a kept file is done too";
+        }
+    }
 }
 
 TEST_F(Overwrite, YesToAllIsRememberedByALaterExtractor)
 {
     itsAnswers = { kResultNo, kOverwriteYesToAll };
     EXPECT_EQ(Extract(itsArchive), 1);
-    EXPECT_EQ(Contents(), "old|new two|new 3");
     EXPECT_EQ(gOverwriteAnswer, kOverwriteYesToAll);
     itsTemp.Write("dest/one.txt", "old");
     EXPECT_EQ(Extract(itsArchive), 1);
@@ -198,21 +215,12 @@ TEST_F(Overwrite, YesToAllIsRememberedByALaterExtractor)
     EXPECT_EQ(itsAsked.size(), 2u);
 }
 
-TEST_F(Overwrite, NoToAllKeepsTheRest)
-{
-    itsAnswers = { kResultYes, kOverwriteNoToAll };
-    EXPECT_EQ(Extract(itsArchive), 1);
-    EXPECT_EQ(Contents(), "new one|old|old");
-    EXPECT_EQ(itsAsked.size(), 2u);
-}
-
-TEST_F(Overwrite, CancelAbortsTheExtraction)
+TEST_F(Overwrite, CancelAbortsThisExtractionAndTheNext)
 {
     itsAnswers = { kResultYes, kResultCancel };
     EXPECT_EQ(Extract(itsArchive), 0);
     EXPECT_EQ(itsError, "Extract Aborted");
     EXPECT_THAT(itsLog, EndsWith("two.txt\nExtractFiles aborted\n"));
-    EXPECT_EQ(Contents(), "new one|old|old");
     EXPECT_EQ(gAbortUpdate, 1);
     // Nothing resets the flag: a later extraction stops at once.
     EXPECT_EQ(Extract(itsArchive), 0);

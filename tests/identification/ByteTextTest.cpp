@@ -29,14 +29,10 @@ TEST(Base64, Rfc4648VectorsBothWays)
         EXPECT_EQ(Encode(vector[0]), vector[1]);
         EXPECT_EQ(Decode(vector[1]), vector[0]) << vector[1];
     }
-}
-
-TEST(Base64, AllByteValuesRoundTrip)
-{
     std::string bytes;
     for (int i = 0; i < 256; ++i)
         bytes += static_cast<char>(i);
-    EXPECT_EQ(Decode(Encode(bytes)), bytes);
+    EXPECT_EQ(Decode(Encode(bytes)), bytes) << "every byte value";
 }
 
 TEST(Base64, MalformedInputIsReadLeniently)

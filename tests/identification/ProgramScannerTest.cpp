@@ -114,15 +114,6 @@ TEST_F(ScannerTest, FindsCopiesInSubfoldersOnly)
     EXPECT_FALSE(Traced("Processing directory: " + itsApps.Path().string() + "\n"));
 }
 
-TEST_F(ScannerTest, TwoCopiesGiveTwoRecords)
-{
-    MakeBundle(itsApps, "A/Patchwell 5.app", "build 5 executable");
-    MakeBundle(itsApps, "B/Patchwell 5.app", "build 5 executable");
-    ASSERT_EQ(Scan(), 2);
-    EXPECT_EQ(FoundPaths(), (std::vector<std::string> { "A/Patchwell 5.app", "B/Patchwell 5.app" }));
-    EXPECT_NE(FindProgramByFolder(itsFound, (itsApps / "B").c_str()), nullptr);
-}
-
 TEST_F(ScannerTest, CompanionFoldersAreSkippedWhole)
 {
     MakeBundle(itsApps, "Bevel Companion 2/Patchwell 5.app", "build 5 executable");

@@ -1,6 +1,7 @@
 #include "support/ZipFixtures.h"
 
 #include "engine/UpdateKit.h"
+#include "support/ZipRecipe.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -73,55 +74,18 @@ std::string Encrypt(const std::string& theData, const std::string& thePassword, 
     return out;
 }
 
+// The same bytes a recipe of stored entries gives: the reader's tests and the
+// extraction's share one writer.
 std::string RawZip(const std::vector<RawZipEntry>& theEntries, const std::string& thePassword)
 {
-    const uint32_t dosTime = (12u << 11) | (30u << 5);
-    const uint32_t dosDate = ((2015u - 1980u) << 9) | (6u << 5) | 15u;
-    std::string out;
-    std::string directory;
+    ZipRecipe recipe { {}, thePassword, false, "" };
     for (const RawZipEntry& entry : theEntries) {
-        const uint32_t offset = static_cast<uint32_t>(out.size());
-        const uint32_t crc = Crc32(entry.itsData) ^ (entry.bBadCrc ? 1u : 0u);
-        const auto size = static_cast<uint32_t>(entry.itsData.size());
-        const auto nameLength = static_cast<uint32_t>(entry.itsName.size());
-        const bool bEncrypted = !thePassword.empty() && !entry.itsData.empty();
-        const std::string stored = bEncrypted
-            ? Encrypt(entry.itsData, thePassword, static_cast<unsigned char>(crc >> 24))
-            : entry.itsData;
-        const auto storedSize = static_cast<uint32_t>(stored.size());
-        const uint32_t flags = bEncrypted ? 1u : 0u;
-        Put32(out, 0x04034b50);
-        for (uint32_t value : { 20u, flags, 0u, dosTime, dosDate })
-            Put16(out, value);
-        Put32(out, crc);
-        Put32(out, storedSize);
-        Put32(out, size);
-        Put16(out, nameLength);
-        Put16(out, 0);
-        out += entry.itsName + stored;
-
-        Put32(directory, 0x02014b50);
-        for (uint32_t value : { 20u, 20u, flags, 0u, dosTime, dosDate })
-            Put16(directory, value);
-        Put32(directory, crc);
-        Put32(directory, storedSize);
-        Put32(directory, size);
-        for (uint32_t value : { nameLength, 0u, 0u, 0u, 0u })
-            Put16(directory, value);
-        Put32(directory, 0);
-        Put32(directory, offset);
-        directory += entry.itsName;
+        ZipRecipeEntry stored = StoredEntry(entry.itsName, entry.itsData);
+        stored.itsCrcDamage = entry.bBadCrc ? 1u : 0u;
+        stored.bEncrypted = !thePassword.empty() && !entry.itsData.empty();
+        recipe.itsEntries.push_back(stored);
     }
-    const auto directoryOffset = static_cast<uint32_t>(out.size());
-    out += directory;
-    Put32(out, 0x06054b50);
-    const auto count = static_cast<uint32_t>(theEntries.size());
-    for (uint32_t value : { 0u, 0u, count, count })
-        Put16(out, value);
-    Put32(out, static_cast<uint32_t>(directory.size()));
-    Put32(out, directoryOffset);
-    Put16(out, 0);
-    return out;
+    return BuildZip(recipe);
 }
 
 std::string RandomBytes(size_t theCount, unsigned theSeed)

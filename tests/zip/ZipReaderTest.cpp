@@ -12,6 +12,7 @@
 #include <cstring>
 #include <functional>
 #include <gmock/gmock.h>
+#include <tuple>
 #include <zip.h>
 
 namespace {
@@ -170,51 +171,42 @@ TEST_F(ReaderAgainstLibzip, DamagedEntries)
             ExpectSameWithAnyPassword(BuildZip({ { theEntry }, itsPassword, false, "" }), theCase);
         }
     };
-    for (uint16_t method : { 0, 8 }) {
-        const std::string kind = method ? "deflated, " : "stored, ";
-        one(
-            method, [&](ZipRecipeEntry& e) { e.itsCrcDamage = 1; }, kind + "CRC damaged");
-        one(
-            method, [&](ZipRecipeEntry& e) { e.itsSizeDamage = 1; }, kind + "one byte more declared");
-        one(
-            method, [&](ZipRecipeEntry& e) { e.itsSizeDamage = -1; }, kind + "one byte less declared");
-        one(
-            method, [&](ZipRecipeEntry& e) { e.itsSizeDamage = -100000; }, kind + "nothing declared");
-        one(
-            method, [&](ZipRecipeEntry& e) { e.itsLocalName = "NewFiles/y"; }, kind + "local name differs");
-        one(
-            method, [&](ZipRecipeEntry& e) { e.itsMoreFlags = 0x40; }, kind + "strong encryption");
-    }
-    one(
-        8, [&](ZipRecipeEntry& e) { e.itsStored = deflated.substr(0, deflated.size() / 2); },
-        "deflate data cut short");
-    one(
-        8, [&](ZipRecipeEntry& e) { e.itsStored = deflated + "trailing"; }, "bytes after the deflate data");
-    one(
-        8, [&](ZipRecipeEntry& e) { e.itsStored = std::string(64, '\xff'); }, "not deflate data");
-    one(
-        8, [&](ZipRecipeEntry& e) { e.itsStored = deflated.substr(0, 20) + RandomBytes(5000, 9); },
-        "deflate data damaged");
-    one(
-        8,
-        [&](ZipRecipeEntry& e) {
-            e.itsData = std::string(1 << 20, 'z');
-            e.itsSizeDamage = -(1 << 19);
-        },
-        "a bomb");
-    one(
-        12, [](ZipRecipeEntry&) {}, "bzip2");
-    one(
-        99, [](ZipRecipeEntry&) {}, "WinZip AES");
-    one(
-        14, [](ZipRecipeEntry&) {}, "LZMA");
-    one(
-        0,
-        [&](ZipRecipeEntry& e) {
-            e.itsDosTime = 0xFFFF;
-            e.itsDosDate = 0;
-        },
-        "a date that does not exist");
+    using Damage = std::function<void(ZipRecipeEntry&)>;
+    const std::pair<const char*, Damage> eitherMethod[] = {
+        { "CRC damaged", [](ZipRecipeEntry& e) { e.itsCrcDamage = 1; } },
+        { "one byte more declared", [](ZipRecipeEntry& e) { e.itsSizeDamage = 1; } },
+        { "one byte less declared", [](ZipRecipeEntry& e) { e.itsSizeDamage = -1; } },
+        { "nothing declared", [](ZipRecipeEntry& e) { e.itsSizeDamage = -100000; } },
+        { "local name differs", [](ZipRecipeEntry& e) { e.itsLocalName = "NewFiles/y"; } },
+        { "strong encryption", [](ZipRecipeEntry& e) { e.itsMoreFlags = 0x40; } },
+    };
+    for (uint16_t method : { 0, 8 })
+        for (const auto& [name, damage] : eitherMethod)
+            one(method, damage, std::string(method ? "deflated, " : "stored, ") + name);
+    const std::tuple<uint16_t, const char*, Damage> others[] = {
+        { 8, "deflate data cut short",
+            [&](ZipRecipeEntry& e) { e.itsStored = deflated.substr(0, deflated.size() / 2); } },
+        { 8, "bytes after the deflate data",
+            [&](ZipRecipeEntry& e) { e.itsStored = deflated + "trailing"; } },
+        { 8, "not deflate data", [](ZipRecipeEntry& e) { e.itsStored = std::string(64, '\xff'); } },
+        { 8, "deflate data damaged",
+            [&](ZipRecipeEntry& e) { e.itsStored = deflated.substr(0, 20) + RandomBytes(5000, 9); } },
+        { 8, "a bomb",
+            [](ZipRecipeEntry& e) {
+                e.itsData = std::string(1 << 20, 'z');
+                e.itsSizeDamage = -(1 << 19);
+            } },
+        { 12, "bzip2", [](ZipRecipeEntry&) {} },
+        { 99, "WinZip AES", [](ZipRecipeEntry&) {} },
+        { 14, "LZMA", [](ZipRecipeEntry&) {} },
+        { 0, "a date that does not exist",
+            [](ZipRecipeEntry& e) {
+                e.itsDosTime = 0xFFFF;
+                e.itsDosDate = 0;
+            } },
+    };
+    for (const auto& [method, name, damage] : others)
+        one(method, damage, name);
 }
 
 TEST_F(ReaderAgainstLibzip, DamagedDirectories)
