@@ -78,23 +78,24 @@ TEST_F(Help, MissingIndexOrFolderOpensNothing)
     EXPECT_EQ(itsHost.AlertTexts(), Strings(4, "Help folder not found"));
 }
 
+// A topic gets the extension and anchor it lacks; a URL topic is used as
+// given; a missing one is named with its path.
 TEST_F(Help, TopicsGetTheirExtensionAndAnchor)
 {
     ShowHelpTopic("install", nullptr); // the dot in "Patchwell 5.0" is not the topic's
     ShowHelpTopic("notes.txt", "");
     ShowHelpTopic("install", "backup");
     ShowHelpTopic("FILE://../x", nullptr);
-    EXPECT_EQ(itsHost.itsDocuments,
-        (Strings { Url("Help/install.htm"), Url("Help/notes.txt"), Url("Help/install.htm", "backup") }));
-    EXPECT_EQ(itsHost.AlertTexts(), Strings { NotFound("Help/FILE://../x.htm") });
-}
-
-TEST_F(Help, MissingTopicIsNamedWithItsPath)
-{
     ShowHelpTopic("update", "step2");
     ShowHelpTopicURL("update.htm");
-    EXPECT_TRUE(itsHost.itsDocuments.empty());
-    EXPECT_EQ(itsHost.AlertTexts(), (Strings { NotFound("Help/update.htm"), NotFound("Help/update.htm") }));
+    ShowHelpTopicURL("install.htm#backup");
+    ShowHelpTopicURL("install"); // no extension is added on this path
+    EXPECT_EQ(itsHost.itsDocuments,
+        (Strings { Url("Help/install.htm"), Url("Help/notes.txt"), Url("Help/install.htm", "backup"),
+            Url("Help/install.htm", "backup") }));
+    EXPECT_EQ(itsHost.AlertTexts(),
+        (Strings { NotFound("Help/FILE://../x.htm"), NotFound("Help/update.htm"), NotFound("Help/update.htm"),
+            NotFound("Help/install") }));
 }
 
 TEST_F(Help, NoTopicReachesPastTheHelpFolder)
@@ -106,14 +107,6 @@ TEST_F(Help, NoTopicReachesPastTheHelpFolder)
     ShowHelpTopic("link", nullptr);
     EXPECT_TRUE(itsHost.itsDocuments.empty());
     EXPECT_EQ(itsHost.itsAlerts.size(), 4u);
-}
-
-TEST_F(Help, UrlTopicIsUsedAsGiven)
-{
-    ShowHelpTopicURL("install.htm#backup");
-    ShowHelpTopicURL("install"); // no extension is added on this path
-    EXPECT_EQ(itsHost.itsDocuments, Strings { Url("Help/install.htm", "backup") });
-    EXPECT_EQ(itsHost.AlertTexts(), Strings { NotFound("Help/install") });
 }
 
 TEST_F(Help, BlockInstructionsFollowTheBlockLibrary)

@@ -111,6 +111,9 @@ TEST_F(TargetFolders, FoundCopiesAreOfferedOnceWithNoneSelected)
 
 TEST_F(TargetFolders, RefusalsSayWhyAndChangeNothing)
 {
+    Add(Found()); // refused even while its row is not selected
+    EXPECT_FALSE(itsWindow->IsItemEnabled(kItemNext));
+    EXPECT_EQ(itsWindow->GetTargetFolder().Length(), 0);
     itsWindow->SelectFolderRow(0);
     const std::string empty = itsTemp / "Elsewhere/Empty";
     Add("");
@@ -118,27 +121,19 @@ TEST_F(TargetFolders, RefusalsSayWhyAndChangeNothing)
     Add(Found());
     Add(empty);
     EXPECT_EQ(itsHost.AlertTexts(),
-        (std::vector<std::string> { "Not a valid file Path",
-            "The folder\n'" + Found() + "',\nis already in the list",
+        (std::vector<std::string> { "The folder\n'" + Found() + "',\nis already in the list",
+            "Not a valid file Path", "The folder\n'" + Found() + "',\nis already in the list",
             "No valid Patchwell program found in\n'" + empty + "'" }))
         << "the cancelled chooser says nothing";
     for (const CAlert& alert : itsHost.itsAlerts)
         EXPECT_EQ(alert.itsButtonCount, 1);
-    ASSERT_EQ(itsPrompts.size(), 4u);
+    ASSERT_EQ(itsPrompts.size(), 5u);
     EXPECT_EQ(itsPrompts[0], std::string(Cstring(10107).GetText()) + " @ " + BaseProgramPath.GetText());
     EXPECT_EQ(Rows(), std::vector<std::string> { Found() });
     EXPECT_EQ(itsWindow->GetFolderList().GetSelectedID(), itsWindow->GetFolderList().ItemAtRow(0)->itsId);
     EXPECT_EQ(std::string(itsWindow->GetTargetFolder().GetText()), Found());
     EXPECT_TRUE(itsWindow->IsItemEnabled(kItemNext));
     EXPECT_EQ(FoundPrograms.GetCount(), 1);
-}
-
-TEST_F(TargetFolders, AddingAFolderOfTheFoundCopyIsRefusedEvenUnselected)
-{
-    Add(Found());
-    ASSERT_EQ(itsHost.AlertTexts().size(), 1u);
-    EXPECT_FALSE(itsWindow->IsItemEnabled(kItemNext));
-    EXPECT_EQ(itsWindow->GetTargetFolder().Length(), 0);
 }
 
 TEST_F(TargetFolders, AValidFolderIsSelectedAndNextComesOnAtOnce)

@@ -1,8 +1,8 @@
 // The update run as the wizard drives it: real builds on disk, an archive made
 // by patchwell-pack, and the window state checked afterwards.
 
-#include "engine/Progress.h"
 #include "engine/KitOrigin.h"
+#include "engine/Progress.h"
 #include "engine/UpdateKit.h"
 #include "engine/UpdaterGlobals.h"
 #include "identification/ProgramScanner.h"
@@ -19,7 +19,7 @@
 #include "ui/Gblwin.h"
 #include "zip/ZipArchiveFile.h"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -29,6 +29,11 @@
 #include <sstream>
 #include <sys/statvfs.h>
 #include <unistd.h>
+
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
 
 namespace {
 
@@ -110,12 +115,7 @@ protected:
     }
 
     // The target as it is, less the log that every run writes.
-    TreeSnapshot TargetWithoutLog() const
-    {
-        TreeSnapshot tree = SnapshotTree(Target());
-        tree.erase("Updater Log File.txt");
-        return tree;
-    }
+    TreeSnapshot TargetWithoutLog() const { return SnapshotTree(Target(), "Updater Log File.txt"); }
 
     void TakeEveryBackupName()
     {
@@ -203,7 +203,7 @@ TEST_F(UpdateRun, WithoutABackupNothingIsChanged)
     for (size_t at = log.find(" failed\n"); at != std::string::npos; at = log.find(" failed\n", at + 1))
         ++failed;
     EXPECT_EQ(failed, 25u) << log;
-    EXPECT_EQ(log.find("succeeded\nRename"), std::string::npos) << "no rename succeeded";
+    EXPECT_THAT(log, Not(HasSubstr("succeeded\nRename"))) << "no rename succeeded";
     EXPECT_EQ(TargetWithoutLog(), before);
 }
 
@@ -267,13 +267,13 @@ TEST_F(UpdateRun, BadArchivesTouchNothing)
 
         RunWizard();
         EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageFailed);
+        EXPECT_EQ(gGlobalWin->GetExitStatus(), kExitRefused) << "the copy was not changed";
         EXPECT_EQ(ItemText(kItemMessage), test.itsMessage);
-        EXPECT_NE(ItemText(kItemWhereThingsAre).find("Updater Log File.txt"), std::string::npos);
+        EXPECT_THAT(ItemText(kItemWhereThingsAre), HasSubstr("Updater Log File.txt"));
         if (test.itsAdvice)
-            EXPECT_EQ(ItemText(kItemWhereThingsAre).rfind(test.itsAdvice, 0), 0u)
-                << ItemText(kItemWhereThingsAre);
+            EXPECT_THAT(ItemText(kItemWhereThingsAre), StartsWith(test.itsAdvice));
         else
-            EXPECT_EQ(ItemText(kItemWhereThingsAre).find("update kit's archive"), std::string::npos);
+            EXPECT_THAT(ItemText(kItemWhereThingsAre), Not(HasSubstr("update kit's archive")));
         EXPECT_EQ(Log(), kUncheckedOrigin + ("\n" + test.itsLogLine));
         TreeSnapshot after = SnapshotTree(itsTemp.Path() / "Applications");
         after.erase("Patchwell 5/Updater Log File.txt");
@@ -297,25 +297,18 @@ TEST_F(UpdateRun, CorruptEntryChangesNothingAndSaysWhereThingsAre)
     EXPECT_FALSE(gGlobalWin->IsItemEnabled(kItemCancel));
     // What happened, with the number it always had and then which check failed
     // on which entry; what it means and what to do, first where things are.
-    EXPECT_EQ(ItemText(kItemMessage).rfind("Decompress Error (", 0), 0u) << ItemText(kItemMessage);
-    EXPECT_NE(ItemText(kItemMessage)
-                  .find("(entry NewFiles/Patchwell 5.app/Contents/Resources/Fabrics/Noise.fab, "
-                        "local header at offset "),
-        std::string::npos)
-        << ItemText(kItemMessage);
-    EXPECT_EQ(ItemText(kItemWhereThingsAre)
-                  .rfind("The update kit's archive is damaged or incomplete. Get the "
-                         "update kit again, and start the update from the new copy.\n",
-                      0),
-        0u)
-        << ItemText(kItemWhereThingsAre);
+    EXPECT_THAT(ItemText(kItemMessage),
+        AllOf(StartsWith("Decompress Error ("),
+            HasSubstr("(entry NewFiles/Patchwell 5.app/Contents/Resources/Fabrics/Noise.fab, local header at "
+                      "offset ")));
+    EXPECT_THAT(ItemText(kItemWhereThingsAre),
+        AllOf(StartsWith(
+                  "The update kit's archive is damaged or incomplete. Get the update kit again, and start "
+                  "the update from the new copy.\n"),
+            HasSubstr("Nothing in the installation was changed.")));
     EXPECT_TRUE(Backups().empty());
-    EXPECT_NE(
-        ItemText(kItemWhereThingsAre).find("Nothing in the installation was changed."), std::string::npos)
-        << ItemText(kItemWhereThingsAre);
-    const std::string log = Log();
-    EXPECT_NE(log.find("ExtractOneFile failed - Decompress Error ("), std::string::npos) << log;
-    EXPECT_EQ(log.find(" timestamp set to "), std::string::npos) << "the old bundle keeps its date";
+    EXPECT_THAT(Log(), HasSubstr("ExtractOneFile failed - Decompress Error ("));
+    EXPECT_THAT(Log(), Not(HasSubstr(" timestamp set to "))) << "the old bundle keeps its date";
     EXPECT_EQ(TargetWithoutLog(), before) << "no staging folder, journal or temporary file is left";
 }
 
@@ -407,10 +400,9 @@ TEST_F(UpdateRun, AFullDiskIsRefusedBeforeAnyChange)
         const TreeSnapshot before = SnapshotTree(Target());
         RunWizard();
         EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageFailed);
-        EXPECT_EQ(
-            ItemText(kItemMessage).rfind("Not enough room on the disk for the update: it needs ", 0), 0u)
-            << ItemText(kItemMessage);
-        EXPECT_NE(ItemText(kItemMessage).find(test.itsCause), std::string::npos) << ItemText(kItemMessage);
+        EXPECT_THAT(ItemText(kItemMessage),
+            AllOf(StartsWith("Not enough room on the disk for the update: it needs "),
+                HasSubstr(test.itsCause)));
         EXPECT_EQ(TargetWithoutLog(), before);
     }
 }
@@ -426,15 +418,14 @@ TEST_F(UpdateRun, ABundleThatCannotBeMovedIsNotUpdatedInPlace)
     RunWizard();
     EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageFailed);
     EXPECT_EQ(ItemText(kItemMessage), "Unable to back up " + Bundle() + " - Device or resource busy");
-    EXPECT_NE(
-        ItemText(kItemWhereThingsAre).find("Nothing in the installation was changed."), std::string::npos);
+    EXPECT_THAT(ItemText(kItemWhereThingsAre), HasSubstr("Nothing in the installation was changed."));
     EXPECT_EQ(TargetWithoutLog(), before);
     EXPECT_TRUE(Backups().empty());
 }
 
 // The status a run earns, which the window ends the program with as --apply
-// does: refused whenever the run stopped before it changed the copy, failed
-// once it had changed it or when the user stopped it.
+// does: refused whenever the run stopped before it changed the copy (the bad
+// archives above), failed once it had changed it or when the user stopped it.
 TEST_F(UpdateRun, TheExitStatusSaysWhetherTheCopyWasChanged)
 {
     const std::string pristine = ReadWholeFile(itsTemp / "Update.zip");
@@ -445,9 +436,6 @@ TEST_F(UpdateRun, TheExitStatusSaysWhetherTheCopyWasChanged)
         int itsStatus;
     };
     const std::vector<Case> cases = {
-        { "a damaged archive", [&] { itsTemp.Write("Update.zip", "PK but not really"); }, kPageFailed,
-            kExitRefused },
-        { "a wrong password", [&] { itsKit.itsPassword = "not the key text"; }, kPageFailed, kExitRefused },
         { "stopped by the user before any change",
             [&] {
                 itsHost.itsCancelPoll = [] { return true; };
