@@ -16,7 +16,8 @@ namespace {
 // freshly registered set of entries at their defaults.
 class Profile : public testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { Reset(); }
+    void Reset()
     {
         SetProfileFileName("Patchwell Settings.txt");
         DeleteProfileEntries();
@@ -82,76 +83,60 @@ TEST_F(Profile, DefaultsFollowTheKeyTable)
     EXPECT_EQ(FindProfileEntry("PreviewFont")->GetType(), kProfileFont);
 }
 
-TEST_F(Profile, KeysMatchExactlyWithOrWithoutEquals)
+// What a program profile's lines load into, told by each entry as it would
+// write it.
+TEST_F(Profile, LinesLoadAsTheirEntriesParseThem)
 {
-    WriteProgramProfile("AutoSaveTickCount = 12\n"
-                        "  UndoCount 13\n"
-                        "polypoints = 99\n"
-                        "PolyPoints[1] = 7\n"
-                        "NoSuchKey = 5\n"
-                        "= 4\n");
-    LoadProfile(-1);
-    EXPECT_EQ(AutoSaveTickCount, 12);
-    EXPECT_EQ(UndoCount, 13);
-    EXPECT_EQ(PolyPoints, 200) << "keys are case-sensitive, and an index makes another key";
-}
-
-TEST_F(Profile, StringValuesQuotedOrNot)
-{
-    WriteProgramProfile("CDPath = /Volumes/Disk/Library\n"
-                        "OrigCDPath = \"/Volumes/Disk/Library\"\n"
-                        "Copyright = \"\"\n"
-                        "MyStuffURL = http://example.org/x   \n"
-                        "WebBannerURL =    \n"
-                        "QueryUserDate = \"open ended\n"
-                        "PrinterName = \"Desk\" trailing\n");
-    Copyright = "before";
-    LoadProfile(-1);
-    EXPECT_STREQ(CDPath.GetText(), "/Volumes/Disk/Library");
-    EXPECT_STREQ(OrigCDPath.GetText(), "/Volumes/Disk/Library");
-    EXPECT_STREQ(Copyright.GetText(), "") << "two double quotes give the empty text";
-    EXPECT_STREQ(MyStuffURL.GetText(), "http://example.org/x");
-    EXPECT_STREQ(WebBannerURL.GetText(), "");
-    EXPECT_STREQ(QueryUserDate.GetText(), "open ended")
-        << "a missing closing quote ends at the end of the text";
-    EXPECT_STREQ(PrinterName.GetText(), "Desk");
-}
-
-TEST_F(Profile, RectanglesAndFonts)
-{
-    WriteProgramProfile("DocRect = 10 20 300 400\n"
-                        "GlobalLocation = 5 6\n"
-                        "PreviewFont = \"Geneva\" 1 12\n"
-                        "StatusFont = Geneva 1 12\n"
-                        "AngleIncrement = 70000\n");
-    LoadProfile(-1);
-    EXPECT_EQ(DocRect.left, 10);
-    EXPECT_EQ(DocRect.top, 20);
-    EXPECT_EQ(DocRect.right, 300);
-    EXPECT_EQ(DocRect.bottom, 400);
-    EXPECT_EQ(GlobalLocation.left, 5);
-    EXPECT_EQ(GlobalLocation.top, 6);
-    EXPECT_EQ(GlobalLocation.right, 0) << "missing numbers are 0";
-    EXPECT_STREQ(PreviewFont.name.GetText(), "Geneva");
-    EXPECT_EQ(PreviewFont.style, 1);
-    EXPECT_EQ(PreviewFont.size, 12);
-    EXPECT_STREQ(StatusFont.name.GetText(), "Geneva 1 12") << "without quotes the whole text is the name";
-    EXPECT_EQ(StatusFont.style, 0);
-    EXPECT_EQ(StatusFont.size, 0);
-    EXPECT_EQ(AngleIncrement, 70000) << "a 32-bit setting keeps values beyond 16 bits";
-}
-
-TEST_F(Profile, NumbersThatDoNotParseBecomeZero)
-{
-    WriteProgramProfile("UndoCount = abc\n"
-                        "PolyPoints = 12abc\n"
-                        "YieldCount = 99999999999999999999\n"
-                        "AngleTolerance = -7\n");
-    LoadProfile(-1);
-    EXPECT_EQ(UndoCount, 0);
-    EXPECT_EQ(PolyPoints, 12);
-    EXPECT_EQ(YieldCount, INT32_MAX) << "out of range is clamped, not undefined";
-    EXPECT_EQ(AngleTolerance, -7);
+    struct Case {
+        const char* itsName;
+        std::string itsText;
+        std::vector<std::pair<const char*, std::string>> itsLoaded;
+    };
+    const std::string head = "Copyright = ";
+    const std::string longValue(1024 - head.size(), 'x');
+    const Case cases[] = {
+        { "keys are case-sensitive, with or without =; an index makes another key",
+            "AutoSaveTickCount = 12\n  UndoCount 13\npolypoints = 99\nPolyPoints[1] = 7\nNoSuchKey = 5\n= "
+            "4\n",
+            { { "AutoSaveTickCount", "12" }, { "UndoCount", "13" }, { "PolyPoints", "200" } } },
+        { "texts quoted or not",
+            "CDPath = /Volumes/Disk/Library\nOrigCDPath = \"/Volumes/Disk/Library\"\nCopyright = \"\"\n"
+            "MyStuffURL = http://example.org/x   \nWebBannerURL =    \nQueryUserDate = \"open ended\n"
+            "PrinterName = \"Desk\" trailing\n",
+            { { "CDPath", "\"/Volumes/Disk/Library\"" }, { "OrigCDPath", "\"/Volumes/Disk/Library\"" },
+                { "Copyright", "\"\"" }, { "MyStuffURL", "\"http://example.org/x\"" },
+                { "WebBannerURL", "\"\"" }, { "QueryUserDate", "\"open ended\"" },
+                { "PrinterName", "\"Desk\"" } } },
+        { "rectangles, fonts and 32-bit numbers",
+            "DocRect = 10 20 300 400\nGlobalLocation = 5 6\nPreviewFont = \"Geneva\" 1 12\n"
+            "StatusFont = Geneva 1 12\nAngleIncrement = 70000\n",
+            { { "DocRect", "10 20 300 400" }, { "GlobalLocation", "5 6 0 0" },
+                { "PreviewFont", "\"Geneva\" 1 12" }, { "StatusFont", "\"Geneva 1 12\" 0 0" },
+                { "AngleIncrement", "70000" } } },
+        { "numbers that do not parse, out of range or negative",
+            "UndoCount = abc\nPolyPoints = 12abc\nYieldCount = 99999999999999999999\nAngleTolerance = -7\n",
+            { { "UndoCount", "0" }, { "PolyPoints", "12" }, { "YieldCount", "2147483647" },
+                { "AngleTolerance", "-7" } } },
+        { "a last line without its line break is lost", "UndoCount = 3\nPolyPoints = 9",
+            { { "UndoCount", "3" }, { "PolyPoints", "200" } } },
+        // 1024 characters fill a line; the next one is dropped and the rest of
+        // the physical line is read as a line of its own.
+        { "long lines are read in pieces", head + longValue + "!" + "UndoCount = 7\n",
+            { { "Copyright", "\"" + longValue + "\"" }, { "UndoCount", "7" } } },
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.itsName);
+        Reset();
+        Copyright = "before";
+        WriteProgramProfile(test.itsText);
+        LoadProfile(-1);
+        for (const auto& [key, value] : test.itsLoaded) {
+            CProfileEntry* entry = FindProfileEntry(key);
+            ASSERT_NE(entry, nullptr) << key;
+            entry->Capture();
+            EXPECT_EQ(std::string(entry->Write().GetText()), std::string(key) + " = " + value + "\n");
+        }
+    }
 }
 
 TEST_F(Profile, UserProfileWinsAndLastLineWithinAFileWins)
@@ -173,26 +158,6 @@ TEST_F(Profile, LoadingOneGroupAppliesOnlyThatGroup)
     LoadProfile(7);
     EXPECT_EQ(UndoCount, 10) << "group 0 is left alone";
     EXPECT_STREQ(CDPath.GetText(), "/seven");
-}
-
-TEST_F(Profile, LastLineWithoutLineBreakIsLost)
-{
-    WriteProgramProfile("UndoCount = 3\nPolyPoints = 9");
-    LoadProfile(-1);
-    EXPECT_EQ(UndoCount, 3);
-    EXPECT_EQ(PolyPoints, 200);
-}
-
-TEST_F(Profile, LongLinesAreReadInPieces)
-{
-    // 1024 characters fill the line; the next one is dropped and the rest of
-    // the physical line is read as a line of its own.
-    const std::string head = "Copyright = ";
-    const std::string value(1024 - head.size(), 'x');
-    WriteProgramProfile(head + value + "!" + "UndoCount = 7\n");
-    LoadProfile(-1);
-    EXPECT_EQ(std::string(Copyright.GetText()), value);
-    EXPECT_EQ(UndoCount, 7);
 }
 
 TEST_F(Profile, ReadLineSkipsEmptyLinesAndFailsAtTheEnd)
