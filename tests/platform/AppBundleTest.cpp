@@ -164,27 +164,14 @@ TEST_F(AppBundle, MainWindowHoldsEveryItemTheWizardUses)
         ASSERT_TRUE(LoadDialogItems(dialog.itsFile, page, pages[page])) << page;
     lists.insert(pages.begin(), pages.end());
 
+    // 127 and 190 (the result message, and where the log and backup are) show
+    // on pages 156 and 157; 157 is the readme, which scrolls (21).
     ExpectItems(lists,
-        {
-            { 2, kButton, 150 },
-            { 100, kButton, 150 },
-            { 101, kButton, 150 },
-            { 127, kAnyText, 150 }, // the result message, seen on pages 156 and 157
-            { 190, kAnyText, 150 }, // names the log file and the backup, on the same pages
-            { 163, kAnyText, 152 },
-            { 162, kAnyText, 152 },
-            { 157, 21, 152 }, // the readme scrolls
-            { 137, kUserPane, 153 },
-            { 175, kButton, 153 },
-            { 174, kAnyText, 154 },
-            { 125, kAnyText, 155 },
-            { 141, kAnyText, 155 },
-            { 143, kAnyText, 155 },
-            { 147, kAnyText, 155 },
-            { 169, kProgressBar, 155 },
-            { 177, kAnyText, 155 },
-            { 178, kAnyText, 155 },
-        });
+        { { 2, kButton, 150 }, { 100, kButton, 150 }, { 101, kButton, 150 }, { 127, kAnyText, 150 },
+            { 190, kAnyText, 150 }, { 163, kAnyText, 152 }, { 162, kAnyText, 152 }, { 157, 21, 152 },
+            { 137, kUserPane, 153 }, { 175, kButton, 153 }, { 174, kAnyText, 154 }, { 125, kAnyText, 155 },
+            { 141, kAnyText, 155 }, { 143, kAnyText, 155 }, { 147, kAnyText, 155 },
+            { 169, kProgressBar, 155 }, { 177, kAnyText, 155 }, { 178, kAnyText, 155 } });
     for (const CDialogItemDescription& item : pages[154])
         if (item.itsItemId == 174) {
             EXPECT_NE(std::string(item.itsText.GetText()).find("%DIRNAME%"), std::string::npos);
@@ -202,15 +189,8 @@ TEST_F(AppBundle, OverwriteQuestionHoldsItsAnswers)
     ASSERT_TRUE(LoadDialogTemplate(109, dialog));
     std::map<int, std::vector<CDialogItemDescription>> lists { { 109, dialog.itsItems } };
     ExpectItems(lists,
-        {
-            { 1, kButton, 109 },
-            { 7, kButton, 109 },
-            { 128, kButton, 109 },
-            { 129, kButton, 109 },
-            { 2, kButton, 109 },
-            { 127, kAnyText, 109 },
-            { 123, kAnyKind, 109 },
-        });
+        { { 1, kButton, 109 }, { 7, kButton, 109 }, { 128, kButton, 109 }, { 129, kButton, 109 },
+            { 2, kButton, 109 }, { 127, kAnyText, 109 }, { 123, kAnyKind, 109 } });
     std::map<int, std::string> labels;
     for (const CDialogItemDescription& item : dialog.itsItems)
         labels[item.itsItemId] = item.itsText.GetText();

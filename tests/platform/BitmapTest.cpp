@@ -39,25 +39,32 @@ protected:
     CTestHost itsHost; // no codecs: only PICT files load
 };
 
-TEST_F(Bitmap, NamesAndKindsThatDoNotLoad)
+TEST_F(Bitmap, WhatDoesNotLoadIsNamed)
 {
     Cstring message;
     Cstring result;
     EXPECT_EQ(CBitmap::LoadPicture(nullptr, &message, &result), nullptr);
     EXPECT_STREQ(message.GetText(), "NULL file name");
-    EXPECT_EQ(Message(""), "Zero length file name");
-    EXPECT_EQ(Message(itsTemp / "missing.pct"), "(-43) File not found");
-    // Without a decoder an image file is only a file that is not a PICT.
-    EXPECT_EQ(
-        Message(itsTemp.Write("photo.jpg", "\xff\xd8\xff\xe0")), "File not recogized as a valid Pict file");
-    EXPECT_EQ(Message(itsTemp.Write("notes.txt", "text")), "File not recogized as a valid Pict file");
-    EXPECT_EQ(Message(itsTemp.Write("fake.bmp", "not a bitmap")), "File not recogized as a valid Pict file");
+    ASSERT_EQ(mkfifo((itsTemp / "pipe.pct").c_str(), 0600), 0);
+    std::filesystem::create_directory(itsTemp.Path() / "folder.pict");
+    const std::string notPict = "File not recogized as a valid Pict file";
+    const std::pair<std::string, std::string> cases[] = {
+        { "", "Zero length file name" },
+        { itsTemp / "missing.pct", "(-43) File not found" },
+        // Without a decoder an image file is only a file that is not a PICT.
+        { itsTemp.Write("photo.jpg", "\xff\xd8\xff\xe0"), notPict },
+        { itsTemp.Write("notes.txt", "text"), notPict },
+        { itsTemp.Write("fake.bmp", "not a bitmap"), notPict },
+        { itsTemp.Write("short.pct", std::string(511, 0)), "Unable to allocate memory for PICT" },
+        { itsTemp / "pipe.pct", "Not a regular file" }, // no wait for a writer
+        { itsTemp / "folder.pict", "Is a directory" },
+    };
+    for (const auto& [path, said] : cases)
+        EXPECT_EQ(Message(path), said);
 }
 
 TEST_F(Bitmap, PictFilesNeedTheirHeader)
 {
-    EXPECT_EQ(Message(itsTemp.Write("short.pct", std::string(511, 0))), "Unable to allocate memory for PICT");
-
     CBitmap empty;
     ASSERT_TRUE(empty.Load(itsTemp.Write("header.pict", std::string(512, 0)).c_str()));
     EXPECT_TRUE(empty.GetPicture()->bPict);
@@ -74,14 +81,6 @@ TEST_F(Bitmap, PictFilesNeedTheirHeader)
     ASSERT_TRUE(capitals.Load(path.c_str()));
     EXPECT_EQ(capitals.GetWidth(), 200);
     EXPECT_EQ(capitals.GetHeight(), 100);
-}
-
-TEST_F(Bitmap, OnlyRegularFilesAreRead)
-{
-    ASSERT_EQ(mkfifo((itsTemp / "pipe.pct").c_str(), 0600), 0);
-    EXPECT_EQ(Message(itsTemp / "pipe.pct"), "Not a regular file"); // no wait for a writer
-    std::filesystem::create_directory(itsTemp.Path() / "folder.pict");
-    EXPECT_EQ(Message(itsTemp / "folder.pict"), "Is a directory");
 }
 
 TEST_F(Bitmap, FailedLoadAddsALineAndKeepsThePicture)

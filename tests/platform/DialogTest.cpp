@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 class DialogTest : public TestHostFixture {
@@ -46,14 +48,18 @@ TEST(ControlKinds, FamiliesMatchTheirMembers)
 
 TEST(ControlKinds, TextRulesByKind)
 {
-    EXPECT_STREQ(DisplayText(kKindStaticText, "Save && Quit").GetText(), "Save & Quit");
-    EXPECT_STREQ(DisplayText(kKindLabel, "&File").GetText(), "File");
-    EXPECT_STREQ(DisplayText(kKindCombo, "a&").GetText(), "a");
-    EXPECT_STREQ(DisplayText(kKindPushButton, "&Yes").GetText(), "&Yes") << "buttons keep their text";
-    EXPECT_STREQ(DisplayText(kKindEditText, "one\ntwo").GetText(), "one two");
-    EXPECT_STREQ(DisplayText(kKindMultiLineText, "one\r\ntwo").GetText(), "one\r two");
-    EXPECT_STREQ(DisplayText(kKindEditMultiLineText, "\n").GetText(), " ");
-    EXPECT_STREQ(DisplayText(kKindStaticText, "one\ntwo").GetText(), "one\ntwo");
+    const std::tuple<int, const char*, const char*> cases[] = {
+        { kKindStaticText, "Save && Quit", "Save & Quit" },
+        { kKindLabel, "&File", "File" },
+        { kKindCombo, "a&", "a" },
+        { kKindPushButton, "&Yes", "&Yes" }, // buttons keep their text
+        { kKindEditText, "one\ntwo", "one two" },
+        { kKindMultiLineText, "one\r\ntwo", "one\r two" },
+        { kKindEditMultiLineText, "\n", " " },
+        { kKindStaticText, "one\ntwo", "one\ntwo" },
+    };
+    for (const auto& [kind, text, shown] : cases)
+        EXPECT_STREQ(DisplayText(kind, text).GetText(), shown) << kind << " " << text;
 }
 
 TEST(ControlKinds, HiddenInTheResourceHidesOnlySomeKinds)
@@ -64,7 +70,7 @@ TEST(ControlKinds, HiddenInTheResourceHidesOnlySomeKinds)
         EXPECT_FALSE(ShownWhenMarkedHidden(kind)) << kind;
 }
 
-TEST_F(DialogTest, OpenFlagResultAndSettersAfterTheEnd)
+TEST_F(DialogTest, OpenFlagResultSettersAfterTheEndAndCancelling)
 {
     CDialog dialog(109);
     EXPECT_FALSE(dialog.IsOpen());
@@ -82,21 +88,16 @@ TEST_F(DialogTest, OpenFlagResultAndSettersAfterTheEnd)
     EXPECT_FALSE(dialog.IsOpen());
     dialog.SetItemText(127, "late");
     EXPECT_TRUE(dialog.FindEntry(127)->itsText.IsEmpty());
-}
 
-TEST_F(DialogTest, CloseEndsAsCancelAndAMissingResourceReturnsTwo)
-{
-    CDialog dialog(109);
     itsHost.itsModalScript = [](CDialog& theDialog) { theDialog.Close(); };
-    EXPECT_EQ(dialog.DoModal(), 2);
-
+    EXPECT_EQ(CDialog(109).DoModal(), 2) << "closing is cancelling";
     CDialog missing(4242);
     EXPECT_EQ(missing.DoModal(), 2);
     EXPECT_EQ(itsHost.AlertTexts(), (std::vector<std::string> { "Dialog Resource 4242 not found" }));
     EXPECT_FALSE(missing.IsOpen());
 }
 
-TEST_F(DialogTest, EntriesKeepTheirBoundsAndEditTextsTheirFixedHeight)
+TEST_F(DialogTest, ItemsKeepTheirBoundsTextsAndRemovedIds)
 {
     CDialog dialog(109);
     ASSERT_TRUE(dialog.Build());
@@ -106,7 +107,18 @@ TEST_F(DialogTest, EntriesKeepTheirBoundsAndEditTextsTheirFixedHeight)
     item.itsItemId = 50;
     item.itsBounds = { 10, 20, 60, 200 };
     dialog.AddEntry(item, 0);
-    EXPECT_EQ(dialog.GetItemBounds(50), (CRect { 13, 20, 32, 200 }));
+    EXPECT_EQ(dialog.GetItemBounds(50), (CRect { 13, 20, 32, 200 })) << "an edit text has its fixed height";
+
+    // The text is stored as given and shown by its kind's rule.
+    dialog.SetItemText(127, "Fish && Chips &x");
+    EXPECT_STREQ(dialog.FindEntry(127)->itsText.GetText(), "Fish && Chips &x");
+    EXPECT_EQ(ViewOf(dialog, 127).itsCalls.back(), "text:Fish & Chips x");
+    EXPECT_STREQ(dialog.GetItemText(127).GetText(), "") << "the resource's text";
+
+    dialog.RemoveItem(129);
+    EXPECT_EQ(dialog.FindEntry(129), nullptr);
+    ASSERT_NE(dialog.FindEntry(-129), nullptr) << "a removed item's id turns negative";
+    EXPECT_EQ(dialog.FindEntry(-129)->itsView, nullptr);
 }
 
 TEST_F(DialogTest, PlacementClearsTwiceTheMenuBar)
@@ -120,26 +132,6 @@ TEST_F(DialogTest, PlacementClearsTwiceTheMenuBar)
     ASSERT_TRUE(lower.Build());
     EXPECT_EQ(lower.GetFrame().top, 130);
     EXPECT_EQ(lower.GetFrame().Height(), 200);
-}
-
-TEST_F(DialogTest, RemovingAnItemMakesItsIdNegative)
-{
-    CDialog dialog(109);
-    ASSERT_TRUE(dialog.Build());
-    dialog.RemoveItem(129);
-    EXPECT_EQ(dialog.FindEntry(129), nullptr);
-    EXPECT_NE(dialog.FindEntry(-129), nullptr);
-    EXPECT_EQ(dialog.FindEntry(-129)->itsView, nullptr);
-}
-
-TEST_F(DialogTest, SetTextShowsTheKindsRuleButStoresTheText)
-{
-    CDialog dialog(109);
-    ASSERT_TRUE(dialog.Build());
-    dialog.SetItemText(127, "Fish && Chips &x");
-    EXPECT_STREQ(dialog.FindEntry(127)->itsText.GetText(), "Fish && Chips &x");
-    EXPECT_EQ(ViewOf(dialog, 127).itsCalls.back(), "text:Fish & Chips x");
-    EXPECT_STREQ(dialog.GetItemText(127).GetText(), "") << "the resource's text";
 }
 
 TEST_F(DialogTest, TabPagesShowOnlyTheirOwnItems)

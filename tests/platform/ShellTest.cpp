@@ -76,7 +76,7 @@ protected:
     CLoggingWindow itsMain { itsLog, "main" };
 };
 
-TEST_F(ShellTest, PostedMessagesComeOutNewestFirst)
+TEST_F(ShellTest, PostedMessagesComeOutNewestFirstAndOnlyToWindowsThatAreThere)
 {
     CLoggingWindow other(itsLog, "other");
     PostWindowMessage(&itsMain, 12, 137, 0);
@@ -88,10 +88,8 @@ TEST_F(ShellTest, PostedMessagesComeOutNewestFirst)
     EXPECT_EQ(itsLog,
         (std::vector<std::string> {
             "main message 200 -1 7", "other command 101 3 196617", "main message 12 137 0" }));
-}
 
-TEST_F(ShellTest, MessageToAWindowThatHasGoneIsDropped)
-{
+    itsLog.clear();
     auto gone = std::make_unique<CLoggingWindow>(itsLog, "gone");
     PostWindowMessage(gone.get(), 12, 1, 0);
     gone.reset();
@@ -145,7 +143,7 @@ TEST_F(ShellTest, TimersFireOncePerTickAtTheTicksResolution)
     EXPECT_EQ(itsLog.size(), 1u);
 }
 
-TEST_F(ShellTest, TimerOfAWindowThatHasGoneIsRemovedNotFired)
+TEST_F(ShellTest, TimersOfGoneWindowsAndOfTheBaseHandlerStop)
 {
     auto gone = std::make_unique<CLoggingWindow>(itsLog, "gone");
     gone->SetWindowTimer(1, 10);
@@ -155,14 +153,12 @@ TEST_F(ShellTest, TimerOfAWindowThatHasGoneIsRemovedNotFired)
     Tick(400);
     EXPECT_EQ(itsLog, (std::vector<std::string> { "main timer 3" }));
     EXPECT_EQ(Shell().TimerCount(), 1u);
-}
 
-TEST_F(ShellTest, BaseTimerHandlerStopsItsTimer)
-{
+    itsMain.KillWindowTimer(3);
     CWindow plain;
     plain.SetWindowTimer(7, 10);
     Tick(400);
-    EXPECT_EQ(Shell().TimerCount(), 0u);
+    EXPECT_EQ(Shell().TimerCount(), 0u) << "the base handler stops its timer";
 }
 
 TEST_F(ShellTest, TimerWrappedAroundTheClockStillFires)

@@ -54,18 +54,15 @@ public:
 
 using WindowTest = TestHostFixture;
 
-TEST_F(WindowTest, ZeroFrameReachesNearlyToTheScreensEdges)
+TEST_F(WindowTest, ZeroFrameReachesNearlyToTheScreensEdgesAndFramesStayOnIt)
 {
     CWindow window;
     ASSERT_TRUE(window.Create(nullptr));
     EXPECT_EQ(window.GetFrame(), (CRect { 0, 0, 750, 1260 }));
     EXPECT_STREQ(window.GetTitle().GetText(), "Window");
     EXPECT_EQ(window.GetStyle(), 0x662u);
-}
 
-TEST_F(WindowTest, ConstrainToScreenMovesOrShrinks)
-{
-    CWindow window;
+    // Constrained to the screen, it moves back or shrinks.
     window.SetFrame({ 700, 1200, 900, 1400 });
     window.ConstrainToScreen(1);
     EXPECT_EQ(window.GetFrame(), (CRect { 600, 1080, 800, 1280 })) << "moved back whole";
@@ -138,7 +135,7 @@ TEST_F(WindowTest, WithoutEditableTextsTabIsTheDesktopsAndReturnPressesTheFocuse
         << "the focused button, then the default, and a disabled default not at all";
 }
 
-TEST_F(WindowTest, EscapeAndCommandPeriodPressTheCancelItem)
+TEST_F(WindowTest, EscapeAndCommandPeriodCancelCommandWClosesCommandQQuits)
 {
     CKeyDialog dialog;
     dialog.HandleKey({ kKeyEscape, 27, 0 });
@@ -148,11 +145,8 @@ TEST_F(WindowTest, EscapeAndCommandPeriodPressTheCancelItem)
     dialog.HandleKey({ kKeyEscape, 27, 0 });
     dialog.HandleKey({ 0, '.', kCommandKey });
     EXPECT_EQ(dialog.itsLog, (std::vector<std::string> { "command 2/0", "command 2/0" }));
-}
 
-TEST_F(WindowTest, CommandWAsksThenClosesAndCommandQQuits)
-{
-    CKeyDialog dialog;
+    dialog.itsLog.clear();
     dialog.bAgrees = false;
     EXPECT_TRUE(dialog.HandleKey({ 0, 'w', kCommandKey }));
     EXPECT_EQ(dialog.itsLog, (std::vector<std::string> { "query" })) << "a refusal leaves it open";
