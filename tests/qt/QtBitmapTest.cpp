@@ -7,6 +7,7 @@
 #include "platform/mcwin.h"
 #include "qt/QtDrawSurface.h"
 #include "support/TempFolder.h"
+#include "support/ZipFixtures.h" // Crc32
 
 #include <QImage>
 #include <QPainter>
@@ -39,17 +40,6 @@ bool Near(uint32_t theFirst, uint32_t theSecond, int theTolerance)
             return false;
     }
     return true;
-}
-
-uint32_t Crc32(const std::string& theBytes)
-{
-    uint32_t crc = 0xFFFFFFFF;
-    for (unsigned char c : theBytes) {
-        crc ^= c;
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
-    }
-    return ~crc;
 }
 
 std::string BigEndian32(uint32_t theValue)

@@ -4,6 +4,7 @@
 #include "QtFixture.h"
 #include "foundation/ProfileSettings.h"
 #include "qt/QtWindow.h"
+#include "support/ScopedGlobal.h"
 #include "support/TempFolder.h"
 #include "ui/mhelpfunc.h"
 
@@ -23,7 +24,6 @@ protected:
     {
         QtTest::SetUp();
         itsSavedFolder = std::filesystem::current_path();
-        itsSavedBase = BaseProgramPath;
         BaseProgramPath = (itsTemp / "Patchwell #5").c_str();
         itsTemp.Write("Patchwell #5/Help/astart.htm", "<h1>Contents</h1>");
         itsTemp.Write("Patchwell #5/Help/update.htm", "<h1 id=\"add\">Adding a folder</h1>");
@@ -38,14 +38,13 @@ protected:
         QDesktopServices::unsetUrlHandler("https");
         itsBrowser.reset();
         std::filesystem::current_path(itsSavedFolder);
-        BaseProgramPath = itsSavedBase;
         QtTest::TearDown();
     }
 
     TempFolder itsTemp;
     std::unique_ptr<QTextBrowser> itsBrowser; // made once the application is there
     std::filesystem::path itsSavedFolder;
-    Cstring itsSavedBase;
+    CScopedGlobal<Cstring> itsBase { BaseProgramPath };
 };
 
 TEST_F(QtHelp, PagesReachTheBrowserAsFileUrls)

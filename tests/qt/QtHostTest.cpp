@@ -31,6 +31,7 @@
 #include <csignal>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -141,14 +142,13 @@ void AnswerAlert(const char* theText)
 
 TEST_F(QtTest, MessageBoxReturnsTheCodeOfTheButtonPressed)
 {
-    AnswerAlert("Yes");
-    EXPECT_EQ(MessageBox("Go on?", kMessageBoxYesNo), kResultYes);
-    AnswerAlert("No");
-    EXPECT_EQ(MessageBox("Go on?", kMessageBoxYesNo), kResultNo);
-    AnswerAlert("Cancel");
-    EXPECT_EQ(MessageBox("Save first?", kMessageBoxYesNoCancel), kResultCancel);
-    AnswerAlert("OK");
-    EXPECT_EQ(MessageBox("Done.", 0), kResultOk);
+    const std::tuple<const char*, int, int> answers[]
+        = { { "Yes", kMessageBoxYesNo, kResultYes }, { "No", kMessageBoxYesNo, kResultNo },
+              { "Cancel", kMessageBoxYesNoCancel, kResultCancel }, { "OK", 0, kResultOk } };
+    for (const auto& [button, flags, result] : answers) {
+        AnswerAlert(button);
+        EXPECT_EQ(MessageBox("Go on?", flags), result) << button;
+    }
     QTimer::singleShot(0, [] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
@@ -219,10 +219,6 @@ TEST_F(QtTest, KeysReachTheOperationsTheRulesName)
             "command 2/0", "command 60/12", "query", "close" }));
 }
 
-} // namespace
-
-namespace {
-
 // A main window that ends the loop when it closes, as the updater's does.
 class CMainWindow : public CWindow {
 public:
@@ -284,10 +280,6 @@ TEST_F(QtTest, DuringARunOnlyTheCancelRequestGetsThrough)
     EXPECT_TRUE(WidgetOf(dialog)->isVisible());
 }
 
-} // namespace
-
-namespace {
-
 class CFolderPageDialog : public CDialog {
 public:
     CFolderPageDialog()
@@ -333,10 +325,6 @@ TEST_F(QtTest, ClickOnAListRowSelectsAndNotifies)
     EXPECT_FALSE(tree->isVisibleTo(WidgetOf(dialog)));
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(QtTest, MenuBarSitsAboveTheContentAndSendsCommands)
 {
     CMenuBar bar;
@@ -374,10 +362,6 @@ TEST_F(QtTest, MenuBarSitsAboveTheContentAndSendsCommands)
     shortLived.reset(); // a bar may go before its window lets go of it
     window.SetMenuBar(nullptr);
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(QtTest, PaintingPassesDrawWithQPainter)
 {

@@ -12,6 +12,7 @@
 #include "support/DemoBuild.h"
 #include "support/MountedFolder.h"
 #include "support/RunProgram.h"
+#include "support/ScopedGlobal.h"
 #include "support/TempFolder.h"
 #include "support/TreeSnapshot.h"
 #include "ui/Gblwin.h"
@@ -33,8 +34,6 @@ protected:
     void SetUp() override
     {
         QtTest::SetUp();
-        bGlobalClosed = false;
-        gAbortUpdate = 0;
         ASSERT_TRUE(MakeDemoBuild(itsTemp / "builds/5.0.1/Patchwell 5", "5.0.1", "2025-03-01 10:00:00"));
         ASSERT_TRUE(MakeDemoBuild(itsTemp / "builds/5.0.2/Patchwell 5", "5.0.2", "2026-11-20 09:30:00"));
         itsApplications = std::make_unique<CMountedFolder>(itsTemp / "Applications", "size=256m");
@@ -49,8 +48,6 @@ protected:
         UpdaterCleanup();
         FoundPrograms.DeleteAll();
         ValidPrograms.DeleteAll();
-        gAbortUpdate = 0;
-        bGlobalClosed = false;
         QtTest::TearDown();
     }
 
@@ -152,6 +149,8 @@ protected:
         itsAnswerTimer->start();
     }
 
+    CScopedGlobal<bool> itsClosed { bGlobalClosed, false };
+    CScopedGlobal<int32_t> itsAbort { gAbortUpdate, 0 };
     TempFolder itsTemp;
     std::string itsLanguageFile; // the language file the kit names, when not empty
     std::unique_ptr<CMountedFolder> itsApplications;
