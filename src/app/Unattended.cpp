@@ -105,7 +105,7 @@ int CancelledStatus(const CUpdateRun& theRun)
     if (signal == 0 || !theRun.WasStopped()
         || (outcome != CUpdateRun::kStopped && outcome != CUpdateRun::kRestored))
         return 0;
-    return 128 + signal;
+    return kExitSignalBase + signal;
 }
 
 void PrintResult(const CUpdateRun& theRun, bool bCancelled)

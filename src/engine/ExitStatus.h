@@ -12,3 +12,6 @@ enum UpdaterExitStatus {
     // update; nothing in the installation was changed.
     kExitRefused = 3,
 };
+// --apply that SIGINT or SIGTERM cancelled, leaving the copy as it was,
+// ends as a program that the signal ended would: 128 + the signal (130, 143).
+constexpr int kExitSignalBase = 128;
