@@ -6,7 +6,9 @@ include(GNUInstallDirs)
 
 # Two packages: the updater for the users of Patchwell, and the vendor's
 # patchwell-pack with libzip, which the updater does without. Each install
-# rule names its package's component.
+# rule names its package's component; one that names none goes with the
+# updater, rather than into no package at all.
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME updater)
 install(TARGETS patchwell-updater RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT updater)
 if(PACK_TARGET)
   # patchwell-pack kit copies the updater from beside itself: both go to one bin.

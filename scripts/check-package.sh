@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the programs and the Debian packages as a distribution would and
 # checks them: blhc on the build's commands, hardening-check on the
-# programs, strings for the build folder, lintian on both packages, and
-# what each package depends on. Exits non-zero at the first check that
+# programs, strings for the build folder, what each package depends on,
+# that the packages hold exactly what `cmake --install` puts, and lintian on
+# both packages and their -dbgsym. Exits non-zero at the first check that
 # fails. Usage: scripts/check-package.sh [BUILD_DIR] (default build/run)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -47,6 +48,17 @@ for package in "$build"/*.deb "$build"/*.ddeb; do
     echo "-- $(basename "$package")"
     dpkg-deb -f "$package" Package Version Depends Recommends Suggests Installed-Size
 done
+echo "== every file the install puts is in one of the packages"
+tree=$(mktemp -d)
+trap 'rm -rf "$tree"' EXIT
+DESTDIR=$tree cmake --install "$build" --prefix /usr >/dev/null
+installed=$(cd "$tree" && find . ! -type d | sort)
+packaged=$(for package in "$build"/*.deb; do dpkg-deb -c "$package"; done | awk '$1 !~ /^d/ {print $6}' | sort)
+if [ "$installed" != "$packaged" ]; then
+    diff <(echo "$installed") <(echo "$packaged") >&2 || true
+    echo "the packages and the install differ (< install only, > packages only)" >&2
+    exit 1
+fi
 echo "== lintian"
 lintian --fail-on warning,error --tag-display-limit 0 "$build"/*.deb "$build"/*.ddeb
 echo "The packages pass every check."
