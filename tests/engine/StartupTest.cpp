@@ -95,15 +95,17 @@ TEST(UpdateKit, InstallNameDropsTheZipEndingOnly)
 
 TEST(StartupFolders, BuildFolderIsCutBackToTheProject)
 {
-    Cstring folder("/Users/x/Proj/build/Universal Build Settings/Release");
-    CutBuildFolder(folder);
-    EXPECT_STREQ(folder.GetText(), "/Users/x/Proj");
-    Cstring other("/Users/x/Proj/build/Imported CodeWarrior Settings/build/Universal Build Settings");
-    CutBuildFolder(other);
-    EXPECT_STREQ(other.GetText(), "/Users/x/Proj");
-    Cstring plain("/opt/build/Patchwell");
-    CutBuildFolder(plain);
-    EXPECT_STREQ(plain.GetText(), "/opt/build/Patchwell");
+    const std::pair<const char*, const char*> cases[] = {
+        { "/Users/x/Proj/build/Universal Build Settings/Release", "/Users/x/Proj" },
+        { "/Users/x/Proj/build/Imported CodeWarrior Settings/build/Universal Build Settings",
+            "/Users/x/Proj" },
+        { "/opt/build/Patchwell", "/opt/build/Patchwell" },
+    };
+    for (const auto& [path, cut] : cases) {
+        Cstring folder(path);
+        CutBuildFolder(folder);
+        EXPECT_STREQ(folder.GetText(), cut) << path;
+    }
 }
 
 TEST_F(Startup, NamesAndSubstitutionsComeFromTheArchive)

@@ -41,7 +41,7 @@ Cstring NumberedText(int theTextId, CResFile* theFile)
 
 } // namespace
 
-TEST(Cstring, RoomGrowsExactlyAndCopiesKeepIt)
+TEST(Cstring, RoomGrowsExactlyAndCopiesAndClearingKeepIt)
 {
     Cstring empty;
     EXPECT_TRUE(empty.IsEmpty());
@@ -64,6 +64,11 @@ TEST(Cstring, RoomGrowsExactlyAndCopiesKeepIt)
     EXPECT_EQ(text.GetMaxLength(), 1003) << "growth is to the exact length, no doubling";
     EXPECT_EQ(text.Length(), 1003);
     ExpectRoomInvariant(text);
+
+    text.Clear();
+    EXPECT_EQ(text.GetMaxLength(), 1003) << "clearing keeps the room";
+    for (uint32_t i = 0; i < text.GetAllocSize(); ++i)
+        ASSERT_EQ(text.GetText()[i], 0) << "clearing zeroes every byte, " << i;
 }
 
 TEST(Cstring, AssignCopiesPrefixesAndKeepsRoomForEmptySources)
@@ -98,17 +103,6 @@ TEST(Cstring, SelfReferencesSurviveGrowth)
     EXPECT_STREQ(s.GetText(), "cdabcd-cdabcd-cdabcd");
     s = s;
     EXPECT_STREQ(s.GetText(), "cdabcd-cdabcd-cdabcd");
-}
-
-TEST(Cstring, ClearZeroesEveryByteAndKeepsRoom)
-{
-    Cstring s("some text");
-    s.Reserve(40);
-    s.Clear();
-    EXPECT_EQ(s.GetMaxLength(), 40);
-    const char* bytes = s.GetText();
-    for (uint32_t i = 0; i < s.GetAllocSize(); ++i)
-        ASSERT_EQ(bytes[i], 0) << "byte " << i;
 }
 
 TEST(Cstring, FormatGrowsToFitLongResults)

@@ -114,12 +114,17 @@ TEST_F(ScannerTest, FindsCopiesInSubfoldersOnly)
     EXPECT_FALSE(Traced("Processing directory: " + itsApps.Path().string() + "\n"));
 }
 
-TEST_F(ScannerTest, CompanionFoldersAreSkippedWhole)
+// Companion folders are skipped whole; a bundle whose Info.plist names no
+// executable takes its own name for it.
+TEST_F(ScannerTest, CompanionFoldersAreSkippedAndAPlainBundleIsNamedByItself)
 {
     MakeBundle(itsApps, "Bevel Companion 2/Patchwell 5.app", "build 5 executable");
     MakeBundle(itsApps, "bevelcompanion/Patchwell 5.app", "build 5 executable");
-    EXPECT_EQ(Scan(), 0);
-    EXPECT_FALSE(Traced("Processing directory"));
+    MakeBundle(itsApps, "Plain/Patchwell 5.app", "build 5 executable", "resource", "<plist/>\n");
+    ASSERT_EQ(Scan(), 1);
+    EXPECT_EQ(itsFound.First()->itsExecutable, Cstring("Patchwell 5"));
+    EXPECT_FALSE(Traced("Processing directory: " + (itsApps / "Bevel Companion 2")));
+    EXPECT_FALSE(Traced("Processing directory: " + (itsApps / "bevelcompanion")));
 }
 
 TEST_F(ScannerTest, OnlyTheExecutableDecides)
@@ -132,13 +137,6 @@ TEST_F(ScannerTest, OnlyTheExecutableDecides)
     itsApps.Write("Changed old/Patchwell PPC", "old style, patched");
     ASSERT_EQ(Scan(), 1);
     EXPECT_EQ(FoundPaths(), (std::vector<std::string> { "Changed nib/Patchwell 5.app" }));
-}
-
-TEST_F(ScannerTest, BundleWithoutExecutableKeyTakesItsName)
-{
-    MakeBundle(itsApps, "Plain/Patchwell 5.app", "build 5 executable", "resource", "<plist/>\n");
-    ASSERT_EQ(Scan(), 1);
-    EXPECT_EQ(itsFound.First()->itsExecutable, Cstring("Patchwell 5"));
 }
 
 TEST_F(ScannerTest, WithoutNameTableEveryFileIsKept)

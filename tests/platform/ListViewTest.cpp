@@ -47,7 +47,7 @@ protected:
     CNotifiedList itsList { itsDialog, 127 };
 };
 
-TEST_F(ListViewTest, IdsStartAtElevenAndAfterRemoveAllAtThree)
+TEST_F(ListViewTest, IdsNestingPositionAndText)
 {
     EXPECT_EQ(itsList.AddItem(0, "one"), 11);
     EXPECT_EQ(itsList.AddItem(1, "two"), 12);
@@ -59,22 +59,17 @@ TEST_F(ListViewTest, IdsStartAtElevenAndAfterRemoveAllAtThree)
     itsList.RemoveAll();
     EXPECT_EQ(itsList.RowCount(), 0);
     EXPECT_EQ(itsList.AddItem(0, "again"), 3);
-}
-
-TEST_F(ListViewTest, FindNestingPositionAndText)
-{
-    itsList.AddItem(0, "a"); // 11
-    itsList.AddItem(11, "a1"); // 12
-    itsList.AddItem(11, "a0", 0); // 13, before a1
-    itsList.AddItem(13, "a0x"); // 14
-    EXPECT_EQ(itsList.FindItem(14)->itsParent->itsId, 13);
-    EXPECT_EQ(itsList.RowOf(12), 3);
-    EXPECT_STREQ(itsList.GetItemText(13).GetText(), "a0");
+    EXPECT_EQ(itsList.AddItem(3, "a1"), 4);
+    EXPECT_EQ(itsList.AddItem(3, "a0", 0), 5) << "before a1";
+    EXPECT_EQ(itsList.AddItem(5, "a0x"), 6);
+    EXPECT_EQ(itsList.FindItem(6)->itsParent->itsId, 5);
+    EXPECT_EQ(itsList.RowOf(4), 3);
+    EXPECT_STREQ(itsList.GetItemText(5).GetText(), "a0");
     EXPECT_STREQ(itsList.GetItemText(99).GetText(), "") << "an unknown ID has the empty text";
     itsList.bShowIds = true;
-    EXPECT_STREQ(itsList.RowText(*itsList.FindItem(12)).GetText(), "(12)a1");
-    itsList.RemoveItem(13);
-    EXPECT_EQ(itsList.FindItem(14), nullptr) << "children go with their row";
+    EXPECT_STREQ(itsList.RowText(*itsList.FindItem(4)).GetText(), "(4)a1");
+    itsList.RemoveItem(5);
+    EXPECT_EQ(itsList.FindItem(6), nullptr) << "children go with their row";
     EXPECT_EQ(itsList.RowCount(), 2);
 }
 

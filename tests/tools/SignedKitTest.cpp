@@ -47,6 +47,15 @@ protected:
 
     std::string KeyFile(const std::string& theName) const { return itsTemp / (theName + ".key"); }
 
+    // Packs a kit of another program, unsigned, and moves the signed one to
+    // kit-signed beside it.
+    void PackForgedKit()
+    {
+        itsTemp.Write("builds/5.0.2/Patchwell 5/Patchwell 5.app/Contents/MacOS/Patchwell", "forged");
+        fs::rename(Kit(), itsTemp.Path() / "kit-signed");
+        ASSERT_EQ(Pack(BothBuilds()).status, 0);
+    }
+
     // The kit as the vendor made it, again.
     void RestoreKit()
     {
@@ -73,9 +82,7 @@ TEST_F(SignedKit, ACopyThatNamesAKeyTakesOnlyAKitSignedByIt)
             "2026/11/20 09:30:00)" },
         { "another build, its data file made again",
             [&] {
-                itsTemp.Write("builds/5.0.2/Patchwell 5/Patchwell 5.app/Contents/MacOS/Patchwell", "forged");
-                fs::rename(Kit(), itsTemp.Path() / "kit-signed");
-                ASSERT_EQ(Pack(BothBuilds()).status, 0);
+                PackForgedKit();
                 fs::copy_file(itsTemp.Path() / "kit-signed/signature.txt", Kit() + "/signature.txt");
                 fs::remove_all(itsTemp.Path() / "kit-signed");
             },
@@ -146,13 +153,10 @@ TEST_F(SignedKit, ANewBuildMayBringANewKey)
 TEST_F(SignedKit, AnArchiveSwappedAfterTheCheckChangesNothing)
 {
     RestoreKit();
-    itsTemp.Write("builds/5.0.2/Patchwell 5/Patchwell 5.app/Contents/MacOS/Patchwell", "forged");
-    fs::rename(Kit(), itsTemp.Path() / "kit-signed");
-    ASSERT_EQ(Pack(BothBuilds()).status, 0);
+    ASSERT_NO_FATAL_FAILURE(PackForgedKit());
     fs::rename(Kit() + "/Spring Update.zip", itsTemp.Path() / "forged.zip");
     fs::remove_all(Kit());
     fs::rename(itsTemp.Path() / "kit-signed", Kit());
-    const TreeSnapshot signedBuild = SnapshotTree(itsTemp.Path() / "pristine");
 
     CUpdateKit kit = CUpdateKit::InFolder(Kit().c_str());
     kit.ReadFiles();
