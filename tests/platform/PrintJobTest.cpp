@@ -51,13 +51,20 @@ TEST_F(PrintJob, ADocumentOfPagesRunsThroughItsStates)
     EXPECT_FALSE(itsJob.HasJobContext());
 }
 
-TEST_F(PrintJob, EndingWhatIsNotOpenAnswersOneAndChangesNothing)
+TEST_F(PrintJob, EndingWhatIsNotOpenOrCancellingAnswersOneAndChangesNothing)
 {
     EXPECT_EQ(itsJob.EndDocument(), 1);
     EXPECT_EQ(itsJob.EndPage(), 1);
     EXPECT_EQ(itsJob.BeginPage(), 1); // no document
     EXPECT_TRUE(itsScript.itsCalls.empty());
     EXPECT_FALSE(itsJob.HasJobContext());
+
+    itsScript.bAccept = false;
+    EXPECT_EQ(itsJob.BeginDocument(), 1);
+    EXPECT_FALSE(itsJob.HasJobContext()) << "a cancelled dialog leaves no job context";
+    EXPECT_EQ(itsJob.PageSetup(), 1);
+    EXPECT_FALSE(itsJob.HasJobContext());
+    EXPECT_EQ(itsScript.itsCalls, (Calls { "dialog", "setup" }));
 }
 
 TEST_F(PrintJob, PrinterNameIsStoredBeforeAJobAndCheckedDuringOne)
@@ -72,16 +79,6 @@ TEST_F(PrintJob, PrinterNameIsStoredBeforeAJobAndCheckedDuringOne)
     itsJob.SetDocumentName("Spring readme");
     EXPECT_EQ(itsJob.BeginDocument(), 0);
     EXPECT_EQ(itsScript.itsCalls.back(), "document:Spring readme");
-}
-
-TEST_F(PrintJob, CancelledDialogsLeaveNoJobContext)
-{
-    itsScript.bAccept = false;
-    EXPECT_EQ(itsJob.BeginDocument(), 1);
-    EXPECT_FALSE(itsJob.HasJobContext());
-    EXPECT_EQ(itsJob.PageSetup(), 1);
-    EXPECT_FALSE(itsJob.HasJobContext());
-    EXPECT_EQ(itsScript.itsCalls, (Calls { "dialog", "setup" }));
 }
 
 TEST_F(PrintJob, WithoutPrintingOrPrintersTheStatusSaysSo)

@@ -50,6 +50,18 @@ uint64_t LocalHeaderOffset(const std::string& theArchive, const std::string& the
     return UINT64_MAX;
 }
 
+// Fills the file system of theFolder until theLeft bytes are free.
+void FillUpTo(const std::string& theFolder, unsigned long long theLeft)
+{
+    struct statvfs disk;
+    ASSERT_EQ(statvfs(theFolder.c_str(), &disk), 0);
+    const unsigned long long free = static_cast<unsigned long long>(disk.f_bavail) * disk.f_frsize;
+    ASSERT_GE(free, theLeft);
+    std::ofstream(theFolder + "/filler", std::ios::binary) << std::string(free - theLeft, 'f');
+    ASSERT_EQ(statvfs(theFolder.c_str(), &disk), 0);
+    ASSERT_EQ(static_cast<unsigned long long>(disk.f_bavail) * disk.f_frsize, theLeft);
+}
+
 class UpdateRun : public testing::Test {
 protected:
     void SetUp() override
@@ -331,22 +343,6 @@ TEST_F(UpdateRun, ReadOnlyTargetGetsNoLogAndIsNotTouched)
     EXPECT_EQ(ItemText(kItemMessage), "Failed to create updater log file");
     EXPECT_EQ(SnapshotTree(Target()), before);
 }
-
-namespace {
-
-// Fills the file system of theFolder until theLeft bytes are free.
-void FillUpTo(const std::string& theFolder, unsigned long long theLeft)
-{
-    struct statvfs disk;
-    ASSERT_EQ(statvfs(theFolder.c_str(), &disk), 0);
-    const unsigned long long free = static_cast<unsigned long long>(disk.f_bavail) * disk.f_frsize;
-    ASSERT_GE(free, theLeft);
-    std::ofstream(theFolder + "/filler", std::ios::binary) << std::string(free - theLeft, 'f');
-    ASSERT_EQ(statvfs(theFolder.c_str(), &disk), 0);
-    ASSERT_EQ(static_cast<unsigned long long>(disk.f_bavail) * disk.f_frsize, theLeft);
-}
-
-} // namespace
 
 // The figure of the room check covers all the run writes: with it and a
 // little more free, an update of many files (each a line in the log) is done.
