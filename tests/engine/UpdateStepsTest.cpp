@@ -24,13 +24,9 @@ TEST(BackupFile, MovesTheBundleToAFreeNumberedName)
     EXPECT_FALSE(std::filesystem::exists(temp / "Patchwell 5.app"));
     EXPECT_EQ(ReadWholeFile(logPath),
         "Rename of " + (temp / "Patchwell 5.app") + " to " + backup.GetText() + " succeeded\n");
-}
 
-TEST(BackupFile, EndingIsTakenOnlyFromADotAfterTheStart)
-{
-    TempFolder temp;
+    // The ending is taken only from a dot after the start.
     temp.Write("Patchwell", "program");
-    Cstring backup;
     ASSERT_EQ(BackupFile((temp / "Patchwell").c_str(), nullptr, &backup), 1);
     EXPECT_TRUE(std::regex_match(backup.GetText(), std::regex(".*/Patchwell_Backup_[0-9]{4}")))
         << backup.GetText();

@@ -98,19 +98,13 @@ TEST(SystemServices, ProgramInfoAndSystemText)
     const std::string text = gSystemDescription.GetText();
     EXPECT_EQ(text.rfind("Linux ", 0), 0u) << text;
     EXPECT_EQ(text.back(), ')');
-}
 
-TEST(SystemServices, VersionComesFromTheApplicationResources)
-{
-    TempFolder folder;
-    CResFile resources(folder.Write("app.json", R"({ "vers": { "1": "9.8.7b2" } })").c_str());
+    TempFolder temp;
+    CResFile resources(temp.Write("app.json", R"({ "vers": { "1": "9.8.7b2" } })").c_str());
     ASSERT_TRUE(resources.IsOpen());
     CScopedGlobal<CResFile*> installed(gAppResFile, &resources);
-    Cstring programFolder;
-    Cstring version;
-    Cstring buildDate;
-    GetProgramInfo(programFolder, version, buildDate);
-    EXPECT_EQ(version, Cstring("9.8.7b2"));
+    GetProgramInfo(folder, version, buildDate);
+    EXPECT_EQ(version, Cstring("9.8.7b2")) << "the version comes from the application's resources";
 }
 
 TEST(SystemServices, FileExistsResolvesShortReferences)
