@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-TEST(PathAttributes, FoldersFilesAndLockedItems)
+TEST(PathAttributes, FoldersFilesLockedItemsAndNewFolders)
 {
     TempFolder folder;
     const std::string file = folder.Write("file", "");
@@ -19,12 +19,7 @@ TEST(PathAttributes, FoldersFilesAndLockedItems)
     if (geteuid() != 0) {
         EXPECT_EQ(GetPathAttributes(file.c_str()), kPathIsLocked);
     }
-}
-
-TEST(PathAttributes, CreateFolderMakesOneLevel)
-{
-    TempFolder folder;
-    const std::string file = folder.Write("file", "");
+    // CreateFolder makes one level.
     EXPECT_TRUE(CreateFolder((folder / "new").c_str()));
     EXPECT_TRUE(CreateFolder((folder / "new").c_str())) << "an existing folder is success";
     EXPECT_FALSE(CreateFolder(file.c_str()));

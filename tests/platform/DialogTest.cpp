@@ -178,7 +178,7 @@ struct AlertCase {
     std::vector<int> itsResults; // by button
 };
 
-TEST_F(DialogTest, MessageBoxFlagsButtonsKindsAndResults)
+TEST_F(DialogTest, MessageBoxFlagsButtonsKindsResultsAndCaption)
 {
     const AlertCase cases[] = {
         { 0, kAlertCaution, { "OK" }, { 1 } },
@@ -201,10 +201,8 @@ TEST_F(DialogTest, MessageBoxFlagsButtonsKindsAndResults)
         EXPECT_EQ(alert.itsCancelButton, alert.itsButtonCount) << "Escape presses the last button";
     }
     EXPECT_STREQ(MakeAlert("Caption", "Text", 0).Message().GetText(), "Caption\n\nText");
-}
 
-TEST_F(DialogTest, MessageBoxTakesTheProgramNameAsCaption)
-{
+    // MessageBox takes the program's name as its caption.
     itsHost.itsAlertAnswer = [](const CAlert&) { return static_cast<int>(kResultYes); };
     EXPECT_EQ(MessageBox("Go on?", kMessageBoxYesNo), kResultYes);
     ASSERT_EQ(itsHost.itsAlerts.size(), 1u);

@@ -88,6 +88,13 @@ TEST_F(WindowTest, ReturnGoesToTheDefaultItemElseToTheFocusedText)
     dialog.HandleKey({ kKeyReturn, 13, kShiftKey });
     EXPECT_EQ(dialog.ViewOf(60).itsCalls.back(), "key:36/0") << "shift-Return reaches the text without shift";
     EXPECT_EQ(dialog.itsLog, (std::vector<std::string> { "keydown 36/13/0", "command 60/12" }));
+
+    // Keys the focused text takes still reach OnKeyDown.
+    dialog.itsLog.clear();
+    dialog.SetFocus(dialog.FindEntry(61));
+    EXPECT_TRUE(dialog.HandleKey({ 0, 'a', 0 }));
+    EXPECT_EQ(dialog.ViewOf(61).itsCalls.back(), "key:0/0");
+    EXPECT_EQ(dialog.itsLog, (std::vector<std::string> { "keydown 0/97/0", "command 61/12" }));
 }
 
 TEST_F(WindowTest, TabCyclesThroughEditableEntriesAndClearsWhenNoneQualifies)
@@ -158,15 +165,6 @@ TEST_F(WindowTest, EscapeAndCommandPeriodCancelCommandWClosesCommandQQuits)
     CScopedGlobal<CWindow*> mainWindow(Shell().itsMainWindow, &dialog);
     dialog.HandleKey({ 0, 'q', kCommandKey });
     EXPECT_EQ(dialog.itsLog, (std::vector<std::string> { "query", "query", "close" }));
-}
-
-TEST_F(WindowTest, KeysTheFocusedTextTakesStillReachOnKeyDown)
-{
-    CKeyDialog dialog;
-    dialog.SetFocus(dialog.FindEntry(61));
-    EXPECT_TRUE(dialog.HandleKey({ 0, 'a', 0 }));
-    EXPECT_EQ(dialog.ViewOf(61).itsCalls.back(), "key:0/0");
-    EXPECT_EQ(dialog.itsLog, (std::vector<std::string> { "keydown 0/97/0", "command 61/12" }));
 }
 
 TEST(MouseCodes, ButtonsClicksAndKeyState)
