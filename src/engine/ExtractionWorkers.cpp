@@ -1,6 +1,7 @@
 #include "engine/ExtractionWorkers.h"
 
 #include "engine/OutputFolder.h"
+#include "foundation/UsableCores.h"
 #include "zip/PipelinedEntry.h"
 
 #include <algorithm>
@@ -13,6 +14,11 @@ namespace {
 constexpr size_t kWorkerBlockSize = 32 * 1024;
 
 } // namespace
+
+int DefaultExtractionWorkers()
+{
+    return std::min(UsableCores(), CExtractionWorkers::kMostWorkers);
+}
 
 class CExtractionWorkers::CJobProgress : public CEntryProgress {
 public:

@@ -16,6 +16,9 @@
 #include <thread>
 #include <vector>
 
+// One worker for each core the process may use, up to kMostWorkers.
+int DefaultExtractionWorkers();
+
 // Extracts the entries of an archive into a fresh staging folder on worker
 // threads, several entries at once, while the caller takes their outcomes in
 // the archive's order and reports them: the log, the progress and the
@@ -69,6 +72,10 @@ public:
 
     static constexpr std::chrono::milliseconds kPollInterval { 20 };
     static constexpr uint64_t kWakeBatch = 8;
+
+    // At most this many workers: beyond it, the caller's one thread that logs
+    // and reports every entry, and the disk, set the pace.
+    static constexpr int kMostWorkers = 8;
 
 private:
     class CJobProgress;

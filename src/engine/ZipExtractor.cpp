@@ -142,9 +142,8 @@ int CZipExtractor::ExtractFiles()
     // buffer is then not held twice.
     RewindCursor();
     CExtractionWorkers workers(itsArchive, itsPassword, itsStagingFolder.Descriptor());
-    const unsigned cores = std::thread::hardware_concurrency();
     // Without a thread, the workers' steps run on this one as it waits.
-    workers.Start(itsWorkerThreads >= 0 ? itsWorkerThreads : cores >= 2 ? 2 : 1, *itsCursor, place);
+    workers.Start(itsWorkerThreads >= 0 ? itsWorkerThreads : DefaultExtractionWorkers(), *itsCursor, place);
     itsWorkers = &workers;
     const int result = ExtractEntries();
     itsWorkers = nullptr;

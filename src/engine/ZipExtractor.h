@@ -83,7 +83,7 @@ public:
     // and asked stays the same, and progress is shown as it goes.
     void SetReadAhead(bool bReadAhead) { bUseReadAhead = bReadAhead; }
     // How many worker threads read ahead; 0 runs their steps on the caller's
-    // thread, as when no thread can be had. Default: as the machine suits.
+    // thread, as when no thread can be had. Default: DefaultExtractionWorkers.
     void SetWorkerThreads(int theCount) { itsWorkerThreads = theCount; }
 
     // The name rules and the destination (CEntryPlacement), all at once or
