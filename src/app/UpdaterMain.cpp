@@ -1,15 +1,18 @@
 #include "app/UpdaterMain.h"
 
+#include "engine/CopyCheck.h"
 #include "engine/UpdateKit.h"
 #include "engine/UpdateRecovery.h"
 #include "engine/UpdaterGlobals.h"
 #include "foundation/Profile.h"
 #include "foundation/ProgramFolders.h"
+#include "identification/DigestCache.h"
 #include "identification/ProgramData.h"
 #include "identification/ProgramScanner.h"
 #include "platform/Framework.h"
 #include "platform/MessageBox.h"
 #include "platform/Resources.h"
+#include "platform/Shell.h"
 #include "platform/SystemServices.h"
 #include "ui/Gblwin.h"
 
@@ -22,6 +25,9 @@
 namespace {
 
 const long kLengthScale = 100000;
+
+// The digests of the copies' files from the last start, for this process.
+CDigestCache gCopyDigests;
 
 void WriteDiagnosticDump()
 {
@@ -127,8 +133,17 @@ CUpdateKit UpdaterStartup(uint32_t theInstance, const StartupOptions& theOptions
     // A run that was killed may have left a copy without its program: put it
     // back before looking for copies.
     RecoverInterruptedUpdates(gApplicationsFolder.GetText(), gRecoveryNotes);
-    ScanDirectory(FoundPrograms, gApplicationsFolder.GetText(), gValidProgramNames, &ValidPrograms, // 12
-        theOptions.itsUnknownCopies);
+    // Copies whose files did not change since the last start are not read again.
+    gCopyDigests.Load(CDigestCache::UserCachePath().c_str());
+    SetScanDigestCache(&gCopyDigests);
+    if (theOptions.bCheckCopiesBeside && !gDiagnostics) {
+        // The window takes the copies when the check is done.
+        StartupCopyCheck().Start(ApplicationsFolderScan(gApplicationsFolder, ValidPrograms),
+            [] { Shell().PostFromAnyThread(gGlobalWin, kMsgCopiesChecked, 0, 0); });
+    } else {
+        ScanDirectory(FoundPrograms, gApplicationsFolder.GetText(), gValidProgramNames, &ValidPrograms, // 12
+            theOptions.itsUnknownCopies);
+    }
     if (gDiagnostics)
         WriteDiagnosticDump();
 
@@ -194,6 +209,9 @@ void UpdaterRunWindow()
 
 void UpdaterCleanup()
 {
+    // Quitting while the copies are checked: the check stops at its next file.
+    StartupCopyCheck().Stop();
+    SetScanDigestCache(nullptr);
     gFramework.itsDeferredObjects.DeleteAll(); // 1
     gFramework.itsOffscreen = nullptr; // 2
     delete gLibraryResFile; // 3

@@ -19,6 +19,9 @@ struct StartupOptions {
     CProgramDataReport* itsDataReport = nullptr;
     // When given, receives the installed copies that match no valid build.
     CProgramList* itsUnknownCopies = nullptr;
+    // The window opens while the copies are checked (StartupCopyCheck),
+    // rather than after; not with diagnostics, which list what was found.
+    bool bCheckCopiesBeside = false;
 };
 
 // The whole main routine: start-up, the window and its event loop, clean-up.

@@ -243,6 +243,7 @@ int main(int argc, char** argv)
     }
     SetHost(windowHost.get());
 
+    options.bCheckCopiesBeside = windowHost != nullptr;
     const CUpdateKit kit = UpdaterStartup(0, options);
     gGlobalWin->SetTrust(applyOptions.itsTrust);
     if (diagnostics) {

@@ -34,6 +34,12 @@ Cstring StateFolder()
     return state.IsEmpty() ? state : Cstring::Path(state, "Patchwell");
 }
 
+Cstring CacheFolder()
+{
+    const Cstring cache = XdgFolder("XDG_CACHE_HOME", ".cache");
+    return cache.IsEmpty() ? cache : Cstring::Path(cache, "Patchwell");
+}
+
 Cstring DocumentsFolder()
 {
     return XdgFolder("XDG_DOCUMENTS_DIR", "Documents");

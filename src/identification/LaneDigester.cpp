@@ -19,16 +19,27 @@ const uint8_t kIdleBlock[kMd5Block] = {};
 
 } // namespace
 
-DigestWork::DigestWork(const CStringArray& theFiles, std::vector<PartDigest>& theDigests)
+DigestWork::DigestWork(
+    const CStringArray& theFiles, std::vector<PartDigest>& theDigests, CDigestCache* pCache)
     : itsFiles(theFiles)
     , itsDigests(theDigests)
+    , pItsCache(pCache)
 {
     const int count = theFiles.GetCount();
+    if (pCache) {
+        itsReadStart = CDigestCache::Now();
+        itsKeys.resize(static_cast<size_t>(count));
+        itsKeyHeld.assign(static_cast<size_t>(count), 0);
+    }
     std::vector<off_t> sizes(static_cast<size_t>(count), 0);
     for (int i = 0; i < count; ++i) {
         struct stat info;
-        if (stat(theFiles.At(i).GetText(), &info) == 0)
+        if (stat(theFiles.At(i).GetText(), &info) == 0) {
             sizes[static_cast<size_t>(i)] = info.st_size;
+            if (pCache && S_ISREG(info.st_mode)
+                && pCache->Lookup(DigestKey::Of(info), theDigests[static_cast<size_t>(i)]))
+                continue;
+        }
         itsOrder.push_back(i);
     }
     std::stable_sort(itsOrder.begin(), itsOrder.end(),
@@ -48,6 +59,11 @@ struct CLaneDigester::Lane {
     // been handed out: the file is digested when all have been.
     int itsTailBlocks = 0;
     int itsTailGiven = 0;
+    // With a cache: the file's key when it was opened, and whether it still
+    // had it when its end was read.
+    DigestKey itsKey;
+    bool bKeyed = false;
+    bool bSteady = false;
     uint8_t itsTail[2 * kMd5Block] = {};
     std::unique_ptr<uint8_t[]> itsBuffer { new uint8_t[kLaneBuffer] };
 };
@@ -90,6 +106,10 @@ void CLaneDigester::Run(DigestWork& theWork)
             PartDigest& part = theWork.itsDigests[static_cast<size_t>(lane.itsFile)];
             WriteHex(reinterpret_cast<const char*>(digest), kMd5DigestSize, part.itsText);
             part.itsSize = PartSize(static_cast<int64_t>(lane.itsCount));
+            if (lane.bSteady) {
+                theWork.itsKeys[static_cast<size_t>(lane.itsFile)] = lane.itsKey;
+                theWork.itsKeyHeld[static_cast<size_t>(lane.itsFile)] = 1;
+            }
             lane.itsFile = -1;
         }
     }
@@ -98,6 +118,10 @@ void CLaneDigester::Run(DigestWork& theWork)
 bool CLaneDigester::Start(Lane& theLane, int theIndex, DigestWork& theWork)
 {
     while (!bNoneLeft) {
+        if (theWork.itsStop.stop_requested()) {
+            bNoneLeft = true;
+            break;
+        }
         const size_t next = theWork.itsNext++;
         if (next >= theWork.itsOrder.size()) {
             // Not asked again: the counter is shared with the other cores.
@@ -114,6 +138,14 @@ bool CLaneDigester::Start(Lane& theLane, int theIndex, DigestWork& theWork)
         theLane.itsCount = 0;
         theLane.itsStart = theLane.itsEnd = 0;
         theLane.itsTailBlocks = theLane.itsTailGiven = 0;
+        theLane.bSteady = false;
+        bool bKeyed = theWork.pItsCache != nullptr;
+        if (bKeyed) {
+            struct stat info;
+            bKeyed = fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode);
+            theLane.itsKey = DigestKey::Of(info);
+        }
+        theLane.bKeyed = bKeyed;
         Md5StartLane(itsState, theIndex);
         return true;
     }
@@ -151,6 +183,9 @@ void CLaneDigester::Refill(Lane& theLane)
             continue;
         // A read error ends the part: the digest covers the bytes read before it.
         if (got <= 0) {
+            struct stat info;
+            theLane.bSteady = got == 0 && theLane.bKeyed && fstat(theLane.itsDescriptor, &info) == 0
+                && DigestKey::Of(info) == theLane.itsKey;
             close(theLane.itsDescriptor);
             theLane.itsDescriptor = -1;
             return;

@@ -1,17 +1,22 @@
 #pragma once
 
 #include "foundation/Arrays.h"
+#include "identification/DigestCache.h"
 #include "identification/Md5Lanes.h"
 #include "identification/PartDigests.h"
 
 #include <atomic>
 #include <memory>
+#include <stop_token>
 #include <vector>
 
 // The files that digesters on several threads share out, and where each
 // result goes: theDigests[i] is written only by the digester that took file i.
 struct DigestWork {
-    DigestWork(const CStringArray& theFiles, std::vector<PartDigest>& theDigests);
+    // With pCache, a file the cache knows under its present key is given its
+    // remembered digest and not read.
+    DigestWork(
+        const CStringArray& theFiles, std::vector<PartDigest>& theDigests, CDigestCache* pCache = nullptr);
 
     const CStringArray& itsFiles;
     std::vector<PartDigest>& itsDigests;
@@ -21,6 +26,15 @@ struct DigestWork {
     std::vector<int> itsOrder;
     // The place in itsOrder of the next file to take.
     std::atomic<size_t> itsNext { 0 };
+    // Once asked for, no further file is taken.
+    std::stop_token itsStop;
+
+    // With a cache: before any file was opened, and for each file read whole
+    // under one key, that key (written as theDigests are).
+    CDigestCache* pItsCache;
+    int64_t itsReadStart = 0;
+    std::vector<DigestKey> itsKeys;
+    std::vector<char> itsKeyHeld;
 };
 
 // Digests files kMd5Lanes at a time on the calling thread: every lane reads

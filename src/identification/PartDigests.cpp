@@ -1,5 +1,6 @@
 #include "identification/PartDigests.h"
 
+#include "foundation/UsableCores.h"
 #include "identification/ByteText.h"
 #include "identification/LaneDigester.h"
 
@@ -107,21 +108,26 @@ int32_t DigestResourceFork(const char*, char*)
     return 0;
 }
 
-void DigestFiles(const CStringArray& theFiles, std::vector<PartDigest>& theDigests)
+void DigestFiles(const CStringArray& theFiles, std::vector<PartDigest>& theDigests, CDigestCache* pCache,
+    std::stop_token theStop)
 {
     const int count = theFiles.GetCount();
     theDigests.assign(static_cast<size_t>(count), PartDigest());
-    DigestWork shared(theFiles, theDigests);
+    DigestWork shared(theFiles, theDigests, pCache);
+    shared.itsStop = theStop;
     auto work = [&shared]() {
         CLaneDigester digester;
         digester.Run(shared);
     };
-    const int helpers
-        = std::min(count, static_cast<int>(std::min(4u, std::thread::hardware_concurrency()))) - 1;
+    const int helpers = std::min(static_cast<int>(shared.itsOrder.size()), std::min(4, UsableCores())) - 1;
     std::vector<std::thread> threads;
     for (int i = 0; i < helpers; ++i)
         threads.emplace_back(work);
     work();
     for (std::thread& thread : threads)
         thread.join();
+    if (pCache)
+        for (size_t i = 0; i < shared.itsKeyHeld.size(); ++i)
+            if (shared.itsKeyHeld[i])
+                pCache->Store(shared.itsKeys[i], theDigests[i], shared.itsReadStart);
 }

@@ -5,7 +5,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <stop_token>
 #include <vector>
+
+class CDigestCache;
 
 // Digests of program parts: the MD5 of a part's bytes as 32 upper-case
 // hexadecimal characters, and the number of bytes digested.
@@ -42,5 +45,9 @@ struct PartDigest {
 // DigestFile of every path in theFiles; theDigests[i] belongs to path i. The
 // files are shared out among the processor's cores, and each core digests
 // several at once (see CLaneDigester): hashing whole bundles is most of
-// start-up, and the results do not depend on the order of work.
-void DigestFiles(const CStringArray& theFiles, std::vector<PartDigest>& theDigests);
+// start-up, and the results do not depend on the order of work. With
+// pCache, a file it knows under its present key is not read, and each file
+// read whole is remembered there. Once theStop is asked for, no further file
+// is opened and the files not yet digested keep their empty digests.
+void DigestFiles(const CStringArray& theFiles, std::vector<PartDigest>& theDigests,
+    CDigestCache* pCache = nullptr, std::stop_token theStop = {});

@@ -1,6 +1,7 @@
 #include "identification/ProgramScanner.h"
 
 #include "identification/BundleFiles.h"
+#include "identification/DigestCache.h"
 #include "identification/ProgramMatch.h"
 #include "identification/ScanBatch.h"
 #include "platform/FolderIterator.h"
@@ -30,10 +31,12 @@ bool IsCompanionFolder(const char* theFolder)
 // candidate has been digested, so that the copies share the cores.
 class CCandidates {
 public:
-    CCandidates(CProgramList& theList, const CProgramList* theValid, CProgramList* pUnknown)
+    CCandidates(CProgramList& theList, const CProgramList* theValid, CProgramList* pUnknown,
+        std::stop_token theStop = {})
         : itsList(theList)
         , itsValid(theValid)
         , pItsUnknown(pUnknown)
+        , itsBatch(ScanDigestCache(), theStop)
     {
     }
 
@@ -95,6 +98,8 @@ void CCandidates::Add(const Cstring& thePath, bool bMustMatch, FILE* pTrace)
 int CCandidates::Decide()
 {
     itsBatch.Finish();
+    if (CDigestCache* cache = ScanDigestCache())
+        cache->SaveIfChanged();
     int count = 0;
     for (Candidate& candidate : itsCandidates) {
         if (candidate.bMustMatch && !FindMatchingProgram(*itsValid, *candidate.itsProgram)) {
@@ -112,16 +117,16 @@ int CCandidates::Decide()
 } // namespace
 
 int ScanDirectory(CProgramList& theList, const char* theFolder, const char* const* theNames,
-    const CProgramList* theValid, CProgramList* pUnknown)
+    const CProgramList* theValid, CProgramList* pUnknown, std::stop_token theStop)
 {
     const std::string stars(60, '*');
     TraceTo(theList.itsStream, "\n%s\n%s %s\n%s\n", stars.c_str(),
         "Scanning directory:", theFolder ? theFolder : "", stars.c_str());
     if (!theFolder || !*theFolder)
         return 0;
-    CCandidates candidates(theList, theValid, pUnknown);
+    CCandidates candidates(theList, theValid, pUnknown, theStop);
     CFolderIterator folder(theFolder);
-    while (folder.Next())
+    while (!theStop.stop_requested() && folder.Next())
         if (folder.IsFolder())
             candidates.Walk(folder.GetPath().GetText(), theNames);
     return candidates.Decide();

@@ -3,6 +3,7 @@
 #include "identification/ProgramList.h"
 
 #include <cstdio>
+#include <stop_token>
 
 // Finds installed copies of the program: entries whose names, reduced to
 // letters and digits, are those of the program, described part by part and
@@ -16,8 +17,10 @@ extern const char kCompanionMarker[];
 
 // ProcessDirectory of every subfolder of theFolder; a program lying in
 // theFolder itself is not looked at. Returns the number of records appended.
+// Once theStop is asked for, it ends soon with what it has; the records it
+// then appends are not whole.
 int ScanDirectory(CProgramList& theList, const char* theFolder, const char* const* theNames,
-    const CProgramList* theValid, CProgramList* pUnknown = nullptr);
+    const CProgramList* theValid, CProgramList* pUnknown = nullptr, std::stop_token theStop = {});
 
 // Appends the candidates among the entries of theFolder (not descending into
 // subfolders). With theNames, only entries whose reduced name (with theValid)

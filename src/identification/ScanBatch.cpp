@@ -62,7 +62,7 @@ void CScanBatch::Begin(CProgram& theProgram, const char* thePath, FILE* pTrace)
 void CScanBatch::Finish()
 {
     std::vector<PartDigest> digests;
-    DigestFiles(itsFiles, digests);
+    DigestFiles(itsFiles, digests, pItsCache, itsStop);
     for (size_t i = 0; i < itsPending.size(); ++i) {
         const Pending& pending = itsPending[i];
         CProgram& program = *pending.itsProgram;

@@ -4,6 +4,7 @@
 #include "identification/Program.h"
 
 #include <cstdio>
+#include <stop_token>
 #include <vector>
 
 // Describes programs in two steps, so that the files of every copy met in a
@@ -14,6 +15,14 @@
 // order the programs were begun. Until Finish a program has no parts.
 class CScanBatch {
 public:
+    // With pCache, files it knows under their present key are not read.
+    // Once theStop is asked for, the files not yet read keep empty digests.
+    explicit CScanBatch(class CDigestCache* pCache = nullptr, std::stop_token theStop = {})
+        : pItsCache(pCache)
+        , itsStop(theStop)
+    {
+    }
+
     // Starts describing the program file or bundle at thePath into
     // theProgram: name, folder, date and, for a bundle, its executable. The
     // batch does not own theProgram, which must outlive the call to Finish.
@@ -30,6 +39,8 @@ private:
         Cstring itsPath;
     };
 
+    CDigestCache* pItsCache;
+    std::stop_token itsStop;
     std::vector<Pending> itsPending;
     CStringArray itsFiles;
 };

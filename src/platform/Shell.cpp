@@ -32,6 +32,11 @@ void CShell::Unregister(CWindow* pWindow)
     // object is later made at the same address.
     itsMessages.remove_if(
         [pWindow](const PostedMessage& theMessage) { return theMessage.itsTarget == pWindow; });
+    {
+        const std::lock_guard<std::mutex> guard(itsInboxLock);
+        itsInbox.remove_if(
+            [pWindow](const PostedMessage& theMessage) { return theMessage.itsTarget == pWindow; });
+    }
     KillWindowTimer(pWindow, -1);
     if (itsMainWindow == pWindow)
         itsMainWindow = nullptr;
@@ -55,8 +60,21 @@ void CShell::PostWindowMessage(CWindow* pTarget, int theMessage, int theWord, lo
     Host().WakeForPostedMessages();
 }
 
+void CShell::PostFromAnyThread(CWindow* pTarget, int theMessage, int theWord, long theLong)
+{
+    {
+        const std::lock_guard<std::mutex> guard(itsInboxLock);
+        itsInbox.push_front({ pTarget, theMessage, theWord, theLong });
+    }
+    Host().WakeForPostedMessages();
+}
+
 void CShell::DeliverPostedMessages()
 {
+    {
+        const std::lock_guard<std::mutex> guard(itsInboxLock);
+        itsMessages.splice(itsMessages.begin(), itsInbox);
+    }
     while (!itsMessages.empty()) {
         const PostedMessage message = itsMessages.front();
         itsMessages.pop_front();

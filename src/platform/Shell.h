@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <list>
+#include <mutex>
 #include <vector>
 
 class CMenuBar;
@@ -29,6 +30,10 @@ public:
     // Queues a message for pTarget, delivered newest first from the loop.
     // Message 110 to the main window only sets the quit flag.
     void PostWindowMessage(CWindow* pTarget, int theMessage, int theWord, long theLong);
+    // The same from any thread, for work done beside the loop: the message
+    // joins the queue at the next delivery. The host's wake is called from
+    // the posting thread.
+    void PostFromAnyThread(CWindow* pTarget, int theMessage, int theWord, long theLong);
     void DeliverPostedMessages();
     size_t QueuedMessages() const { return itsMessages.size(); }
 
@@ -82,6 +87,8 @@ private:
     std::vector<CWindow*> itsWindows;
     std::list<WindowTimer> itsTimers; // newest first
     std::list<PostedMessage> itsMessages; // newest first
+    std::mutex itsInboxLock;
+    std::list<PostedMessage> itsInbox; // from other threads, newest first
 };
 
 CShell& Shell();

@@ -109,6 +109,8 @@ void CGlobalWin::InitDialog()
     NormaliseLineEnds(readme);
     SetItemText(kItemReadme, readme.GetText());
 
+    // The copies may still be checked; then the list fills when they are.
+    TakeCheckedCopies();
     CollectTargetFolders();
     RebuildFolderRows(); // none selected
     SetCancelItem(kItemCancel);
@@ -126,6 +128,7 @@ void CGlobalWin::SelectTabPage(int thePage)
     switch (thePage) {
     case kPageWelcome:
         bBack = false;
+        bNext = !bNextWhenChecked;
         break;
     case kPageFolder:
         itsFolderList->Show(true);
@@ -176,7 +179,9 @@ void CGlobalWin::DoCommand(int theCommand, int, long)
         return;
     switch (theCommand) {
     case kItemNext:
-        if (itsCurrentPage == kPageWelcome)
+        if (itsCurrentPage == kPageWelcome && IsCheckingCopies())
+            WaitForCheckedCopies();
+        else if (itsCurrentPage == kPageWelcome)
             SelectTabPage(kPageFolder);
         else if (itsCurrentPage == kPageFolder)
             SelectTabPage(kPageConfirm);

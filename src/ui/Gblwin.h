@@ -34,6 +34,10 @@ enum GlobalWinItem {
     kItemWhereThingsAre = 190,
 };
 
+// Posted to the main window from the thread of the check of the copies when
+// it is done.
+const int kMsgCopiesChecked = 121;
+
 // The wizard's pages, by the item list that forms each.
 enum GlobalWinPage {
     kPageWelcome = 152,
@@ -84,6 +88,11 @@ public:
     int AddTargetFolderPath(const Cstring& thePath);
     // Selects row theRow of the folder list (-1: none) and makes its folder the target.
     void SelectFolderRow(int theRow);
+    // Takes the copies from the check of start-up once it is done, and goes
+    // on to the folder page when Next was pressed while it ran.
+    void TakeCheckedCopies();
+    // Whether start-up's check of the copies is still running or not taken.
+    bool IsCheckingCopies() const;
 
     const Cstring& GetTargetFolder() const { return itsTargetFolder; }
     const CUpdateKit& GetKit() const { return itsKit; }
@@ -106,6 +115,9 @@ private:
     void FolderSelectionChanged();
     Cstring SelectedFolder() const;
     void ExitRequest();
+    // Next on the first page while the copies are checked: says so and goes
+    // on when the check is done.
+    void WaitForCheckedCopies();
 
     CUpdateKit itsKit;
     TrustOptions itsTrust;
@@ -126,6 +138,8 @@ private:
     std::unique_ptr<CMenuBar> itsMenuBar; // menu bar 130, shown as itsMenu
     // While the run lasts, only a cancel request is taken, by the run's poll.
     bool bRunning = false;
+    // Next was pressed on the first page while the copies were checked.
+    bool bNextWhenChecked = false;
 };
 
 // 0 until the main window has been closed.

@@ -17,6 +17,10 @@ bool CGlobalWin::HandleMessage(int theMessage, int theWord, long theLong)
         ShowHelpIndex();
         return true;
     }
+    if (theMessage == kMsgCopiesChecked) {
+        TakeCheckedCopies();
+        return true;
+    }
     return CModelessDialog::HandleMessage(theMessage, theWord, theLong);
 }
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -75,7 +76,7 @@ public:
     int itsMenuBarHeight = 0;
     CWindow* itsFrontWindow = nullptr;
     uint64_t itsNow = 1'000'000;
-    int itsWakes = 0;
+    std::atomic<int> itsWakes = 0; // also from the threads that post from beside the loop
     int itsLoopQuits = 0;
     int itsModalEnds = 0;
     bool bIdleTick = false;

@@ -1,5 +1,6 @@
 // The wizard's page flow and its dialog state, without an update run.
 
+#include "engine/CopyCheck.h"
 #include "engine/UpdateKit.h"
 #include "engine/UpdaterGlobals.h"
 #include "foundation/ProfileSettings.h"
@@ -18,6 +19,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <thread>
 #include <vector>
 
 using ::testing::AllOf;
@@ -49,6 +54,7 @@ protected:
 
     void TearDown() override
     {
+        StartupCopyCheck().Stop();
         delete itsWindow;
         FoundPrograms.DeleteAll();
     }
@@ -305,4 +311,62 @@ TEST_F(GlobalWin, FilePrintPrintsTheReadmeAndAfterARunTheLog)
     EXPECT_EQ(printing.itsCalls.back(), "end document");
     EXPECT_NE(std::find(printing.itsCalls.begin(), printing.itsCalls.end(), "document:Updater Log File.txt"),
         printing.itsCalls.end());
+}
+
+TEST_F(GlobalWin, TheFirstPageIsUsableWhileTheCopiesAreChecked)
+{
+    // A check held back until the test lets it end: the window opens, and
+    // Next waits for it, saying so.
+    FoundPrograms.DeleteAll();
+    const std::string folder = itsTemp / "Applications/One";
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    CGlobalWin* const* window = &itsWindow;
+    StartupCopyCheck().Start(
+        [released, folder](CProgramList& theFound, CProgramList&, std::stop_token) {
+            released.wait();
+            CProgram* found = new CProgram;
+            found->itsFolder = folder.c_str();
+            theFound.Append(found);
+        },
+        [window] { Shell().PostFromAnyThread(*window, kMsgCopiesChecked, 0, 0); });
+    Open();
+    EXPECT_EQ(itsWindow->GetCurrentPage(), kPageWelcome);
+    EXPECT_TRUE(itsWindow->IsItemEnabled(kItemNext));
+    EXPECT_EQ(itsWindow->GetFolderList().RowCount(), 0);
+    itsWindow->DoCommand(kItemNext, 0, 0);
+    EXPECT_EQ(itsWindow->GetCurrentPage(), kPageWelcome);
+    EXPECT_FALSE(itsWindow->IsItemEnabled(kItemNext));
+    EXPECT_TRUE(itsWindow->IsItemEnabled(kItemCancel));
+    EXPECT_EQ(Text(kItemInitBlank), Cstring(10203).GetText());
+
+    release.set_value();
+    StartupCopyCheck().Wait(); // the message is posted before the thread ends
+    Shell().DeliverPostedMessages();
+    EXPECT_EQ(itsWindow->GetCurrentPage(), kPageFolder);
+    ASSERT_EQ(itsWindow->GetFolderList().RowCount(), 1);
+    EXPECT_EQ(itsWindow->GetFolderList().ItemAtRow(0)->itsText.GetText(), folder);
+    EXPECT_EQ(Text(kItemInitBlank), " ");
+    EXPECT_FALSE(StartupCopyCheck().IsStarted());
+}
+
+TEST_F(GlobalWin, QuittingWhileTheCopiesAreCheckedStopsTheCheck)
+{
+    // A check that would never end by itself.
+    std::atomic<bool> bStopped = false;
+    StartupCopyCheck().Start(
+        [&bStopped](CProgramList&, CProgramList&, std::stop_token theStop) {
+            while (!theStop.stop_requested())
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            bStopped = true;
+        },
+        [] { ADD_FAILURE() << "a stopped check reports nothing"; });
+    Open();
+    itsAnswer = kResultYes;
+    itsWindow->DoCommand(kItemCancel, 0, 0);
+    EXPECT_TRUE(bGlobalClosed);
+    StartupCopyCheck().Stop();
+    EXPECT_TRUE(bStopped);
+    EXPECT_FALSE(StartupCopyCheck().IsStarted());
+    Shell().DeliverPostedMessages();
 }

@@ -1,0 +1,70 @@
+#include "engine/CopyCheck.h"
+
+#include "identification/ProgramScanner.h"
+
+CCopyCheck::~CCopyCheck()
+{
+    Stop();
+}
+
+void CCopyCheck::Start(Scan theScan, std::function<void()> theDone)
+{
+    Stop();
+    bStarted = true;
+    itsThread
+        = std::jthread([this, scan = std::move(theScan), done = std::move(theDone)](std::stop_token theStop) {
+              scan(itsFound, itsUnknown, theStop);
+              bDone.store(true, std::memory_order_release);
+              if (!theStop.stop_requested() && done)
+                  done();
+          });
+}
+
+void CCopyCheck::Wait()
+{
+    if (itsThread.joinable())
+        itsThread.join();
+}
+
+void CCopyCheck::Stop()
+{
+    if (itsThread.joinable()) {
+        itsThread.request_stop();
+        itsThread.join();
+    }
+    itsFound.DeleteAll();
+    itsUnknown.DeleteAll();
+    bDone.store(false);
+    bStarted = false;
+}
+
+bool CCopyCheck::TakeResults(CProgramList& theFound, CProgramList* pUnknown)
+{
+    if (!bStarted || !IsDone())
+        return false;
+    Wait();
+    bStarted = false;
+    while (CListItem* record = itsFound.RemoveHead())
+        theFound.Append(record);
+    while (CListItem* record = itsUnknown.RemoveHead()) {
+        if (pUnknown)
+            pUnknown->Append(record);
+        else
+            delete record;
+    }
+    return true;
+}
+
+CCopyCheck::Scan ApplicationsFolderScan(const Cstring& theFolder, const CProgramList& theValid)
+{
+    return [folder = theFolder, &theValid](
+               CProgramList& theFound, CProgramList& theUnknown, std::stop_token theStop) {
+        ScanDirectory(theFound, folder.GetText(), gValidProgramNames, &theValid, &theUnknown, theStop);
+    };
+}
+
+CCopyCheck& StartupCopyCheck()
+{
+    static CCopyCheck check;
+    return check;
+}
