@@ -2,7 +2,8 @@
 //   WindowBench shown  --bundle KIT --applications FOLDER
 //       prints the wall clock (ns since the epoch) at the moment the main
 //       window is first exposed, for a script that took the time before
-//       starting the process; the start-up is the updater's own.
+//       starting the process; the start-up is the updater's own, the copies
+//       checked beside the window as a plain start does.
 //   WindowBench repaint
 //       how many times a second the progress page's four items can change and
 //       be repainted at once, as the run's progress does it.
@@ -11,8 +12,9 @@
 //       measures the time until the abort question is on screen; the question
 //       is answered No, so the run goes on. Prints each latency in ms.
 
-#include "engine/UpdaterGlobals.h"
 #include "app/UpdaterMain.h"
+#include "engine/CopyCheck.h"
+#include "engine/UpdaterGlobals.h"
 #include "identification/ProgramList.h"
 #include "platform/Host.h"
 #include "qt/QtHost.h"
@@ -45,9 +47,12 @@ double Milliseconds(Clock::duration theTime)
     return std::chrono::duration<double, std::milli>(theTime).count();
 }
 
-void Start(int argc, char** argv)
+// Starts as main does with a display: the copies are checked beside the
+// window. bWaitForCopies waits for the check, for a mode that uses the copies.
+void Start(int argc, char** argv, bool bWaitForCopies)
 {
     StartupOptions options;
+    options.bCheckCopiesBeside = true;
     for (int i = 2; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--bundle") == 0)
             options.itsBundlePath = argv[i + 1];
@@ -56,6 +61,10 @@ void Start(int argc, char** argv)
     }
     UpdaterStartup(0, options);
     gGlobalWin->DoModal();
+    if (bWaitForCopies) {
+        StartupCopyCheck().Wait();
+        gGlobalWin->TakeCheckedCopies();
+    }
 }
 
 int Shown()
@@ -167,7 +176,7 @@ int main(int argc, char** argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 0); // a platform the caller names wins
     std::unique_ptr<CHost> host = MakeWindowHost(argc, argv);
     SetHost(host.get());
-    Start(argc, argv);
+    Start(argc, argv, mode != "shown");
     const int status = mode == "shown" ? Shown()
         : mode == "repaint"            ? Repaint()
         : mode == "escape"             ? Escape()

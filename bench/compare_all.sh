@@ -9,6 +9,11 @@
 #      build, against md5sum of the same files on two cores
 #   6. patchwell-updater --apply on an installed copy, against cp -a of the
 #      bundle to a backup followed by unzip into the copy's folder
+#   7. row 5's --list on a second start: the copies' digests in the cache
+#   8. row 1 on one core against two (taskset): how extraction scales
+#   9. traditional decryption alone, one core (DecoderBench), in MiB/s
+#  10. the start to the first window, offscreen and on an X server (Xvfb),
+#      with no copy and with row 5's two copies checked beside the window
 # and, for rows 1-4, 7z and bsdtar against unzip when they are installed.
 # Every input is made by code. Each time is the median of paired rounds whose
 # order rotates; each run writes into a fresh folder, nothing is deleted
@@ -21,7 +26,7 @@ export LC_ALL=C
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-$here/../build/bench}" && pwd)
 rounds=${2:-5}
-rows=${PW_BENCH_ROWS:-1 2 3 4 5 6}
+rows=${PW_BENCH_ROWS:-1 2 3 4 5 6 7 8 9 10}
 large_mib=${PW_BENCH_LARGE_MB:-1500}
 large_count=5
 # shellcheck source=bench/common.sh
@@ -52,12 +57,13 @@ load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 # kept until the end. A file takes at least a block, and a copy of the
 # bundle about 160 MB.
 mib_needed=0
-if selected 1 || selected 5 || selected 6; then mib_needed=$((2 * 160 + 400)); fi # the two builds and their kit
+if selected 1 || selected 5 || selected 6 || selected 7 || selected 8 || selected 10; then mib_needed=$((2 * 160 + 400)); fi # the two builds and their kit
 selected 1 && mib_needed=$((mib_needed + rounds * (${#peers[@]} + 1) * 160))
 selected 2 && mib_needed=$((mib_needed + large_mib * 2 + rounds * (${#peers[@]} + 1) * large_mib))
 selected 3 && mib_needed=$((mib_needed + 160 + rounds * (${#peers[@]} + 1) * 80))
 selected 4 && mib_needed=$((mib_needed + 480 + rounds * (${#peers[@]} + 1) * 240))
-selected 5 && mib_needed=$((mib_needed + 2 * 160))
+{ selected 5 || selected 7 || selected 10; } && mib_needed=$((mib_needed + 2 * 160))
+selected 8 && mib_needed=$((mib_needed + rounds * 2 * 160))
 selected 6 && mib_needed=$((mib_needed + rounds * 5 * 160))
 work=$(mktemp -d "${TMPDIR:-/tmp}/pw-compare.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -80,7 +86,7 @@ progress() { echo "[$SECONDS s] $1" >&2; }
 # The inputs. Two builds of one ~150 MB bundle that differ in their program,
 # and the kit that updates the first to the second; its archive is row 1's.
 progress "Making the inputs in $work"
-if selected 1 || selected 5 || selected 6; then
+if selected 1 || selected 5 || selected 6 || selected 7 || selected 8 || selected 10; then
     make_bundle "$work/builds/5.0.1/Patchwell 5/Patchwell 5.app"
     mkdir -p "$work/builds/5.0.2"
     cp -a "$work/builds/5.0.1/Patchwell 5" "$work/builds/5.0.2/"
@@ -101,7 +107,7 @@ if selected 4; then
     make_many_files "$work/small/files" 60000 2000
     pack archive "$work/small.zip" "$work/small/files"
 fi
-if selected 5; then
+if selected 5 || selected 7 || selected 10; then
     mkdir -p "$work/Applications"
     cp -a "$work/builds/5.0.1/Patchwell 5" "$work/Applications/Patchwell 5"
     cp -a "$work/builds/5.0.1/Patchwell 5" "$work/Applications/Patchwell 5 Studio"
@@ -114,7 +120,16 @@ unzip_extract() { timed unzip -q -P "$key" "$1" -d "$2"; }
 sevenzip_extract() { timed 7z x -bd -y -p"$key" -o"$2" "$1"; }
 bsdtar_extract() { mkdir "$2" && timed bsdtar -x --passphrase "$key" -f "$1" -C "$2"; }
 
-ours_list() { timed "$build/patchwell-updater" --bundle "$work/kit" --applications "$1" --list; }
+# A cache of its own for every run of ours: empty, it is a first start that
+# reads every file; row 7 starts from the cache a first start left.
+ours_list() { XDG_CACHE_HOME="$2.cache" timed "$build/patchwell-updater" --bundle "$work/kit" --applications "$1" --list; }
+ours_list_cached() {
+    cp -a "$work/warm-cache" "$2.cache"
+    XDG_CACHE_HOME="$2.cache" timed "$build/patchwell-updater" --bundle "$work/kit" --applications "$1" --list
+}
+# Row 8: the extraction of row 1 on the first core alone, and on the first two.
+ours_extract_1_core() { timed taskset -c 0 "$build/ExtractBench" --once "$1" "$2"; }
+ours_extract_2_cores() { timed taskset -c 0,1 "$build/ExtractBench" --once "$1" "$2"; }
 # md5sum on both cores: the list in two halves, one process each.
 md5sum_list() {
     local count
@@ -130,7 +145,7 @@ installed_copy() {
 }
 ours_apply() {
     installed_copy "$2"
-    timed "$build/patchwell-updater" --bundle "$work/kit" --applications "$2/Applications" \
+    XDG_CACHE_HOME="$2/cache" timed "$build/patchwell-updater" --bundle "$work/kit" --applications "$2/Applications" \
         --apply "$2/Applications/Patchwell 5"
 }
 # The archive's entries lie under NewFiles/, which unzip cannot strip: they
@@ -207,6 +222,58 @@ if selected 6; then
     paired_series 6 "$bundle_zip" ours_apply peer_apply
     add_row "6. --apply: $(archive_label "$bundle_zip")" ours_apply peer_apply
 fi
+if selected 7; then
+    progress "Row 7: --list again"
+    # A file changed less than two seconds before it is read is not kept.
+    sleep 3
+    XDG_CACHE_HOME="$work/warm-cache" "$build/patchwell-updater" --bundle "$work/kit" \
+        --applications "$work/Applications" --list >/dev/null
+    paired_series 7 "$work/Applications" ours_list_cached md5sum_list
+    add_row "7. --list again, the digests cached" ours_list_cached md5sum_list
+fi
+if selected 8 && command -v taskset >/dev/null; then
+    progress "Row 8: one core against two"
+    cat "$bundle_zip" >/dev/null
+    paired_series 8 "$bundle_zip" ours_extract_1_core ours_extract_2_cores
+    add_row "8. bundle on 1 core / on 2 (taskset)" ours_extract_1_core ours_extract_2_cores
+fi
+figures=()
+if selected 9 && [ -x "$build/DecoderBench" ]; then
+    progress "Row 9: decryption"
+    figures+=("9. traditional decryption alone, one core: $("$build/DecoderBench" --benchmark_filter=CipherAlone \
+        --benchmark_repetitions="$rounds" --benchmark_format=json 2>/dev/null | python3 -c '
+import json, statistics, sys
+runs = [b["bytes_per_second"] for b in json.load(sys.stdin)["benchmarks"] if b.get("run_type") == "iteration"]
+print("%.0f MiB/s (median of %d; smallest %.0f, largest %.0f)" % (statistics.median(runs) / 2**20, len(runs),
+      min(runs) / 2**20, max(runs) / 2**20))'))")
+fi
+# window_ms PLATFORM APPLICATIONS: milliseconds from the process start to the
+# main window shown, the median of the rounds
+window_ms() {
+    local platform=$1 applications=$2 times=() start end round
+    for ((round = 0; round < rounds; round++)); do
+        start=$(date +%s%N)
+        end=$(XDG_CACHE_HOME="$work/window-cache.$round" QT_QPA_PLATFORM=$platform \
+            "$build/WindowBench" shown --bundle "$work/kit" --applications "$applications")
+        times+=("$(((end - start) / 1000000))")
+    done
+    median "${times[@]}"
+}
+if selected 10 && [ -x "$build/WindowBench" ]; then
+    progress "Row 10: the first window"
+    mkdir -p "$work/no-copies"
+    xargs -0 -a "$work/installed-files" cat >/dev/null
+    figures+=("10. start to the first window, offscreen: $(window_ms offscreen "$work/no-copies") ms with no copy, \
+$(window_ms offscreen "$work/Applications") ms with row 5's copies checked beside it")
+    if command -v Xvfb >/dev/null; then
+        Xvfb :77 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        xvfb=$!
+        sleep 1
+        figures+=("    on an X server (Xvfb): $(DISPLAY=:77 window_ms xcb "$work/no-copies") ms with no copy, \
+$(DISPLAY=:77 window_ms xcb "$work/Applications") ms with row 5's copies checked beside it")
+        kill "$xvfb"
+    fi
+fi
 load_end=$(cut -d' ' -f1-3 /proc/loadavg)
 progress "Done"
 
@@ -218,6 +285,9 @@ printf '| %-40s | %7s | %7s | %-18s | %9s | %9s | %6s | %8s | %12s |\n' row "our
 echo "|------------------------------------------|--------:|--------:|--------------------|----------:|----------:|-------:|---------:|-------------:|"
 printf '%s\n' "${table[@]}"
 echo
-echo "peer: unzip -P for rows 1-4 and 6 (after cp -a of the bundle to a backup), md5sum on two cores for row 5."
+if ((${#figures[@]})); then printf '%s\n' "${figures[@]}" && echo; fi
+echo "peer: unzip -P for rows 1-4 and 6 (after cp -a of the bundle to a backup), md5sum on two cores for rows 5"
+echo "and 7, ours on two cores for row 8 (it says what a second core brings; on N cores the workers are"
+echo "min(N, 8), and the entries' order, the log and the progress stay on one thread)."
 echo "Times are medians; a ratio is the median of the rounds' ratios (each of two runs in the same round),"
 echo "with the smallest and the largest in brackets; peak memory is the largest of the rounds."
