@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-TEST(UserFolders, FollowXdgWhenAbsolute)
+TEST(UserFolders, FollowXdgWhenAbsoluteAndAreNothingWithoutAHome)
 {
     {
         CScopedVariable config("XDG_CONFIG_HOME", "/config/here");
@@ -18,15 +18,12 @@ TEST(UserFolders, FollowXdgWhenAbsolute)
     EXPECT_TRUE(DocumentsFolder().IsNotEmpty());
     CScopedVariable desktop("XDG_DESKTOP_DIR", "/somewhere/Desk");
     EXPECT_EQ(DesktopFolder(), Cstring("/somewhere/Desk"));
-}
 
-TEST(UserFolders, NothingWithoutAHome)
-{
     CScopedVariable home("HOME", "");
     CScopedVariable config("XDG_CONFIG_HOME", "");
     CScopedVariable documents("XDG_DOCUMENTS_DIR", "");
-    CScopedVariable desktop("XDG_DESKTOP_DIR", "");
-    // Never a folder relative to whatever the working folder happens to be.
+    desktop.Set("");
+    // Without a home, never a folder relative to whatever the working folder happens to be.
     EXPECT_TRUE(PreferencesFolder().IsEmpty());
     EXPECT_TRUE(DocumentsFolder().IsEmpty());
     EXPECT_TRUE(DesktopFolder().IsEmpty());

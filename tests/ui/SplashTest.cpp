@@ -63,8 +63,17 @@ TEST_F(Splash, ShowsPictureTitleVersionAndSystemCentredOverItsParent)
     EXPECT_TRUE(bPicture);
     ASSERT_EQ(texts.size(), 3u);
     EXPECT_EQ(texts[0], SplashTitleLine().GetText());
+    EXPECT_FALSE(texts[0].empty());
     EXPECT_EQ(texts[1].rfind("Version " PW_VERSION, 0), 0u) << texts[1];
     EXPECT_EQ(texts[2], gSystemDescription.GetText());
+
+    // The title line takes the library file first.
+    CResFile library;
+    const char bundle[]
+        = R"({ "STR#": { "10000": ["", "Deluxe", "", "", "", "", "", "", "", "", "Patchwell 5"] } })";
+    ASSERT_TRUE(library.OpenData(bundle, sizeof bundle - 1, "pw95lib1.dll"));
+    CScopedGlobal<CResFile*> installed(gLibraryResFile, &library);
+    EXPECT_STREQ(SplashTitleLine().GetText(), "Patchwell 5, Deluxe");
 }
 
 TEST_F(Splash, CountsDownOnceASecondThenAsksItsParentToCloseIt)
@@ -97,16 +106,4 @@ TEST_F(Splash, AClickEndsItAtOnce)
     splash.OnMouseDown({ 10, 10 }, kMsgLeftDown, 1);
     Shell().DeliverPostedMessages();
     EXPECT_EQ(itsParent.itsCommands.size(), 1u) << "a second click after the end posts nothing";
-}
-
-TEST_F(Splash, TitleLineTakesTheLibraryFileFirst)
-{
-    const Cstring plain = SplashTitleLine();
-    EXPECT_FALSE(plain.IsEmpty());
-    CResFile library;
-    const char bundle[]
-        = R"({ "STR#": { "10000": ["", "Deluxe", "", "", "", "", "", "", "", "", "Patchwell 5"] } })";
-    ASSERT_TRUE(library.OpenData(bundle, sizeof bundle - 1, "pw95lib1.dll"));
-    CScopedGlobal<CResFile*> installed(gLibraryResFile, &library);
-    EXPECT_STREQ(SplashTitleLine().GetText(), "Patchwell 5, Deluxe");
 }
