@@ -245,7 +245,7 @@ if selected 9 && [ -x "$build/DecoderBench" ]; then
 import json, statistics, sys
 runs = [b["bytes_per_second"] for b in json.load(sys.stdin)["benchmarks"] if b.get("run_type") == "iteration"]
 print("%.0f MiB/s (median of %d; smallest %.0f, largest %.0f)" % (statistics.median(runs) / 2**20, len(runs),
-      min(runs) / 2**20, max(runs) / 2**20))'))")
+      min(runs) / 2**20, max(runs) / 2**20))')")
 fi
 # window_ms PLATFORM APPLICATIONS: milliseconds from the process start to the
 # main window shown, the median of the rounds

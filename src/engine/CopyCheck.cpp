@@ -2,6 +2,15 @@
 
 #include "identification/ProgramScanner.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+const int kCheckNiceness = 5;
+
+} // namespace
+
 CCopyCheck::~CCopyCheck()
 {
     Stop();
@@ -13,6 +22,10 @@ void CCopyCheck::Start(Scan theScan, std::function<void()> theDone)
     bStarted = true;
     itsThread
         = std::jthread([this, scan = std::move(theScan), done = std::move(theDone)](std::stop_token theStop) {
+              // The window comes first: on a machine with few cores the digests
+              // would otherwise hold up its start. The threads the scan starts
+              // inherit this, and the check takes all the cores the window leaves.
+              setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kCheckNiceness);
               scan(itsFound, itsUnknown, theStop);
               bDone.store(true, std::memory_order_release);
               if (!theStop.stop_requested() && done)
