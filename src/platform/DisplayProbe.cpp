@@ -1,10 +1,14 @@
 #include "platform/DisplayProbe.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
+#include <mutex>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -37,7 +41,7 @@ bool WaylandAnswers(const char* theDisplay)
 
 } // namespace
 
-CDisplayProbe::CDisplayProbe()
+CDisplayProbe::CDisplayProbe(int theWaitMilliseconds)
 {
     if (Variable("QT_QPA_PLATFORM")) {
         itsReach = DisplayReach::kReachable;
@@ -49,36 +53,68 @@ CDisplayProbe::CDisplayProbe()
         return;
     itsDisplay = wayland ? wayland : x11;
     const bool bWayland = wayland && WaylandAnswers(wayland);
-    const bool bX11 = x11 && X11Answers();
-    bWaylandOnly = bWayland && !bX11;
-    itsReach = bWayland || bX11 ? DisplayReach::kReachable : DisplayReach::kUnreachable;
+    itsReach = x11 ? X11Reach(theWaitMilliseconds) : DisplayReach::kUnreachable;
+    bWaylandOnly = bWayland && itsReach != DisplayReach::kReachable;
+    if (bWayland)
+        itsReach = DisplayReach::kReachable;
+    else if (itsReach == DisplayReach::kSilent)
+        itsDisplay = x11; // the display that kept silent is the one to name
 }
 
-CDisplayProbe::~CDisplayProbe()
-{
-    if (itsConnection)
-        itsDisconnect(itsConnection);
-    if (itsLibrary)
-        dlclose(itsLibrary);
-}
+// The X11 connection as xcb makes it. The library is opened here rather than
+// linked: a machine without it has no X11 platform for Qt either, and still
+// runs the updater from a terminal. Once the thread that connects is done,
+// whoever lets go of this last disconnects and closes the library.
+struct CDisplayProbe::X11Connection {
+    ~X11Connection()
+    {
+        if (itsConnection)
+            itsDisconnect(itsConnection);
+        if (itsLibrary)
+            dlclose(itsLibrary);
+    }
+
+    void* itsLibrary = nullptr;
+    void* itsConnection = nullptr;
+    void (*itsDisconnect)(void*) = nullptr;
+    bool bAnswered = false;
+    std::mutex itsLock;
+    std::condition_variable itsDone;
+    bool bDone = false;
+};
+
+CDisplayProbe::~CDisplayProbe() = default;
 
 // Connects as Qt's X11 platform does, through the library it uses, so that
 // the display's name, its authorization and its transport are judged alike.
-// The library is opened here rather than linked: a machine without it has
-// no X11 platform for Qt either, and still runs the updater from a terminal.
-bool CDisplayProbe::X11Answers()
+// xcb waits for the server's first answer without a limit; the wait is made
+// on a thread of its own, and one that does not end in time is left to it.
+DisplayReach CDisplayProbe::X11Reach(int theWaitMilliseconds)
 {
-    itsLibrary = dlopen("libxcb.so.1", RTLD_LAZY | RTLD_LOCAL);
-    if (!itsLibrary)
-        return false;
+    auto x11 = std::make_shared<X11Connection>();
+    x11->itsLibrary = dlopen("libxcb.so.1", RTLD_LAZY | RTLD_LOCAL);
+    if (!x11->itsLibrary)
+        return DisplayReach::kUnreachable;
     using Connect = void* (*)(const char*, int*);
     using HasError = int (*)(void*);
-    const auto connect = reinterpret_cast<Connect>(dlsym(itsLibrary, "xcb_connect"));
-    const auto hasError = reinterpret_cast<HasError>(dlsym(itsLibrary, "xcb_connection_has_error"));
-    itsDisconnect = reinterpret_cast<void (*)(void*)>(dlsym(itsLibrary, "xcb_disconnect"));
-    if (!connect || !hasError || !itsDisconnect)
-        return false;
-    // Even a failed connection is an object to be freed.
-    itsConnection = connect(nullptr, nullptr);
-    return itsConnection && hasError(itsConnection) == 0;
+    const auto connect = reinterpret_cast<Connect>(dlsym(x11->itsLibrary, "xcb_connect"));
+    const auto hasError = reinterpret_cast<HasError>(dlsym(x11->itsLibrary, "xcb_connection_has_error"));
+    x11->itsDisconnect = reinterpret_cast<void (*)(void*)>(dlsym(x11->itsLibrary, "xcb_disconnect"));
+    if (!connect || !hasError || !x11->itsDisconnect)
+        return DisplayReach::kUnreachable;
+    std::thread([x11, connect, hasError] {
+        // Even a failed connection is an object to be freed.
+        void* connection = connect(nullptr, nullptr);
+        const std::lock_guard<std::mutex> lock(x11->itsLock);
+        x11->itsConnection = connection;
+        x11->bAnswered = connection && hasError(connection) == 0;
+        x11->bDone = true;
+        x11->itsDone.notify_all();
+    }).detach();
+    std::unique_lock<std::mutex> lock(x11->itsLock);
+    if (!x11->itsDone.wait_for(
+            lock, std::chrono::milliseconds(theWaitMilliseconds), [&] { return x11->bDone; }))
+        return DisplayReach::kSilent;
+    itsX11 = x11;
+    return x11->bAnswered ? DisplayReach::kReachable : DisplayReach::kUnreachable;
 }

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <spawn.h>
 #include <string>
@@ -100,6 +101,30 @@ TEST_F(DisplayProbe, AWaylandSocketThatListensIsReachable)
     itsX11.Set(":" + std::to_string(number));
     EXPECT_EQ(Probe(), DisplayReach::kReachable);
     EXPECT_TRUE(bWaylandOnly);
+    close(listener);
+}
+
+// A frozen X server, or a forwarded display whose far end is gone: the
+// connection is taken and nothing ever answers. Qt would wait for ever.
+TEST_F(DisplayProbe, AnXDisplayThatNeverAnswersIsSilent)
+{
+    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_NE(listener, -1);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int number = 150;
+    for (; number < 400; ++number) {
+        address.sin_port = htons(static_cast<uint16_t>(6000 + number));
+        if (bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+            break;
+    }
+    ASSERT_LT(number, 400);
+    ASSERT_EQ(listen(listener, 4), 0);
+    itsX11.Set("127.0.0.1:" + std::to_string(number));
+    const CDisplayProbe probe(300);
+    EXPECT_EQ(probe.Reach(), DisplayReach::kSilent);
+    EXPECT_EQ(probe.Display().GetText(), "127.0.0.1:" + std::to_string(number));
     close(listener);
 }
 
