@@ -18,6 +18,10 @@ endif()
 set(PW_RESOURCES ${CMAKE_CURRENT_SOURCE_DIR}/resources)
 install(FILES ${PW_RESOURCES}/patchwell-updater.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
   COMPONENT updater)
+# The kit archive's type, so that a file manager opens a .pwkit in the updater;
+# the package's trigger brings the desktop's database up to date.
+install(FILES ${PW_RESOURCES}/mime/patchwell-updater.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+  COMPONENT updater)
 foreach(size 48 256)
   install(FILES ${PW_RESOURCES}/icons/patchwell-updater-${size}.png
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME patchwell-updater.png
@@ -93,6 +97,9 @@ or from the command line (--list, --apply) for administrators.")
 # pulls in) is only needed on one without XWayland, where the updater says so.
 # TIFF pictures need a plugin that is not linked.
 set(CPACK_DEBIAN_UPDATER_PACKAGE_SUGGESTS "qt6-wayland, qt6-image-formats-plugins")
+# libarchive, which unpacks kit archives, comes through the binaries with the
+# other libraries; the type of those archives needs the desktop's MIME database.
+set(CPACK_DEBIAN_UPDATER_PACKAGE_RECOMMENDS "shared-mime-info")
 
 set(CPACK_DEBIAN_PACK_PACKAGE_NAME patchwell-pack)
 set(CPACK_DEBIAN_PACK_PACKAGE_SECTION devel)

@@ -11,7 +11,7 @@ root=$PWD
 seconds=${1:-5}
 shift || true
 harnesses=("$@")
-[ ${#harnesses[@]} -gt 0 ] || harnesses=(cstring base64 entry_name data_file profile resources extractor zip_reader)
+[ ${#harnesses[@]} -gt 0 ] || harnesses=(cstring base64 entry_name data_file profile resources extractor zip_reader kit_archive)
 
 build=build/fuzz
 CC=clang CXX=clang++ cmake -S . -B "$build" -DPW_FUZZ=ON -DPW_SANITIZE=ON -DPW_TESTS=OFF \

@@ -1,9 +1,9 @@
 # Debian packages the build, the tests and the demo need; sourced by the
 # README's two commands.
-PW_PACKAGES=(cmake g++ make pkg-config ccache nettle-dev libzip-dev nlohmann-json3-dev
+PW_PACKAGES=(cmake g++ make pkg-config ccache nettle-dev libzip-dev libarchive-dev nlohmann-json3-dev
              libgtest-dev libgmock-dev libbenchmark-dev zip unzip qt6-base-dev
              qt6-image-formats-plugins desktop-file-utils man-db dpkg-dev
-             clang libclang-rt-14-dev xvfb
+             clang libclang-rt-14-dev xvfb shared-mime-info
              # The install test validates the AppStream metainfo.
              appstream
              # The wizard heard through the accessibility bus on a display of its own.

@@ -29,22 +29,27 @@ void OnStopSignal(int theSignal)
     CConsoleObserver::RequestStop(theSignal);
 }
 
-// The handlers live as long as the run: before it, and after it, the
-// signals end the program as they would any other.
+// The handlers live as long as the run; before it and after it, the
+// handlers before are back (an unpacked kit's, which removes the kit before
+// the signal ends the program, or the default).
 class CStopSignals {
 public:
     CStopSignals()
+        : itsOldInt(std::signal(SIGINT, OnStopSignal))
+        , itsOldTerm(std::signal(SIGTERM, OnStopSignal))
     {
-        std::signal(SIGINT, OnStopSignal);
-        std::signal(SIGTERM, OnStopSignal);
     }
     ~CStopSignals()
     {
-        std::signal(SIGINT, SIG_DFL);
-        std::signal(SIGTERM, SIG_DFL);
+        std::signal(SIGINT, itsOldInt);
+        std::signal(SIGTERM, itsOldTerm);
     }
     CStopSignals(const CStopSignals&) = delete;
     CStopSignals& operator=(const CStopSignals&) = delete;
+
+private:
+    void (*itsOldInt)(int);
+    void (*itsOldTerm)(int);
 };
 
 void PrintLine(const Cstring& theText)
@@ -64,7 +69,8 @@ Cstring AbsoluteFolder(const char* theFolder)
 
 const char kKitHint[]
     = "Run the updater from the folder of a complete update kit (patchwell-updater, the .zip archive,\n"
-      "data.txt and readme.txt), or name that folder with --bundle DIR.\n";
+      "data.txt and readme.txt), or name that folder with --bundle DIR or alone as KIT; a kit\n"
+      "archive (.pwkit) is named the same way.\n";
 
 void PrintRecoveryNotes()
 {

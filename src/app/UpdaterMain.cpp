@@ -1,6 +1,7 @@
 #include "app/UpdaterMain.h"
 
 #include "engine/CopyCheck.h"
+#include "engine/KitBuilds.h"
 #include "engine/UpdateKit.h"
 #include "engine/UpdateRecovery.h"
 #include "engine/UpdaterGlobals.h"
@@ -122,14 +123,14 @@ CUpdateKit UpdaterStartup(uint32_t theInstance, const StartupOptions& theOptions
 
     CUpdateKit kit = CUpdateKit::InFolder(gAppBundlePath.GetText()); // 6, 7
     kit.ReadFiles();
-    AddTextSubstitution("|ZIPNAME|", kit.itsInstallName.GetText()); // 8
-    gProgramName = Cstring(10000); // 9
-    AddTextSubstitution("|PROGNAME|", gProgramName.GetText());
+    NameKitInTexts(kit); // 8, 9
     if (!gGlobalWin) // 10
         gGlobalWin = new CGlobalWin(kit);
 
-    ReadProgramData(ValidPrograms, kit.DataFile().GetText(), theOptions.itsDataReport, // 11
-        kit.itsDataFile.itsName.empty() ? nullptr : &kit.itsDataBytes);
+    // A folder without an archive is no kit (the installed updater's own
+    // folder): the window asks for one instead of reporting its missing parts.
+    if (kit.HasArchive() || theOptions.itsDataReport) // 11
+        ReadKitBuilds(kit, theOptions.itsDataReport);
     // A run that was killed may have left a copy without its program: put it
     // back before looking for copies.
     RecoverInterruptedUpdates(gApplicationsFolder.GetText(), gRecoveryNotes);
@@ -141,8 +142,7 @@ CUpdateKit UpdaterStartup(uint32_t theInstance, const StartupOptions& theOptions
         StartupCopyCheck().Start(ApplicationsFolderScan(gApplicationsFolder, ValidPrograms),
             [] { Shell().PostFromAnyThread(gGlobalWin, kMsgCopiesChecked, 0, 0); });
     } else {
-        ScanDirectory(FoundPrograms, gApplicationsFolder.GetText(), gValidProgramNames, &ValidPrograms, // 12
-            theOptions.itsUnknownCopies);
+        FindInstalledCopies(theOptions.itsUnknownCopies); // 12
     }
     if (gDiagnostics)
         WriteDiagnosticDump();

@@ -4,6 +4,7 @@
 #include "app/Unattended.h"
 #include "app/UpdaterMain.h"
 #include "engine/KitSignature.h"
+#include "engine/UnpackedKit.h"
 #include "engine/UpdaterGlobals.h"
 #include "foundation/Profile.h"
 #include "identification/ProgramData.h"
@@ -24,12 +25,12 @@
 
 namespace {
 
-const char kUsage[] = "Usage: patchwell-updater [OPTION]...\n"
-                      "Update the installed copies of Patchwell from the update archive that lies\n"
-                      "beside this program.\n"
+const char kUsage[] = "Usage: patchwell-updater [OPTION]... [KIT]\n"
+                      "Update the installed copies of Patchwell from an update kit: the folder KIT\n"
+                      "or the kit archive KIT (.pwkit), else the kit that lies beside this program.\n"
                       "\n"
-                      "  --bundle DIR          the updater folder holding the archive, data.txt and\n"
-                      "                        readme.txt (default: the folder of this program)\n"
+                      "  --bundle KIT          the same as naming KIT: the kit folder holding the\n"
+                      "                        archive, data.txt and readme.txt, or a kit archive\n"
                       "  --applications DIR    where to look for installed copies (default: /Applications)\n"
                       "  --diagnostics FILE    write start-up diagnostics to FILE ('-' for standard error)\n"
                       "  --list                list the installed copies found and exit\n"
@@ -78,6 +79,24 @@ int RefuseMissingFolder(const char* theOption, const Cstring& thePath)
     return kExitRefused;
 }
 
+// A kit named as an archive is unpacked here, and from then on is a kit
+// folder like any other: theKit names the unpacked folder afterwards.
+int OpenNamedKit(const char* theOption, Cstring& theKit, CUnpackedKit& theUnpacked)
+{
+    if (theKit.IsEmpty() || !IsKitArchivePath(theKit.GetText()))
+        return kExitDone;
+    if (const char* problem = FolderProblem(theKit.GetText());
+        problem && std::strcmp(problem, "does not exist") == 0)
+        return RefuseMissingFolder(theOption, theKit);
+    if (std::string problem; !theUnpacked.Unpack(theKit.GetText(), problem)) {
+        std::fprintf(stderr, "patchwell-updater: the kit archive '%s' is refused: %s.\n", theKit.GetText(),
+            problem.c_str());
+        return kExitRefused;
+    }
+    theKit = theUnpacked.KitFolder();
+    return kExitDone;
+}
+
 void JoinCommandLine(int argc, char** argv)
 {
     gCommandLine = "";
@@ -104,8 +123,9 @@ void WriteStartupSummary(const CUpdateKit& theKit, FILE* theStream)
 }
 
 // Without a display the wizard cannot be shown; tell the user what can be
-// done instead of returning silently.
-int ExplainWithoutWindow(DisplayReach theReach, const Cstring& theDisplay)
+// done instead of returning silently. What to do depends on whether copies
+// were found: "--apply one of the copies found" after "No copies" is no advice.
+int ExplainWithoutWindow(DisplayReach theReach, const Cstring& theDisplay, const CUpdateKit& theKit)
 {
     if (theReach == DisplayReach::kUnreachable)
         std::fprintf(stderr, "patchwell-updater: cannot open the display '%s'", theDisplay.GetText());
@@ -114,11 +134,27 @@ int ExplainWithoutWindow(DisplayReach theReach, const Cstring& theDisplay)
             "patchwell-updater: the window needs Qt's Wayland platform to open on the display '%s'\n"
             "(sudo apt-get install qt6-wayland)",
             theDisplay.GetText());
+    else if (theReach == DisplayReach::kSilent)
+        std::fprintf(stderr, "patchwell-updater: the display '%s' did not answer within %d seconds",
+            theDisplay.GetText(), kDisplayAnswerSeconds);
     else
         std::fprintf(stderr, "patchwell-updater: no display to open the window on");
-    std::fprintf(stderr,
-        "; use --apply FOLDER to update\n"
-        "one of the copies found, --list to list them, or --help for more.\n\n");
+    // Without a kit no copy can be told to be a known build: none is listed.
+    if (!theKit.HasArchive()) {
+        std::fprintf(stderr,
+            ";\nname the update kit (a kit folder or a .pwkit archive) and the copy to update:\n"
+            "    patchwell-updater KIT --apply FOLDER\n"
+            "patchwell-updater KIT --list shows the copies it would update, --help more.\n");
+        return 1;
+    }
+    if (FoundPrograms.First())
+        std::fprintf(stderr,
+            "; use --apply FOLDER to update\n"
+            "one of the copies found, --list to list them, or --help for more.\n\n");
+    else
+        std::fprintf(stderr,
+            "; use --apply FOLDER to update\n"
+            "the copy in FOLDER, --applications DIR to look for copies elsewhere, or --help for more.\n\n");
     ListFoundCopies();
     return 1;
 }
@@ -132,6 +168,7 @@ int main(int argc, char** argv)
     StartupOptions options;
     const char* diagnosticsPath = nullptr;
     const char* applyFolder = nullptr;
+    const char* kitArgument = nullptr;
     bool bList = false;
     ApplyOptions applyOptions;
     for (int i = 1; i < argc; ++i) {
@@ -194,8 +231,17 @@ int main(int argc, char** argv)
                 diagnosticsPath = value;
             continue;
         }
-        return UsageError("unknown option '%s'", argv[i]);
+        if (argument.starts_with("-") && argument != "-")
+            return UsageError("unknown option '%s'", argv[i]);
+        if (kitArgument)
+            return UsageError("name one update kit, not also '%s'", argv[i]);
+        kitArgument = argv[i];
     }
+    if (kitArgument && options.itsBundlePath.IsNotEmpty())
+        return UsageError("%s", "name the update kit once: with --bundle or alone");
+    const char* kitOption = kitArgument ? "the command line" : "--bundle";
+    if (kitArgument)
+        options.itsBundlePath = kitArgument;
     if (bList && applyFolder)
         return UsageError("%s", "--list and --apply cannot be used together");
     if (applyOptions.bForce && !applyFolder)
@@ -204,7 +250,11 @@ int main(int argc, char** argv)
         return UsageError("%s", "--verbose goes with --apply FOLDER");
     if (applyOptions.bJson && !bList && !applyFolder)
         return UsageError("%s", "--json goes with --list or --apply FOLDER");
-    for (const auto& [name, folder] : { std::pair { "--bundle", options.itsBundlePath },
+    // Whatever ends the program from here on, the unpacked kit goes with it.
+    CUnpackedKit unpackedKit;
+    if (const int status = OpenNamedKit(kitOption, options.itsBundlePath, unpackedKit); status != kExitDone)
+        return status;
+    for (const auto& [name, folder] : { std::pair { kitOption, options.itsBundlePath },
              { "--applications", options.itsApplicationsFolder } })
         if (const int status = RefuseMissingFolder(name, folder); status != kExitDone)
             return status;
@@ -252,6 +302,10 @@ int main(int argc, char** argv)
             std::fclose(diagnostics);
     }
     int status = bConsole ? CheckUpdateKit(kit, dataReport, applyFolder, applyOptions.bJson) : kExitDone;
+    // A stop asked for during start-up: nothing was changed, and the unpacked
+    // kit's removal ends the program as the signal asked.
+    if (CUnpackedKit::StopRequested())
+        status = kExitFailed;
     if (status == kExitDone) {
         if (bList)
             status = ListFoundCopies(&unknownCopies, applyOptions.bJson ? &kit : nullptr);
@@ -261,7 +315,7 @@ int main(int argc, char** argv)
             UpdaterRunWindow();
             status = gGlobalWin->GetExitStatus();
         } else
-            status = ExplainWithoutWindow(reach, display);
+            status = ExplainWithoutWindow(reach, display, kit);
     }
     unknownCopies.DeleteAll();
     UpdaterCleanup();

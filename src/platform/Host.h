@@ -70,6 +70,14 @@ public:
     // Asks for a folder, starting at theFolder: 1 and the chosen path in
     // theFolder, or 0 when nothing was chosen.
     virtual int ChooseFolder(const char* thePrompt, Cstring& theFolder) = 0;
+    // Asks for a folder or a file of theFileTypes ("Update kits (*.pwkit)"),
+    // starting at thePath: 1 and the chosen path in thePath, or 0. The base
+    // shows no chooser.
+    virtual int ChooseFileOrFolder(
+        const char* /*thePrompt*/, const char* /*theFileTypes*/, Cstring& /*thePath*/)
+    {
+        return 0;
+    }
     // The extractor's question whether to replace an existing file: 1 or 6 yes,
     // 7 no, 2 cancel, 128 no to all, 129 yes to all. The base runs dialog 109.
     virtual int AskOverwrite(const char* thePath, uint32_t theEntryCount);

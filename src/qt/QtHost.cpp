@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
@@ -334,6 +335,49 @@ int CQtHost::ChooseFolder(const char* thePrompt, Cstring& theFolder)
     if (folder.isEmpty())
         return 0;
     theFolder = folder.toUtf8().constData();
+    return 1;
+}
+
+namespace {
+
+// Qt's chooser takes either files or folders. This one shows both: a file
+// of the types given is chosen as any file is, and a folder that is
+// selected when Open is pressed is chosen too, where a double click still
+// enters it.
+class CFileOrFolderDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override
+    {
+        const QStringList chosen = selectedFiles();
+        if (chosen.size() == 1 && QFileInfo(chosen.first()).isDir()) {
+            itsFolder = chosen.first();
+            done(QDialog::Accepted);
+            return;
+        }
+        QFileDialog::accept();
+    }
+
+    QString Chosen() const { return itsFolder.isEmpty() ? selectedFiles().value(0) : itsFolder; }
+
+private:
+    QString itsFolder;
+};
+
+} // namespace
+
+int CQtHost::ChooseFileOrFolder(const char* thePrompt, const char* theFileTypes, Cstring& thePath)
+{
+    CFileOrFolderDialog dialog(QApplication::activeWindow(), QString::fromUtf8(thePrompt),
+        QString::fromUtf8(thePath.GetText()), QString::fromUtf8(theFileTypes));
+    // The desktop's own chooser cannot be told to take a folder as well.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (dialog.exec() != QDialog::Accepted || dialog.Chosen().isEmpty())
+        return 0;
+    thePath = dialog.Chosen().toUtf8().constData();
     return 1;
 }
 

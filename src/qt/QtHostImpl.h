@@ -45,6 +45,7 @@ public:
 
     int ShowAlert(const CAlert& theAlert) override;
     int ChooseFolder(const char* thePrompt, Cstring& theFolder) override;
+    int ChooseFileOrFolder(const char* thePrompt, const char* theFileTypes, Cstring& thePath) override;
     bool PollUserCancel() override;
     bool OpenDocument(const char* thePathOrUrl) override;
 

@@ -1,3 +1,4 @@
+#include "engine/KitArchive.h"
 #include "engine/UpdateKit.h"
 #include "engine/UpdateNames.h"
 #include "foundation/RegularFile.h"
@@ -6,9 +7,9 @@
 #include "platform/SystemServices.h"
 #include "tools/ArchiveWriter.h"
 #include "tools/EmbeddedFiles.h"
+#include "tools/KitArchiveWriter.h"
 #include "tools/KitSigning.h"
 #include "tools/PackCommands.h"
-#include "tools/TarGzWriter.h"
 #include "tools/ValidBuilds.h"
 
 #include <cerrno>
@@ -150,13 +151,13 @@ bool IsFreeDestination(const char* theFolder, Cstring& theError)
     return theError.IsEmpty();
 }
 
-// OUTDIR.tar.gz for --archive, and the name of the kit's folder inside it.
+// OUTDIR.pwkit for --archive, and the name of the kit's folder inside it.
 void ArchiveNames(const char* theFolder, Cstring& theArchive, Cstring& theTopName)
 {
     std::filesystem::path folder = std::filesystem::path(theFolder).lexically_normal();
     if (!folder.has_filename())
         folder = folder.parent_path();
-    theArchive = (folder.string() + ".tar.gz").c_str();
+    theArchive = (folder.string() + kKitArchiveExtension).c_str();
     theTopName = folder.filename().c_str();
 }
 
@@ -291,7 +292,7 @@ int RunKitCommand(int theCount, char** theArgs)
         return Failed("cannot open the kit to its users: %s%s", problem.GetText());
     // The archive is made from the finished kit, before either gets its name,
     // so that a failure leaves neither.
-    if (bArchive && !WriteTarGz(archive.GetText(), kit.Path().GetText(), topName.GetText(), problem))
+    if (bArchive && !WriteKitArchive(archive.GetText(), kit.Path().GetText(), topName.GetText(), problem))
         return Failed("cannot make the archive: %s%s", problem.GetText());
     if (!kit.MoveTo(outFolder, problem)) {
         if (bArchive)

@@ -27,7 +27,7 @@ const PackCommand kCommands[] = {
         "      [--sign KEYFILE]",
         "make a complete updater folder: the updater and its launcher, NAME.zip of the new build,\n"
         "      data.txt, readme.txt, Help; with --sign also signature.txt, signed with the secret key\n"
-        "      in KEYFILE; with --archive also OUTDIR.tar.gz of it, file modes kept",
+        "      in KEYFILE; with --archive also the kit archive OUTDIR.pwkit of it, file modes kept",
         RunKitCommand },
     { "keygen", "KEYFILE",
         "make a key pair for signing kits: the secret key goes to the new file KEYFILE (mode 0600),\n"

@@ -1,6 +1,7 @@
 #include "ui/Gblwin.h"
 
 #include "engine/KitOrigin.h"
+#include "engine/UnpackedKit.h"
 #include "engine/UpdateRecovery.h"
 #include "engine/UpdaterGlobals.h"
 #include "foundation/Profile.h"
@@ -12,6 +13,7 @@
 #include "platform/MenuBar.h"
 #include "platform/MessageBox.h"
 #include "platform/Resources.h"
+#include "platform/Shell.h"
 #include "platform/SystemServices.h"
 #include "ui/Splash.h"
 #include "ui/mhelpfunc.h"
@@ -24,7 +26,7 @@ bool bGlobalClosed = false;
 
 namespace {
 
-const int kPageCount = 6;
+const int kPageCount = 6; // the welcome page to the failed page; the kit page comes after them
 const int kTextCloseButton = 10013; // the Cancel button's title once the update is done
 
 // What a screen reader calls the controls that no text beside them names well:
@@ -33,16 +35,8 @@ struct ItemName {
     int itsItem;
     int itsText;
 };
-const ItemName kItemNames[]
-    = { { kItemReadme, 10200 }, { kItemProgressBar, 10201 }, { kItemFolderList, 10202 } };
-
-// Every line end becomes carriage return plus line feed, whatever the file used.
-void NormaliseLineEnds(Cstring& theText)
-{
-    theText.Replace("\r\n", "\n");
-    theText.Replace("\r", "\n");
-    theText.Replace("\n", "\r\n");
-}
+const ItemName kItemNames[] = { { kItemReadme, 10200 }, { kItemProgressBar, 10201 },
+    { kItemFolderList, 10202 }, { kItemOpenKit, 10204 } };
 
 } // namespace
 
@@ -78,9 +72,10 @@ void CGlobalWin::InitDialog()
     CModelessDialog::InitDialog();
     for (int i = 0; i < kPageCount; ++i)
         AddTabPage(kPageWelcome + i);
+    AddTabPage(kPageKit);
     // Folder paths and the run's messages are never labels: "Tom & Jerry" keeps its ampersand.
     for (int item : { kItemMessage, kItemWhereThingsAre, kItemConfirmation, kItemTargetFolder, kItemEntryName,
-             kItemStatus })
+             kItemStatus, kItemNoKitFolder })
         ShowItemTextAsIs(item);
     itsFolderList = std::make_unique<CListView>(*this, kItemFolderList);
     itsFolderList->Show(true);
@@ -88,31 +83,9 @@ void CGlobalWin::InitDialog()
     for (const ItemName& name : kItemNames)
         SetItemAccessibleName(name.itsItem, Cstring(name.itsText));
 
-    if (!itsKit.HasArchive()) {
-        SetItemText(kItemMessage, "There are no blocks to install");
-        Cstring where;
-        SetItemText(kItemWhereThingsAre,
-            where.Format("No update archive (.zip file) was found in \"%s\".", itsKit.itsFolder.GetText())
-                .GetText());
-        SelectTabPage(kPageFailed);
-    } else {
-        SelectTabPage(kPageWelcome);
-    }
-    // Without an archive the name shows as a blank.
-    SetItemText(kItemInstallName, itsKit.HasArchive() ? itsKit.itsInstallName.GetText() : " ");
-    SetItemText(kItemInitBlank, " ");
-
-    Cstring readme = itsKit.itsReadmeFile.itsName.empty() ? ReadTextFile(itsKit.Readme().GetText())
-                                                          : Cstring(itsKit.itsReadmeText.c_str());
-    if (readme.IsEmpty())
-        readme = Cstring(10012);
-    NormaliseLineEnds(readme);
-    SetItemText(kItemReadme, readme.GetText());
-
-    // The copies may still be checked; then the list fills when they are.
-    TakeCheckedCopies();
-    CollectTargetFolders();
-    RebuildFolderRows(); // none selected
+    // The folder list exists now; the kit page's text is the template for
+    // every folder found without a kit.
+    ShowKit();
     SetCancelItem(kItemCancel);
 }
 
@@ -156,14 +129,20 @@ void CGlobalWin::SelectTabPage(int thePage)
     case kPageFailed:
         bNext = bBack = bCancel = false;
         break;
+    case kPageKit:
+        bNext = bBack = false;
+        break;
     default:
         break;
     }
     EnableItem(kItemCancel, bCancel);
     EnableItem(kItemBack, bBack);
     EnableItem(kItemNext, bNext);
-    // Return goes where the page leads: on, or out once the update is done.
-    SetDefaultItem(thePage == kPageDone ? kItemCancel : thePage <= kPageConfirm ? kItemNext : 0);
+    // Return goes where the page leads: on, to the kit, or out once the update is done.
+    SetDefaultItem(thePage == kPageDone ? kItemCancel
+            : thePage == kPageKit       ? kItemOpenKit
+            : thePage <= kPageConfirm   ? kItemNext
+                                        : 0);
     // The outcome and where to find the log and the backup belong to the
     // result pages; once the update is done, nothing is left to cancel.
     const bool bResult = thePage == kPageDone || thePage == kPageFailed;
@@ -200,6 +179,17 @@ void CGlobalWin::DoCommand(int theCommand, int, long)
     case kItemAdd:
         AddTargetFolder();
         break;
+    case kItemOpenKit:
+        // Once an update has run, its result stays on the window.
+        if (itsCurrentPage <= kPageConfirm || itsCurrentPage == kPageKit)
+            OpenKitRequest();
+        break;
+    case static_cast<int>(FourCharCode("opnk")):
+        // From the loop, not inside the menu's shortcut: Qt hands the
+        // Return that closes the chooser on to this window as well, where
+        // it would press Next on the page that the new kit opens.
+        PostWindowMessage(this, kMsgDeferredCommand, kItemOpenKit, 0);
+        break;
     case kCommandSplashDone:
         CloseSplash();
         break;
@@ -222,7 +212,8 @@ void CGlobalWin::DoCommand(int theCommand, int, long)
 
 void CGlobalWin::ExitRequest()
 {
-    if (itsCurrentPage == kPageDone || itsCurrentPage == kPageFailed) {
+    // Nothing has begun on the kit page either.
+    if (itsCurrentPage == kPageDone || itsCurrentPage == kPageFailed || itsCurrentPage == kPageKit) {
         Close();
         return;
     }

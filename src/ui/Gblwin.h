@@ -32,6 +32,8 @@ enum GlobalWinItem {
     kItemStatus = 177,
     kItemEntryName = 178,
     kItemWhereThingsAre = 190,
+    kItemOpenKit = 196,
+    kItemNoKitFolder = 197, // "%DIRNAME%": the folder where no kit was found
 };
 
 // Posted to the main window from the thread of the check of the copies when
@@ -46,6 +48,7 @@ enum GlobalWinPage {
     kPageProgress = 155,
     kPageDone = 156,
     kPageFailed = 157,
+    kPageKit = 158, // asks for a kit when none was found
 };
 
 // The main updater window: a six-page wizard over dialog 150. It owns the
@@ -93,6 +96,13 @@ public:
     void TakeCheckedCopies();
     // Whether start-up's check of the copies is still running or not taken.
     bool IsCheckingCopies() const;
+    // File > Open Kit… and the kit page's button: asks for a kit folder or a
+    // kit archive and takes it.
+    void OpenKitRequest();
+    // Takes the kit folder or kit archive thePath in place of the kit the
+    // window has and goes to the welcome page: 1, or 0 after a message that
+    // says why not, with everything as it was.
+    int TakeKit(const Cstring& thePath);
 
     const Cstring& GetTargetFolder() const { return itsTargetFolder; }
     const CUpdateKit& GetKit() const { return itsKit; }
@@ -119,7 +129,12 @@ private:
     // on when the check is done.
     void WaitForCheckedCopies();
 
+    // Fills the pages from itsKit: the install name, the readme, the copies.
+    void ShowKit();
+
     CUpdateKit itsKit;
+    // The kit archive opened from the window, unpacked; its folder is itsKit's.
+    std::unique_ptr<class CUnpackedKit> itsUnpackedKit;
     TrustOptions itsTrust;
     std::unique_ptr<CListView> itsFolderList;
     Cstring itsBlockName; // never given a value

@@ -20,6 +20,7 @@ for file in bin/patchwell-updater bin/patchwell-pack \
             share/applications/patchwell-updater.desktop \
             share/metainfo/invalid.patchwell.updater.metainfo.xml \
             share/doc/patchwell-pack/copyright share/doc/patchwell-pack/changelog.gz \
+            share/mime/packages/patchwell-updater.xml \
             share/icons/hicolor/48x48/apps/patchwell-updater.png \
             share/icons/hicolor/256x256/apps/patchwell-updater.png \
             share/man/man1/patchwell-updater.1.gz share/man/man1/patchwell-pack.1.gz \
@@ -54,6 +55,17 @@ appstreamcli validate --no-net --explain "$metainfo" >"$root/appstream.txt" 2>&1
     fail "the metainfo does not validate: $(cat "$root/appstream.txt")"
 grep -q '<launchable type="desktop-id">patchwell-updater.desktop</launchable>' "$metainfo" ||
     fail "the metainfo names another desktop entry"
+
+# A kit archive opens in the installed updater: its type is known by its
+# extension, and the desktop entry takes that type and a file.
+entry=$prefix/share/applications/patchwell-updater.desktop
+grep -qx 'MimeType=application/x-patchwell-kit;' "$entry" || fail "the desktop entry takes no kit archives"
+grep -qx 'Exec=patchwell-updater %f' "$entry" || fail "the desktop entry does not pass the kit it opens"
+# Run as the desktop would, with the tree among its data folders.
+mime_warnings=$(XDG_DATA_DIRS=$prefix/share update-mime-database "$prefix/share/mime" 2>&1) || fail "update-mime-database exits with $?"
+[ -z "$mime_warnings" ] || fail "update-mime-database warns: $mime_warnings"
+grep -q '^[0-9]*:application/x-patchwell-kit:\*\.pwkit$' "$prefix/share/mime/globs2" ||
+    fail "the MIME database does not know *.pwkit"
 
 for size in 48 256; do
     # A PNG's width and height are the big-endian words at bytes 16 and 20.

@@ -51,13 +51,21 @@ TEST(ConsoleHost, WithoutAUsableDisplayTheUpdaterSaysWhatCanBeDone)
             + ProgramFromEnvironment("PW_UPDATER") + " --bundle " + ShellQuote(temp / "kit")
             + " --applications " + ShellQuote(temp / "Applications") + " --diagnostics -");
     };
-    const ProgramRun run = start("-u DISPLAY");
-    for (const char* said : { "no display", "--list", "--apply", "gValidProgramNames[3] = PatchwellPPC",
-             "Dumping FoundPrograms", "Install name: Fix1", "Key text: 26 characters" })
+    ProgramRun run = start("-u DISPLAY");
+    for (const char* said :
+        { "no display", "--apply FOLDER to update\nthe copy in FOLDER, --applications DIR",
+            "No copies of Patchwell were found in", "gValidProgramNames[3] = PatchwellPPC",
+            "Dumping FoundPrograms", "Install name: Fix1", "Key text: 26 characters" })
         EXPECT_TRUE(Ran(run, 1, said));
+    EXPECT_EQ(run.output.find("one of the copies found"), std::string::npos) << "no copy was found to name";
     Cstring key;
     BuildDataKeyText(key);
     EXPECT_EQ(run.output.find(key.GetText()), std::string::npos);
+    // The installed updater has no kit beside it: the kit is what to name.
+    run = RunProgram("env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u DISPLAY "
+        + ProgramFromEnvironment("PW_UPDATER") + " --applications " + ShellQuote(temp / "Applications"));
+    EXPECT_TRUE(Ran(run, 1, "patchwell-updater KIT --apply FOLDER"));
+    EXPECT_EQ(run.output.find("Unable to open program data"), std::string::npos) << run.output;
 
     int number = 150;
     while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)))

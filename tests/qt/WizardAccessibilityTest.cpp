@@ -65,7 +65,8 @@ TEST_F(WizardAccessibility, EachControlIsNamedByItsRoleOnThePage)
     QAccessibleValueInterface* value = Accessible(kItemProgressBar)->valueInterface();
     ASSERT_NE(value, nullptr) << "the bar tells how far it is";
 
-    for (int page : { kPageWelcome, kPageFolder, kPageConfirm, kPageProgress, kPageDone, kPageFailed }) {
+    for (int page :
+        { kPageWelcome, kPageFolder, kPageConfirm, kPageProgress, kPageDone, kPageFailed, kPageKit }) {
         window.SelectTabPage(page);
         std::vector<std::string> unnamed;
         CollectUnnamed(root, unnamed);

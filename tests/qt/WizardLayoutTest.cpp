@@ -103,10 +103,10 @@ TEST_F(WizardLayout, EveryPageShowsItsTextsWhole)
         const std::string folder = PictureFolder(language.itsName);
         const std::string target = Installed();
 
-        const std::pair<int, const char*> pages[]
-            = { { kPageWelcome, "page152-welcome" }, { kPageFolder, "page153-folder" },
-                  { kPageConfirm, "page154-confirm" }, { kPageProgress, "page155-progress" },
-                  { kPageDone, "page156-done" }, { kPageFailed, "page157-failed" } };
+        const std::pair<int, const char*> pages[] = { { kPageWelcome, "page152-welcome" },
+            { kPageFolder, "page153-folder" }, { kPageConfirm, "page154-confirm" },
+            { kPageProgress, "page155-progress" }, { kPageDone, "page156-done" },
+            { kPageFailed, "page157-failed" }, { kPageKit, "page158-kit" } };
         for (const auto& [page, name] : pages) {
             if (page == kPageFolder || page == kPageConfirm)
                 window.DoCommand(kItemNext, 0, 0);

@@ -102,18 +102,23 @@ TEST_F(WizardWindow, EscapeAsksBeforeLeavingAndNoStays)
     EXPECT_TRUE(Window()->isVisible());
 }
 
-TEST_F(WizardWindow, WithoutAnArchiveNothingCanBeDone)
+TEST_F(WizardWindow, WithoutAKitTheWindowAsksForOne)
 {
     Install("Patchwell 5");
     CGlobalWin& window = Open(false);
-    ASSERT_EQ(window.GetCurrentPage(), kPageFailed);
-    for (int item : { kItemBack, kItemNext, kItemCancel })
-        EXPECT_FALSE(Button(item)->isEnabled()) << item;
-    EXPECT_EQ(Text(kItemMessage), "There are no blocks to install");
-    EXPECT_TRUE(qobject_cast<QLabel*>(Item(kItemMessage))->isVisible());
-    Shoot(Window(), "157-nothing-to-install");
+    ASSERT_EQ(window.GetCurrentPage(), kPageKit);
+    EXPECT_FALSE(Button(kItemBack)->isEnabled());
+    EXPECT_FALSE(Button(kItemNext)->isEnabled());
+    QPushButton* open = Button(kItemOpenKit);
+    ASSERT_NE(open, nullptr);
+    EXPECT_TRUE(open->isVisible() && open->isEnabled());
+    EXPECT_EQ(open->focusPolicy() & Qt::TabFocus, Qt::TabFocus) << "reached from the keyboard";
+    EXPECT_EQ(open->accessibleName().toStdString(), "Open an update kit");
+    EXPECT_TRUE(open->isDefault()) << "Return opens the chooser";
+    EXPECT_FALSE(qobject_cast<QLabel*>(Item(kItemMessage))->isVisible());
+    Shoot(Window(), "158-open-kit");
     Window()->close();
-    EXPECT_TRUE(bGlobalClosed) << "the close box still ends the updater, without a question";
+    EXPECT_TRUE(bGlobalClosed) << "nothing has begun: the close box ends the updater without a question";
 }
 
 // Each way of asking to stop, in the middle of a large entry.

@@ -60,6 +60,11 @@ int CTestHost::ChooseFolder(const char* thePrompt, Cstring& theFolder)
     return itsFolderAnswer ? itsFolderAnswer(thePrompt, theFolder) : 0;
 }
 
+int CTestHost::ChooseFileOrFolder(const char* thePrompt, const char*, Cstring& thePath)
+{
+    return itsPathAnswer ? itsPathAnswer(thePrompt, thePath) : 0;
+}
+
 int CTestHost::AskOverwrite(const char* thePath, uint32_t theEntryCount)
 {
     return itsOverwriteAnswer ? itsOverwriteAnswer(thePath, theEntryCount)

@@ -46,6 +46,7 @@ public:
     // returns; without an answerer, with the cancel button.
     int ShowAlert(const CAlert& theAlert) override;
     int ChooseFolder(const char* thePrompt, Cstring& theFolder) override;
+    int ChooseFileOrFolder(const char* thePrompt, const char* theFileTypes, Cstring& thePath) override;
     int AskOverwrite(const char* thePath, uint32_t theEntryCount) override;
     bool PollUserCancel() override { return itsCancelPoll && itsCancelPoll(); }
     bool OpenDocument(const char* thePathOrUrl) override;
@@ -59,6 +60,8 @@ public:
     // Result code (1, 2, 6, 7) for each alert.
     std::function<int(const CAlert&)> itsAlertAnswer;
     std::function<int(const char* thePrompt, Cstring& theFolder)> itsFolderAnswer;
+    // Answers ChooseFileOrFolder as itsFolderAnswer answers ChooseFolder.
+    std::function<int(const char* thePrompt, Cstring& thePath)> itsPathAnswer;
     // Unset: the overwrite dialog runs through the modal script.
     std::function<int(const char* thePath, uint32_t theEntryCount)> itsOverwriteAnswer;
     std::function<bool()> itsCancelPoll;

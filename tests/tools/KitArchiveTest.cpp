@@ -48,12 +48,12 @@ protected:
 TEST_F(KitArchive, TheArchiveHoldsTheKitWithItsModesAndItsLauncherStartsItFromAnywhere)
 {
     ASSERT_TRUE(
-        Ran(Kit(" --archive --name 'Spring Update'"), 0, "Packed as " + itsTemp / "Spring Kit.tar.gz"));
+        Ran(Kit(" --archive --name 'Spring Update'"), 0, "Packed as " + itsTemp / "Spring Kit.pwkit"));
     EXPECT_EQ(
-        fs::status(itsTemp.Path() / "Spring Kit.tar.gz").permissions() & fs::perms::all, fs::perms(0644));
+        fs::status(itsTemp.Path() / "Spring Kit.pwkit").permissions() & fs::perms::all, fs::perms(0644));
 
     fs::create_directory(itsTemp.Path() / "unpacked");
-    ASSERT_TRUE(Ran(RunProgram("tar -xzf " + Quoted("Spring Kit.tar.gz") + " -C " + Quoted("unpacked")), 0));
+    ASSERT_TRUE(Ran(RunProgram("tar -xzf " + Quoted("Spring Kit.pwkit") + " -C " + Quoted("unpacked")), 0));
     const fs::path kit = itsTemp.Path() / "Spring Kit", copy = itsTemp.Path() / "unpacked/Spring Kit";
     EXPECT_EQ(SnapshotTree(copy), SnapshotTree(kit));
     EXPECT_EQ(Modes(copy), Modes(kit));
@@ -72,14 +72,14 @@ TEST_F(KitArchive, TheArchiveHoldsTheKitWithItsModesAndItsLauncherStartsItFromAn
 
 TEST_F(KitArchive, AnArchiveIsNeverMadeOverAFileNorLeftBehindByAFailure)
 {
-    itsTemp.Write("Spring Kit.tar.gz", "the vendor's other archive");
+    itsTemp.Write("Spring Kit.pwkit", "the vendor's other archive");
     const std::set<std::string> before = TopNames(itsTemp.Path());
     EXPECT_TRUE(Ran(
-        Kit(" --archive"), 1, "cannot make the archive '" + itsTemp / "Spring Kit.tar.gz" + "': it exists"));
+        Kit(" --archive"), 1, "cannot make the archive '" + itsTemp / "Spring Kit.pwkit" + "': it exists"));
     EXPECT_EQ(TopNames(itsTemp.Path()), before);
-    EXPECT_EQ(ReadWholeFile(itsTemp / "Spring Kit.tar.gz"), "the vendor's other archive");
+    EXPECT_EQ(ReadWholeFile(itsTemp / "Spring Kit.pwkit"), "the vendor's other archive");
 
-    fs::remove(itsTemp.Path() / "Spring Kit.tar.gz");
+    fs::remove(itsTemp.Path() / "Spring Kit.pwkit");
     EXPECT_TRUE(Ran(RunProgram(ProgramFromEnvironment("PW_PACK") + " kit " + Quoted("Spring Kit") + " --data "
                         + Quoted("builds/a") + " --new " + Quoted("builds/none") + " --archive"),
         1));
@@ -101,4 +101,32 @@ TEST_F(KitArchive, TheLauncherNamesAMissingLibraryAndItsPackage)
         "env -u DISPLAY -u WAYLAND_DISPLAY " + ShellQuote(itsTemp / "Spring Kit/start-updater") + " --list");
     EXPECT_TRUE(Ran(run, 127, "this computer lacks libnettle.so.9"));
     EXPECT_TRUE(Ran(run, 127, "sudo apt-get install libnettle9"));
+}
+
+// Qt opens its window system's plugin only when the window opens, and ends
+// with an abort and no word when it is not there.
+TEST_F(KitArchive, TheLauncherNamesAMissingPlatformPlugin)
+{
+    ASSERT_EQ(Kit("").status, 0);
+    // A Qt whose library lies where no plugins lie beside it.
+    const ProgramRun where = RunProgram("ldd " + Quoted("Spring Kit/patchwell-updater")
+        + " | sed -n 's/.*libQt6Core.so.6 => \\([^ ]*\\) .*/\\1/p'");
+    ASSERT_EQ(where.status, 0);
+    const std::string qtcore = where.output.substr(0, where.output.find('\n'));
+    ASSERT_FALSE(qtcore.empty()) << where.output;
+    fs::create_directory(itsTemp.Path() / "lib");
+    fs::create_symlink(qtcore, itsTemp.Path() / "lib/libQt6Core.so.6");
+
+    auto start = [&](const std::string& thePluginPath) {
+        return RunProgram("env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM QT_PLUGIN_PATH=" + thePluginPath
+            + " LD_LIBRARY_PATH=" + Quoted("lib") + " DISPLAY=:4711 " + Quoted("Spring Kit/start-updater")
+            + " --list --applications " + Quoted("Applications"));
+    };
+    const ProgramRun run = start("");
+    EXPECT_TRUE(Ran(run, 127, "this computer lacks Qt's X11 platform plugin (libqxcb.so)"));
+    EXPECT_TRUE(Ran(run, 127, "sudo apt-get install libqt6gui6"));
+
+    // QT_PLUGIN_PATH is where Qt looks too.
+    const ProgramRun plugins = start(ShellQuote(fs::path(qtcore).parent_path() / "qt6/plugins"));
+    EXPECT_TRUE(Ran(plugins, 0));
 }

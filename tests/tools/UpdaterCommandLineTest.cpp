@@ -117,11 +117,12 @@ TEST_F(UpdaterCommandLine, UsageErrorsAndRefusalsHaveTheirOwnStatus)
         { "--apply=", "" },
         { "--frobnicate", "unknown option '--frobnicate'" },
         { "--bundle", "option '--bundle' needs a folder or file" },
+        { "/another/kit", "name the update kit once: with --bundle or alone" },
     };
     for (const auto& [arguments, said] : cases)
         EXPECT_TRUE(Ran(Updater(arguments), 2, said)) << arguments;
     const ProgramRun help = Updater("--help");
-    for (const char* said : { "--bundle DIR", "  0  done", "  1  the update failed",
+    for (const char* said : { "--bundle KIT", "  0  done", "  1  the update failed",
              "  2  the command line is wrong", "  3  refused" })
         EXPECT_TRUE(Ran(help, 0, said));
     EXPECT_TRUE(Ran(Updater("--version"), 0, "patchwell-updater "));

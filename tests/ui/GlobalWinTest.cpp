@@ -10,6 +10,8 @@
 #include "platform/Resources.h"
 #include "platform/Shell.h"
 #include "support/ScopedGlobal.h"
+#include "support/ScopedVariable.h"
+#include "support/TarRecipe.h"
 #include "support/TempFolder.h"
 #include "support/TestHost.h"
 #include "ui/Gblwin.h"
@@ -161,17 +163,65 @@ TEST_F(GlobalWin, ExitAsksExceptOnTheResultPages)
     EXPECT_FALSE(window.IsOpen());
 }
 
-TEST_F(GlobalWin, NoArchiveMeansNothingToInstall)
+// The installed updater has no kit beside it: the window asks for one, a
+// folder or an archive, and stays on that page until it gets a kit.
+TEST_F(GlobalWin, WithoutAKitTheWindowAsksForOneUntilItGetsOne)
 {
+    CScopedGlobal<Cstring> bundle { gAppBundlePath };
+    CScopedGlobal<Cstring> applications { gApplicationsFolder, (itsTemp / "Applications").c_str() };
+    std::filesystem::create_directory(itsTemp.Path() / "tmp");
+    CScopedVariable temporary { "TMPDIR", itsTemp / "tmp" };
     itsKit.itsArchive = "";
     CGlobalWin& window = Open();
-    EXPECT_EQ(window.GetCurrentPage(), kPageFailed);
-    EXPECT_EQ(Text(kItemMessage), "There are no blocks to install");
-    EXPECT_EQ(
-        Text(kItemWhereThingsAre), "No update archive (.zip file) was found in \"" + itsTemp / "kit" + "\".");
+    EXPECT_EQ(window.GetCurrentPage(), kPageKit);
+    EXPECT_EQ(Text(kItemNoKitFolder), "No update kit was found in \"" + itsTemp / "kit" + "\".");
     EXPECT_FALSE(window.IsItemEnabled(kItemNext));
     EXPECT_FALSE(window.IsItemEnabled(kItemBack));
-    EXPECT_FALSE(window.IsItemEnabled(kItemCancel));
+    EXPECT_TRUE(window.IsItemEnabled(kItemOpenKit));
+
+    itsTemp.Write("notes/readme.txt", "not a kit");
+    ASSERT_TRUE(WriteTarGz(
+        itsTemp / "hostile.pwkit", { { "kit/", '5' }, { "kit/data.txt", '2', "", "/etc/passwd" } }));
+    ASSERT_TRUE(WriteTarGz(itsTemp / "Spring.pwkit",
+        { { "Spring/", '5' }, { "Spring/Spring Update.zip", '0', "" }, { "Spring/data.txt", '0', "" },
+            { "Spring/readme.txt", '0', "What is new in spring" } }));
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        { itsTemp / "notes", "No update archive (.zip file) was found in \"" + itsTemp / "notes" + "\"." },
+        { itsTemp / "hostile.pwkit",
+            "The update kit \"" + itsTemp / "hostile.pwkit"
+                + "\" cannot be opened: 'kit/data.txt' is a symbolic link" },
+    };
+    std::string chosen;
+    itsHost.itsPathAnswer = [&](const char*, Cstring& thePath) {
+        thePath = chosen.c_str();
+        return 1;
+    };
+    for (const auto& [path, said] : refused) {
+        chosen = path;
+        itsQuestions.clear();
+        window.DoCommand(kItemOpenKit, 0, 0);
+        ASSERT_EQ(itsQuestions.size(), 1u) << path;
+        EXPECT_EQ(itsQuestions[0].rfind(said, 0), 0u) << itsQuestions[0];
+        EXPECT_EQ(window.GetCurrentPage(), kPageKit);
+        EXPECT_TRUE(std::filesystem::is_empty(itsTemp / "tmp")) << "nothing of a refused kit is kept";
+    }
+
+    // File > Open Kit… takes the archive: the pages show its kit.
+    chosen = itsTemp / "Spring.pwkit";
+    itsQuestions.clear();
+    window.DoCommand(static_cast<int>(FourCharCode("opnk")), 0, 0);
+    EXPECT_EQ(window.GetCurrentPage(), kPageKit) << "the chooser opens from the loop";
+    Shell().DeliverPostedMessages();
+    EXPECT_TRUE(itsQuestions.empty()) << itsQuestions[0];
+    EXPECT_EQ(window.GetCurrentPage(), kPageWelcome);
+    EXPECT_EQ(Text(kItemInstallName), "Spring Update");
+    EXPECT_EQ(Text(kItemReadme), "What is new in spring");
+    EXPECT_EQ(window.GetKit().itsFolder.GetText(), std::string(gAppBundlePath.GetText()));
+    EXPECT_TRUE(std::filesystem::exists(window.GetKit().itsArchive.GetText()));
+    delete itsWindow;
+    itsWindow = nullptr;
+    EXPECT_TRUE(std::filesystem::is_empty(itsTemp / "tmp")) << "the unpacked kit goes with the window";
+    ValidPrograms.DeleteAll();
 }
 
 TEST_F(GlobalWin, ReadmeLineEndsBecomeCarriageReturnLineFeed)

@@ -106,7 +106,7 @@ bool ShootTheWizard(const Options& theOptions)
     return bSaved;
 }
 
-// The failed page as a kit without its archive shows it.
+// The page that asks for a kit, as a folder without an archive shows it.
 bool ShootNothingToInstall(const Options& theOptions)
 {
     const std::string empty = theOptions.itsOut + "/kit-without-archive";
@@ -116,7 +116,7 @@ bool ShootNothingToInstall(const Options& theOptions)
             QString::fromStdString(empty + "/" + name));
     Start(theOptions, empty);
     gGlobalWin->DoCommand(kCommandSplashDone, 0, 0);
-    const bool bSaved = Save(MainWidget(), theOptions.itsOut, "page157-failed");
+    const bool bSaved = Save(MainWidget(), theOptions.itsOut, "page158-open-kit");
     Stop();
     QDir(QString::fromStdString(empty)).removeRecursively();
     return bSaved;

@@ -1,0 +1,160 @@
+// A kit archive comes from anywhere a user downloads things: what it may
+// hold, what is refused and why, that nothing is left behind, and that what
+// we unpack is what tar unpacks.
+
+#include "engine/UnpackedKit.h"
+#include "support/RunProgram.h"
+#include "support/ScopedVariable.h"
+#include "support/TarRecipe.h"
+#include "support/TempFolder.h"
+#include "support/TreeSnapshot.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class KitArchiveUnpack : public testing::Test {
+protected:
+    void SetUp() override { fs::create_directory(itsTemp.Path() / "tmp"); }
+
+    bool TemporaryIsEmpty() const { return fs::is_empty(itsTemp.Path() / "tmp"); }
+
+    TempFolder itsTemp;
+    CScopedVariable itsTmpdir { "TMPDIR", itsTemp / "tmp" };
+};
+
+TarMember Folder(const std::string& theName)
+{
+    return { theName, '5' };
+}
+
+TarMember File(const std::string& theName, const std::string& theData = "data")
+{
+    return { theName, '0', theData };
+}
+
+} // namespace
+
+TEST_F(KitArchiveUnpack, HostileArchivesAreRefusedByTheirCheckAndLeaveNothing)
+{
+    struct Case {
+        const char* itsWhat;
+        std::vector<TarMember> itsMembers;
+        const char* itsProblem;
+        KitArchiveLimits itsLimits = {};
+    };
+    const std::vector<Case> cases = {
+        { "symbolic link", { Folder("kit/"), { "kit/data.txt", '2', "", "/etc/passwd" } },
+            "'kit/data.txt' is a symbolic link; a kit archive holds only files and folders" },
+        { "hard link", { File("kit/a"), { "kit/b", '1', "", "kit/a" } }, "'kit/b' is a hard link" },
+        { "device", { { "kit/tty", '3' } }, "'kit/tty' is a device, a pipe or a socket" },
+        { "pipe", { { "kit/fifo", '6' } }, "'kit/fifo' is a device, a pipe or a socket" },
+        { "parent", { File("../evil") }, "'../evil' is an absolute name or leads outside the kit" },
+        { "parent inside", { File("kit/../../evil") }, "'kit/../../evil' is an absolute name" },
+        { "absolute", { File("/tmp/evil") }, "'/tmp/evil' is an absolute name" },
+        { "file twice", { File("kit/a", "first"), File("kit/a", "second") },
+            "'kit/a' repeats the name of an earlier entry" },
+        { "file as folder", { File("kit/a"), File("kit/a/b") }, "'kit/a/b' repeats the name" },
+        { "folder as file", { File("kit/a/b"), File("kit/a") }, "'kit/a' repeats the name" },
+        { "huge entry", { { "kit/huge", '0', "", "", int64_t(6) << 30 } },
+            "'kit/huge' would take the unpacked kit past its limit of 4294967296 bytes" },
+        { "bytes", { File("kit/a", "123456"), File("kit/b", "123456") },
+            "'kit/b' would take the unpacked kit past its limit of 10 bytes", { 100, 10 } },
+        { "entries", { File("a"), File("b"), File("c"), File("d") }, "it holds more than 3 entries", { 3 } },
+        { "damaged size", { { "kit/short", '0', "abc", "", 100000 } }, "it is damaged" },
+    };
+    for (const Case& test : cases) {
+        const std::string archive = itsTemp / "kit.pwkit";
+        ASSERT_TRUE(WriteTarGz(archive, test.itsMembers));
+        CUnpackedKit kit;
+        std::string problem;
+        EXPECT_FALSE(kit.Unpack(archive.c_str(), problem, test.itsLimits)) << test.itsWhat;
+        EXPECT_NE(problem.find(test.itsProblem), std::string::npos) << test.itsWhat << ": " << problem;
+        EXPECT_TRUE(TemporaryIsEmpty()) << test.itsWhat;
+        EXPECT_FALSE(fs::exists(itsTemp.Path() / "evil")) << test.itsWhat;
+    }
+
+    const std::vector<std::pair<std::string, const char*>> notKits = {
+        { "plain text, not an archive", "it is not a kit archive" },
+        { "", "it is not a kit archive" },
+    };
+    for (const auto& [contents, said] : notKits) {
+        CUnpackedKit kit;
+        std::string problem;
+        EXPECT_FALSE(kit.Unpack(itsTemp.Write("text.pwkit", contents).c_str(), problem));
+        EXPECT_NE(problem.find(said), std::string::npos) << problem;
+        EXPECT_TRUE(TemporaryIsEmpty());
+    }
+    CUnpackedKit kit;
+    std::string problem;
+    EXPECT_FALSE(kit.Unpack(itsTemp.Path().c_str(), problem));
+    EXPECT_EQ(problem, "it is not a file");
+}
+
+// Archives of the tar programs a vendor may use instead of patchwell-pack:
+// the unpacked kit holds exactly what they unpack, and goes with its owner.
+TEST_F(KitArchiveUnpack, WhatWeUnpackIsWhatTarUnpacks)
+{
+    const std::string longName = "Help/" + std::string(120, 'n') + ".html";
+    for (const std::string& name :
+        { std::string("data.txt"), std::string("readme.txt"), longName, std::string("Spring Update.zip"),
+            std::string("Help/empty"), std::string("Help/deep/er/page é.htm") })
+        itsTemp.Write("source/Spring Kit/" + name, name == "Help/empty" ? "" : "bytes of " + name);
+    struct Writer {
+        const char* itsName;
+        std::string itsCommand; // packs "Spring Kit" from the source folder into ARCHIVE
+        bool bTopFolder;
+    };
+    const std::string source = ShellQuote(itsTemp / "source");
+    const std::vector<Writer> writers = {
+        { "GNU tar", "tar -czf ARCHIVE -C " + source + " 'Spring Kit'", true },
+        { "GNU tar, ./ names", "tar -czf ARCHIVE -C " + source + "/'Spring Kit' .", false },
+        { "bsdtar pax", "bsdtar --format pax -czf ARCHIVE -C " + source + " 'Spring Kit'", true },
+        { "bsdtar ustar", "bsdtar --format ustar -czf ARCHIVE -C " + source + " 'Spring Kit'", true },
+        { "uncompressed", "tar -cf ARCHIVE -C " + source + " 'Spring Kit'", true },
+    };
+    for (const Writer& writer : writers) {
+        if (RunProgram("command -v " + std::string(writer.itsCommand.substr(0, writer.itsCommand.find(' '))))
+                .status
+            != 0) {
+            ADD_FAILURE() << writer.itsName << " is not installed";
+            continue;
+        }
+        const std::string archive = itsTemp / "kit.pwkit";
+        fs::remove(archive);
+        std::string command = writer.itsCommand;
+        command.replace(command.find("ARCHIVE"), 7, ShellQuote(archive));
+        const ProgramRun packed = RunProgram(command);
+        ASSERT_EQ(packed.status, 0) << writer.itsName << ": " << packed.output;
+
+        const fs::path byTar = itsTemp.Path() / "by-tar";
+        fs::remove_all(byTar);
+        fs::create_directory(byTar);
+        const ProgramRun unpacked = RunProgram("tar -xf " + ShellQuote(archive) + " -C " + ShellQuote(byTar));
+        ASSERT_EQ(unpacked.status, 0) << unpacked.output;
+
+        Cstring temporary;
+        {
+            CUnpackedKit kit;
+            std::string problem;
+            ASSERT_TRUE(kit.Unpack(archive.c_str(), problem)) << writer.itsName << ": " << problem;
+            temporary = kit.TemporaryFolder();
+            const fs::path expected = writer.bTopFolder ? byTar / "Spring Kit" : byTar;
+            EXPECT_EQ(kit.KitFolder().GetText(),
+                writer.bTopFolder ? std::string(temporary.GetText()) + "/Spring Kit" : temporary.GetText());
+            EXPECT_EQ(SnapshotTree(kit.KitFolder().GetText()), SnapshotTree(expected)) << writer.itsName;
+            struct stat info { };
+            ASSERT_EQ(stat(temporary.GetText(), &info), 0);
+            EXPECT_EQ(info.st_mode & 07777, 0700u) << "nobody else reads an unpacked kit";
+            ASSERT_EQ(stat((std::string(kit.KitFolder().GetText()) + "/data.txt").c_str(), &info), 0);
+            EXPECT_EQ(info.st_mode & 07777, 0600u);
+        }
+        EXPECT_FALSE(fs::exists(temporary.GetText())) << writer.itsName;
+        EXPECT_TRUE(TemporaryIsEmpty());
+    }
+}
