@@ -1,6 +1,5 @@
 #include "engine/KitArchive.h"
 
-#include "engine/ConfinedFolder.h"
 #include "engine/SafeEntryName.h"
 
 #include <archive.h>
@@ -46,6 +45,33 @@ private:
 };
 
 const char kOnlyFilesAndFolders[] = "; a kit archive holds only files and folders";
+
+// The folder theRelative beneath theRoot, made where missing with mode 0700,
+// never through a link (none can be there: the unpacker makes none, and the
+// names were checked); -1 with errno.
+int MakeKitFolders(int theRoot, const std::string& theRelative)
+{
+    int folder = fcntl(theRoot, F_DUPFD_CLOEXEC, 0);
+    for (size_t start = 0; folder != -1 && start < theRelative.size();) {
+        size_t end = theRelative.find('/', start);
+        if (end == std::string::npos)
+            end = theRelative.size();
+        const std::string name = theRelative.substr(start, end - start);
+        start = end + 1;
+        if (mkdirat(folder, name.c_str(), 0700) != 0 && errno != EEXIST) {
+            const int error = errno;
+            close(folder);
+            errno = error;
+            return -1;
+        }
+        const int next = openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int error = errno;
+        close(folder);
+        errno = error;
+        folder = next;
+    }
+    return folder;
+}
 
 // The entry's name as it will lie beneath the folder: "./" in front, as tar
 // writes it for "tar -C kit .", names the same item.
@@ -120,7 +146,7 @@ private:
 
     bool MakeFolder(const std::string& theName)
     {
-        const int folder = MakeFoldersBeneath(itsFolder, theName.c_str());
+        const int folder = MakeKitFolders(itsFolder, theName);
         if (folder == -1)
             return Fail("'" + itsName + "' cannot be made: " + std::strerror(errno));
         close(folder);
@@ -136,9 +162,8 @@ private:
         if (declared < 0 || uint64_t(declared) > itsLimits.itsBytes - itsBytes)
             return TooLarge();
         const size_t slash = theName.rfind('/');
-        CDescriptor parent(slash == std::string::npos
-                ? MakeFoldersBeneath(itsFolder, "")
-                : MakeFoldersBeneath(itsFolder, theName.substr(0, slash).c_str()));
+        CDescriptor parent(
+            MakeKitFolders(itsFolder, slash == std::string::npos ? "" : theName.substr(0, slash)));
         if (parent.Get() == -1)
             return Fail("'" + itsName + "' cannot be made: " + std::strerror(errno));
         const std::string leaf = slash == std::string::npos ? theName : theName.substr(slash + 1);
