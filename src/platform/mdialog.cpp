@@ -3,6 +3,7 @@
 #include "platform/DialogTemplate.h"
 #include "platform/Host.h"
 #include "platform/MessageBox.h"
+#include "platform/Resources.h"
 
 namespace {
 
@@ -143,8 +144,11 @@ void CDialog::AddTabPage(int thePage)
 {
     itsPages.push_back(thePage);
     std::vector<CDialogItemDescription> items;
+    // A page that the dialog's own file lacks (a language file older than the
+    // page) comes from the next file that has it, rather than showing empty.
     if (!itsResFile || !LoadDialogItems(itsResFile, thePage, items))
-        return;
+        if (!LoadDialogItems(FindResourceFile("DITL", thePage, ResourceOrder::kDialogs), thePage, items))
+            return;
     for (const CDialogItemDescription& item : items)
         if (item.itsKind != kKindNone)
             AddEntry(item, thePage);

@@ -6,6 +6,7 @@
 #include "platform/Resources.h"
 #include "platform/Shell.h"
 #include "platform/mdialog.h"
+#include "support/TempFolder.h"
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -148,6 +149,31 @@ TEST_F(DialogTest, TabPagesShowOnlyTheirOwnItems)
     EXPECT_FALSE(ViewOf(dialog, 157).bShown);
     EXPECT_TRUE(ViewOf(dialog, 169).bShown);
     EXPECT_TRUE(ViewOf(dialog, 101).bShown) << "items of the dialog itself stay";
+}
+
+// A language file made before a page was added keeps its own pages, and the
+// new page comes from the application's resources instead of showing empty.
+TEST_F(DialogTest, APageTheDialogsFileLacksComesFromTheNextFile)
+{
+    TempFolder temp;
+    const std::string language = temp.Write("language.json",
+        R"({ "DLOG": { "150": { "bounds": [40, 40, 520, 680], "title": "Aktualisierung" } },
+             "DITL": { "150": [], "152": [ { "rect": [52, 24, 72, 616], "type": "text", "text": "Willkommen",
+                                             "kind": 16, "id": 181, "shown": true } ] } })");
+    CResFile file(language.c_str());
+    ASSERT_TRUE(file.IsOpen());
+    CResFile* saved = gLanguageResFile;
+    gLanguageResFile = &file;
+    {
+        CDialog dialog(150);
+        ASSERT_TRUE(dialog.Build());
+        dialog.AddTabPage(152);
+        dialog.AddTabPage(155);
+        EXPECT_STREQ(dialog.FindEntry(181)->itsText.GetText(), "Willkommen");
+        EXPECT_EQ(dialog.FindEntry(157), nullptr) << "the language file's own page is taken whole";
+        EXPECT_NE(dialog.FindEntry(169), nullptr) << "the page it lacks comes from the application";
+    }
+    gLanguageResFile = saved;
 }
 
 TEST_F(DialogTest, OverwriteQuestionOffersAllFileAnswersOnlyForSeveralEntries)
