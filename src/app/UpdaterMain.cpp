@@ -137,11 +137,14 @@ CUpdateKit UpdaterStartup(uint32_t theInstance, const StartupOptions& theOptions
     // Copies whose files did not change since the last start are not read again.
     gCopyDigests.Load(CDigestCache::UserCachePath().c_str());
     SetScanDigestCache(&gCopyDigests);
-    if (theOptions.bCheckCopiesBeside && !gDiagnostics) {
+    // Without a kit no copy can match a valid build: the copies are looked
+    // for once the window has one.
+    const bool bKit = kit.HasArchive() || theOptions.itsDataReport;
+    if (bKit && theOptions.bCheckCopiesBeside && !gDiagnostics) {
         // The window takes the copies when the check is done.
         StartupCopyCheck().Start(ApplicationsFolderScan(gApplicationsFolder, ValidPrograms),
             [] { Shell().PostFromAnyThread(gGlobalWin, kMsgCopiesChecked, 0, 0); });
-    } else {
+    } else if (bKit) {
         FindInstalledCopies(theOptions.itsUnknownCopies); // 12
     }
     if (gDiagnostics)
