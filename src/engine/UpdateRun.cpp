@@ -299,6 +299,8 @@ bool CUpdateRun::CheckOrigin(CKitOrigin& theOrigin, int theArchive)
 bool CUpdateRun::Install(CStagedInstall& theInstall, CKitOrigin& theOrigin)
 {
     if (!theOrigin.Confirm(itsMessage)) {
+        // The signature was good but a file was not: the note said signed.
+        itsOriginNote = "";
         TraceTo(itsLog, "%s\n", itsMessage.GetText());
         return Fail(theInstall);
     }

@@ -112,6 +112,7 @@ TEST_F(SignedKit, ACopyThatNamesAKeyTakesOnlyAKitSignedByIt)
         if (test.itsStatus != 0) {
             EXPECT_EQ(Installation(), before) << "nothing changes";
             EXPECT_TRUE(Ran(run, 3, "The update kit is not signed by the maker of this copy"));
+            EXPECT_EQ(run.output.find("is signed by the maker"), std::string::npos) << run.output;
         }
     }
 }
