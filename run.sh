@@ -55,7 +55,8 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     echo "== The updater opens its window on the kit: choose the demo copy and click Next"
     "${updater[@]}" 2>"$demo/window.err" || true
     cat "$demo/window.err" >&2
-    if ! grep -q "cannot open the display" "$demo/window.err"; then
+    # The updater speaks the user's language: English or the German of its kit.
+    if ! grep -qE "cannot open the display|Anzeige .* lässt sich nicht öffnen" "$demo/window.err"; then
         log="$demo/Applications/Patchwell 5/Updater Log File.txt"
         if [ -f "$log" ]; then
             echo "== The updater's log"

@@ -34,6 +34,10 @@ configure_file(${PW_RESOURCES}/${PW_METAINFO} ${CMAKE_CURRENT_BINARY_DIR}/packag
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/${PW_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
   COMPONENT updater)
 
+# The updater looks for its language files here, from its own bin folder.
+install(DIRECTORY ${PW_RESOURCES}/languages/ DESTINATION ${CMAKE_INSTALL_DATADIR}/patchwell-updater/languages
+  FILES_MATCHING PATTERN "*.json")
+
 # The pictures are drawn by code; their makers travel with them.
 install(FILES ${PW_RESOURCES}/make_splash.py ${PW_RESOURCES}/make_icon.py ${PW_RESOURCES}/splash.png
   DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/patchwell-updater/pictures COMPONENT updater)

@@ -1,5 +1,8 @@
 #include "app/ConsoleObserver.h"
 
+#include "app/AppTexts.h"
+#include "platform/TextFormat.h"
+
 #include <cctype>
 #include <csignal>
 #include <poll.h>
@@ -26,7 +29,7 @@ CConsoleObserver::CConsoleObserver(FILE* theStream, bool bLogLines, int theAnswe
 {
     itsItems.SetWindow(&itsLine);
     itsItems.SetProgressItems(0, kPercentItem, nullptr);
-    itsItems.SetCounterItem(kCounterItem, "File %d of %d");
+    itsItems.SetCounterItem(kCounterItem, LoadFormat(kTextFileCounter).GetText());
 }
 
 void CConsoleObserver::ShowProgress(const UpdateProgress& theProgress)

@@ -1,5 +1,6 @@
 #include "app/Unattended.h"
 
+#include "app/AppTexts.h"
 #include "app/ConsoleObserver.h"
 #include "app/ConsoleReport.h"
 #include "engine/BuildCheck.h"
@@ -13,6 +14,7 @@
 #include "identification/ProgramList.h"
 #include "identification/ProgramMatch.h"
 #include "identification/ProgramScanner.h"
+#include "platform/TextFormat.h"
 
 #include <cerrno>
 #include <csignal>
@@ -67,11 +69,6 @@ Cstring AbsoluteFolder(const char* theFolder)
     return folder;
 }
 
-const char kKitHint[]
-    = "Run the updater from the folder of a complete update kit (patchwell-updater, the .zip archive,\n"
-      "data.txt and readme.txt), or name that folder with --bundle DIR or alone as KIT; a kit\n"
-      "archive (.pwkit) is named the same way.\n";
-
 void PrintRecoveryNotes()
 {
     for (int i = 0; i < gRecoveryNotes.GetCount(); ++i)
@@ -87,7 +84,7 @@ const CProgram* FindCopy(const Cstring& theFolder)
     if (Cstring note; RecoverInterruptedUpdate(theFolder.GetText(), note))
         std::fprintf(stderr, "%s\n", note.GetText());
     if (ProcessDirectory(FoundPrograms, theFolder.GetText(), gValidProgramNames, &ValidPrograms) == 0) {
-        std::fprintf(stderr, "No valid Patchwell program found in\n'%s'\n", theFolder.GetText());
+        std::fprintf(stderr, "%s\n", FormatText(kTextNoValidProgram, theFolder.GetText()).GetText());
         return nullptr;
     }
     return FindProgramByFolder(FoundPrograms, theFolder.GetText());
@@ -96,9 +93,9 @@ const CProgram* FindCopy(const Cstring& theFolder)
 int SayUpToDate(const Cstring& theFolder, ApplyReport& theReport)
 {
     theReport.itsStatus = CUpdateRun::OutcomeName(CUpdateRun::kUpToDate);
-    theReport.itsMessage.Format(
-        "The copy in %s is already up to date; nothing was changed", theFolder.GetText());
-    std::fprintf(stderr, "%s.\nUse --force to install the update again.\n", theReport.itsMessage.GetText());
+    Cstring shown;
+    FormatOwnAndShown(theReport.itsMessage, shown, kTextCopyUpToDate, theFolder.GetText());
+    std::fprintf(stderr, "%s.\n%s\n", shown.GetText(), TextOf(kTextUseForce).GetText());
     return theReport.itsExitStatus = kExitDone;
 }
 
@@ -117,24 +114,25 @@ int CancelledStatus(const CUpdateRun& theRun)
 void PrintResult(const CUpdateRun& theRun, bool bCancelled)
 {
     if (bCancelled) {
-        std::fprintf(stderr, "Cancelled; %s.\nLog: %s\n",
-            theRun.GetOutcome() == CUpdateRun::kRestored ? "the previous version was restored"
-                                                         : "nothing was changed",
-            theRun.GetLogPath().GetText());
+        const int outcome
+            = theRun.GetOutcome() == CUpdateRun::kRestored ? kTextCancelRestored : kTextCancelUnchanged;
+        std::fprintf(stderr, "%s\n%s\n", FormatText(kTextCancelled, TextOf(outcome).GetText()).GetText(),
+            FormatText(kTextLogPath, theRun.GetLogPath().GetText()).GetText());
         return;
     }
     const bool bDone = theRun.GetOutcome() == CUpdateRun::kDone;
-    std::fprintf(stderr, bDone ? "The update is done.\n" : "The update failed.\n");
-    PrintLine(theRun.GetMessage());
+    std::fprintf(stderr, "%s\n", TextOf(bDone ? kTextUpdateDone : kTextUpdateFailed).GetText());
+    PrintLine(theRun.GetShownMessage());
     PrintLine(theRun.GetStatus());
-    if (!bDone)
+    if (!bDone) {
         PrintLine(theRun.DescribeResult());
-    else if (theRun.GetBackupPath().IsNotEmpty())
-        std::fprintf(
-            stderr, "Log: %s\nBackup: %s\n", theRun.GetLogPath().GetText(), theRun.GetBackupPath().GetText());
-    else
-        std::fprintf(stderr, "Log: %s\n", theRun.GetLogPath().GetText());
-    PrintLine(theRun.GetOriginNote());
+    } else {
+        std::fprintf(stderr, "%s\n", FormatText(kTextLogPath, theRun.GetLogPath().GetText()).GetText());
+        if (theRun.GetBackupPath().IsNotEmpty())
+            std::fprintf(
+                stderr, "%s\n", FormatText(kTextBackupPath, theRun.GetBackupPath().GetText()).GetText());
+    }
+    PrintLine(theRun.GetShownOriginNote());
 }
 
 // Tells the report as JSON when asked to, and gives its status.
@@ -166,7 +164,7 @@ int ApplyFound(
     CUpdateRun run(target, observer);
     {
         const CStopSignals signals;
-        std::fprintf(stderr, "Updating %s\n", target.GetText());
+        std::fprintf(stderr, "%s\n", FormatText(kTextUpdating, target.GetText()).GetText());
         run.SetKit(theKit);
         run.SetTrust(theOptions.itsTrust);
         run.SetBuilds(LatestProgramDate(ValidPrograms), newest, installed);
@@ -197,15 +195,19 @@ int ApplyFound(
 int CheckUpdateKit(
     const CUpdateKit& theKit, const CProgramDataReport& theReport, const char* pApplyFolder, bool bJson)
 {
+    // The report is the program's own, in English; the person reads their language.
     Cstring problem;
-    if (!theReport.IsSound())
-        problem.Format(
-            "the update kit's data file '%s' %s", theKit.DataFile().GetText(), theReport.Problem().GetText());
-    else if (pApplyFolder && !theKit.HasArchive())
-        problem.Format("no update archive (.zip file) was found in '%s'", theKit.itsFolder.GetText());
+    Cstring shown;
+    const Cstring dataFile = theKit.DataFile();
+    if (!theReport.IsSound()) {
+        problem = FormatOwnText(kTextDataFileProblem, dataFile.GetText(), theReport.Problem().GetText());
+        shown = FormatText(kTextDataFileProblem, dataFile.GetText(), theReport.ShownProblem().GetText());
+    } else if (pApplyFolder && !theKit.HasArchive()) {
+        FormatOwnAndShown(problem, shown, kTextNoArchive, theKit.itsFolder.GetText());
+    }
     if (problem.IsEmpty())
         return kExitDone;
-    std::fprintf(stderr, "patchwell-updater: %s.\n%s", problem.GetText(), kKitHint);
+    std::fprintf(stderr, "patchwell-updater: %s.\n%s", shown.GetText(), TextOf(kTextKitHint).GetText());
     if (bJson && pApplyFolder) {
         ApplyReport report;
         report.itsFolder = AbsoluteFolder(pApplyFolder);
@@ -218,12 +220,22 @@ int CheckUpdateKit(
     return kExitRefused;
 }
 
-const char* FolderProblem(const char* thePath)
+const char* FolderProblem(const char* thePath, Cstring* pShown)
 {
     struct stat info;
-    if (stat(thePath, &info) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? "does not exist" : std::strerror(errno);
-    return S_ISDIR(info.st_mode) ? nullptr : "is not a folder";
+    int text = 0;
+    const char* problem = nullptr;
+    if (stat(thePath, &info) != 0) {
+        const bool bMissing = errno == ENOENT || errno == ENOTDIR;
+        problem = bMissing ? "does not exist" : std::strerror(errno);
+        text = bMissing ? kTextDoesNotExist : 0;
+    } else if (!S_ISDIR(info.st_mode)) {
+        problem = "is not a folder";
+        text = kTextIsNotAFolder;
+    }
+    if (pShown)
+        *pShown = text != 0 ? TextOf(text) : Cstring(problem);
+    return problem;
 }
 
 int ApplyUnattended(const CUpdateKit& theKit, const char* theFolder, const ApplyOptions& theOptions)
@@ -232,18 +244,17 @@ int ApplyUnattended(const CUpdateKit& theKit, const char* theFolder, const Apply
     ApplyReport report;
     report.itsFolder = AbsoluteFolder(theFolder);
     report.itsExitStatus = kExitRefused;
-    if (const char* problem = FolderProblem(theFolder)) {
-        report.itsMessage.Format("the folder '%s' %s", theFolder, problem);
-        std::fprintf(stderr,
-            "patchwell-updater: %s.\n"
-            "Name the folder that holds the installed copy; --list shows the copies found.\n",
-            report.itsMessage.GetText());
+    if (Cstring shownProblem; const char* problem = FolderProblem(theFolder, &shownProblem)) {
+        report.itsMessage = FormatOwnText(kTextFolderIs, theFolder, problem);
+        std::fprintf(stderr, "patchwell-updater: %s.\n%s\n",
+            FormatText(kTextFolderIs, theFolder, shownProblem.GetText()).GetText(),
+            TextOf(kTextNameTheCopyFolder).GetText());
         return Finish(report, theOptions);
     }
     const CProgram* copy = FindCopy(report.itsFolder);
     if (!copy) {
         report.itsMessage.Format("No valid Patchwell program found in '%s'", report.itsFolder.GetText());
-        std::fprintf(stderr, "--list shows the copies found and whether each is a known build.\n");
+        std::fprintf(stderr, "%s\n", TextOf(kTextListHint).GetText());
         return Finish(report, theOptions);
     }
     ApplyFound(theKit, *copy, theOptions, report);
@@ -259,15 +270,17 @@ int ListFoundCopies(const CProgramList* pUnknown, const CUpdateKit* pJsonKit)
     }
     const bool bUnknown = pUnknown && pUnknown->First();
     if (!FoundPrograms.First() && !bUnknown)
-        std::printf("No copies of Patchwell were found in %s.\n", gApplicationsFolder.GetText());
+        std::printf("%s\n", FormatText(kTextNoCopiesFound, gApplicationsFolder.GetText()).GetText());
     for (CProgram* found = FoundPrograms.First(); found; found = CProgramList::Next(found)) {
         const CProgram* valid = FindMatchingProgram(ValidPrograms, *found);
-        std::printf("%s\n    %s, %s, %s%s\n", found->itsFolder.GetText(), found->itsName.GetText(),
-            found->itsDate.GetText(), valid ? "matches the valid build of " : "matches no valid build",
-            valid ? valid->itsDate.GetText() : "");
+        std::printf("%s\n    %s, %s, %s\n", found->itsFolder.GetText(), found->itsName.GetText(),
+            found->itsDate.GetText(),
+            (valid ? FormatText(kTextMatchesValidBuild, valid->itsDate.GetText())
+                   : TextOf(kTextMatchesNoValidBuild))
+                .GetText());
     }
     for (CProgram* copy = bUnknown ? pUnknown->First() : nullptr; copy; copy = CProgramList::Next(copy))
-        std::printf("%s\n    %s, %s, not a known build: its program differs from every valid build\n",
-            copy->itsFolder.GetText(), copy->itsName.GetText(), copy->itsDate.GetText());
+        std::printf("%s\n    %s, %s, %s\n", copy->itsFolder.GetText(), copy->itsName.GetText(),
+            copy->itsDate.GetText(), TextOf(kTextNotAKnownBuild).GetText());
     return kExitDone;
 }

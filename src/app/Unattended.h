@@ -10,8 +10,9 @@ struct CProgramDataReport;
 // The unattended mode for administrators: after start-up, without a window.
 
 // Null when thePath is a folder, else what is wrong with it, to follow its
-// name: "does not exist", "is not a folder" or the system's text.
-const char* FolderProblem(const char* thePath);
+// name: "does not exist", "is not a folder" or the system's text; pShown,
+// when given, receives the same in the person's language.
+const char* FolderProblem(const char* thePath, Cstring* pShown = nullptr);
 
 struct ApplyOptions {
     bool bForce = false; // update even a copy that already holds the update

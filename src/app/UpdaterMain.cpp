@@ -11,6 +11,7 @@
 #include "identification/ProgramData.h"
 #include "identification/ProgramScanner.h"
 #include "platform/Framework.h"
+#include "platform/LanguageFiles.h"
 #include "platform/MessageBox.h"
 #include "platform/Resources.h"
 #include "platform/Shell.h"
@@ -113,6 +114,7 @@ CUpdateKit UpdaterStartup(uint32_t theInstance, const StartupOptions& theOptions
     Cstring version;
     Cstring buildDate;
     GetProgramInfo(programFolder, version, buildDate);
+    const Cstring ownFolder = programFolder; // where this program lies, whatever the kit
     gAppBundlePath = theOptions.itsBundlePath.IsNotEmpty() ? theOptions.itsBundlePath : programFolder;
     gAppBundlePath.TrimTrailing('/'); // a folder named on the command line may end in "/"
     if (theOptions.itsApplicationsFolder.IsNotEmpty())
@@ -172,8 +174,9 @@ CUpdateKit UpdaterStartup(uint32_t theInstance, const StartupOptions& theOptions
     gCurrentFolder = BaseProgramPath;
 
     LanguageResFileName = GetProfileString("LanguageResFileName"); // 19
-    if (LanguageResFileName.IsNotEmpty())
-        gLanguageResFile = OpenOptionalResFile(Cstring::Path(BaseProgramPath, LanguageResFileName.GetText()));
+    UseLanguageFile(LanguageResFileName.IsNotEmpty()
+            ? Cstring::Path(BaseProgramPath, LanguageResFileName.GetText())
+            : FindLanguageFile(LocaleVariables::FromEnvironment(), LanguageFolders(ownFolder)));
     gLibraryResFile = OpenOptionalResFile(Cstring::Path(BaseProgramPath, "pw95lib1.dll"));
 
     DescribeSystem(); // 20

@@ -1,6 +1,7 @@
 // patchwell-updater: finds the installed copies of Patchwell, checks them
 // against the known builds and applies the update archive beside it.
 
+#include "app/AppTexts.h"
 #include "app/Unattended.h"
 #include "app/UpdaterMain.h"
 #include "engine/KitSignature.h"
@@ -11,7 +12,11 @@
 #include "platform/DisplayProbe.h"
 #include "platform/Framework.h"
 #include "platform/Host.h"
+#include "platform/LanguageFiles.h"
 #include "platform/ProcessHeap.h"
+#include "platform/Resources.h"
+#include "platform/SystemServices.h"
+#include "platform/TextFormat.h"
 #include "qt/QtHost.h"
 #include "ui/Gblwin.h"
 
@@ -25,45 +30,10 @@
 
 namespace {
 
-const char kUsage[] = "Usage: patchwell-updater [OPTION]... [KIT]\n"
-                      "Update the installed copies of Patchwell from an update kit: the folder KIT\n"
-                      "or the kit archive KIT (.pwkit), else the kit that lies beside this program.\n"
-                      "\n"
-                      "  --bundle KIT          the same as naming KIT: the kit folder holding the\n"
-                      "                        archive, data.txt and readme.txt, or a kit archive\n"
-                      "  --applications DIR    where to look for installed copies (default: /Applications)\n"
-                      "  --diagnostics FILE    write start-up diagnostics to FILE ('-' for standard error)\n"
-                      "  --list                list the installed copies found and exit\n"
-                      "  --apply FOLDER        update the copy in FOLDER without opening a window\n"
-                      "  --force               with --apply: update even a copy that is already up to date\n"
-                      "  --verbose             with --apply: print the lines of the update's log as well\n"
-                      "  --json                with --list or --apply: tell the copies found or the\n"
-                      "                        outcome as one JSON object on standard output\n"
-                      "  --trusted-key FILE    trust the signing keys in FILE (one base64 key a line)\n"
-                      "                        for this run, beside those the copy and the\n"
-                      "                        administrator name\n"
-                      "  --require-signature   refuse a kit whose origin cannot be checked\n"
-                      "  --allow-downgrade     let a signed kit install a build older than the copy's\n"
-                      "  --help                show this help and exit\n"
-                      "  --version             show the version and exit\n"
-                      "An option's value may also follow it after '=' (--apply=FOLDER).\n"
-                      "\n"
-                      "Exit status:\n"
-                      "  0  done: listed, updated, or the copy was already up to date\n"
-                      "  1  the update failed after it had changed the copy, or was stopped (the log\n"
-                      "     in FOLDER says why and what became of the copy), or no display can be\n"
-                      "     opened for the window\n"
-                      "  2  the command line is wrong\n"
-                      "  3  refused: the update kit, the folder, the copy or the archive does not\n"
-                      "     allow the update; nothing was changed\n"
-                      "  130, 143  --apply was cancelled by SIGINT (Ctrl-C) or SIGTERM; the copy is\n"
-                      "     as it was before\n";
-
-int UsageError(const char* theFormat, const char* theArgument)
+int UsageError(int theTextId, const char* theArgument = "")
 {
-    std::fprintf(stderr, "patchwell-updater: ");
-    std::fprintf(stderr, theFormat, theArgument);
-    std::fprintf(stderr, "\nTry 'patchwell-updater --help' for more information.\n");
+    std::fprintf(stderr, "patchwell-updater: %s\n%s\n", FormatText(theTextId, theArgument).GetText(),
+        TextOf(kTextTryHelp).GetText());
     return kExitUsage;
 }
 
@@ -71,11 +41,11 @@ int UsageError(const char* theFormat, const char* theArgument)
 // missing later, under a message about something else.
 int RefuseMissingFolder(const char* theOption, const Cstring& thePath)
 {
-    const char* problem = thePath.IsEmpty() ? nullptr : FolderProblem(thePath.GetText());
-    if (!problem)
+    Cstring problem;
+    if (thePath.IsEmpty() || !FolderProblem(thePath.GetText(), &problem))
         return kExitDone;
-    std::fprintf(stderr, "patchwell-updater: the folder '%s' named by %s %s.\n", thePath.GetText(), theOption,
-        problem);
+    std::fprintf(stderr, "patchwell-updater: %s\n",
+        FormatText(kTextNamedFolderProblem, thePath.GetText(), theOption, problem.GetText()).GetText());
     return kExitRefused;
 }
 
@@ -159,12 +129,38 @@ int ExplainWithoutWindow(DisplayReach theReach, const Cstring& theDisplay, const
     return 1;
 }
 
+// The command line is answered before start-up: its texts are opened first,
+// in the language of the user's locale. Start-up chooses the language again
+// once it knows the kit and its settings.
+class CEarlyTexts {
+public:
+    CEarlyTexts()
+    {
+        gAppResFile = new CResFile();
+        Cstring folder;
+        Cstring version;
+        Cstring date;
+        GetProgramInfo(folder, version, date);
+        UseLanguageFile(FindLanguageFile(LocaleVariables::FromEnvironment(), LanguageFolders(folder)));
+    }
+    // Clean-up has released them when start-up ran.
+    ~CEarlyTexts()
+    {
+        UseLanguageFile(Cstring());
+        delete gAppResFile;
+        gAppResFile = nullptr;
+    }
+    CEarlyTexts(const CEarlyTexts&) = delete;
+    CEarlyTexts& operator=(const CEarlyTexts&) = delete;
+};
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     ShareOneHeapAmongThreads();
     JoinCommandLine(argc, argv);
+    const CEarlyTexts texts;
     StartupOptions options;
     const char* diagnosticsPath = nullptr;
     const char* applyFolder = nullptr;
@@ -186,7 +182,7 @@ int main(int argc, char** argv)
             || argument == "--force" || argument == "--verbose" || argument == "--require-signature"
             || argument == "--allow-downgrade" || argument == "--json") {
             if (attached)
-                return UsageError("option '%s' takes no value", option.c_str());
+                return UsageError(kTextOptionTakesNoValue, option.c_str());
             if (argument == "--list") {
                 bList = true;
             } else if (argument == "--force") {
@@ -203,7 +199,7 @@ int main(int argc, char** argv)
                 std::printf("patchwell-updater %s\n", PW_VERSION);
                 return kExitDone;
             } else {
-                std::fputs(kUsage, stdout);
+                std::fputs(TextOf(kTextUsage).GetText(), stdout);
                 return kExitDone;
             }
             continue;
@@ -211,10 +207,10 @@ int main(int argc, char** argv)
         if (argument == "--bundle" || argument == "--applications" || argument == "--diagnostics"
             || argument == "--apply" || argument == "--trusted-key") {
             if (!attached && i + 1 >= argc)
-                return UsageError("option '%s' needs a folder or file", option.c_str());
+                return UsageError(kTextOptionNeedsValue, option.c_str());
             const char* value = attached ? attached : argv[++i];
             if (!*value)
-                return UsageError("option '%s' needs a folder or file", option.c_str());
+                return UsageError(kTextOptionNeedsValue, option.c_str());
             if (argument == "--bundle")
                 options.itsBundlePath = value;
             else if (argument == "--applications")
@@ -232,24 +228,24 @@ int main(int argc, char** argv)
             continue;
         }
         if (argument.starts_with("-") && argument != "-")
-            return UsageError("unknown option '%s'", argv[i]);
+            return UsageError(kTextUnknownOption, argv[i]);
         if (kitArgument)
-            return UsageError("name one update kit, not also '%s'", argv[i]);
+            return UsageError(kTextOneKitOnly, argv[i]);
         kitArgument = argv[i];
     }
     if (kitArgument && options.itsBundlePath.IsNotEmpty())
-        return UsageError("%s", "name the update kit once: with --bundle or alone");
+        return UsageError(kTextKitNamedTwice);
     const char* kitOption = kitArgument ? "the command line" : "--bundle";
     if (kitArgument)
         options.itsBundlePath = kitArgument;
     if (bList && applyFolder)
-        return UsageError("%s", "--list and --apply cannot be used together");
+        return UsageError(kTextListWithApply);
     if (applyOptions.bForce && !applyFolder)
-        return UsageError("%s", "--force goes with --apply FOLDER");
+        return UsageError(kTextForceWithoutApply);
     if (applyOptions.bLogLines && !applyFolder)
-        return UsageError("%s", "--verbose goes with --apply FOLDER");
+        return UsageError(kTextVerboseWithoutApply);
     if (applyOptions.bJson && !bList && !applyFolder)
-        return UsageError("%s", "--json goes with --list or --apply FOLDER");
+        return UsageError(kTextJsonWithoutListOrApply);
     // Whatever ends the program from here on, the unpacked kit goes with it.
     CUnpackedKit unpackedKit;
     if (const int status = OpenNamedKit(kitOption, options.itsBundlePath, unpackedKit); status != kExitDone)
@@ -263,8 +259,8 @@ int main(int argc, char** argv)
     if (diagnosticsPath) {
         diagnostics = std::strcmp(diagnosticsPath, "-") == 0 ? stderr : std::fopen(diagnosticsPath, "w");
         if (!diagnostics) {
-            std::fprintf(stderr, "patchwell-updater: cannot write diagnostics to '%s': %s\n", diagnosticsPath,
-                std::strerror(errno));
+            std::fprintf(stderr, "patchwell-updater: %s\n",
+                FormatText(kTextCannotWriteDiagnostics, diagnosticsPath, std::strerror(errno)).GetText());
             return kExitUsage;
         }
     }

@@ -1,5 +1,7 @@
 #include "engine/FailureAdvice.h"
 
+#include "engine/EngineTexts.h"
+#include "platform/TextFormat.h"
 #include "zip/ZipErrors.h"
 
 #include <cstring>
@@ -22,17 +24,13 @@ Cstring FailureAdvice(const Cstring& theMessage)
     const std::string wrongPassword
         = "Unable to open compressed file (" + std::to_string(kZipErrorWrongPassword) + ")";
     if (StartsWith(message, noPassword.c_str()) || StartsWith(message, wrongPassword.c_str()))
-        return "The update kit's archive does not open with this program's key: the kit was not made for "
-               "this "
-               "program. Get the update kit that was made for it.";
+        return TextOf(kTextArchiveWrongKey);
     // A wrong key passes the check of one entry in 256 and then reads as
     // damaged data; either way the kit is no good here.
     for (const char* damaged :
         { "Error opening compressed file container", "Unable to get compressed file info (",
             "Unable to open compressed file (", "Decompress Error (", "Failed to close compressed file (" })
         if (StartsWith(message, damaged))
-            return "The update kit's archive is damaged or incomplete. Get the update kit again, and start "
-                   "the "
-                   "update from the new copy.";
+            return TextOf(kTextArchiveDamaged);
     return Cstring();
 }

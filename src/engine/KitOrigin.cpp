@@ -1,17 +1,13 @@
 #include "engine/KitOrigin.h"
 
+#include "engine/EngineTexts.h"
 #include "engine/KitFiles.h"
 #include "engine/KitVerify.h"
 #include "engine/UpdateKit.h"
+#include "platform/TextFormat.h"
 
 #include <fcntl.h>
 #include <unistd.h>
-
-namespace {
-
-const char kWhatToDo[] = "Get the update kit again from the maker of Patchwell, or ask your administrator.";
-
-} // namespace
 
 CKitOrigin::State CKitOrigin::Check(const CUpdateKit* pKit, const char* theKitFolder,
     const char* theArchiveName, int theArchive, const char* theTarget, const TrustOptions& theOptions,
@@ -24,32 +20,28 @@ CKitOrigin::State CKitOrigin::Check(const CUpdateKit* pKit, const char* theKitFo
     std::vector<Ed25519Key> keys;
     std::string problem;
     if (!TrustedKeysFor(theTarget, theOptions, keys, problem)) {
-        theMessage.Format("Unable to tell whose signature the update needs: %s", problem.c_str());
+        FormatOwnAndShown(theMessage, itsShownMessage, kTextUnknownSigner, problem.c_str());
         return kRefused;
     }
     if (keys.empty()) {
         if (theOptions.bRequireSignature) {
-            theMessage = "A signed update kit is required, but neither this copy nor the administrator names "
-                         "the key to check it with";
+            FormatOwnAndShown(theMessage, itsShownMessage, kTextSignatureRequired);
             return kRefused;
         }
-        itsNote = kUncheckedOrigin;
+        FormatOwnAndShown(itsNote, itsShownNote, kTextUncheckedOrigin);
         return itsState = kUnchecked;
     }
     if (ReadKitSignature(theKitFolder, keys, itsSigned, problem) != KitCheck::kSigned) {
-        theMessage.Format(
-            "The update kit is not signed by the maker of this copy: %s. %s", problem.c_str(), kWhatToDo);
+        FormatOwnAndShown(theMessage, itsShownMessage, kTextNotSignedByMaker, problem.c_str());
         return kRefused;
     }
     if (!theOptions.bAllowDowngrade && theInstalledDate
         && IsOlderBuild(itsSigned.itsBuildDate.c_str(), theInstalledDate)) {
-        theMessage.Format("The update kit brings the build of %s, older than the installed build of %s; use "
-                          "--allow-downgrade to install it anyway",
-            itsSigned.itsBuildDate.c_str(), theInstalledDate);
+        FormatOwnAndShown(
+            theMessage, itsShownMessage, kTextOlderBuild, itsSigned.itsBuildDate.c_str(), theInstalledDate);
         return kRefused;
     }
-    itsNote.Format(
-        "The update kit is signed by the maker of this copy (build of %s)", itsSigned.itsBuildDate.c_str());
+    FormatOwnAndShown(itsNote, itsShownNote, kTextSignedByMaker, itsSigned.itsBuildDate.c_str());
     // Its own descriptor: the run's is read at the same time, with pread too.
     const int archive = fcntl(theArchive, F_DUPFD_CLOEXEC, 0);
     itsArchiveDigest = std::async(std::launch::async, [archive] {
@@ -82,7 +74,6 @@ bool CKitOrigin::Confirm(Cstring& theMessage)
     if (archive.bRead && DigestKitFiles(itsKitFolder.c_str(), itsSigned.itsBuildDate, found, problem, read)
         && CompareKitFiles(itsSigned, found, problem) == KitCheck::kSigned)
         return true;
-    theMessage.Format(
-        "The update kit is not signed by the maker of this copy: %s. %s", problem.c_str(), kWhatToDo);
+    FormatOwnAndShown(theMessage, itsShownMessage, kTextNotSignedByMaker, problem.c_str());
     return false;
 }

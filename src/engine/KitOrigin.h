@@ -32,8 +32,13 @@ public:
     // Whether the files read are the files signed (always, unless Check
     // said kSigned); false with theMessage. Waits for the archive's digest.
     bool Confirm(Cstring& theMessage);
-    // The line the log and the person get about the kit's origin.
+    // The line the log gets about the kit's origin, and the same for the
+    // person, in their language.
     const Cstring& Note() const { return itsNote; }
+    const Cstring& ShownNote() const { return itsShownNote; }
+    // The last refusal's message in the person's language; theMessage of
+    // Check and Confirm is the log's.
+    const Cstring& ShownMessage() const { return itsShownMessage; }
 
 private:
     struct ArchiveDigest {
@@ -49,8 +54,11 @@ private:
     KitManifest itsSigned;
     std::future<ArchiveDigest> itsArchiveDigest;
     Cstring itsNote;
+    Cstring itsShownNote;
+    Cstring itsShownMessage;
 };
 
-// What the person is told when no key is named for a copy.
+// What the log says when no key is named for a copy (text
+// kTextUncheckedOrigin of the application's resources).
 constexpr char kUncheckedOrigin[] = "The origin of the update kit could not be checked: neither this copy "
                                     "nor the administrator names the key of its maker";

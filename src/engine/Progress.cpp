@@ -1,8 +1,10 @@
 #include "engine/Progress.h"
 
+#include "engine/EngineTexts.h"
 #include "platform/DialogItems.h"
 #include "platform/Host.h"
 #include "platform/MessageBox.h"
+#include "platform/TextFormat.h"
 
 #include <strings.h>
 
@@ -35,7 +37,8 @@ void CProgressItems::SetCounterItem(int theItem, const char* theFormat)
 void CProgressDisplay::Update(const Cstring& theName, int64_t theBytesDone, int64_t theTotalBytes,
     uint32_t theFilesDone, uint32_t theFileCount)
 {
-    if (CheckEventQueueForUserCancel() && MessageBox(kAbortQuestion, kMessageBoxYesNo) == kResultYes)
+    if (CheckEventQueueForUserCancel()
+        && MessageBox(TextOf(kTextAbortQuestion).GetText(), kMessageBoxYesNo) == kResultYes)
         gAbortUpdate = 1;
     Show(theName, theBytesDone, theTotalBytes, theFilesDone, theFileCount);
 }

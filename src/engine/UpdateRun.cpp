@@ -1,6 +1,7 @@
 #include "engine/UpdateRun.h"
 
 #include "engine/BuildCheck.h"
+#include "engine/EngineTexts.h"
 #include "engine/ExitStatus.h"
 #include "engine/FailureAdvice.h"
 #include "engine/HeldFile.h"
@@ -18,6 +19,7 @@
 #include "engine/UpdateSteps.h"
 #include "identification/Program.h"
 #include "identification/ProgramList.h"
+#include "platform/TextFormat.h"
 
 #include <cerrno>
 #include <cstring>
@@ -95,25 +97,21 @@ Cstring CUpdateRun::DescribeResult() const
     Cstring text = bDone ? Cstring() : FailureAdvice(itsMessage);
     if (text.IsNotEmpty())
         text.Append("\n");
-    Cstring line;
     if (bDone)
-        text.Append(line.Format("Updated folder: \"%s\"\n", itsTarget.GetText()).GetText());
+        text.Append(FormatText(kTextUpdatedFolder, itsTarget.GetText()).Append("\n").GetText());
     if (itsLogPath.IsNotEmpty())
-        text.Append(line.Format("The log of this update is in \"%s\".", itsLogPath.GetText()).GetText());
-    if (bDone) {
-        // Nothing to say about the installation beyond the backup below.
-    } else if (itsOutcome == kRestored) {
-        text.Append("\nThe previous version of the program was restored.");
-    } else if (itsOutcome == kUnrestored) {
-        text.Append("\nThe previous version could not be restored completely; start the updater again to "
-                    "finish restoring it.");
-    } else if (itsLogPath.IsNotEmpty()) {
-        text.Append("\nNothing in the installation was changed.");
-    }
+        text.Append(FormatText(kTextLogIsIn, itsLogPath.GetText()).GetText());
+    // A done update has nothing to say about the installation beyond the backup.
+    const int installation = bDone  ? 0
+        : itsOutcome == kRestored   ? kTextPreviousRestored
+        : itsOutcome == kUnrestored ? kTextPreviousNotRestored
+        : itsLogPath.IsNotEmpty()   ? kTextNothingChanged
+                                    : 0;
+    if (installation != 0)
+        text.Append(Cstring("\n", TextOf(installation).GetText()).GetText());
     if (itsBackupPath.IsNotEmpty())
         text.Append(
-            line.Format("\nYour previous copy of the program was kept as \"%s\".", itsBackupPath.GetText())
-                .GetText());
+            Cstring("\n", FormatText(kTextBackupKeptAs, itsBackupPath.GetText()).GetText()).GetText());
     return text;
 }
 
@@ -165,19 +163,21 @@ bool CUpdateRun::TakeFolder()
 {
     itsOutcome = kRefused;
     if (const int error = itsFolder.Open(itsTarget.GetText()); error != 0) {
-        itsMessage.Format("Unable to open %s - %s", itsTarget.GetText(), std::strerror(error));
+        FormatOwnAndShown(
+            itsMessage, itsShownMessage, kTextUnableToOpen, itsTarget.GetText(), std::strerror(error));
         return false;
     }
     // Before anything is written, the log included: a second run must not
     // change what the first one is doing.
     if (const int error = itsLock.Take(itsFolder.Descriptor()); error != 0) {
         if (error != EWOULDBLOCK)
-            itsMessage.Format("Unable to lock %s - %s", itsTarget.GetText(), std::strerror(error));
+            FormatOwnAndShown(
+                itsMessage, itsShownMessage, kTextUnableToLock, itsTarget.GetText(), std::strerror(error));
         else if (const pid_t holder = CFolderLock::Holder(itsFolder.Descriptor()); holder != 0)
-            itsMessage.Format("Another update of %s is running (process %d); nothing was changed",
-                itsTarget.GetText(), static_cast<int>(holder));
+            FormatOwnAndShown(itsMessage, itsShownMessage, kTextRunningElsewhere, itsTarget.GetText(),
+                static_cast<int>(holder));
         else
-            itsMessage.Format("Another update of %s is running; nothing was changed", itsTarget.GetText());
+            FormatOwnAndShown(itsMessage, itsShownMessage, kTextRunningElsewhereUnknown, itsTarget.GetText());
         return false;
     }
     // A run killed since the start-up's recovery, or in a folder that was
@@ -186,13 +186,13 @@ bool CUpdateRun::TakeFolder()
         gRecoveryNotes.Add(note);
     if (bLeaveUpToDate && IsAlreadyInstalled(itsZipPath.GetText(), itsTarget.GetText())) {
         itsOutcome = kUpToDate;
-        itsMessage.Format("The copy in %s is already up to date; nothing was changed", itsTarget.GetText());
+        FormatOwnAndShown(itsMessage, itsShownMessage, kTextAlreadyUpToDate, itsTarget.GetText());
         return false;
     }
     itsLog = OpenUpdateLog(
         itsFolder.Descriptor(), WasRecoveredHere(itsFolder.Descriptor()) ? kLogAppended : kLogEmptied);
     if (!itsLog) {
-        itsMessage = "Failed to create updater log file";
+        FormatOwnAndShown(itsMessage, itsShownMessage, kTextNoLogFile);
         return false;
     }
     itsLog = ObserveLogLines(itsLog, [this](const char* theLine) { itsObserver.ShowLogLine(theLine); });
@@ -230,6 +230,7 @@ bool CUpdateRun::Apply()
 bool CUpdateRun::ApplySteps()
 {
     itsMessage.Clear();
+    itsShownMessage.Clear();
     itsOutcome = kRefused;
     // The archive is opened once: its signature is checked on what this
     // descriptor reads, and the check before the run and the unpacking read
@@ -285,7 +286,9 @@ bool CUpdateRun::CheckOrigin(CKitOrigin& theOrigin, int theArchive)
         theArchive, itsTarget.GetText(), itsTrust, itsInstalled ? itsInstalled->itsDate.GetText() : nullptr,
         itsMessage);
     itsOriginNote = theOrigin.Note();
+    itsShownOriginNote = theOrigin.ShownNote();
     if (state == CKitOrigin::kRefused) {
+        itsShownMessage = theOrigin.ShownMessage();
         TraceTo(itsLog, "%s\n", itsMessage.GetText());
         TraceTo(itsLog, "The installation was left as it was\n");
         return false;
@@ -301,6 +304,8 @@ bool CUpdateRun::Install(CStagedInstall& theInstall, CKitOrigin& theOrigin)
     if (!theOrigin.Confirm(itsMessage)) {
         // The signature was good but a file was not: the note said signed.
         itsOriginNote = "";
+        itsShownOriginNote = "";
+        itsShownMessage = theOrigin.ShownMessage();
         TraceTo(itsLog, "%s\n", itsMessage.GetText());
         return Fail(theInstall);
     }
@@ -393,7 +398,8 @@ bool CUpdateRun::MakeBackup(CStagedInstall& theInstall)
 
 bool CUpdateRun::StopRequested()
 {
-    if (!itsStop.stop_requested() && itsObserver.HasStopRequest() && itsObserver.ConfirmStop(kAbortQuestion))
+    if (!itsStop.stop_requested() && itsObserver.HasStopRequest()
+        && itsObserver.ConfirmStop(TextOf(kTextAbortQuestion).GetText()))
         itsStop.request_stop();
     return itsStop.stop_requested();
 }

@@ -85,12 +85,19 @@ public:
     // The status --apply ends with, and the window's program after this run.
     int ExitStatus() const;
     const Cstring& GetLogPath() const { return itsLogPath; }
-    // Why the run failed, or a note on a run that was done.
+    // Why the run failed, or a note on a run that was done, as the log and
+    // the reports have it (the program's own words), and for the person, in
+    // their language.
     const Cstring& GetMessage() const { return itsMessage; }
+    const Cstring& GetShownMessage() const
+    {
+        return itsShownMessage.IsNotEmpty() ? itsShownMessage : itsMessage;
+    }
     const Cstring& GetStatus() const { return itsStatus; }
     // What the run found of the kit's origin: signed by the maker of the
-    // copy, or not checked; empty before the check.
+    // copy, or not checked; empty before the check. The same for the person.
     const Cstring& GetOriginNote() const { return itsOriginNote; }
+    const Cstring& GetShownOriginNote() const { return itsShownOriginNote; }
     // Where the previous bundle was kept, after a run that was done.
     const Cstring& GetBackupPath() const { return itsBackupPath; }
     // For the person, after the run: what a failure means and what to do,
@@ -128,11 +135,13 @@ private:
     Cstring itsPassword;
     const CUpdateKit* itsKit = nullptr;
     TrustOptions itsTrust;
-    Cstring itsOriginNote;
+    Cstring itsOriginNote; // the log's line
+    Cstring itsShownOriginNote;
     Cstring itsDateText;
     const CProgram* itsNewest = nullptr;
     const CProgram* itsInstalled = nullptr;
-    Cstring itsMessage;
+    Cstring itsMessage; // the run's last error, as the log has it
+    Cstring itsShownMessage; // the same for the person, when the log has it
     Cstring itsStatus;
     Cstring itsBackupPath;
     Outcome itsOutcome = kNotRun;

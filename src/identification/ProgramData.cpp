@@ -3,7 +3,9 @@
 #include "foundation/RegularFile.h"
 #include "identification/ByteText.h"
 #include "identification/DataCipher.h"
+#include "identification/DataTexts.h"
 #include "platform/MessageBox.h"
+#include "platform/TextFormat.h"
 
 #include <cerrno>
 #include <cstring>
@@ -198,17 +200,32 @@ Cstring CProgramDataReport::UnreadableLinesText() const
     return text;
 }
 
-Cstring CProgramDataReport::Problem() const
+void CProgramDataReport::DescribeProblem(Cstring& theOwn, Cstring& theShown) const
 {
-    Cstring problem;
     if (!bOpened)
-        problem.Format("cannot be read: %s", RegularFileErrorText(itsError));
+        FormatOwnAndShown(theOwn, theShown, kTextDataUnreadable, RegularFileErrorText(itsError));
     else if (!itsUnreadableLines.empty())
-        problem.Format("is damaged: line%s %s could not be read", itsUnreadableLines.size() > 1 ? "s" : "",
+        FormatOwnAndShown(theOwn, theShown,
+            itsUnreadableLines.size() > 1 ? kTextDataLinesDamaged : kTextDataLineDamaged,
             UnreadableLinesText().GetText());
     else if (itsRecords == 0)
-        problem = "holds no records";
-    return problem;
+        FormatOwnAndShown(theOwn, theShown, kTextDataEmpty);
+}
+
+Cstring CProgramDataReport::Problem() const
+{
+    Cstring own;
+    Cstring shown;
+    DescribeProblem(own, shown);
+    return own;
+}
+
+Cstring CProgramDataReport::ShownProblem() const
+{
+    Cstring own;
+    Cstring shown;
+    DescribeProblem(own, shown);
+    return shown;
 }
 
 void ReadProgramData(
@@ -219,16 +236,15 @@ void ReadProgramData(
     // line with nothing in it, which is skipped.
     static char nothing[1] = { 0 };
     FilePtr file(pBytes ? fmemopen(pBytes->empty() ? nothing : const_cast<char*>(pBytes->data()),
-                              pBytes->empty() ? 1 : pBytes->size(), "r")
+                     pBytes->empty() ? 1 : pBytes->size(), "r")
                         : OpenRegularFile(thePath, "r", report.itsError),
         std::fclose);
     if (!file) {
         if (pReport) {
             *pReport = report;
         } else {
-            Cstring message;
-            message.Format("Unable to open program data\n%s", RegularFileErrorText(report.itsError));
-            MessageBox(message.GetText(), kMessageBoxOk);
+            MessageBox(FormatText(kTextDataCannotOpen, RegularFileErrorText(report.itsError)).GetText(),
+                kMessageBoxOk);
         }
         return;
     }

@@ -27,8 +27,13 @@ struct CProgramDataReport {
     Cstring UnreadableLinesText() const;
     // Why the file cannot be trusted, to follow its name ("cannot be read:
     // No such file or directory", "is damaged: line 4 could not be read",
-    // "holds no records"); empty when it is sound.
+    // "holds no records"); empty when it is sound. In the program's own
+    // words, for reports, and in the person's language.
     Cstring Problem() const;
+    Cstring ShownProblem() const;
+
+private:
+    void DescribeProblem(Cstring& theOwn, Cstring& theShown) const;
 };
 
 // Appends the records of the file at thePath to theList, tracing every step

@@ -65,12 +65,12 @@ CAlert MakeAlert(const char* theCaption, const char* theText, int theFlags)
             alert.itsCancelButton = 3;
         }
     } else if (style == kMessageBoxOkCancel) {
-        alert.itsButtons[0] = "OK";
-        alert.itsButtons[1] = "Cancel";
+        alert.itsButtons[0] = ButtonText(1000, "OK");
+        alert.itsButtons[1] = ButtonText(1001, "Cancel");
         alert.itsButtonCount = 2;
         alert.itsCancelButton = 2;
     } else {
-        alert.itsButtons[0] = "OK";
+        alert.itsButtons[0] = ButtonText(1000, "OK");
     }
     return alert;
 }

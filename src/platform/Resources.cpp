@@ -176,6 +176,19 @@ Cstring LoadString(int theTextId, CResFile* theFile)
     return LoadText(gAppResFile, theTextId);
 }
 
+const CResFile& OwnResources()
+{
+    // Kept for the whole process; it is not the application file of the
+    // lookups, so it leaves that file's reference number alone.
+    static const CResFile* own = [] {
+        const int appRefNum = gAppResRefNum;
+        const CResFile* file = new CResFile();
+        gAppResRefNum = appRefNum;
+        return file;
+    }();
+    return *own;
+}
+
 CResFile* FindResourceFile(const char* theType, int theId, ResourceOrder theOrder)
 {
     CResFile* const textOrder[] = { gLibraryResFile, gLanguageResFile, gAppResFile };

@@ -74,6 +74,10 @@ enum class ResourceOrder {
     kTexts, // library, language, application: texts and menu bars
     kDialogs, // language, library, application: dialogs
 };
+// The application's own resources as the program carries them, whatever
+// files start-up has opened (or not yet): the English of every text.
+const CResFile& OwnResources();
+
 // The first open file of theOrder that holds the resource, or null.
 CResFile* FindResourceFile(const char* theType, int theId, ResourceOrder theOrder);
 

@@ -19,9 +19,14 @@ extern const std::size_t kHelpPagesCount;
 extern const CEmbeddedFile kLauncherFiles[];
 extern const std::size_t kLauncherFilesCount;
 
-// Writes the help pages into theFolder, which must not exist yet; false with
-// theError set when a page cannot be written.
-bool WriteHelpFolder(const char* theFolder, Cstring& theError);
+// The language files that come with the updater (resources/languages).
+extern const CEmbeddedFile kLanguageFiles[];
+extern const std::size_t kLanguageFilesCount;
+
+// Writes theFiles into theFolder, which must not exist yet; false with
+// theError set when a file cannot be written.
+bool WriteEmbeddedFolder(
+    const char* theFolder, const CEmbeddedFile* theFiles, std::size_t theCount, Cstring& theError);
 
 // Writes the launcher files into the kit's folder theFolder, executable, with
 // the kit's name in the desktop entry; false with theError set on failure.

@@ -267,8 +267,12 @@ int RunKitCommand(int theCount, char** theArgs)
                : !WriteText(readmePath.GetText(), kDefaultReadme, problem))
         return Failed("cannot write the readme: %s%s", problem.GetText());
 
-    if (!WriteHelpFolder(Cstring::Path(kit.Path(), "Help").GetText(), problem))
+    if (!WriteEmbeddedFolder(
+            Cstring::Path(kit.Path(), "Help").GetText(), kHelpPages, kHelpPagesCount, problem))
         return Failed("cannot write the help pages: %s%s", problem.GetText());
+    if (!WriteEmbeddedFolder(
+            Cstring::Path(kit.Path(), "languages").GetText(), kLanguageFiles, kLanguageFilesCount, problem))
+        return Failed("cannot write the language files: %s%s", problem.GetText());
 
     if (!WriteLauncher(kit.Path().GetText(), name, problem))
         return Failed("cannot write the launcher: %s%s", problem.GetText());
@@ -300,7 +304,7 @@ int RunKitCommand(int theCount, char** theArgs)
         return Failed("cannot give the kit the name '%s': %s", outFolder, problem.GetText());
     }
     std::printf("Update kit ready in %s: patchwell-updater, start-updater, Start Update.desktop, %s, "
-                "data.txt, readme.txt, Help%s\n",
+                "data.txt, readme.txt, Help, languages%s\n",
         outFolder, zipName.GetText(), keyFile ? ", signature.txt" : "");
     if (keyFile)
         std::printf("Signed with the key whose public key is %s\n", KeyText(PublicKeyOf(secret)).c_str());

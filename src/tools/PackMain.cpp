@@ -26,8 +26,9 @@ const PackCommand kCommands[] = {
         "OUTDIR --data FOLDER... --new FOLDER [--readme FILE] [--name NAME] [--archive]\n"
         "      [--sign KEYFILE]",
         "make a complete updater folder: the updater and its launcher, NAME.zip of the new build,\n"
-        "      data.txt, readme.txt, Help; with --sign also signature.txt, signed with the secret key\n"
-        "      in KEYFILE; with --archive also the kit archive OUTDIR.pwkit of it, file modes kept",
+        "      data.txt, readme.txt, Help, languages; with --sign also signature.txt, signed with the\n"
+        "      secret key in KEYFILE; with --archive also the kit archive OUTDIR.pwkit of it, file modes\n"
+        "      kept",
         RunKitCommand },
     { "keygen", "KEYFILE",
         "make a key pair for signing kits: the secret key goes to the new file KEYFILE (mode 0600),\n"

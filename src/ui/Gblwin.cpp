@@ -1,5 +1,6 @@
 #include "ui/Gblwin.h"
 
+#include "engine/EngineTexts.h"
 #include "engine/KitOrigin.h"
 #include "engine/UnpackedKit.h"
 #include "engine/UpdateRecovery.h"
@@ -15,7 +16,9 @@
 #include "platform/Resources.h"
 #include "platform/Shell.h"
 #include "platform/SystemServices.h"
+#include "platform/TextFormat.h"
 #include "ui/Splash.h"
+#include "ui/WindowTexts.h"
 #include "ui/mhelpfunc.h"
 
 #include <cstdio>
@@ -119,7 +122,8 @@ void CGlobalWin::SelectTabPage(int thePage)
         std::vector<Ed25519Key> keys;
         std::string problem;
         if (TrustedKeysFor(itsChosenFolder.GetText(), itsTrust, keys, problem) && keys.empty())
-            confirmation.Append(Cstring("\r\r", kUncheckedOrigin).Append(".").GetText());
+            confirmation.Append(
+                Cstring("\r\r", TextOf(kTextUncheckedOrigin).GetText()).Append(".").GetText());
         SetItemText(kItemConfirmation, confirmation.GetText());
         break;
     }
@@ -149,7 +153,7 @@ void CGlobalWin::SelectTabPage(int thePage)
     ShowItem(kItemMessage, bResult);
     ShowItem(kItemWhereThingsAre, bResult);
     SetItemText(
-        kItemCancel, (thePage == kPageDone ? Cstring(kTextCloseButton) : GetItemText(kItemCancel)).GetText());
+        kItemCancel, (thePage == kPageDone ? TextOf(kTextCloseButton) : GetItemText(kItemCancel)).GetText());
 }
 
 void CGlobalWin::DoCommand(int theCommand, int, long)
@@ -217,7 +221,7 @@ void CGlobalWin::ExitRequest()
         Close();
         return;
     }
-    if (MessageBox("Are you sure you want to exit the update?", kMessageBoxYesNo) == kResultYes)
+    if (MessageBox(TextOf(kTextExitQuestion).GetText(), kMessageBoxYesNo) == kResultYes)
         Close();
 }
 
@@ -247,22 +251,19 @@ void CGlobalWin::AddTargetFolder()
 
 int CGlobalWin::AddTargetFolderPath(const Cstring& thePath)
 {
-    Cstring message;
     if (!std::strchr(thePath.GetText(), '/')) {
-        MessageBox("Not a valid file Path", kMessageBoxOk);
+        MessageBox(TextOf(kTextNotAValidPath).GetText(), kMessageBoxOk);
         return 0;
     }
     if (FindProgramByFolder(FoundPrograms, thePath.GetText())) {
-        MessageBox(message.Format("The folder\n'%s',\nis already in the list", thePath.GetText()).GetText(),
-            kMessageBoxOk);
+        MessageBox(FormatText(kTextAlreadyInList, thePath.GetText()).GetText(), kMessageBoxOk);
         return 0;
     }
     // A copy whose update was killed is put back first, so it can be found.
     if (Cstring note; RecoverInterruptedUpdate(thePath.GetText(), note))
         MessageBox(note.GetText(), kMessageBoxOk);
     if (ProcessDirectory(FoundPrograms, thePath.GetText(), gValidProgramNames, &ValidPrograms) == 0) {
-        MessageBox(message.Format("No valid Patchwell program found in\n'%s'", thePath.GetText()).GetText(),
-            kMessageBoxOk);
+        MessageBox(FormatText(kTextNoValidProgramIn, thePath.GetText()).GetText(), kMessageBoxOk);
         return 0;
     }
     itsFolders.Add(thePath);

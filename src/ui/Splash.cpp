@@ -4,6 +4,8 @@
 #include "platform/Resources.h"
 #include "platform/Shell.h"
 #include "platform/SystemServices.h"
+#include "platform/TextFormat.h"
+#include "ui/WindowTexts.h"
 
 namespace {
 
@@ -74,8 +76,8 @@ bool CSplashWin::Create(CWindow* pParent)
     AddText(kItemTitle, top, SplashTitleLine());
     Cstring folder, version, date;
     GetProgramInfo(folder, version, date);
-    Cstring versionLine;
-    versionLine.Format(date.IsEmpty() ? "Version %s" : "Version %s, %s", version.GetText(), date.GetText());
+    const Cstring versionLine
+        = FormatText(date.IsEmpty() ? kTextVersion : kTextVersionAndDate, version.GetText(), date.GetText());
     AddText(kItemVersion, top += kLineHeight, versionLine);
     AddText(kItemSystem, top += kLineHeight, gSystemDescription);
 

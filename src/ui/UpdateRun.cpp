@@ -57,7 +57,7 @@ void CGlobalWin::ShowResult(const CUpdateRun& theRun)
 {
     itsExitStatus = theRun.ExitStatus();
     itsBackupPath = theRun.GetBackupPath();
-    SetItemText(kItemMessage, theRun.GetMessage().GetText());
+    SetItemText(kItemMessage, theRun.GetShownMessage().GetText());
     if (theRun.GetStatus().IsNotEmpty())
         SetItemText(kItemStatus, theRun.GetStatus().GetText());
     SetItemText(kItemWhereThingsAre, theRun.DescribeResult().GetText());

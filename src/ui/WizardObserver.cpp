@@ -1,13 +1,15 @@
 #include "ui/WizardObserver.h"
 
 #include "platform/MessageBox.h"
+#include "platform/TextFormat.h"
 #include "ui/Gblwin.h"
+#include "ui/WindowTexts.h"
 
 CWizardObserver::CWizardObserver(CDialogItems& thePage)
 {
     itsItems.SetWindow(&thePage);
     itsItems.SetProgressItems(kItemProgressBar, kItemPercent, nullptr);
-    itsItems.SetCounterItem(kItemCounter, "File %d of %d");
+    itsItems.SetCounterItem(kItemCounter, LoadFormat(kTextFileOfFiles).GetText());
     itsItems.SetNameItem(kItemEntryName);
 }
 

@@ -6,6 +6,8 @@
 #include "platform/DesktopServices.h"
 #include "platform/MessageBox.h"
 #include "platform/Resources.h"
+#include "platform/TextFormat.h"
+#include "ui/WindowTexts.h"
 
 #include <cstring>
 
@@ -23,8 +25,7 @@ Cstring HelpFolder()
 
 void TopicNotFound(const Cstring& thePath)
 {
-    Cstring message;
-    MessageBox(message.Format("Topic '%s' not found", thePath.GetText()).GetText(), kCautionFlags);
+    MessageBox(FormatText(kTextTopicNotFound, thePath.GetText()).GetText(), kCautionFlags);
 }
 
 // Opens thePath (a page of the help folder) with theAnchor in the browser,
@@ -77,7 +78,7 @@ void ShowHelpFile(const char* theFolder, const char* theFile)
     Cstring pagePath;
     if (MakeFileSpec(folder.GetText(), theFile, pagePath) != 0
         || !LiesInside(pagePath.GetText(), BaseProgramPath.GetText())) {
-        MessageBox("Help folder not found", kCautionFlags);
+        MessageBox(TextOf(kTextNoHelpFolder).GetText(), kCautionFlags);
         return;
     }
     OpenWithCreator(pagePath.GetText());

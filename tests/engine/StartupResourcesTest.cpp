@@ -43,6 +43,8 @@ protected:
 
 TEST_F(StartupResources, LanguageFileNamedInTheProfileComesBeforeTheApplication)
 {
+    // The file the settings name wins over the locale's.
+    const CScopedVariable language("LANGUAGE", "de");
     itsTemp.Write("kit/Patchwell Settings.txt", "LanguageResFileName = \"Deutsch.json\"\nCDPath = /cd\n");
     itsTemp.Write("kit/Deutsch.json", PromptBundle("Ordner wählen:"));
     Start();

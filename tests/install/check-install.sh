@@ -27,7 +27,8 @@ for file in bin/patchwell-updater bin/patchwell-pack \
             share/doc/patchwell-updater/copyright share/doc/patchwell-updater/changelog.gz \
             share/doc/patchwell-updater/pictures/make_icon.py \
             share/doc/patchwell-updater/pictures/make_splash.py \
-            share/doc/patchwell-updater/pictures/splash.png; do
+            share/doc/patchwell-updater/pictures/splash.png \
+            share/patchwell-updater/languages/de.json; do
     [ -f "$prefix/$file" ] || fail "$file is not installed"
 done
 for program in patchwell-updater patchwell-pack; do
