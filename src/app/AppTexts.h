@@ -44,8 +44,6 @@ enum AppText {
     kTextCancelRestored,
     kTextCancelUnchanged,
 
-    kTextCopyUpToDate = 11079, // shared with the run
-
     kTextUsage = 11100,
     kTextKitHint,
 };

@@ -4,6 +4,7 @@
 #include "app/ConsoleObserver.h"
 #include "app/ConsoleReport.h"
 #include "engine/BuildCheck.h"
+#include "engine/EngineTexts.h"
 #include "engine/UpToDate.h"
 #include "engine/UpdateHistory.h"
 #include "engine/UpdateKit.h"
@@ -94,7 +95,7 @@ int SayUpToDate(const Cstring& theFolder, ApplyReport& theReport)
 {
     theReport.itsStatus = CUpdateRun::OutcomeName(CUpdateRun::kUpToDate);
     Cstring shown;
-    FormatOwnAndShown(theReport.itsMessage, shown, kTextCopyUpToDate, theFolder.GetText());
+    FormatOwnAndShown(theReport.itsMessage, shown, kTextAlreadyUpToDate, theFolder.GetText());
     std::fprintf(stderr, "%s.\n%s\n", shown.GetText(), TextOf(kTextUseForce).GetText());
     return theReport.itsExitStatus = kExitDone;
 }

@@ -27,4 +27,6 @@ enum EngineText {
 
     kTextUncheckedOrigin = 11049, // kUncheckedOrigin, in the person's language
     kTextNoLogFile = 11120,
+    kTextHistoryUnwritable,
+    kTextNoHomeFolder,
 };

@@ -1,8 +1,10 @@
 #include "engine/UpdateHistory.h"
 
+#include "engine/EngineTexts.h"
 #include "foundation/ProgramFolders.h"
 #include "foundation/UserFolders.h"
 #include "identification/ProgramList.h"
+#include "platform/TextFormat.h"
 
 #include <atomic>
 #include <cerrno>
@@ -110,7 +112,8 @@ void AppendUpdateHistory(const UpdateHistoryLine& theLine, FILE* pLog)
     if (error == 0 || gHistoryFailureTold.exchange(true))
         return;
     const char* where = path.IsNotEmpty() ? path.GetText() : "(no home folder)";
-    std::fprintf(stderr, "patchwell-updater: the history of updates %s cannot be written: %s\n", where,
-        std::strerror(error));
+    const Cstring shownWhere = path.IsNotEmpty() ? path : TextOf(kTextNoHomeFolder);
+    std::fprintf(stderr, "patchwell-updater: %s\n",
+        FormatText(kTextHistoryUnwritable, shownWhere.GetText(), std::strerror(error)).GetText());
     TraceTo(pLog, "The history of updates %s cannot be written - %s\n", where, std::strerror(error));
 }
