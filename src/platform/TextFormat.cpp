@@ -20,11 +20,13 @@ std::string FormatConversions(const char* theFormat)
         for (; *at && std::strchr("0123456789#-+ '.*$", *at); ++at)
             if (*at == '*' || *at == '$')
                 conversions += *at;
+        std::string length;
         for (; *at && std::strchr("hlLqjzt", *at); ++at)
-            conversions += *at;
-        if (!*at)
-            break;
-        conversions += *at++;
+            length += *at;
+        // Not a conversion ("%KIT%" is a token of its own): printf reads nothing for it.
+        if (!*at || !std::strchr("diouxXeEfFgGaAcspnm", *at))
+            continue;
+        conversions += length + *at++;
         conversions += ' ';
     }
     return conversions;
