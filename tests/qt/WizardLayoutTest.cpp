@@ -93,7 +93,7 @@ protected:
 
 TEST_F(WizardLayout, EveryPageShowsItsTextsWhole)
 {
-    const Language languages[] = { { "en", "" }, { "de", SourceFile("tests/qt/Deutsch.json") } };
+    const Language languages[] = { { "en", "" }, { "de", SourceFile("resources/languages/de.json") } };
     for (const Language& language : languages) {
         SCOPED_TRACE(language.itsName);
         Install("Patchwell 5");
