@@ -149,17 +149,17 @@ int ScrollPart(int theAction)
     }
 }
 
-// A control that is about to go away hands the focus to the first control of
-// the window in reading order, the top of the page that replaces it. The
-// toolkit would pass it on to the next control, which after a wizard's Next
-// is its Cancel button: a second Return would then ask to leave.
+// A control that is about to go away hands the focus to the top of the page
+// that replaces it. The toolkit would pass it on to the next control, which
+// after a wizard's Next is its Cancel button: a second Return would then ask
+// to leave.
 void HandOnFocus(QWidget* pWidget)
 {
     if (!pWidget->hasFocus() && !pWidget->isAncestorOf(QApplication::focusWidget()))
         return;
     if (auto* window = dynamic_cast<CQtWindowWidget*>(pWidget->window()))
-        if (QWidget* first = window->FirstFocusable(pWidget))
-            first->setFocus(Qt::OtherFocusReason);
+        if (QWidget* next = window->FocusAfter(pWidget))
+            next->setFocus(Qt::OtherFocusReason);
 }
 
 // The layout of the dialog the widget is in, once it lays out.

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -314,6 +315,21 @@ QWidget* CQtWindowWidget::FirstFocusable(const QWidget* pLeaving) const
             && stop->isEnabled())
             return stop;
     return nullptr;
+}
+
+QWidget* CQtWindowWidget::FocusAfter(const QWidget* pLeaving) const
+{
+    QWidget* first = FirstFocusable(pLeaving);
+    auto* button = qobject_cast<QPushButton*>(first);
+    if (!button || button->isDefault())
+        return first;
+    // A page of text alone (the confirmation) starts with Back: a second
+    // Return there would undo the first one.
+    for (const QPointer<QWidget>& stop : itsTabStops)
+        if (auto* other = qobject_cast<QPushButton*>(stop.data()))
+            if (other->isDefault() && other != pLeaving && other->isVisibleTo(this) && other->isEnabled())
+                return other;
+    return first;
 }
 
 CQtWindowView::CQtWindowView(CQtHost& theHost, CWindow& theWindow)

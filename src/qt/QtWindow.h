@@ -63,6 +63,9 @@ public:
     // The first control in reading order that can take the focus, other than
     // pLeaving and what is inside it.
     QWidget* FirstFocusable(const QWidget* pLeaving) const;
+    // Where the focus goes when pLeaving hides with it: the first control in
+    // reading order, unless that is a button other than the default one.
+    QWidget* FocusAfter(const QWidget* pLeaving) const;
     // A dialog's controls are laid out for their texts; null for other windows.
     CQtDialogLayout* Layout() const { return itsLayout.get(); }
 

@@ -88,6 +88,7 @@ TEST_F(WizardKeyboard, KeysAloneLeadThroughThePagesToAnUpdatedCopy)
     Key(Qt::Key_Tab, Qt::ShiftModifier);
     Key(Qt::Key_Return);
     ASSERT_EQ(window.GetCurrentPage(), kPageConfirm);
+    EXPECT_EQ(Focused(), kItemNext) << "the list hands its focus to Next, not to Back";
 
     // Back by Shift+Tab and Space, then on again by Return.
     ASSERT_TRUE(TabTo(kItemBack, Qt::ShiftModifier));
