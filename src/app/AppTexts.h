@@ -44,6 +44,11 @@ enum AppText {
     kTextCancelRestored,
     kTextCancelUnchanged,
 
+    kTextDisplaySilent = 11140, // the display '%s' did not answer within %d seconds
+    kTextNoKitHint,
+    kTextNoCopiesHint,
+    kTextKitArchiveRefused, // the kit archive '%s' is refused: %s.
+
     kTextUsage = 11100,
     kTextKitHint,
 };

@@ -59,8 +59,8 @@ int OpenNamedKit(const char* theOption, Cstring& theKit, CUnpackedKit& theUnpack
         problem && std::strcmp(problem, "does not exist") == 0)
         return RefuseMissingFolder(theOption, theKit);
     if (std::string problem; !theUnpacked.Unpack(theKit.GetText(), problem)) {
-        std::fprintf(stderr, "patchwell-updater: the kit archive '%s' is refused: %s.\n", theKit.GetText(),
-            problem.c_str());
+        std::fprintf(stderr, "patchwell-updater: %s\n",
+            FormatText(kTextKitArchiveRefused, theKit.GetText(), problem.c_str()).GetText());
         return kExitRefused;
     }
     theKit = theUnpacked.KitFolder();
@@ -97,34 +97,20 @@ void WriteStartupSummary(const CUpdateKit& theKit, FILE* theStream)
 // were found: "--apply one of the copies found" after "No copies" is no advice.
 int ExplainWithoutWindow(DisplayReach theReach, const Cstring& theDisplay, const CUpdateKit& theKit)
 {
-    if (theReach == DisplayReach::kUnreachable)
-        std::fprintf(stderr, "patchwell-updater: cannot open the display '%s'", theDisplay.GetText());
-    else if (theReach == DisplayReach::kNoWaylandPlatform)
-        std::fprintf(stderr,
-            "patchwell-updater: the window needs Qt's Wayland platform to open on the display '%s'\n"
-            "(sudo apt-get install qt6-wayland)",
-            theDisplay.GetText());
-    else if (theReach == DisplayReach::kSilent)
-        std::fprintf(stderr, "patchwell-updater: the display '%s' did not answer within %d seconds",
-            theDisplay.GetText(), kDisplayAnswerSeconds);
-    else
-        std::fprintf(stderr, "patchwell-updater: no display to open the window on");
+    const char* display = theDisplay.GetText();
+    const Cstring reason = theReach == DisplayReach::kUnreachable
+        ? FormatText(kTextCannotOpenDisplay, display)
+        : theReach == DisplayReach::kNoWaylandPlatform ? FormatText(kTextNoWaylandPlatform, display)
+        : theReach == DisplayReach::kSilent ? FormatText(kTextDisplaySilent, display, kDisplayAnswerSeconds)
+                                            : TextOf(kTextNoDisplay);
+    std::fprintf(stderr, "patchwell-updater: %s", reason.GetText());
     // Without a kit no copy can be told to be a known build: none is listed.
     if (!theKit.HasArchive()) {
-        std::fprintf(stderr,
-            ";\nname the update kit (a kit folder or a .pwkit archive) and the copy to update:\n"
-            "    patchwell-updater KIT --apply FOLDER\n"
-            "patchwell-updater KIT --list shows the copies it would update, --help more.\n");
+        std::fprintf(stderr, "%s\n", TextOf(kTextNoKitHint).GetText());
         return 1;
     }
-    if (FoundPrograms.First())
-        std::fprintf(stderr,
-            "; use --apply FOLDER to update\n"
-            "one of the copies found, --list to list them, or --help for more.\n\n");
-    else
-        std::fprintf(stderr,
-            "; use --apply FOLDER to update\n"
-            "the copy in FOLDER, --applications DIR to look for copies elsewhere, or --help for more.\n\n");
+    std::fprintf(stderr, "%s\n\n",
+        TextOf(FoundPrograms.First() ? kTextWithoutWindowHint : kTextNoCopiesHint).GetText());
     ListFoundCopies();
     return 1;
 }
