@@ -7,7 +7,6 @@
 #include "zip/TraditionalCipher.h"
 #include "zip/ZipArchiveFile.h"
 #include "zip/ZipEntryDecoder.h"
-#include "zip/ZipErrors.h"
 
 #include <cstring>
 #include <functional>
@@ -348,17 +347,3 @@ TEST(TraditionalCipher, UndoesTheBitwiseEncryptionInAnyPieces)
 }
 
 } // namespace
-
-// Logs and messages show the reader's codes in "(%d)"; they keep the numbers
-// people know from the other library's messages.
-TEST(ZipErrors, HaveTheOtherLibrarysNumbers)
-{
-    static_assert(kZipErrorMultiDisk == ZIP_ER_MULTIDISK && kZipErrorSeek == ZIP_ER_SEEK
-        && kZipErrorRead == ZIP_ER_READ && kZipErrorCrc == ZIP_ER_CRC && kZipErrorNoEntry == ZIP_ER_NOENT
-        && kZipErrorOpen == ZIP_ER_OPEN && kZipErrorZlib == ZIP_ER_ZLIB && kZipErrorMemory == ZIP_ER_MEMORY
-        && kZipErrorCompressionNotSupported == ZIP_ER_COMPNOTSUPP && kZipErrorEndOfFile == ZIP_ER_EOF
-        && kZipErrorInvalid == ZIP_ER_INVAL && kZipErrorNotZip == ZIP_ER_NOZIP
-        && kZipErrorInconsistent == ZIP_ER_INCONS && kZipErrorEncryptionNotSupported == ZIP_ER_ENCRNOTSUPP
-        && kZipErrorNoPassword == ZIP_ER_NOPASSWD && kZipErrorWrongPassword == ZIP_ER_WRONGPASSWD);
-    SUCCEED();
-}
