@@ -103,14 +103,6 @@ TEST(ProgramData, WriteThenReadGivesTheSameRecords)
     }
 }
 
-TEST(ProgramData, DumpSeparatesProgramsWithAnEmptyLine)
-{
-    CProgramList list;
-    AddProgram(list, "A", "/f", "", {});
-    AddProgram(list, "B", "/g", "", { { "<DF>", 0 } });
-    EXPECT_EQ(Dump(list), "File=A|2009/03/04 05:06:07|0||/f\n\nFile=B|2009/03/04 05:06:07|0||/g\n<DF>|0|\n");
-}
-
 TEST(ProgramData, ReaderRules)
 {
     CProgramList list;
@@ -128,12 +120,6 @@ TEST(ProgramData, ReaderRules)
         EXPECT_THAT(trace.Text(), HasSubstr(traced));
 
     ASSERT_EQ(list.GetCount(), 2);
-    const CProgram* prog = list.First();
-    EXPECT_STREQ(prog->itsName.GetText(), "Prog");
-    EXPECT_STREQ(prog->itsDate.GetText(), "2010/01/01 09:00:00");
-    EXPECT_EQ(prog->itsSize, 12);
-    EXPECT_STREQ(prog->itsExecutable.GetText(), "Exe");
-    EXPECT_STREQ(prog->itsFolder.GetText(), "/folder");
     EXPECT_EQ(Dump(list),
         "File=Prog|2010/01/01 09:00:00|12|Exe|/folder\n|0|\n|0|\na|0|DIGEST\n|0|\n\n"
         "File=||0||\n");

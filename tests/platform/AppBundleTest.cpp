@@ -1,5 +1,4 @@
 #include "SavedResFiles.h"
-#include "foundation/Profile.h"
 #include "platform/DialogTemplate.h"
 #include "platform/MenuTemplate.h"
 #include "platform/Resources.h"
@@ -102,31 +101,7 @@ void ExpectItems(const std::map<int, std::vector<CDialogItemDescription>>& theLi
     }
 }
 
-std::string Text(int theId)
-{
-    return LoadString(theId).GetText();
-}
-
 } // namespace
-
-TEST_F(AppBundle, OpensWithTheStringsTheProgramAsksFor)
-{
-    ASSERT_TRUE(itsApp.IsOpen());
-    EXPECT_FALSE(Text(10000).empty());
-    EXPECT_FALSE(Text(10001).empty());
-    EXPECT_EQ(Text(10006), "Patchwell Settings.txt");
-    EXPECT_FALSE(Text(10010).empty());
-    EXPECT_NE(Text(10012).find('\n'), std::string::npos) << "the readme fallback is a whole text";
-    EXPECT_FALSE(Text(10072).empty());
-    EXPECT_NE(Text(10107).find("folder"), std::string::npos);
-    EXPECT_EQ(Text(1001), "Cancel");
-    EXPECT_EQ(Text(1002), "Yes");
-    EXPECT_EQ(Text(1003), "No");
-    EXPECT_EQ(LoadResource(&itsApp, "vers", 1).itsBytes, PW_VERSION);
-
-    SetProfileFileName("");
-    EXPECT_STREQ(ProfileFileName().GetText(), "Patchwell Settings.txt");
-}
 
 TEST_F(AppBundle, MainWindowHoldsEveryItemTheWizardUses)
 {
@@ -167,14 +142,6 @@ TEST_F(AppBundle, OverwriteQuestionHoldsItsAnswers)
     ExpectItems(lists,
         { { 1, kButton, 109 }, { 7, kButton, 109 }, { 128, kButton, 109 }, { 129, kButton, 109 },
             { 2, kButton, 109 }, { 127, kAnyText, 109 }, { 123, kAnyKind, 109 } });
-    std::map<int, std::string> labels;
-    for (const CDialogItemDescription& item : dialog.itsItems)
-        labels[item.itsItemId] = item.itsText.GetText();
-    EXPECT_EQ(labels[1], "Yes");
-    EXPECT_EQ(labels[7], "No");
-    EXPECT_EQ(labels[129], "Yes to All");
-    EXPECT_EQ(labels[128], "No to All");
-    EXPECT_EQ(labels[2], "Cancel");
     ExpectSoundLayout(dialog, dialog.itsItems, {});
 }
 

@@ -243,29 +243,6 @@ TEST_F(GlobalWin, ReadmeLineEndsBecomeCarriageReturnLineFeed)
     EXPECT_EQ(Text(kItemReadme), fallback);
 }
 
-TEST_F(GlobalWin, ItemOperationsReachTheViewOnlyWhileOpen)
-{
-    CDialog dialog(150);
-    CRecordingControlView view;
-    dialog.SetItemText(kItemMessage, "before it opens");
-    EXPECT_EQ(dialog.FindEntry(kItemMessage), nullptr) << "nothing is built before it opens";
-
-    itsHost.itsModalScript = [&](CDialog& theDialog) {
-        theDialog.FindEntry(kItemMessage)->itsView = &view;
-        theDialog.SetItemText(kItemMessage, "hello");
-        theDialog.EnableItem(kItemMessage, false);
-        theDialog.RedrawItem(kItemMessage);
-        theDialog.SetItemText(4711, "an unknown item changes nothing");
-        theDialog.EndDialog(1);
-    };
-    ASSERT_EQ(dialog.DoModal(), 1);
-    EXPECT_EQ(view.itsCalls, (std::vector<std::string> { "text:hello", "off", "redraw" }));
-
-    dialog.SetItemText(kItemMessage, "after it ended");
-    EXPECT_STREQ(dialog.FindEntry(kItemMessage)->itsText.GetText(), "hello");
-    EXPECT_EQ(view.itsCalls.size(), 3u);
-}
-
 TEST_F(GlobalWin, OpensCentredOrWhereItWasAndRemembersWhereItClosed)
 {
     CGlobalWin& window = Open();
@@ -296,16 +273,6 @@ TEST_F(GlobalWin, OpensCentredOrWhereItWasAndRemembersWhereItClosed)
     GlobalLocation = { 0, 70, 540, 710 };
     delete itsWindow;
     EXPECT_EQ(Open().GetFrame().top, 106) << "a first corner that is not positive is not a place";
-}
-
-TEST_F(GlobalWin, TitleComesFromTheLibraryFileFirst)
-{
-    CResFile library;
-    const char bundle[] = R"({ "STR#": { "10000": ["Patchwell Deluxe Updater"] } })";
-    ASSERT_TRUE(library.OpenData(bundle, sizeof bundle - 1, "pw95lib1.dll"));
-    CScopedGlobal<CResFile*> installed(gLibraryResFile, &library);
-    Open();
-    EXPECT_STREQ(itsWindow->GetTitle().GetText(), "Patchwell Deluxe Updater");
 }
 
 TEST_F(GlobalWin, SplashGoesWithItsCommandOrWhenTheUpdaterQuits)
