@@ -62,27 +62,6 @@ TEST_F(Profile, FileNameIsText10006ElseTheDefault)
     EXPECT_STREQ(ProfileFileName().GetText(), "Patchwell Settings.txt");
 }
 
-TEST_F(Profile, DefaultsFollowTheKeyTable)
-{
-    EXPECT_EQ(AngleIncrement, 500);
-    EXPECT_EQ(AutoSaveTickLength, 10000);
-    EXPECT_EQ(PointCloseness, 5000) << "a twentieth of the length scale";
-    EXPECT_EQ(SegLength, 5000);
-    EXPECT_EQ(UndoCount, 10);
-    EXPECT_STREQ(PreviewFont.name.GetText(), "Helv");
-    EXPECT_EQ(PreviewFont.size, 10);
-    EXPECT_EQ(GlobalLocation.left, 0);
-    EXPECT_TRUE(CDPath.IsEmpty());
-
-    int count = 0;
-    for (CProfileEntry* entry = FirstProfileEntry(); entry; entry = entry->itsNext)
-        ++count;
-    EXPECT_EQ(count, 58);
-    EXPECT_STREQ(FirstProfileEntry()->GetKey().GetText(), "MetricMode") << "newest first";
-    EXPECT_EQ(FindProfileEntry("GlobalLocation")->GetGroup(), 26);
-    EXPECT_EQ(FindProfileEntry("PreviewFont")->GetType(), kProfileFont);
-}
-
 // What a program profile's lines load into, told by each entry as it would
 // write it.
 TEST_F(Profile, LinesLoadAsTheirEntriesParseThem)
