@@ -53,18 +53,6 @@ protected:
 
 } // namespace
 
-TEST(UpdateKit, KeyTextIsTwentySixSymbolsOfTheAlphabet)
-{
-    Cstring key;
-    BuildDataKeyText(key);
-    ASSERT_EQ(key.Length(), 26);
-    for (const char* at = key.GetText(); *at; ++at)
-        EXPECT_TRUE(std::isalnum(static_cast<unsigned char>(*at)) || *at == '_') << *at;
-    Cstring again;
-    BuildDataKeyText(again);
-    EXPECT_TRUE(key == again) << "the updater and the vendor tool must build the same text";
-}
-
 TEST(UpdateKit, FindUpdateZipTakesOnlyNamesEndingInZip)
 {
     TempFolder temp;

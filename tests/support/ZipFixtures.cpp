@@ -42,6 +42,20 @@ void Put64(std::string& theOut, uint64_t theValue)
     Put32(theOut, static_cast<uint32_t>(theValue >> 32));
 }
 
+void Patch16(std::string& theBytes, size_t theAt, uint32_t theValue)
+{
+    std::string field;
+    Put16(field, theValue);
+    theBytes.replace(theAt, 2, field);
+}
+
+void Patch32(std::string& theBytes, size_t theAt, uint32_t theValue)
+{
+    std::string field;
+    Put32(field, theValue);
+    theBytes.replace(theAt, 4, field);
+}
+
 uint32_t Crc32(const std::string& theData)
 {
     uint32_t crc = 0xFFFFFFFFu;

@@ -24,6 +24,9 @@ std::string RawZip(const std::vector<RawZipEntry>& theEntries, const std::string
 void Put16(std::string& theOut, uint32_t theValue);
 void Put32(std::string& theOut, uint32_t theValue);
 void Put64(std::string& theOut, uint64_t theValue);
+// Little-endian fields, written over theBytes at theAt.
+void Patch16(std::string& theBytes, size_t theAt, uint32_t theValue);
+void Patch32(std::string& theBytes, size_t theAt, uint32_t theValue);
 
 uint32_t Crc32(const std::string& theData);
 // The traditional zip encryption: a 12-byte header whose last byte is

@@ -120,9 +120,9 @@ TEST_F(EndRecordChoice, Zip64EndRecordMustAgreeWithTheEndRecord)
     const std::string good = BuildZip(recipe);
     const size_t end = good.size() - 22;
     const auto patched = [&](size_t theAt, size_t theLength, uint32_t theValue) {
-        std::string field;
-        theLength == 2 ? Put16(field, theValue) : Put32(field, theValue);
-        return std::string(good).replace(end + theAt, theLength, field);
+        std::string bytes = good;
+        theLength == 2 ? Patch16(bytes, end + theAt, theValue) : Patch32(bytes, end + theAt, theValue);
+        return bytes;
     };
     // Where a 32-bit field holds a value rather than its marker, other tools
     // take that value over the zip64 record's.

@@ -31,13 +31,6 @@ void PrintTo(const LayoutCase& theCase, std::ostream* pOut)
     *pOut << theCase.itsName;
 }
 
-void Put32At(std::string& theBytes, size_t theAt, uint32_t theValue)
-{
-    std::string field;
-    Put32(field, theValue);
-    theBytes.replace(theAt, 4, field);
-}
-
 ZipRecipeEntry Entry(uint16_t theMethod, bool bEncrypted, bool bDescriptor)
 {
     ZipRecipeEntry entry;
@@ -82,25 +75,25 @@ INSTANTIATE_TEST_SUITE_P(DescriptorAfterTheData, LayoutsOfOtherWriters,
     ::testing::Values(
         // bsdtar -c --format zip: the CRC left at zero, the size known ahead.
         LayoutCase { "bsdtar-deflated", Entry(8, false, true),
-            [](std::string& b) { Put32At(b, kLocalSize, 3005); }, nullptr },
+            [](std::string& b) { Patch32(b, kLocalSize, 3005); }, nullptr },
         LayoutCase { "bsdtar-stored", Entry(0, false, true),
-            [](std::string& b) { Put32At(b, kLocalCompressedSize, 3005), Put32At(b, kLocalSize, 3005); },
+            [](std::string& b) { Patch32(b, kLocalCompressedSize, 3005), Patch32(b, kLocalSize, 3005); },
             nullptr },
         // Info-ZIP zip -P writing to a pipe: the time where the CRC goes.
         LayoutCase { "zip-pipe-password", Entry(8, true, true),
             [](std::string& b) {
-                Put32At(b, kLocalCrc, uint32_t { kTime } << 16), Put32At(b, kLocalSize, 3005);
+                Patch32(b, kLocalCrc, uint32_t { kTime } << 16), Patch32(b, kLocalSize, 3005);
             },
             nullptr },
         LayoutCase { "size-neither-zero-nor-the-directorys", Entry(8, false, true),
-            [](std::string& b) { Put32At(b, kLocalSize, 3004); },
+            [](std::string& b) { Patch32(b, kLocalSize, 3004); },
             "the local header's size differs from the directory's (entry NewFiles/a.txt, local header at "
             "offset 0)" },
         LayoutCase { "time-for-the-crc-unencrypted", Entry(8, false, true),
-            [](std::string& b) { Put32At(b, kLocalCrc, uint32_t { kTime } << 16); },
+            [](std::string& b) { Patch32(b, kLocalCrc, uint32_t { kTime } << 16); },
             "the local header's CRC-32 differs from the directory's" },
         LayoutCase { "zero-crc-without-a-descriptor", Entry(0, false, false),
-            [](std::string& b) { Put32At(b, kLocalCrc, 0); },
+            [](std::string& b) { Patch32(b, kLocalCrc, 0); },
             "the local header's CRC-32 differs from the directory's" }),
     [](const auto& theInfo) {
         std::string name = theInfo.param.itsName;
@@ -149,7 +142,7 @@ TEST_F(LaterEntries, LocalZip64FieldMayRecordTheHeadersOwnOffset)
     const size_t first = 30 + 10 + 5; // the first entry's header, name and data
     const size_t offsetField = first + 30 + 10 + 4 + 16;
     EXPECT_THAT(ReadBuilt(recipe, "local-zip64-other-offset.zip",
-                    [&](std::string& b) { Put32At(b, offsetField, static_cast<uint32_t>(first + 1)); }),
+                    [&](std::string& b) { Patch32(b, offsetField, static_cast<uint32_t>(first + 1)); }),
         ElementsAre("NewFiles/a=first",
             "NewFiles/b=error 21: in the local header, the zip64 extra field does not match the header "
             "(entry "

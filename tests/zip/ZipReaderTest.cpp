@@ -26,20 +26,6 @@ std::string Text(size_t theCount)
     return text;
 }
 
-void Patch32(std::string& theBytes, size_t theAt, uint32_t theValue)
-{
-    std::string field;
-    Put32(field, theValue);
-    theBytes.replace(theAt, 4, field);
-}
-
-void Patch16(std::string& theBytes, size_t theAt, uint32_t theValue)
-{
-    std::string field;
-    Put16(field, theValue);
-    theBytes.replace(theAt, 2, field);
-}
-
 // Whatever an archive holds, our reader must give what libzip gives.
 class ReaderAgainstLibzip : public ::testing::Test {
 protected:
