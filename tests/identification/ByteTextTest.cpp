@@ -59,13 +59,6 @@ TEST(Base64, DecodingNeverOverrunsTheText)
     }
 }
 
-TEST(HexText, TwoUpperCaseDigitsPerByte)
-{
-    Cstring out;
-    EXPECT_STREQ(HexText("\x00\x0f\xa5\xff", 4, out), "000FA5FF");
-    EXPECT_STREQ(HexText("", 0, out), "");
-}
-
 TEST(Base64, WellFormedIsWhatAnEncoderWrites)
 {
     for (const char* text : { "Zg==", "Zm8=", "Zm9v", "Zm9vYmFy", "+/+/" })

@@ -71,19 +71,6 @@ std::vector<std::string> LaneDigests(const std::vector<std::string>& theMessages
 
 } // namespace
 
-TEST(Md5Lanes, PublishedTestSuite)
-{
-    // The test suite of RFC 1321, one message to a lane.
-    const std::vector<std::string> messages = { "", "a", "abc", "message digest",
-        "abcdefghijklmnopqrstuvwxyz", "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
-        "12345678901234567890123456789012345678901234567890123456789012345678901234567890" };
-    const std::vector<std::string> expected = { "d41d8cd98f00b204e9800998ecf8427e",
-        "0cc175b9c0f1b6a831c399e269772661", "900150983cd24fb0d6963f7d28e17f72",
-        "f96b697d7cb7938d525a2f31aaf161d0", "c3fcd3d76192e4007dfb496cca67e13b",
-        "d174ab98d277d9f5a5611c2c9f419d9f", "57edf4a22be3c955ac49da2e2107b67a" };
-    EXPECT_EQ(LaneDigests(messages), expected);
-}
-
 TEST(Md5Lanes, EveryLengthAroundTheBlockAndPaddingBoundaries)
 {
     // Lengths 0 to 200 cover a rest of 55 bytes (the last that pads in one

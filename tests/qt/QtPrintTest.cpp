@@ -2,13 +2,10 @@
 // no printer is installed.
 
 #include "QtFixture.h"
-#include "engine/UpdateKit.h"
-#include "engine/UpdaterGlobals.h"
-#include "platform/Framework.h"
 #include "platform/PrintJob.h"
 #include "platform/TextPrinter.h"
+#include "platform/mdialog.h"
 #include "support/TempFolder.h"
-#include "ui/Gblwin.h"
 
 #include <QDialog>
 
@@ -54,21 +51,6 @@ TEST_F(QtPrint, TextPrintsIntoAPdfWithItsPages)
     itsJob.GetResolution(horizontal, vertical);
     EXPECT_GE(horizontal, 300) << "printers draw at their own resolution";
     EXPECT_GT(itsJob.GetPageRect().Height(), itsJob.GetPageRect().Width());
-}
-
-TEST_F(QtPrint, FilePrintPrintsTheReadme)
-{
-    itsTemp.Write("readme.txt", LongText(120));
-    CreatePrintSession();
-    gFramework.itsPrintJob->SetOutputFile((itsTemp / "readme.pdf").c_str());
-    {
-        CGlobalWin window(CUpdateKit::InFolder(itsTemp.Path().c_str()));
-        window.DoCommand(static_cast<int>(FourCharCode("prnt")), 0, 0);
-    }
-    const int pages = gFramework.itsPrintJob->GetPageNumber();
-    DestroyPrintSession();
-    EXPECT_GE(pages, 2);
-    EXPECT_EQ(PdfPageCount(itsTemp / "readme.pdf"), pages);
 }
 
 TEST_F(QtPrint, WithoutAPrinterNothingWaits)
