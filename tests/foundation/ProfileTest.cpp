@@ -239,8 +239,3 @@ TEST_F(Profile, EveryEntryTypeWritesWhatItParses)
         delete entry;
     }
 }
-
-TEST(ProfileDeathTest, RegisteringNothingIsAProgrammingError)
-{
-    EXPECT_DEATH(RegisterEntry(nullptr), "failed assertion `pObj!=NULL'");
-}

@@ -121,14 +121,4 @@ TEST_F(Bitmap, SavesPictAsStoredAndNothingItCannotWrite)
         << "no temporary left";
 }
 
-TEST_F(Bitmap, ProgrammingErrorsStop)
-{
-    Cstring message;
-    EXPECT_DEATH(CBitmap::LoadPicture("x.pct", &message, nullptr), "failed assertion `theResultDir!=NULL'");
-    CWindow window;
-    CBitmap empty;
-    EXPECT_DEATH(
-        empty.Draw(window, { 0, 0, 10, 10 }), "mbitmap.cpp:[0-9]+: failed assertion `itsHandle!=FALSE'");
-}
-
 } // namespace

@@ -170,13 +170,6 @@ TEST_F(ShellTest, TimersOfGoneWindowsAndOfTheBaseHandlerStop)
     EXPECT_EQ(Shell().TimerCount(), 0u) << "the base handler stops its timer";
 }
 
-TEST_F(ShellTest, AssertionsNameTheBrokenRule)
-{
-    EXPECT_DEATH(itsMain.SetWindowTimer(0, 100), "failed assertion `theEventId>0'");
-    EXPECT_DEATH(itsMain.SetWindowTimer(1, 1), "failed assertion `theTimeCount>1'");
-    EXPECT_DEATH(itsMain.KillWindowTimer(0), "failed assertion `theTimerId>0'");
-}
-
 TEST_F(ShellTest, CommandsGoToTheOverrideElseTheMainWindow)
 {
     EXPECT_FALSE(Shell().ProcessCommand(FourCharCode("hide")));

@@ -94,16 +94,3 @@ TEST_F(Splash, CountsDownOnceASecondThenAsksItsParentToCloseIt)
     EXPECT_EQ(itsParent.itsCommands.size(), 1u) << "the timer stopped at 0";
     EXPECT_EQ(Shell().TimerCount(), 0u);
 }
-
-TEST_F(Splash, AClickEndsItAtOnce)
-{
-    CSplashWin splash(itsParent);
-    ASSERT_TRUE(splash.Create(&itsParent));
-    splash.OnMouseDown({ 10, 10 }, kMsgLeftDown, 1);
-    EXPECT_EQ(splash.GetCountdown(), 0);
-    Shell().DeliverPostedMessages();
-    EXPECT_EQ(itsParent.itsCommands, std::vector<int> { kCommandSplashDone });
-    splash.OnMouseDown({ 10, 10 }, kMsgLeftDown, 1);
-    Shell().DeliverPostedMessages();
-    EXPECT_EQ(itsParent.itsCommands.size(), 1u) << "a second click after the end posts nothing";
-}
