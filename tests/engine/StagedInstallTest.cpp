@@ -139,44 +139,6 @@ TEST_F(StagedInstall, RecoveryUndoesWhatAKilledRunLeft)
     EXPECT_FALSE(RecoverInterruptedUpdate(Target().c_str(), note)) << "nothing left to do";
 }
 
-// A rollback killed while it cleared the staging folder, after the new
-// bundle there was gone: what now has the bundle's name is the old one, put
-// back, and the next start must not take it for the new.
-TEST_F(StagedInstall, ARollbackStoppedWhileItClearsUpIsNotUndoneAgain)
-{
-    std::string journal;
-    {
-        CStagedInstall install(itsTarget, Target().c_str(), nullptr);
-        Install(install);
-        journal = ReadWholeFile(Target() + "/.pwupdate-journal");
-        ASSERT_TRUE(install.RollBack());
-    }
-    itsTemp.Write("t/.pwupdate-stage/Help/new.html", "new page");
-    itsTemp.Write("t/.pwupdate-journal", journal);
-    Cstring note;
-    ASSERT_TRUE(RecoverInterruptedUpdate(Target().c_str(), note));
-    EXPECT_EQ(SnapshotTree(Target(), kLog), itsBefore);
-}
-
-// The staging folder is held from the moment it is made: another process
-// that gives its name to a link to some other folder changes where nothing goes.
-TEST_F(StagedInstall, ASwappedStagingFolderSendsNothingElsewhere)
-{
-    itsTemp.Write("outside/keep", "elsewhere");
-    const TreeSnapshot outside = SnapshotTree(itsTemp / "outside");
-    CStagedInstall install(itsTarget, Target().c_str(), nullptr);
-    Cstring problem;
-    ASSERT_TRUE(install.Begin(problem));
-    fs::rename(Target() + "/.pwupdate-stage", itsTemp / "held");
-    fs::create_directory_symlink(itsTemp / "outside", Target() + "/.pwupdate-stage");
-    itsTemp.Write("held/Help/new.html", "new page");
-    ASSERT_TRUE(install.PutInPlace([] { return false; }, problem)) << problem.GetText();
-    ASSERT_TRUE(install.Commit(problem)) << problem.GetText();
-    EXPECT_EQ(ReadWholeFile(Target() + "/Help/new.html"), "new page");
-    EXPECT_EQ(SnapshotTree(itsTemp / "outside"), outside);
-    EXPECT_FALSE(fs::exists(fs::symlink_status(Target() + "/.pwupdate-stage")));
-}
-
 TEST_F(StagedInstall, RecoveryKeepsACommittedUpdate)
 {
     itsTemp.Write("t/.pwupdate-journal",
