@@ -1,7 +1,6 @@
 #include "engine/ExtractionFixture.h"
 
 #include <gmock/gmock.h>
-#include <random>
 
 using ::testing::ElementsAre;
 
@@ -56,24 +55,16 @@ protected:
             }
         }
     }
-
-    static std::string Bytes(size_t theCount, unsigned theSeed)
-    {
-        std::mt19937 generator(theSeed);
-        std::string bytes(theCount, 0);
-        for (char& byte : bytes)
-            byte = static_cast<char>(generator() % 16); // compressible
-        return bytes;
-    }
 };
 
 TEST_F(ExtractionWorkers, ManyEntriesOfEverySize)
 {
-    std::vector<RawZipEntry> entries = { { "NewFiles/", "" }, { "NewFiles/b.dat", Bytes(3 << 20, 1) },
-        { "NewFiles/Patchwell 5.app/Contents/MacOS/Patchwell 5", Bytes(70000, 9) } };
+    std::vector<RawZipEntry> entries
+        = { { "NewFiles/", "" }, { "NewFiles/b.dat", RandomBytes(3 << 20, 1, 16) },
+              { "NewFiles/Patchwell 5.app/Contents/MacOS/Patchwell 5", RandomBytes(70000, 9, 16) } };
     for (int i = 0; i < 200; ++i)
         entries.push_back({ "NewFiles/small/" + std::to_string(i % 7) + "/" + std::to_string(i),
-            Bytes(static_cast<size_t>(i * 97), i) });
+            RandomBytes(static_cast<size_t>(i * 97), i, 16) });
     const std::string archive = WriteArchive(RawZip(entries));
     ExpectSameBothWays(archive);
 
@@ -89,8 +80,8 @@ TEST_F(ExtractionWorkers, FailuresReportedInOrder)
 {
     // A damaged entry between good ones: the log stops at it, whatever the
     // workers did after it.
-    std::vector<RawZipEntry> entries
-        = { { "NewFiles/a.dat", Bytes(100000, 2) }, { "NewFiles/b.dat", Bytes(100000, 3), true } };
+    std::vector<RawZipEntry> entries = { { "NewFiles/a.dat", RandomBytes(100000, 2, 16) },
+        { "NewFiles/b.dat", RandomBytes(100000, 3, 16), true } };
     for (int i = 0; i < 60; ++i)
         entries.push_back({ "NewFiles/c" + std::to_string(i), "c" });
     ExpectSameBothWays(WriteArchive(RawZip(entries)));
@@ -100,8 +91,8 @@ TEST_F(ExtractionWorkers, FailuresReportedInOrder)
 TEST_F(ExtractionWorkers, AbortStopsTheWorkersAtOnce)
 {
     const std::string archive
-        = WriteArchive(RawZip({ { "NewFiles/a.dat", "a" }, { "NewFiles/b.dat", Bytes(8 << 20, 4) },
-                                  { "NewFiles/c.dat", Bytes(8 << 20, 5) } },
+        = WriteArchive(RawZip({ { "NewFiles/a.dat", "a" }, { "NewFiles/b.dat", RandomBytes(8 << 20, 4, 16) },
+                                  { "NewFiles/c.dat", RandomBytes(8 << 20, 5, 16) } },
             KeyText()));
     // The second poll comes as b's turn begins, long before its 8 MB are done.
     int polls = 0;

@@ -102,12 +102,12 @@ std::string RawZip(const std::vector<RawZipEntry>& theEntries, const std::string
     return BuildZip(recipe);
 }
 
-std::string RandomBytes(size_t theCount, unsigned theSeed)
+std::string RandomBytes(size_t theCount, unsigned theSeed, unsigned theRange)
 {
     std::mt19937 generator(theSeed);
     std::string bytes(theCount, 0);
     for (char& byte : bytes)
-        byte = static_cast<char>(generator());
+        byte = static_cast<char>(generator() % theRange);
     return bytes;
 }
 

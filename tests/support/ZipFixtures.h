@@ -33,8 +33,8 @@ uint32_t Crc32(const std::string& theData);
 // theCheck, then the data, each byte mixed into three keys.
 std::string Encrypt(const std::string& theData, const std::string& thePassword, unsigned char theCheck);
 
-// theCount bytes of noise, the same for the same seed.
-std::string RandomBytes(size_t theCount, unsigned theSeed);
+// theCount bytes of noise below theRange, the same for the same seed.
+std::string RandomBytes(size_t theCount, unsigned theSeed, unsigned theRange = 256);
 
 // The key text the updater uses as the archive password.
 std::string KeyText();

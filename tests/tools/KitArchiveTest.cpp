@@ -78,12 +78,6 @@ TEST_F(KitArchive, AnArchiveIsNeverMadeOverAFileNorLeftBehindByAFailure)
         Kit(" --archive"), 1, "cannot make the archive '" + itsTemp / "Spring Kit.pwkit" + "': it exists"));
     EXPECT_EQ(TopNames(itsTemp.Path()), before);
     EXPECT_EQ(ReadWholeFile(itsTemp / "Spring Kit.pwkit"), "the vendor's other archive");
-
-    fs::remove(itsTemp.Path() / "Spring Kit.pwkit");
-    EXPECT_TRUE(Ran(RunProgram(ProgramFromEnvironment("PW_PACK") + " kit " + Quoted("Spring Kit") + " --data "
-                        + Quoted("builds/a") + " --new " + Quoted("builds/none") + " --archive"),
-        1));
-    EXPECT_EQ(TopNames(itsTemp.Path()), std::set<std::string>({ "Applications", "builds" }));
 }
 
 TEST_F(KitArchive, TheLauncherNamesAMissingLibraryAndItsPackage)

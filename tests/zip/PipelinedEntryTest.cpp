@@ -3,7 +3,6 @@
 #include "support/ZipFixtures.h"
 
 #include <gtest/gtest.h>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -46,15 +45,6 @@ protected:
         return reading;
     }
 
-    static std::string Bytes(size_t theCount, unsigned theSeed, unsigned theRange)
-    {
-        std::mt19937 generator(theSeed);
-        std::string bytes(theCount, 0);
-        for (char& byte : bytes)
-            byte = static_cast<char>(generator() % theRange);
-        return bytes;
-    }
-
     TempFolder itsTemp;
     CDecodedEntry itsDecoded;
     CPipelinedEntry itsPipelined;
@@ -63,13 +53,13 @@ protected:
 TEST_F(PipelinedEntry, ReadsWhatTheDecoderReads)
 {
     // Deflated by the packing tool, and stored with a damaged CRC.
-    itsTemp.Write("src/NewFiles/big.dat", Bytes(3 << 20, 1, 7));
-    itsTemp.Write("src/NewFiles/random.dat", Bytes(700000, 2, 256));
+    itsTemp.Write("src/NewFiles/big.dat", RandomBytes(3 << 20, 1, 7));
+    itsTemp.Write("src/NewFiles/random.dat", RandomBytes(700000, 2));
     itsTemp.Write("src/NewFiles/empty", "");
     const std::string packed = itsTemp / "packed.zip";
     ASSERT_EQ(PackArchive(packed, itsTemp / "src/NewFiles"), 0);
     const std::string raw = itsTemp.Write("raw.zip",
-        RawZip({ { "a", Bytes(1 << 20, 3, 256) }, { "b", Bytes(500000, 4, 256), true }, { "c", "c" } },
+        RawZip({ { "a", RandomBytes(1 << 20, 3) }, { "b", RandomBytes(500000, 4), true }, { "c", "c" } },
             KeyText()));
 
     for (const std::string& path : { packed, raw }) {
@@ -91,9 +81,9 @@ TEST_F(PipelinedEntry, ReadsWhatTheDecoderReads)
 
 TEST_F(PipelinedEntry, AnEntryLeftHalfReadDoesNotSpillIntoTheNext)
 {
-    const std::string first = Bytes(2 << 20, 5, 256);
-    const std::string second = Bytes(1 << 20, 6, 256);
-    const std::string small = Bytes(100000, 7, 256);
+    const std::string first = RandomBytes(2 << 20, 5);
+    const std::string second = RandomBytes(1 << 20, 6);
+    const std::string small = RandomBytes(100000, 7);
     const std::string path
         = itsTemp.Write("raw.zip", RawZip({ { "a", first }, { "b", second }, { "c", small } }, KeyText()));
     CZipArchiveFile archive;
