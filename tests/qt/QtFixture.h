@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
 
 // The one Qt host of the test program (Qt allows one application object per
 // process); it is made before the first test and is current in every test.
@@ -37,3 +38,9 @@ template <typename T> T* WidgetAs(const ControlEntry* pEntry)
 {
     return pEntry ? qobject_cast<T*>(WidgetOf(*pEntry)) : nullptr;
 }
+
+// Each shown text of theWindow against the room its widget got, overlaps
+// between neighbours, and the window against the screen.
+void ExpectReadable(const CWindow& theWindow, const std::string& theWhere);
+// A picture of theWindow saved as thePath (.png), its folder made.
+void SavePicture(const CWindow& theWindow, const std::string& thePath);

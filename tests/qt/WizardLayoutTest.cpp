@@ -6,9 +6,7 @@
 
 #include "WizardFixture.h"
 
-#include <QAbstractButton>
 #include <QScreen>
-#include <QScrollArea>
 
 #include <cstdlib>
 #include <filesystem>
@@ -26,70 +24,17 @@ struct Language {
     std::string itsFile; // empty: the application's own texts
 };
 
-class WizardLayout : public WizardWindow {
-protected:
-    // Where this run's pictures go: language, scale and screen in device pixels.
-    static std::string PictureFolder(const char* theLanguage)
-    {
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        const qreal scale = screen->devicePixelRatio();
-        const QSize size = screen->geometry().size() * scale;
-        return std::string(PW_SCREENSHOT_DIR) + "/" + theLanguage + "-" + std::to_string(qRound(scale)) + "x-"
-            + std::to_string(size.width()) + "x" + std::to_string(size.height());
-    }
+// Where this run's pictures go: language, scale and screen in device pixels.
+std::string PictureFolder(const char* theLanguage)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal scale = screen->devicePixelRatio();
+    const QSize size = screen->geometry().size() * scale;
+    return std::string(PW_SCREENSHOT_DIR) + "/" + theLanguage + "-" + std::to_string(qRound(scale)) + "x-"
+        + std::to_string(size.width()) + "x" + std::to_string(size.height());
+}
 
-    // Each shown text against the room its widget got, overlaps between
-    // neighbours, and the window against the screen.
-    static void ExpectReadable(const std::string& thePage)
-    {
-        SCOPED_TRACE(thePage);
-        QWidget* window = Window();
-        const QRect area = window->screen()->availableGeometry();
-        EXPECT_TRUE(area.contains(window->frameGeometry()))
-            << "window " << window->frameGeometry().width() << "x" << window->frameGeometry().height()
-            << " on a screen of " << area.width() << "x" << area.height();
-        std::vector<std::pair<QWidget*, const ControlEntry*>> shown;
-        for (const auto& entry : gGlobalWin->Entries()) {
-            QWidget* widget = WidgetOf(*entry);
-            if (widget && widget->isVisibleTo(window))
-                shown.emplace_back(widget, entry.get());
-        }
-        for (const auto& [widget, entry] : shown) {
-            const QSize size = widget->size();
-            const std::string what
-                = "item " + std::to_string(entry->itsItemId) + " \"" + DisplayText(*entry).GetText() + "\"";
-            auto* label = qobject_cast<QLabel*>(widget);
-            if (label && label->pixmap().isNull() && !label->text().trimmed().isEmpty()) {
-                EXPECT_LE(label->heightForWidth(size.width()), size.height()) << what << " needs more height";
-                EXPECT_LE(label->minimumSizeHint().width(), size.width()) << what << " needs more width";
-            } else if (qobject_cast<QAbstractButton*>(widget)) {
-                EXPECT_LE(widget->sizeHint().width(), size.width()) << what << " needs more width";
-                EXPECT_LE(widget->sizeHint().height(), size.height()) << what << " needs more height";
-            }
-            // Out of the window only where the page scrolls to it.
-            bool bScrolled = false;
-            for (QWidget* parent = widget->parentWidget(); parent; parent = parent->parentWidget())
-                bScrolled |= qobject_cast<QScrollArea*>(parent) != nullptr;
-            const QRect place(widget->mapTo(window, QPoint(0, 0)), size);
-            if (!bScrolled) {
-                EXPECT_TRUE(window->rect().contains(place)) << what << " lies outside the window";
-            }
-            for (const auto& [other, otherEntry] : shown) {
-                if (other != widget && other->parentWidget() == widget->parentWidget()
-                    && entry->itsItemId < otherEntry->itsItemId) {
-                    EXPECT_FALSE(widget->geometry().intersects(other->geometry()))
-                        << what << " and item " << otherEntry->itsItemId << " overlap";
-                }
-            }
-        }
-    }
-
-    static void Picture(const std::string& theFolder, const char* thePage)
-    {
-        QDir().mkpath(QString::fromStdString(theFolder));
-        EXPECT_TRUE(Window()->grab().save(QString::fromStdString(theFolder + "/" + thePage + ".png")));
-    }
-};
+using WizardLayout = WizardWindow;
 
 TEST_F(WizardLayout, EveryPageShowsItsTextsWhole)
 {
@@ -130,8 +75,8 @@ TEST_F(WizardLayout, EveryPageShowsItsTextsWhole)
                     ("The log of this update is in \"" + target + "/Updater Log File.txt\".").c_str());
             }
             ASSERT_EQ(window.GetCurrentPage(), page);
-            ExpectReadable(name);
-            Picture(folder, name);
+            ExpectReadable(*gGlobalWin, name);
+            SavePicture(*gGlobalWin, folder + "/" + name + ".png");
         }
         UpdaterCleanup();
         FoundPrograms.DeleteAll();
