@@ -27,9 +27,7 @@
 #include <thread>
 #include <vector>
 
-using ::testing::AllOf;
 using ::testing::HasSubstr;
-using ::testing::Not;
 
 namespace {
 
@@ -108,21 +106,6 @@ TEST_F(GlobalWin, PagesShowOnlyTheirOwnItemsAndSetTheButtons)
     EXPECT_FALSE(window.GetFolderList().IsShown());
 }
 
-TEST_F(GlobalWin, ConfirmationAlwaysNamesTheFolderSelectedNow)
-{
-    CGlobalWin& window = Open();
-    window.DoCommand(kItemNext, 0, 0);
-    window.SelectFolderRow(0);
-    window.DoCommand(kItemNext, 0, 0);
-    EXPECT_THAT(Text(kItemConfirmation), HasSubstr(itsTemp / "Applications/One"));
-    window.DoCommand(kItemBack, 0, 0);
-    window.SelectFolderRow(1);
-    window.DoCommand(kItemNext, 0, 0);
-    EXPECT_THAT(Text(kItemConfirmation),
-        AllOf(HasSubstr(itsTemp / "Applications/Two"), Not(HasSubstr(itsTemp / "Applications/One")),
-            Not(HasSubstr("%DIRNAME%"))));
-}
-
 TEST_F(GlobalWin, AFolderPathKeepsItsAmpersandsWhereLabelsLoseTheirs)
 {
     CProgram* found = new CProgram;
@@ -144,23 +127,6 @@ TEST_F(GlobalWin, AFolderPathKeepsItsAmpersandsWhereLabelsLoseTheirs)
     }
     window.SetItemText(183, "Tom && Jerry");
     EXPECT_EQ(shown(183), "text:Tom & Jerry") << "a label's doubled ampersand stays one";
-}
-
-TEST_F(GlobalWin, ExitAsksExceptOnTheResultPages)
-{
-    CGlobalWin& window = Open();
-    window.DoCommand(kItemNext, 0, 0);
-    window.DoCommand(kItemCancel, 0, 0);
-    ASSERT_EQ(itsQuestions.size(), 1u);
-    EXPECT_EQ(itsQuestions[0], "Are you sure you want to exit the update?");
-    EXPECT_FALSE(bGlobalClosed) << "No keeps the window";
-    EXPECT_EQ(window.GetCurrentPage(), kPageFolder);
-
-    window.SelectTabPage(kPageDone);
-    window.DoCommand(kItemCancel, 0, 0);
-    EXPECT_EQ(itsQuestions.size(), 1u) << "no question on the done page";
-    EXPECT_TRUE(bGlobalClosed);
-    EXPECT_FALSE(window.IsOpen());
 }
 
 // The installed updater has no kit beside it: the window asks for one, a
