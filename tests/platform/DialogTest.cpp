@@ -23,30 +23,6 @@ protected:
     }
 };
 
-TEST(ControlKinds, FamiliesMatchTheirMembers)
-{
-    const std::pair<int, std::vector<int>> families[] = {
-        { 1, { 4, 14 } },
-        { 2, { 3, 4, 14 } },
-        { 5, { 3, 4, 8, 14, 19 } },
-        { 15, { 8, 19 } },
-        { 17, { 6, 16, 25 } },
-        { 18, { 7, 10, 11, 20 } },
-        { 26, { 6, 25 } },
-        { 27, { 6, 20, 25 } },
-    };
-    for (const auto& [family, members] : families)
-        for (int kind = 0; kind <= 40; ++kind) {
-            const bool bMember
-                = kind == family || std::find(members.begin(), members.end(), kind) != members.end();
-            EXPECT_EQ(IsKindOf(kind, family), bMember) << "kind " << kind << " family " << family;
-        }
-    for (int kind : { 0, 1, 2, 15 })
-        EXPECT_FALSE(IsKindOf(kind, kFamilyAnyControl));
-    for (int kind : { 3, 6, 16, 24, 28, 34 })
-        EXPECT_TRUE(IsKindOf(kind, kFamilyAnyControl));
-}
-
 TEST(ControlKinds, TextRulesByKind)
 {
     const std::tuple<int, const char*, const char*> cases[] = {
@@ -61,14 +37,6 @@ TEST(ControlKinds, TextRulesByKind)
     };
     for (const auto& [kind, text, shown] : cases)
         EXPECT_STREQ(DisplayText(kind, text).GetText(), shown) << kind << " " << text;
-}
-
-TEST(ControlKinds, HiddenInTheResourceHidesOnlySomeKinds)
-{
-    for (int kind : { 3, 8, 11, 19, 23, 24, 28 })
-        EXPECT_TRUE(ShownWhenMarkedHidden(kind)) << kind;
-    for (int kind : { 4, 6, 7, 10, 13, 14, 16, 20, 21, 22, 25 })
-        EXPECT_FALSE(ShownWhenMarkedHidden(kind)) << kind;
 }
 
 TEST_F(DialogTest, OpenFlagResultSettersAfterTheEndAndCancelling)
