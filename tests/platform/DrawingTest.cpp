@@ -1,7 +1,6 @@
 // Drawing through a window's painting pass, and the memory and off-screen
 // windows with their painting assertions.
 
-#include "platform/ConsoleHost.h"
 #include "platform/Resources.h"
 #include "platform/mMemWin.h"
 #include "support/TestHost.h"
@@ -63,32 +62,6 @@ TEST_F(DrawingTest, MemoryWindowDrawsIntoItsImage)
     memory.EndPaint();
     EXPECT_EQ(static_cast<CRecordingDrawContext*>(memory.GetOffscreen())->itsCalls.size(), 1u);
     EXPECT_DEATH(memory.EndPaint(), "failed assertion `dccount>0'");
-}
-
-TEST_F(DrawingTest, OffscreenWindowChecksItsToolsAreLetGo)
-{
-    CDibWin offscreen(16, 16);
-    const CColor blue { 0, 0, 255 };
-    offscreen.BeginPaint(0);
-    offscreen.SelectBrush(&blue);
-    offscreen.BeginPaint(0);
-    offscreen.EndPaint(); // not the last pass: nothing checked yet
-    EXPECT_DEATH(offscreen.EndPaint(), "failed assertion `itsBrush==NULL'");
-    offscreen.SelectBrush(nullptr);
-    const CFontSpec font;
-    offscreen.SelectFont(&font);
-    EXPECT_DEATH(offscreen.EndPaint(), "failed assertion `itsFont==NULL'");
-    offscreen.SelectFont(nullptr);
-    offscreen.EndPaint();
-    EXPECT_EQ(offscreen.GetPaintDepth(), 0);
-}
-
-TEST(OffscreenWindow, WithoutAnImageItStops)
-{
-    CConsoleHost console;
-    CScopedHost current(console);
-    CDibWin offscreen(16, 16);
-    EXPECT_DEATH(offscreen.BeginPaint(0), "failed assertion `offScreen!=NULL'");
 }
 
 } // namespace
