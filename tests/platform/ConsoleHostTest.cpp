@@ -28,14 +28,8 @@ TEST(ConsoleHost, QuestionsGetTheCautiousAnswer)
     Cstring folder("/start");
     EXPECT_EQ(host.ChooseFolder("Choose", folder), 0);
     EXPECT_STREQ(folder.GetText(), "/start");
-}
-
-TEST(ConsoleHost, ModalDialogEndsAsCancelled)
-{
-    CConsoleHost host;
     CScopedHost current(host);
-    CDialog dialog(109);
-    EXPECT_EQ(dialog.DoModal(), 2);
+    EXPECT_EQ(CDialog(109).DoModal(), 2) << "a dialog ends as cancelled";
 }
 
 // Started for the window where none can open, the updater says what else it
@@ -71,8 +65,9 @@ TEST(ConsoleHost, WithoutAUsableDisplayTheUpdaterSaysWhatCanBeDone)
     while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)))
         ++number;
     const std::string display = ":" + std::to_string(number);
-    EXPECT_TRUE(Ran(start("DISPLAY=" + display), 1, "cannot open the display '" + display + "'"));
-    EXPECT_TRUE(Ran(start("DISPLAY=" + display), 1, "--apply"));
+    run = start("DISPLAY=" + display);
+    EXPECT_TRUE(Ran(run, 1, "cannot open the display '" + display + "'"));
+    EXPECT_TRUE(Ran(run, 1, "--apply"));
 }
 
 } // namespace
