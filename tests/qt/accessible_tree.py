@@ -91,8 +91,10 @@ def inner(argv):
     updater, kit, applications, tree_file = argv
     env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                QT_ACCESSIBILITY="1", ASAN_OPTIONS="detect_leaks=0")
+    # What the updater says is kept for the report of a walk that failed.
+    said = open(tree_file + ".updater-output", "w+")
     program = subprocess.Popen([updater, "--bundle", kit, "--applications", applications], env=env,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                               stdin=subprocess.DEVNULL, stdout=said, stderr=subprocess.STDOUT)
     faults = []
     pages = []
 
@@ -102,6 +104,8 @@ def inner(argv):
             value = test()
             if value:
                 return value
+            if program.poll() is not None:
+                raise RuntimeError(f"the updater ended while waiting for {what}")
             time.sleep(0.02)
         raise TimeoutError(what)
 
@@ -193,9 +197,14 @@ def inner(argv):
             faults.append(f"progress: the bar's value stayed at {max(values):g}")
         found = page("done")
         press(found, "Close")
-        until("the updater to end", lambda: program.poll() is not None, 30)
+        program.wait(30)
     except Exception as error:  # noqa: BLE001 - every failure is reported as a fault
         faults.append(f"stopped: {type(error).__name__}: {error}")
+        status = program.poll()
+        faults.append("the updater " + ("is still running" if status is None else f"ended with status {status}")
+                      + "; the display's windows: " + ", ".join(window_titles()))
+        said.seek(0)
+        faults.append("the updater said:\n" + said.read()[-4000:])
     finally:
         if program.poll() is None:
             program.kill()
@@ -213,6 +222,13 @@ def window_id(title):
         if f'"{title}"' in line:
             return line.split()[0]
     return None
+
+
+def window_titles():
+    run = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True)
+    if run.returncode != 0:
+        return [f"none, xwininfo failed: {run.stderr.strip()}"]
+    return sorted({line.split('"')[1] for line in run.stdout.splitlines() if line.count('"') >= 2}) or ["none"]
 
 
 if __name__ == "__main__":
