@@ -270,6 +270,7 @@ TEST(ProgramData, AnEmptyFileHoldsNoRecordsAndIsNoFailure)
         const CProgramDataReport report = ReadReport(list, empty);
         EXPECT_TRUE(report.bOpened);
         EXPECT_EQ(report.Problem(), Cstring("holds no records"));
+        EXPECT_FALSE(report.IsSound()) << "a kit without records is refused";
         Read(list, empty);
         EXPECT_EQ(list.GetCount(), 1);
     }

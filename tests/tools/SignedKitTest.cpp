@@ -76,6 +76,8 @@ TEST_F(SignedKit, ACopyThatNamesAKeyTakesOnlyAKitSignedByIt)
         const char* itsSaid;
     };
     const std::string archive = Kit() + "/Spring Update.zip";
+    // The kit's own damage is named as `patchwell-pack verify` names it
+    // (KitSigning); here, what the updater reads and which key it trusts.
     const std::vector<Case> cases = {
         { "as the vendor signed it", [] {}, 0,
             "The update kit is signed by the maker of this copy (build of "
@@ -96,10 +98,6 @@ TEST_F(SignedKit, ACopyThatNamesAKeyTakesOnlyAKitSignedByIt)
                     0);
             },
             3, "signature.txt is not signed by the key given" },
-        { "no signature", [&] { fs::remove(Kit() + "/signature.txt"); }, 3,
-            "the kit has no signature.txt: it is not signed" },
-        { "a help page added", [&] { itsTemp.Write("kit/Help/offer.html", "<p>click here</p>"); }, 3,
-            "Help/offer.html is in the kit but not listed in signature.txt" },
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.itsName);

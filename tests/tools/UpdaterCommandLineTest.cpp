@@ -4,7 +4,6 @@
 #include "KitFixture.h"
 #include "support/ZipFixtures.h"
 
-#include <algorithm>
 #include <fstream>
 #include <regex>
 #include <sys/stat.h>
@@ -29,19 +28,12 @@ TEST_F(UpdaterCommandLine, AKitWithADamagedDataFileIsRefusedByName)
     const std::string good = ReadWholeFile(DataFile());
     const TreeSnapshot before = SnapshotTree(itsTemp.Path() / "Applications");
     const std::string named = "patchwell-updater: the update kit's data file '" + DataFile() + "' ";
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        { good.substr(0, good.size() / 2 + 7), "is damaged: line" },
-        { "", "holds no records." },
-        { std::string(500, '\x9c') + "\n" + std::string(300, 'z'),
-            "is damaged: lines 1-2 could not be read." },
-    };
-    for (const auto& [contents, said] : cases) {
-        itsTemp.Write("kit/data.txt", contents);
-        for (const std::string& mode : { std::string("--list"), "--apply " + ShellQuote(Installed()) }) {
-            const ProgramRun run = Updater(mode);
-            EXPECT_TRUE(Ran(run, 3, named + said)) << mode;
-            EXPECT_TRUE(Ran(run, 3, "or name that folder with --bundle DIR"));
-        }
+    // Which lines and why is ProgramData's; here, that both modes refuse by name.
+    itsTemp.Write("kit/data.txt", good.substr(0, good.size() / 2 + 7));
+    for (const std::string& mode : { std::string("--list"), "--apply " + ShellQuote(Installed()) }) {
+        const ProgramRun run = Updater(mode);
+        EXPECT_TRUE(Ran(run, 3, named + "is damaged: line")) << mode;
+        EXPECT_TRUE(Ran(run, 3, "or name that folder with --bundle DIR"));
     }
     // Read through a file's type first: a pipe in its place would wait forever.
     std::filesystem::remove(DataFile());
@@ -51,17 +43,11 @@ TEST_F(UpdaterCommandLine, AKitWithADamagedDataFileIsRefusedByName)
     EXPECT_EQ(SnapshotTree(itsTemp.Path() / "Applications"), before);
 }
 
-// As a text editor may save it: CR LF line ends and a blank line at the end.
 // The readme is a pipe, which the start must not wait on.
-TEST_F(UpdaterCommandLine, ADataFileWithCarriageReturnsAndAPipedReadmeAreRead)
+TEST_F(UpdaterCommandLine, APipedReadmeIsNotWaitedOn)
 {
-    std::string crlf;
-    for (const char c : ReadWholeFile(DataFile()))
-        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    itsTemp.Write("kit/data.txt", crlf + "\r\n");
     std::filesystem::remove(Kit() + "/readme.txt");
     ASSERT_EQ(mkfifo((Kit() + "/readme.txt").c_str(), 0600), 0);
-    EXPECT_TRUE(Ran(Updater("--list"), 0, Installed().string() + "\n    Patchwell 5.app, "));
     EXPECT_TRUE(Ran(Updater("--list"), 0, "matches the valid build of "));
     EXPECT_TRUE(Ran(Apply(), 0, "The update is done."));
 }
@@ -133,15 +119,10 @@ TEST_F(UpdaterCommandLine, UsageErrorsAndRefusalsHaveTheirOwnStatus)
 TEST_F(UpdaterCommandLine, AnArchiveRefusedBeforeAnyChangeIsStatusThree)
 {
     const std::string archive = Kit() + "/Spring Update.zip";
-    const std::string pristine = ReadWholeFile(archive);
     const TreeSnapshot before = Installation();
     const std::vector<std::pair<std::string, std::string>> cases = {
         { "not a zip at all",
             "Error opening compressed file container: the file is too short to be an archive (16 bytes)" },
-        { pristine.substr(0, pristine.size() / 2),
-            "Error opening compressed file container: no end record in the last "
-                + std::to_string(std::min<size_t>(pristine.size() / 2, 22 + 65535 + 20))
-                + " bytes of the file" },
         { RawZip({ { "NewFiles/Patchwell 5.app/Contents/MacOS/Patchwell", "program" } }, "another password"),
             std::string("Unable to open compressed file (27): the password does not open the entry (entry ")
                 + "NewFiles/Patchwell 5.app/Contents/MacOS/Patchwell, local header at offset 0)" },
