@@ -34,10 +34,7 @@ void CheckDecode(const char* theText, int theLength)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* pArgc, char*** pArgv)
-{
-    return FuzzInitialize(pArgc, pArgv, Seeds);
-}
+PW_FUZZ_SEEDS(Seeds)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* theData, size_t theSize)
 {

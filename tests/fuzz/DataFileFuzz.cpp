@@ -6,13 +6,12 @@
 // back the same; a list the writer refuses leaves the old file as it was.
 
 #include "FuzzSupport.h"
-#include "identification/ByteText.h"
-#include "identification/DataCipher.h"
+#include "identification/DataLines.h"
 #include "identification/ProgramData.h"
 #include "identification/ProgramPart.h"
+#include "support/TraceCapture.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -22,26 +21,9 @@ const char kFieldMark = '\x1e';
 
 std::string Dump(const CProgramList& theList)
 {
-    char* text = nullptr;
-    size_t size = 0;
-    FILE* stream = open_memstream(&text, &size);
-    DumpPrograms(theList, stream);
-    std::fclose(stream);
-    std::string dump(text, size);
-    std::free(text);
-    return dump;
-}
-
-std::string Encipher(const std::string& thePlaintext)
-{
-    static CDataCipher cipher;
-    static const Cstring key = MakeDataKey();
-    CBuffer plain(64);
-    CBuffer secret(64);
-    Cstring line;
-    PadPlaintext(thePlaintext.c_str(), plain);
-    cipher.Encrypt(plain, key, secret);
-    return Base64Encode(secret.GetText(), secret.itsDataLength, line);
+    TraceCapture dump;
+    DumpPrograms(theList, dump.Stream());
+    return dump.Text();
 }
 
 std::string FileOfPlaintexts(CFuzzInput& theInput)
@@ -49,7 +31,7 @@ std::string FileOfPlaintexts(CFuzzInput& theInput)
     std::string file;
     while (!theInput.IsEmpty()) {
         const std::string plaintext = theInput.Until('\n');
-        file += (plaintext.empty() ? "" : Encipher(plaintext)) + "\n";
+        file += (plaintext.empty() ? "" : EncipheredLine(plaintext)) + "\n";
     }
     return file;
 }
@@ -116,9 +98,9 @@ FuzzSeeds Seeds()
     const std::string mark(1, kFieldMark);
     return {
         { "file",
-            std::string(1, kFileText) + Encipher(program) + "\n" + Encipher(part) + "\n\n" + Encipher(program)
-                + "\n" },
-        { "file-ragged", std::string(1, kFileText) + "TWFu\n\n" + Encipher(part).substr(5) + "\n" },
+            std::string(1, kFileText) + EncipheredLine(program) + "\n" + EncipheredLine(part) + "\n\n"
+                + EncipheredLine(program) + "\n" },
+        { "file-ragged", std::string(1, kFileText) + "TWFu\n\n" + EncipheredLine(part).substr(5) + "\n" },
         { "plaintexts",
             std::string(1, kPlaintexts) + program + "\n" + part + "\n\n  file=x|y|z|w|v  \n|||\n" },
         { "plaintexts-orphan",
@@ -132,10 +114,7 @@ FuzzSeeds Seeds()
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* pArgc, char*** pArgv)
-{
-    return FuzzInitialize(pArgc, pArgv, Seeds);
-}
+PW_FUZZ_SEEDS(Seeds)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* theData, size_t theSize)
 {

@@ -10,10 +10,11 @@
 #include "engine/UpdaterGlobals.h"
 #include "engine/ZipExtractor.h"
 #include "foundation/Profile.h"
+#include "support/TreeSnapshot.h"
 #include "support/ZipFixtures.h"
 #include "tools/ArchiveWriter.h"
 
-#include <map>
+#include <algorithm>
 
 namespace fs = std::filesystem;
 
@@ -104,26 +105,17 @@ FuzzSeeds Seeds()
     };
 }
 
-using Snapshot = std::map<fs::path, std::string>;
-
 // What lies under the sandbox, but for the archive, the log and the folder
-// written into: each folder, each link's target and each file's bytes.
-Snapshot Surroundings(const fs::path& theWritten)
+// written into.
+TreeSnapshot Surroundings(const fs::path& theWritten)
 {
-    Snapshot snapshot;
-    std::error_code error;
-    for (auto at = fs::recursive_directory_iterator(Sandbox(), error);
-         at != fs::recursive_directory_iterator(); at.increment(error)) {
-        const fs::path& path = at->path();
-        if (path == theWritten)
-            at.disable_recursion_pending();
-        else if (at->is_symlink())
-            snapshot[path] = "link to " + fs::read_symlink(path, error).string();
-        else if (at->is_directory())
-            snapshot[path] = "folder";
-        else if (path.filename() != kArchiveName && path.filename() != kLogName)
-            snapshot[path] = "file " + ReadFuzzFile(path);
-    }
+    const std::string written = theWritten.lexically_relative(Sandbox()).string();
+    TreeSnapshot snapshot = SnapshotTree(Sandbox());
+    std::erase_if(snapshot, [&written](const auto& theItem) {
+        const std::string& name = theItem.first;
+        return name == kArchiveName || name == kLogName || name == written
+            || name.rfind(written + "/", 0) == 0;
+    });
     return snapshot;
 }
 
@@ -157,7 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* theData, size_t theSize)
     if (bStaged)
         fs::create_directories(Staging());
     const fs::path written = bStaged ? Staging() : Destination();
-    const Snapshot before = Surroundings(written);
+    const TreeSnapshot before = Surroundings(written);
     const fs::path archive = Sandbox() / kArchiveName;
     WriteFuzzFile(archive, input.Rest());
     FILE* log = std::fopen((Sandbox() / kLogName).c_str(), "w");
@@ -185,7 +177,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* theData, size_t theSize)
     std::fclose(log);
     PW_FUZZ_CHECK(done <= count, "%u of %u entries done", done, count);
     PW_FUZZ_CHECK(result == 0 || done == count, "success after %u of %u entries", done, count);
-    const Snapshot after = Surroundings(written);
+    const TreeSnapshot after = Surroundings(written);
     for (const auto& [path, what] : after)
         PW_FUZZ_CHECK(before.count(path) && before.at(path) == what, "changed outside %s: %s",
             written.c_str(), path.c_str());

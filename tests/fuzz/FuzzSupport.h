@@ -17,6 +17,12 @@ using FuzzSeeds = std::vector<std::pair<std::string, std::string>>;
 // theSeeds() into DIR (created when missing) and exits, so that each harness
 // makes its own starting corpus. Otherwise returns 0 and the run goes on.
 int FuzzInitialize(int* pArgc, char*** pArgv, FuzzSeeds (*theSeeds)());
+// The LLVMFuzzerInitialize of a harness that needs nothing set up but its seeds.
+#define PW_FUZZ_SEEDS(theSeeds)                                                                              \
+    extern "C" int LLVMFuzzerInitialize(int* pArgc, char*** pArgv)                                           \
+    {                                                                                                        \
+        return FuzzInitialize(pArgc, pArgv, theSeeds);                                                       \
+    }
 
 // A fresh folder under $TMPDIR (or /tmp) for the harness's files, removed
 // with everything in it when the process ends normally.

@@ -8,7 +8,6 @@
 
 #include <cstdlib>
 #include <sys/stat.h>
-#include <zlib.h>
 
 namespace fs = std::filesystem;
 
@@ -16,30 +15,16 @@ namespace {
 
 const KitArchiveLimits kLimits { 64, 1 << 20 };
 
-std::string Gzipped(const std::string& theBytes)
-{
-    uLongf size = compressBound(uLong(theBytes.size())) + 32;
-    std::string out(size, '\0');
-    z_stream stream {};
-    deflateInit2(&stream, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(theBytes.data()));
-    stream.avail_in = uInt(theBytes.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = uInt(out.size());
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
-
 FuzzSeeds Seeds()
 {
     const std::vector<TarMember> kit = { { "kit/", '5' }, { "kit/data.txt", '0', "records" },
         { "kit/Spring.zip", '0', "PK\x05\x06" + std::string(18, '\0') }, { "kit/Help/", '5' },
         { "kit/Help/astart.htm", '0', "<html></html>" } };
+    const fs::path gzipped = FuzzScratch() / "seed.pwkit";
+    WriteTarGz(gzipped.string(), kit);
     return {
         { "kit", TarBytes(kit) },
-        { "kit-gzip", Gzipped(TarBytes(kit)) },
+        { "kit-gzip", ReadFuzzFile(gzipped) },
         { "loose-files", TarBytes({ { "./data.txt", '0', "x" }, { "readme.txt", '0', "" } }) },
         { "symlink", TarBytes({ { "kit/link", '2', "", "/etc" } }) },
         { "hardlink", TarBytes({ { "kit/a", '0', "a" }, { "kit/b", '1', "", "kit/a" } }) },

@@ -3,12 +3,9 @@
 // stops libFuzzer, with the harness's report; at the end the count of inputs
 // run is printed.
 
-#include <cstdint>
+#include "FuzzSupport.h"
+
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
 #include <vector>
 
 extern "C" int LLVMFuzzerInitialize(int* pArgc, char*** pArgv);
@@ -31,8 +28,7 @@ int main(int argc, char** argv)
         }
     }
     for (const fs::path& input : inputs) {
-        std::ifstream file(input, std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        const std::string bytes = ReadFuzzFile(input);
         LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     }
     std::printf("%zu inputs run\n", inputs.size());

@@ -5,11 +5,12 @@
 
 std::string EncipheredLine(const std::string& thePlaintext)
 {
+    static CDataCipher cipher; // the fuzz harness enciphers every line of its inputs
+    static const Cstring key = MakeDataKey();
     CBuffer plain(64);
     CBuffer secret(64);
     Cstring line;
     PadPlaintext(thePlaintext.c_str(), plain);
-    CDataCipher cipher;
-    cipher.Encrypt(plain, MakeDataKey(), secret);
+    cipher.Encrypt(plain, key, secret);
     return Base64Encode(secret.GetText(), secret.itsDataLength, line);
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "support/TraceCapture.h"
-
 #include <string>
 
 // Records enciphered the way the data file's writer does.

@@ -3,6 +3,7 @@
 #include "platform/MessageBox.h"
 #include "support/TempFolder.h"
 #include "support/TestHost.h"
+#include "support/TraceCapture.h"
 
 #include <cstring>
 #include <filesystem>

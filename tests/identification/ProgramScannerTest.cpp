@@ -1,9 +1,9 @@
 #include "identification/ProgramScanner.h"
-#include "DataLines.h"
 #include "identification/PartDigests.h"
 #include "identification/ProgramData.h"
 #include "identification/ProgramMatch.h"
 #include "support/TempFolder.h"
+#include "support/TraceCapture.h"
 
 #include <algorithm>
 #include <filesystem>
