@@ -23,8 +23,9 @@ protected:
         itsTemp.Write("src/NewFiles/" + kLatinName, "Latin-1 name");
         itsTemp.Write("src/NewFiles/Caf\xC3\xA9.txt", "UTF-8 name");
         const std::string archive = itsTemp / "latin.zip";
-        EXPECT_EQ(RunShell("cd " + ShellQuote(itsTemp / "src") + " && LC_ALL=C zip -q -r -P "
-                      + ShellQuote(KeyText()) + " " + ShellQuote(archive) + " NewFiles"),
+        EXPECT_EQ(RunProgram("cd " + ShellQuote(itsTemp / "src") + " && LC_ALL=C zip -q -r -P "
+                      + ShellQuote(KeyText()) + " " + ShellQuote(archive) + " NewFiles")
+                      .status,
             0);
         return archive;
     }

@@ -82,8 +82,9 @@ TEST_F(Extraction, ArchiveFromInfoZipRoundTrips)
 {
     MakeSource();
     const std::string archive = itsTemp / "infozip.zip";
-    ASSERT_EQ(RunShell("cd " + ShellQuote(itsTemp / "src") + " && zip -q -r -P " + ShellQuote(KeyText()) + " "
-                  + ShellQuote(archive) + " NewFiles"),
+    ASSERT_EQ(RunProgram("cd " + ShellQuote(itsTemp / "src") + " && zip -q -r -P " + ShellQuote(KeyText())
+                  + " " + ShellQuote(archive) + " NewFiles")
+                  .status,
         0);
     ASSERT_EQ(Extract(archive), 1) << itsError;
     ExpectSourceExtracted();

@@ -1,6 +1,5 @@
 #include "support/CraftedArchive.h"
 
-#include "support/OurReading.h"
 #include "support/ReaderComparison.h"
 
 #include <cstdlib>
@@ -22,5 +21,5 @@ std::vector<std::string> ReadCraftedArchive(const TempFolder& theFolder, const s
 {
     const std::string path = WriteCraftedArchive(theFolder, theName, theBytes);
     EXPECT_EQ(CompareReaders(path, thePassword), "") << theName;
-    return ReadNamedWithOurs(path, thePassword);
+    return ReadWithOurs(path, thePassword, true);
 }

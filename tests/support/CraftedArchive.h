@@ -15,7 +15,7 @@ std::string WriteCraftedArchive(
     const TempFolder& theFolder, const std::string& theName, const std::string& theBytes);
 
 // Writes it so, then reads it with our reader: each entry "NAME=DATA", or
-// the error in words (OurReading.h). Where libzip reads it otherwise, the
+// the error in words (ReadWithOurs). Where libzip reads it otherwise, the
 // test fails unless the difference is one that is meant (MeantDifferences.h).
 std::vector<std::string> ReadCraftedArchive(const TempFolder& theFolder, const std::string& theName,
     const std::string& theBytes, const std::string& thePassword);

@@ -1,6 +1,6 @@
 #include "support/MountedFolder.h"
 
-#include "support/ZipFixtures.h"
+#include "support/RunProgram.h"
 
 #include <filesystem>
 #include <sys/mount.h>
@@ -9,14 +9,13 @@ CMountedFolder::CMountedFolder(const std::string& thePath, const std::string& th
     : itsPath(thePath)
 {
     std::filesystem::create_directories(thePath);
-    bMounted
-        = RunShell("mount -t tmpfs -o " + theOptions + " tmpfs " + ShellQuote(thePath) + " 2>/dev/null") == 0;
+    bMounted = RunProgram("mount -t tmpfs -o " + theOptions + " tmpfs " + ShellQuote(thePath)).status == 0;
 }
 
 CMountedFolder::~CMountedFolder()
 {
     if (bMounted)
-        RunShell("umount " + ShellQuote(itsPath));
+        RunProgram("umount " + ShellQuote(itsPath));
 }
 
 CBindMount::CBindMount(const std::string& theFolder, Access theAccess)

@@ -58,23 +58,6 @@ Decoded DecodeWithLibzip(zip* pArchive, const CZipEntry& theEntry, const std::st
     return decoded;
 }
 
-Decoded DecodeWithOurs(const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const char* thePassword)
-{
-    Decoded decoded;
-    CZipEntryDecoder decoder;
-    if ((decoded.itsError = decoder.Open(theArchive, theEntry, thePassword)) == 0) {
-        decoded.itsError = Drain(decoded.itsData, [&](char* pBlock, size_t theSize, int& theError) {
-            return decoder.Read(pBlock, theSize, theError);
-        });
-        const int closed = decoder.Close();
-        if (decoded.itsError == 0)
-            decoded.itsError = closed;
-    }
-    if (decoded.itsError != 0)
-        decoded.itsFailure = decoder.GetFailure();
-    return decoded;
-}
-
 // Source and inflater apart, fed and drained in pieces of odd sizes.
 Decoded DecodeInPieces(const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const char* thePassword)
 {
@@ -253,7 +236,45 @@ void CComparison::CompareEntry(zip* pArchive, const CZipArchiveFile& theArchive,
 
 } // namespace
 
+Decoded DecodeWithOurs(const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const char* thePassword)
+{
+    Decoded decoded;
+    CZipEntryDecoder decoder;
+    if ((decoded.itsError = decoder.Open(theArchive, theEntry, thePassword)) == 0) {
+        decoded.itsError = Drain(decoded.itsData, [&](char* pBlock, size_t theSize, int& theError) {
+            return decoder.Read(pBlock, theSize, theError);
+        });
+        const int closed = decoder.Close();
+        if (decoded.itsError == 0)
+            decoded.itsError = closed;
+    }
+    if (decoded.itsError != 0)
+        decoded.itsFailure = decoder.GetFailure();
+    return decoded;
+}
+
 std::string CompareReaders(const std::string& theArchivePath, const std::string& thePassword)
 {
     return CComparison(theArchivePath, thePassword).Run();
+}
+
+std::vector<std::string> ReadWithOurs(const std::string& thePath, const std::string& thePassword, bool bNamed)
+{
+    CZipArchiveFile archive;
+    if (int error = archive.Open(thePath.c_str()))
+        return { "open error " + std::to_string(error) + ": " + archive.GetFailure() };
+    std::vector<std::string> results;
+    CZipDirectoryCursor cursor(archive);
+    CZipEntry entry;
+    int error = 0;
+    while (cursor.Next(entry, error)) {
+        const Decoded decoded = DecodeWithOurs(archive, entry, thePassword.c_str());
+        const std::string result = decoded.itsError == 0
+            ? decoded.itsData
+            : "error " + std::to_string(decoded.itsError) + ": " + decoded.itsFailure;
+        results.push_back(bNamed ? entry.itsName + "=" + result : result);
+    }
+    if (error != 0)
+        results.push_back("walk error " + std::to_string(error) + ": " + cursor.GetFailure());
+    return results;
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "support/MeantDifferences.h"
+
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // Reads an archive with our reader and with libzip, the way the extractor
 // opens it (read-only, consistency checks on), and says where they differ:
@@ -13,3 +16,12 @@
 // with their reasons. Empty when the readers agree; otherwise one line per
 // difference.
 std::string CompareReaders(const std::string& theArchivePath, const std::string& thePassword);
+
+// One entry read whole by our decoder, in the extractor's blocks.
+Decoded DecodeWithOurs(const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const char* thePassword);
+
+// What our reader makes of the archive at thePath: each entry's data (with
+// bNamed, "NAME=DATA"), or "error N: WORDS" for an entry that fails; one
+// "open error N: WORDS" when the archive does not open.
+std::vector<std::string> ReadWithOurs(
+    const std::string& thePath, const std::string& thePassword, bool bNamed = false);

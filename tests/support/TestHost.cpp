@@ -29,12 +29,6 @@ std::unique_ptr<CControlView> CTestHost::MakeControl(CWindow&, ControlEntry& the
     return std::make_unique<CRecordingControlView>();
 }
 
-void CTestHost::RunApplicationLoop()
-{
-    if (itsLoopScript)
-        itsLoopScript();
-}
-
 bool CTestHost::RunModalLoop(CDialog& theDialog)
 {
     if (itsModalScript)
@@ -89,7 +83,7 @@ bool CRecordingControlView::TakeKey(const CKeyEvent& theKey)
 {
     itsCalls.push_back(
         "key:" + std::to_string(theKey.itsKeyCode) + "/" + std::to_string(theKey.itsModifiers));
-    return bTakesKeys;
+    return true;
 }
 
 bool CRecordingControlView::EditCommand(uint32_t theCommand)
@@ -97,7 +91,7 @@ bool CRecordingControlView::EditCommand(uint32_t theCommand)
     const char code[5]
         = { char(theCommand >> 24), char(theCommand >> 16), char(theCommand >> 8), char(theCommand), 0 };
     itsCalls.push_back(std::string("edit:") + code);
-    return bTakesKeys;
+    return true;
 }
 
 std::unique_ptr<CPrinterView> CTestHost::MakePrinter()

@@ -33,12 +33,12 @@ public:
     int MenuBarHeight() const override { return itsMenuBarHeight; }
     CWindow* FrontWindow() const override { return itsFrontWindow; }
 
-    void RunApplicationLoop() override;
+    void RunApplicationLoop() override { }
     void QuitApplicationLoop() override { ++itsLoopQuits; }
     bool RunModalLoop(CDialog& theDialog) override;
     void EndModalLoop(CDialog&) override { ++itsModalEnds; }
-    void StartIdleTick() override { bIdleTick = true; }
-    void StopIdleTick() override { bIdleTick = false; }
+    void StartIdleTick() override { }
+    void StopIdleTick() override { }
     void WakeForPostedMessages() override { ++itsWakes; }
     uint64_t Microseconds() const override { return itsNow; }
 
@@ -68,8 +68,6 @@ public:
     // Runs once per modal loop turn with the dialog open; a dialog it leaves
     // open is ended as cancelled.
     std::function<void(CDialog&)> itsModalScript;
-    // Runs as the application loop.
-    std::function<void()> itsLoopScript;
 
     std::vector<CAlert> itsAlerts;
     std::vector<std::string> itsDocuments;
@@ -82,7 +80,6 @@ public:
     std::atomic<int> itsWakes = 0; // also from the threads that post from beside the loop
     int itsLoopQuits = 0;
     int itsModalEnds = 0;
-    bool bIdleTick = false;
 
 private:
     CHost* itsPrevious;
@@ -144,8 +141,8 @@ public:
     std::vector<std::string> itsCalls;
 };
 
-// What a control's widget was told, one line per call; keys and edit commands
-// are taken when bTakesKeys is set.
+// What a control's widget was told, one line per call; it takes every key and
+// edit command.
 class CRecordingControlView : public CControlView {
 public:
     void ShowText(const Cstring& theText) override
@@ -171,7 +168,6 @@ public:
     bool TakeKey(const CKeyEvent& theKey) override;
     bool EditCommand(uint32_t theCommand) override;
 
-    bool bTakesKeys = true;
     bool bShown = false;
     std::vector<std::string> itsCalls;
 };

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <random>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <utime.h>
 
 namespace {
@@ -118,18 +117,13 @@ std::string KeyText()
     return key.GetText();
 }
 
-int RunShell(const std::string& theCommand)
-{
-    const int status = std::system(theCommand.c_str());
-    return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 int PackArchive(const std::string& theArchive, const std::string& theFolder)
 {
     const char* pack = std::getenv("PW_PACK");
     if (!pack)
         return -1;
-    return RunShell(ShellQuote(pack) + " archive " + ShellQuote(theArchive) + " " + ShellQuote(theFolder));
+    return RunProgram(ShellQuote(pack) + " archive " + ShellQuote(theArchive) + " " + ShellQuote(theFolder))
+        .status;
 }
 
 time_t LocalTime(int theYear, int theMonth, int theDay, int theHour, int theMinute, int theSecond)

@@ -39,8 +39,6 @@ std::string RandomBytes(size_t theCount, unsigned theSeed, unsigned theRange = 2
 // The key text the updater uses as the archive password.
 std::string KeyText();
 
-// Runs a shell command; its exit status, or -1.
-int RunShell(const std::string& theCommand);
 // patchwell-pack archive theArchive theFolder; its exit status.
 int PackArchive(const std::string& theArchive, const std::string& theFolder);
 

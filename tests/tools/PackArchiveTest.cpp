@@ -44,11 +44,13 @@ TEST_F(PackArchive, InfoZipReadsWhatItWrites)
     // Protected: the wrong password gets nothing out; the key text everything.
     const std::string into = itsTemp / "x";
     EXPECT_NE(
-        RunShell("unzip -q -o -P wrong " + ShellQuote(archive) + " -d " + ShellQuote(into) + " 2>/dev/null"),
+        RunProgram("unzip -q -o -P wrong " + ShellQuote(archive) + " -d " + ShellQuote(into) + " 2>/dev/null")
+            .status,
         0);
     EXPECT_FALSE(std::filesystem::exists(into + "/NewFiles/Readme.txt"));
-    ASSERT_EQ(RunShell("unzip -q -o -P " + ShellQuote(KeyText()) + " " + ShellQuote(archive) + " -d "
-                  + ShellQuote(into)),
+    ASSERT_EQ(RunProgram("unzip -q -o -P " + ShellQuote(KeyText()) + " " + ShellQuote(archive) + " -d "
+                  + ShellQuote(into))
+                  .status,
         0);
     EXPECT_EQ(ListTree(into + "/NewFiles"), ListTree(itsTemp / "kit"));
     EXPECT_EQ(ReadWholeFile(into + "/NewFiles/Help/zeros.bin"), std::string(200000, '\0'));

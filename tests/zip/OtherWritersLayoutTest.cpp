@@ -1,5 +1,4 @@
 #include "support/CraftedArchive.h"
-#include "support/OurReading.h"
 #include "support/ReaderComparison.h"
 #include "support/ZipFixtures.h"
 #include "support/ZipRecipe.h"
@@ -69,6 +68,14 @@ TEST_P(LayoutsOfOtherWriters, ReadAsWrittenOrRefusedWithTheCheckNamed)
     EXPECT_EQ(CompareReaders(path, KeyText()), "");
 }
 
+// A case's name, as GoogleTest takes it.
+std::string CaseName(const testing::TestParamInfo<LayoutCase>& theInfo)
+{
+    std::string name = theInfo.param.itsName;
+    std::replace(name.begin(), name.end(), '-', '_');
+    return name;
+}
+
 const uint16_t kTime = (12u << 11) | (30u << 5); // ZipRecipeEntry's
 
 INSTANTIATE_TEST_SUITE_P(DescriptorAfterTheData, LayoutsOfOtherWriters,
@@ -95,11 +102,7 @@ INSTANTIATE_TEST_SUITE_P(DescriptorAfterTheData, LayoutsOfOtherWriters,
         LayoutCase { "zero-crc-without-a-descriptor", Entry(0, false, false),
             [](std::string& b) { Patch32(b, kLocalCrc, 0); },
             "the local header's CRC-32 differs from the directory's" }),
-    [](const auto& theInfo) {
-        std::string name = theInfo.param.itsName;
-        std::replace(name.begin(), name.end(), '-', '_');
-        return name;
-    });
+    CaseName);
 
 INSTANTIATE_TEST_SUITE_P(BytesAfterTheEndRecord, LayoutsOfOtherWriters,
     ::testing::Values(
@@ -110,11 +113,7 @@ INSTANTIATE_TEST_SUITE_P(BytesAfterTheEndRecord, LayoutsOfOtherWriters,
         LayoutCase { "comment-past-the-end", Entry(8, false, false),
             [](std::string& b) { b[b.size() - 2] = 5; },
             "the end record's comment runs past the end of the file" }),
-    [](const auto& theInfo) {
-        std::string name = theInfo.param.itsName;
-        std::replace(name.begin(), name.end(), '-', '_');
-        return name;
-    });
+    CaseName);
 
 // The tests above read one entry at offset 0; these need entries after it.
 class LaterEntries : public CraftedArchives {

@@ -1,11 +1,11 @@
-#include "support/OurReading.h"
+#include "support/ReaderComparison.h"
 #include "support/RunProgram.h"
 #include "support/TempFolder.h"
+#include "support/TreeSnapshot.h"
 #include "support/ZipFixtures.h"
 
 #include <filesystem>
 #include <gmock/gmock.h>
-#include <map>
 
 namespace fs = std::filesystem;
 
@@ -69,19 +69,9 @@ std::string Replaced(std::string theText, const std::string& theWhat, const std:
 std::string Installed(const std::vector<const char*>& thePrograms)
 {
     for (const char* program : thePrograms)
-        if (RunShell(std::string("command -v ") + program + " >/dev/null") == 0)
+        if (RunProgram(std::string("command -v ") + program + " >/dev/null").status == 0)
             return program;
     return "";
-}
-
-// The files under theFolder by their path relative to it, with their bytes.
-std::map<std::string, std::string> FilesUnder(const fs::path& theFolder)
-{
-    std::map<std::string, std::string> files;
-    for (const auto& item : fs::recursive_directory_iterator(theFolder))
-        if (item.is_regular_file())
-            files[fs::relative(item.path(), theFolder).string()] = ReadWholeFile(item.path().string());
-    return files;
 }
 
 class PeerWriters : public ::testing::TestWithParam<PeerWriter> {
@@ -117,12 +107,13 @@ TEST_P(PeerWriters, WhatUnzipExtractsWeReadToTheByte)
     const ProgramRun unzipped = RunProgram(
         "unzip -q " + password + ShellQuote(archive) + " -d " + ShellQuote(itsTemp / "unzipped"));
     ASSERT_EQ(unzipped.status, 0) << unzipped.output;
-    std::map<std::string, std::string> expected = FilesUnder(itsTemp.Path() / "unzipped");
+    TreeSnapshot expected = SnapshotTree(itsTemp.Path() / "unzipped");
+    std::erase_if(expected, [](const auto& theItem) { return theItem.second == "/"; }); // files alone
     ASSERT_EQ(expected.at("NewFiles/Readme.txt"), "hello\n");
     ASSERT_EQ(expected.size(), 4u) << "the writer left out files, or added some";
 
-    std::map<std::string, std::string> ours;
-    for (const std::string& entry : ReadNamedWithOurs(archive, writer.bEncrypted ? key : "")) {
+    TreeSnapshot ours;
+    for (const std::string& entry : ReadWithOurs(archive, writer.bEncrypted ? key : "", true)) {
         const size_t equals = entry.find('=');
         ASSERT_NE(equals, std::string::npos) << entry;
         std::string name = entry.substr(0, equals);

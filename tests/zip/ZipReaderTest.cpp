@@ -1,4 +1,3 @@
-#include "support/OurReading.h"
 #include "support/ReaderComparison.h"
 #include "support/TempFolder.h"
 #include "support/ZipFixtures.h"
@@ -94,11 +93,14 @@ TEST_F(ReaderAgainstLibzip, ArchivesFromPackAndInfoZip)
 
     const std::string zip = "cd " + ShellQuote(source) + " && zip -q -r ";
     const std::string infoZip = itsTemp / "infozip.zip";
-    ASSERT_EQ(RunShell(zip + "-P " + ShellQuote(itsPassword) + " " + ShellQuote(infoZip) + " NewFiles"), 0);
+    ASSERT_EQ(
+        RunProgram(zip + "-P " + ShellQuote(itsPassword) + " " + ShellQuote(infoZip) + " NewFiles").status,
+        0);
     ExpectSameFile(infoZip, "zip -P");
     const std::string forced64 = itsTemp / "zip64.zip";
-    ASSERT_EQ(
-        RunShell(zip + "-fz -P " + ShellQuote(itsPassword) + " " + ShellQuote(forced64) + " NewFiles"), 0);
+    ASSERT_EQ(RunProgram(zip + "-fz -P " + ShellQuote(itsPassword) + " " + ShellQuote(forced64) + " NewFiles")
+                  .status,
+        0);
     // libzip 1.7.3 refuses these (the top folder's local header asks for
     // version 4.5, its directory entry for 1.0); we read them.
     const std::string bytes64 = ExpectSameFile(forced64, "zip -fz");
@@ -106,8 +108,9 @@ TEST_F(ReaderAgainstLibzip, ArchivesFromPackAndInfoZip)
     // From a pipe the size is not known ahead: a data descriptor follows the
     // data and the password is checked by the time.
     const std::string streamed = itsTemp / "streamed.zip";
-    ASSERT_EQ(RunShell("head -c 200000 /dev/urandom | zip -q -P " + ShellQuote(itsPassword) + " "
-                  + ShellQuote(streamed) + " -"),
+    ASSERT_EQ(RunProgram("head -c 200000 /dev/urandom | zip -q -P " + ShellQuote(itsPassword) + " "
+                  + ShellQuote(streamed) + " -")
+                  .status,
         0);
     const std::string bytes = ExpectSameFile(streamed, "zip from a pipe");
     EXPECT_EQ(DecodeAll(bytes, itsPassword).at(0).size(), 200000u);
