@@ -1,16 +1,12 @@
 #include "engine/UpdateSteps.h"
 
-#include "engine/StagedInstall.h"
-
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 Cstring BackupName(const char* thePath)
 {
@@ -25,20 +21,6 @@ Cstring BackupName(const char* thePath)
     Cstring backup;
     backup.Format("%s_Backup_%04d%s", base.GetText(), number, ending.GetText());
     return backup;
-}
-
-int BackupFile(const char* thePath, FILE* theLog, Cstring* pBackupPath)
-{
-    const Cstring backup = BackupName(thePath);
-    const bool bMoved = RenameNoReplace(AT_FDCWD, thePath, AT_FDCWD, backup.GetText()) == 0;
-    if (theLog) {
-        std::fprintf(theLog, bMoved ? "Rename of %s to %s succeeded\n" : "Rename of %s to %s failed\n",
-            thePath, backup.GetText());
-        std::fflush(theLog);
-    }
-    if (bMoved && pBackupPath)
-        *pBackupPath = backup;
-    return bMoved ? 1 : 0;
 }
 
 bool SetFileTimestamp(const char* thePath, const char* theDateText)
