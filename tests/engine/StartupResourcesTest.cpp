@@ -70,14 +70,3 @@ TEST_F(StartupResources, LibraryFileWinsAndBrokenFilesAreDropped)
     EXPECT_NE(message.find("Broken.json"), std::string::npos);
     EXPECT_STREQ(LoadString(10107).GetText(), "From the library");
 }
-
-TEST_F(StartupResources, ProgramNameTakesTheArchiveName)
-{
-    itsTemp.Write("kit/Fix1.zip", "");
-    Start();
-    EXPECT_STREQ(gProgramName.GetText(), "Patchwell Updater");
-    Cstring title("|PROGNAME| - |ZIPNAME|");
-    ApplySubstitutions(title);
-    EXPECT_STREQ(title.GetText(), "Patchwell Updater - Fix1");
-    EXPECT_EQ(PointCloseness, 5000) << "defaults follow the framework's length scale";
-}

@@ -2,7 +2,9 @@
 #include "engine/UpdateKit.h"
 #include "engine/UpdaterGlobals.h"
 #include "foundation/Profile.h"
+#include "platform/Framework.h"
 #include "platform/MessageBox.h"
+#include "platform/PrintJob.h"
 #include "platform/Resources.h"
 #include "support/TempFolder.h"
 #include "support/TestHost.h"
@@ -108,9 +110,11 @@ TEST_F(Startup, NamesAndSubstitutionsComeFromTheArchive)
     EXPECT_EQ(kit.itsPassword.Length(), 26);
     EXPECT_EQ(gGlobalWin->GetKit().itsArchive, kit.itsArchive);
 
-    Cstring text("Install |ZIPNAME| now");
+    EXPECT_STREQ(gProgramName.GetText(), "Patchwell Updater");
+    Cstring text("|PROGNAME| - Install |ZIPNAME| now");
     ApplySubstitutions(text);
-    EXPECT_STREQ(text.GetText(), "Install Spring Update now");
+    EXPECT_STREQ(text.GetText(), "Patchwell Updater - Install Spring Update now");
+    EXPECT_EQ(PointCloseness, 5000) << "defaults follow the framework's length scale";
 }
 
 TEST_F(Startup, NoArchiveLeavesTheNamesEmpty)
@@ -190,4 +194,5 @@ TEST_F(Startup, PrinterIsTheNamedOneElseTheDefault)
     itsTemp.Write("kit/Patchwell Settings.txt", "PrinterName = Studio\n");
     Start(itsTemp / "kit");
     EXPECT_EQ(itsHost.itsPrinting.itsPrinter, "Studio");
+    EXPECT_FALSE(gFramework.itsPrintJob->HasJobContext()) << "the job context is released again";
 }

@@ -103,22 +103,6 @@ TEST_F(DialogTest, PlacementClearsTwiceTheMenuBar)
     EXPECT_EQ(lower.GetFrame().Height(), 200);
 }
 
-TEST_F(DialogTest, TabPagesShowOnlyTheirOwnItems)
-{
-    CDialog dialog(150);
-    ASSERT_TRUE(dialog.Build());
-    dialog.AddTabPage(152);
-    dialog.AddTabPage(155);
-    EXPECT_FALSE(ViewOf(dialog, 157).bShown);
-    dialog.SelectTabPage(152);
-    EXPECT_TRUE(ViewOf(dialog, 157).bShown);
-    EXPECT_FALSE(ViewOf(dialog, 169).bShown);
-    dialog.SelectTabPage(155);
-    EXPECT_FALSE(ViewOf(dialog, 157).bShown);
-    EXPECT_TRUE(ViewOf(dialog, 169).bShown);
-    EXPECT_TRUE(ViewOf(dialog, 101).bShown) << "items of the dialog itself stay";
-}
-
 // A language file made before a page was added keeps its own pages, and the
 // new page comes from the application's resources instead of showing empty.
 TEST_F(DialogTest, APageTheDialogsFileLacksComesFromTheNextFile)

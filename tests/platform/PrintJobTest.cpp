@@ -1,5 +1,5 @@
-// The print job's states against a scripted printer, and the start-up's choice
-// of printer.
+// The print job's states against a scripted printer. Start-up's choice of
+// printer is Startup.PrinterIsTheNamedOneElseTheDefault's.
 
 #include "platform/PrintJob.h"
 #include "platform/DrawSurface.h"
@@ -99,18 +99,6 @@ TEST_F(PrintJob, WithoutPrintingOrPrintersTheStatusSaysSo)
     cannot.GetResolution(horizontal, vertical);
     EXPECT_EQ(horizontal, 72);
     EXPECT_TRUE(cannot.GetPageRect().IsEmpty());
-}
-
-TEST_F(PrintJob, StartUpMakesTheNamedOrTheDefaultPrinterCurrent)
-{
-    CreatePrintSession();
-    SelectPrinter("Hall");
-    EXPECT_STREQ(gFramework.itsPrintJob->GetPrinterName().GetText(), "Hall");
-    EXPECT_FALSE(gFramework.itsPrintJob->HasJobContext()) << "the job context is released again";
-    SelectPrinter("");
-    EXPECT_STREQ(gFramework.itsPrintJob->GetPrinterName().GetText(), "Office");
-    DestroyPrintSession();
-    EXPECT_EQ(gFramework.itsPrintJob, nullptr);
 }
 
 TEST_F(PrintJob, TextIsWrappedAtBlanksAndBrokenIntoPages)

@@ -94,6 +94,7 @@ TEST_F(GlobalWin, PagesShowOnlyTheirOwnItemsAndSetTheButtons)
     window.DoCommand(kItemNext, 0, 0);
     EXPECT_EQ(window.GetCurrentPage(), kPageFolder);
     EXPECT_FALSE(window.FindEntry(kItemReadme)->bShown);
+    EXPECT_TRUE(window.FindEntry(kItemNext)->bShown) << "the dialog's own items stay";
     EXPECT_TRUE(window.GetFolderList().IsShown());
     EXPECT_EQ(window.GetFolderList().RowCount(), 2);
     EXPECT_FALSE(window.IsItemEnabled(kItemNext)) << "no folder chosen yet";
