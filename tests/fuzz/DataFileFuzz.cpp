@@ -9,7 +9,6 @@
 #include "identification/DataLines.h"
 #include "identification/ProgramData.h"
 #include "identification/ProgramPart.h"
-#include "support/TraceCapture.h"
 
 #include <cstdio>
 
@@ -18,13 +17,6 @@ namespace {
 enum Level { kFileText, kPlaintexts, kRecords, kLevelCount };
 
 const char kFieldMark = '\x1e';
-
-std::string Dump(const CProgramList& theList)
-{
-    TraceCapture dump;
-    DumpPrograms(theList, dump.Stream());
-    return dump.Text();
-}
 
 std::string FileOfPlaintexts(CFuzzInput& theInput)
 {

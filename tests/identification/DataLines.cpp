@@ -2,6 +2,7 @@
 
 #include "identification/ByteText.h"
 #include "identification/DataCipher.h"
+#include "support/TraceCapture.h"
 
 std::string EncipheredLine(const std::string& thePlaintext)
 {
@@ -13,4 +14,11 @@ std::string EncipheredLine(const std::string& thePlaintext)
     PadPlaintext(thePlaintext.c_str(), plain);
     cipher.Encrypt(plain, key, secret);
     return Base64Encode(secret.GetText(), secret.itsDataLength, line);
+}
+
+std::string Dump(const CProgramList& theList)
+{
+    TraceCapture dump;
+    DumpPrograms(theList, dump.Stream());
+    return dump.Text();
 }

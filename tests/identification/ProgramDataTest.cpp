@@ -36,13 +36,6 @@ CProgram* AddProgram(CProgramList& theList, const char* theName, const char* the
     return program;
 }
 
-std::string Dump(const CProgramList& theList)
-{
-    TraceCapture dump;
-    DumpPrograms(theList, dump.Stream());
-    return dump.Text();
-}
-
 std::string DataFile(const std::vector<std::string>& thePlaintexts)
 {
     std::string file;

@@ -4,6 +4,7 @@
 #include "platform/Resources.h"
 #include "support/ScopedGlobal.h"
 #include "support/TempFolder.h"
+#include "support/ZipFixtures.h" // SetFileDate
 
 #include <cstring>
 #include <ctime>
@@ -36,12 +37,6 @@ std::string LocalText(time_t theTime, const char* theFormat)
     return text;
 }
 
-void SetModified(const std::string& thePath, time_t theTime)
-{
-    const timespec times[2] = { { theTime, 0 }, { theTime, 0 } };
-    ASSERT_EQ(utimensat(AT_FDCWD, thePath.c_str(), times, 0), 0);
-}
-
 } // namespace
 
 TEST(ErrorText, TableAndUnknownCodes)
@@ -58,9 +53,9 @@ TEST(FileModDateText, LocalTimeOfTheFileOrNothing)
     TempFolder folder;
     const std::string file = folder.Write("dated", "x");
     const time_t known = 1236143167; // early March 2009
-    SetModified(file, known);
+    SetFileDate(file, known);
     EXPECT_EQ(std::string(FileModDateText(file.c_str()).GetText()), LocalText(known, "%Y/%m/%d %H:%M:%S"));
-    SetModified(folder.Path().string(), known);
+    SetFileDate(folder.Path().string(), known);
     EXPECT_EQ(
         std::string(FileModDateText(folder.Path().c_str()).GetText()), LocalText(known, "%Y/%m/%d %H:%M:%S"));
     EXPECT_EQ(FileModDateText((folder / "missing").c_str()), Cstring(""));

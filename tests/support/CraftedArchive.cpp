@@ -16,10 +16,10 @@ std::string WriteCraftedArchive(
     return theFolder.Write(theName, theBytes);
 }
 
-std::vector<std::string> ReadCraftedArchive(const TempFolder& theFolder, const std::string& theName,
-    const std::string& theBytes, const std::string& thePassword)
+std::vector<std::string> CraftedArchives::Read(
+    const std::string& theName, const std::string& theBytes, const std::string& thePassword)
 {
-    const std::string path = WriteCraftedArchive(theFolder, theName, theBytes);
+    const std::string path = WriteCraftedArchive(itsTemp, theName, theBytes);
     EXPECT_EQ(CompareReaders(path, thePassword), "") << theName;
     return ReadWithOurs(path, thePassword, true);
 }

@@ -14,20 +14,15 @@
 std::string WriteCraftedArchive(
     const TempFolder& theFolder, const std::string& theName, const std::string& theBytes);
 
-// Writes it so, then reads it with our reader: each entry "NAME=DATA", or
-// the error in words (ReadWithOurs). Where libzip reads it otherwise, the
-// test fails unless the difference is one that is meant (MeantDifferences.h).
-std::vector<std::string> ReadCraftedArchive(const TempFolder& theFolder, const std::string& theName,
-    const std::string& theBytes, const std::string& thePassword);
-
-// Tests of archives made by hand, each read with ReadCraftedArchive.
+// Tests of archives made by hand.
 class CraftedArchives : public ::testing::Test {
 protected:
+    // Writes theBytes so, then reads them with our reader: each entry
+    // "NAME=DATA", or the error in words (ReadWithOurs). Where libzip reads
+    // them otherwise, the test fails unless the difference is one that is
+    // meant (MeantDifferences.h).
     std::vector<std::string> Read(
-        const std::string& theName, const std::string& theBytes, const std::string& thePassword = "")
-    {
-        return ReadCraftedArchive(itsTemp, theName, theBytes, thePassword);
-    }
+        const std::string& theName, const std::string& theBytes, const std::string& thePassword = "");
 
     TempFolder itsTemp;
 };
