@@ -7,13 +7,19 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 #include <utility>
 
 namespace {
 
 volatile std::sig_atomic_t gStopSignal = 0;
+
+constexpr char kFolderPrefix[] = "patchwell-kit-";
+// Between making its folder and locking it, an unpacking holds no lock.
+constexpr time_t kAbandonedAfterSeconds = 60;
 
 void OnStopSignal(int theSignal)
 {
@@ -51,6 +57,32 @@ std::string OnlyFolderIn(const char* theFolder)
 
 } // namespace
 
+void RemoveAbandonedKits(const char* theRoot)
+{
+    DIR* listing = opendir(theRoot);
+    if (!listing)
+        return;
+    const time_t now = time(nullptr);
+    while (const dirent* entry = readdir(listing)) {
+        if (std::strncmp(entry->d_name, kFolderPrefix, sizeof kFolderPrefix - 1) != 0)
+            continue;
+        // Another user's folder, or one not made as ours are, is not ours to judge.
+        struct stat info;
+        if (fstatat(dirfd(listing), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(info.st_mode)
+            || info.st_uid != geteuid() || (info.st_mode & 077) != 0
+            || now - info.st_mtime < kAbandonedAfterSeconds)
+            continue;
+        const int folder
+            = openat(dirfd(listing), entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (folder == -1)
+            continue;
+        if (flock(folder, LOCK_EX | LOCK_NB) == 0)
+            RemoveTree(dirfd(listing), entry->d_name);
+        close(folder);
+    }
+    closedir(listing);
+}
+
 bool IsKitArchivePath(const char* thePath)
 {
     struct stat info;
@@ -79,11 +111,12 @@ bool CUnpackedKit::Unpack(const char* theArchive, std::string& theProblem, const
             close(archive);
         return false;
     }
-    const char* root = std::getenv("TMPDIR");
-    Cstring pattern = Cstring::Path(root && *root ? root : "/tmp", "patchwell-kit-XXXXXX");
+    const char* variable = std::getenv("TMPDIR");
+    const char* root = variable && *variable ? variable : "/tmp";
+    RemoveAbandonedKits(root);
+    Cstring pattern = Cstring::Path(root, (std::string(kFolderPrefix) + "XXXXXX").c_str());
     if (!mkdtemp(pattern.GetBuffer())) {
-        theProblem = std::string("no temporary folder can be made in ") + (root && *root ? root : "/tmp")
-            + ": " + std::strerror(errno);
+        theProblem = std::string("no temporary folder can be made in ") + root + ": " + std::strerror(errno);
         close(archive);
         return false;
     }
@@ -101,12 +134,12 @@ bool CUnpackedKit::Unpack(const char* theArchive, std::string& theProblem, const
     }
     bHoldsSignals = true;
 
-    const int folder = open(itsTemporary.GetText(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    bool bDone = folder != -1 && UnpackKitArchive(archive, folder, theLimits, &gStopSignal, theProblem);
-    if (folder == -1)
+    itsHold = open(itsTemporary.GetText(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (itsHold != -1)
+        flock(itsHold, LOCK_EX);
+    bool bDone = itsHold != -1 && UnpackKitArchive(archive, itsHold, theLimits, &gStopSignal, theProblem);
+    if (itsHold == -1)
         theProblem = std::string("the temporary folder cannot be opened: ") + std::strerror(errno);
-    if (folder != -1)
-        close(folder);
     close(archive);
     if (!bDone) {
         Remove();
@@ -136,6 +169,10 @@ void CUnpackedKit::Remove()
         }
         itsTemporary = "";
         itsKitFolder = "";
+    }
+    if (itsHold != -1) {
+        close(itsHold);
+        itsHold = -1;
     }
     if (bHoldsSignals)
         GiveSignalsBack();

@@ -13,7 +13,9 @@
 // else did (the console), records them, and when it goes, after the folder
 // is removed, raises the signal again with its default action, so the
 // program ends as the signal asked. Under a host that takes the signals
-// itself, the host's quit ends the program the ordinary way.
+// itself, the host's quit ends the program the ordinary way. The folder is
+// locked while held, so that one left by a program that was killed or that
+// crashed is known for what it is and removed by the next unpacking.
 class CUnpackedKit {
 public:
     CUnpackedKit() = default;
@@ -38,11 +40,16 @@ private:
     void GiveSignalsBack();
 
     Cstring itsTemporary;
+    int itsHold = -1; // the temporary folder, opened and locked
     Cstring itsKitFolder;
     bool bHoldsSignals = false;
     struct sigaction itsOldInt = {};
     struct sigaction itsOldTerm = {};
 };
+
+// Removes the folders in theRoot that unpacked kits of this user left behind
+// (unlocked, and untouched for a minute, so not one being made right now).
+void RemoveAbandonedKits(const char* theRoot);
 
 // Whether thePath names a kit archive rather than a kit folder: anything but
 // a folder is taken for one, and the unpacking then says what is wrong.

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -159,4 +160,43 @@ TEST_F(KitArchiveUnpack, WhatWeUnpackIsWhatTarUnpacks)
         EXPECT_FALSE(fs::exists(temporary.GetText())) << writer.itsName;
         EXPECT_TRUE(TemporaryIsEmpty());
     }
+}
+
+// A program killed while it held an unpacked kit leaves the folder behind,
+// and a kit may be hundreds of megabytes in a RAM-backed /tmp: the next
+// unpacking removes it, and nothing that is still in use or not ours.
+TEST_F(KitArchiveUnpack, AFolderLeftByAKilledProgramGoesWithTheNextUnpacking)
+{
+    const std::string archive = itsTemp / "kit.pwkit";
+    ASSERT_TRUE(WriteTarGz(archive, { Folder("kit/"), File("kit/data.txt") }));
+    const fs::path tmp = itsTemp.Path() / "tmp";
+    const auto lastHour = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    const auto madeAs = [&](const std::string& theName, fs::perms thePermissions, bool bOld) {
+        fs::create_directory(tmp / theName);
+        itsTemp.Write("tmp/" + theName + "/data.txt", "left");
+        fs::permissions(tmp / theName, thePermissions);
+        if (bOld)
+            fs::last_write_time(tmp / theName, lastHour);
+        return tmp / theName;
+    };
+    const fs::path killed = madeAs("patchwell-kit-killed", fs::perms::owner_all, true);
+    const fs::path beingMade = madeAs("patchwell-kit-fresh1", fs::perms::owner_all, false);
+    const fs::path shared
+        = madeAs("patchwell-kit-shared", fs::perms::owner_all | fs::perms::group_exec, true);
+    const fs::path other = madeAs("other-program-folder", fs::perms::owner_all, true);
+    fs::create_directory_symlink(other, tmp / "patchwell-kit-link01");
+
+    CUnpackedKit held;
+    std::string problem;
+    ASSERT_TRUE(held.Unpack(archive.c_str(), problem)) << problem;
+    fs::last_write_time(held.TemporaryFolder().GetText(), lastHour);
+    EXPECT_FALSE(fs::exists(killed));
+
+    CUnpackedKit next;
+    ASSERT_TRUE(next.Unpack(archive.c_str(), problem)) << problem;
+    EXPECT_TRUE(fs::exists(std::string(held.KitFolder().GetText()) + "/data.txt"))
+        << "in use by a live program";
+    for (const fs::path& kept : { beingMade, shared, other })
+        EXPECT_TRUE(fs::exists(kept / "data.txt")) << kept;
+    EXPECT_TRUE(fs::is_symlink(tmp / "patchwell-kit-link01"));
 }
