@@ -36,11 +36,7 @@ TEST_F(PackArchive, InfoZipReadsWhatItWrites)
     ASSERT_TRUE(Ran(Pack("update.zip", "kit"), 0));
     EXPECT_LT(std::filesystem::file_size(archive), 10000u); // deflated
 
-    // Folder entries included, all under the top folder, in name order.
-    EXPECT_EQ(Listing("update.zip"),
-        "NewFiles/\nNewFiles/Empty Folder/\nNewFiles/Help/\nNewFiles/Help/zeros.bin\nNewFiles/Readme.txt\n"
-        "NewFiles/empty\n");
-
+    // The entries' order is Extraction.ArchiveFromPackRoundTrips's.
     // Protected: the wrong password gets nothing out; the key text everything.
     const std::string into = itsTemp / "x";
     EXPECT_NE(
