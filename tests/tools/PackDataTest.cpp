@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <random>
 #include <regex>
 #include <sstream>
 #include <tuple>
@@ -105,26 +104,13 @@ TEST(PackData, DumpOfADamagedFileSaysWhichLinesAndFails)
 {
     TempFolder temp;
     ASSERT_NO_FATAL_FAILURE(MakeDataFile(temp));
-    const std::string good = ReadWholeFile(temp / "data.txt");
-    std::mt19937 random(5);
-    std::string noise(3000, '\0');
-    for (char& byte : noise)
-        byte = static_cast<char>(random());
-    const size_t second = good.find('\n') + 1;
-    std::string flipped = good;
+    // Which lines and why is ProgramData's; here, that dump names them and fails.
+    std::string flipped = ReadWholeFile(temp / "data.txt");
+    const size_t second = flipped.find('\n') + 1;
     flipped[second + 3] = flipped[second + 3] == 'Q' ? 'R' : 'Q';
-
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        { noise, "' is damaged: line" },
-        { "", "' holds no records\n" },
-        { good.substr(0, second + 10), "' is damaged: line 2 could not be read\n" },
-        { flipped, "' is damaged: line 2 could not be read\n" },
-    };
-    for (const auto& [contents, said] : cases) {
-        const std::string path = temp.Write("bad.txt", contents);
-        EXPECT_TRUE(
-            Ran(RunProgram(Pack("dump " + ShellQuote(path))), 1, "patchwell-pack dump: '" + path + said));
-    }
+    const std::string path = temp.Write("bad.txt", flipped);
+    EXPECT_TRUE(Ran(RunProgram(Pack("dump " + ShellQuote(path))), 1,
+        "patchwell-pack dump: '" + path + "' is damaged: line 2 could not be read\n"));
     std::filesystem::create_directory(temp / "folder");
     EXPECT_TRUE(
         Ran(RunProgram(Pack("dump " + ShellQuote(temp / "folder"))), 1, "' cannot be read: Is a directory"));
