@@ -397,9 +397,11 @@ void CQtControl::TakeFocus()
 
 void CQtControl::ShowAccessibleName(const Cstring& theName)
 {
-    itsWidget->setAccessibleName(ToQt(theName));
-    // A list placed on the item speaks with its name, and so does its one column.
-    for (QTreeWidget* list : itsWidget->findChildren<QTreeWidget*>(Qt::FindDirectChildrenOnly)) {
+    // A list placed on the item speaks with its name, and so does its one
+    // column; the pane around it says nothing, or the name is heard twice.
+    const QList<QTreeWidget*> lists = itsWidget->findChildren<QTreeWidget*>(Qt::FindDirectChildrenOnly);
+    itsWidget->setAccessibleName(lists.isEmpty() ? ToQt(theName) : QString());
+    for (QTreeWidget* list : lists) {
         list->setAccessibleName(ToQt(theName));
         list->setHeaderLabels({ ToQt(theName) });
     }

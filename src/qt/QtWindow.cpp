@@ -261,10 +261,13 @@ void CQtWindowWidget::UpdateAccessibleNames()
             if (label)
                 name = DisplayText(label->itsKind, label->itsText);
         }
-        widget->setAccessibleName(QString::fromUtf8(name.GetText()));
-        // A list placed on the item speaks with the item's name.
-        for (QWidget* list : widget->findChildren<QAbstractItemView*>(Qt::FindDirectChildrenOnly))
-            list->setAccessibleName(widget->accessibleName());
+        // A list placed on the item speaks with the item's name, and the pane
+        // around it says nothing, or the name is heard twice.
+        const QList<QAbstractItemView*> lists
+            = widget->findChildren<QAbstractItemView*>(Qt::FindDirectChildrenOnly);
+        widget->setAccessibleName(lists.isEmpty() ? QString::fromUtf8(name.GetText()) : QString());
+        for (QWidget* list : lists)
+            list->setAccessibleName(QString::fromUtf8(name.GetText()));
     }
 }
 

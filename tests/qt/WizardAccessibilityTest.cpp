@@ -18,9 +18,12 @@ QAccessibleInterface* Accessible(int theItemId)
     return QAccessible::queryAccessibleInterface(widget);
 }
 
-// Every control a person can reach on the page, with no name.
-void CollectUnnamed(QAccessibleInterface* pNode, std::vector<std::string>& theUnnamed)
+// Every control a person can reach on the page with no name, and every name
+// that a node says again right after its parent said it.
+void CollectUnnamed(
+    QAccessibleInterface* pNode, std::vector<std::string>& theUnnamed, std::vector<std::string>& theSaidTwice)
 {
+    const QString parentName = pNode->text(QAccessible::Name);
     for (int i = 0; i < pNode->childCount(); ++i) {
         QAccessibleInterface* child = pNode->child(i);
         if (!child || child->state().invisible)
@@ -28,9 +31,12 @@ void CollectUnnamed(QAccessibleInterface* pNode, std::vector<std::string>& theUn
         const QAccessible::Role role = child->role();
         const bool bControl = role == QAccessible::PushButton || role == QAccessible::ProgressBar
             || role == QAccessible::Tree || role == QAccessible::List || role == QAccessible::EditableText;
-        if (bControl && child->text(QAccessible::Name).isEmpty())
+        const QString name = child->text(QAccessible::Name);
+        if (bControl && name.isEmpty())
             theUnnamed.push_back(std::to_string(role));
-        CollectUnnamed(child, theUnnamed);
+        if (!name.isEmpty() && name == parentName)
+            theSaidTwice.push_back(name.toStdString());
+        CollectUnnamed(child, theUnnamed, theSaidTwice);
     }
 }
 
@@ -68,8 +74,10 @@ TEST_F(WizardAccessibility, EachControlIsNamedByItsRoleOnThePage)
     for (int page :
         { kPageWelcome, kPageFolder, kPageConfirm, kPageProgress, kPageDone, kPageFailed, kPageKit }) {
         window.SelectTabPage(page);
-        std::vector<std::string> unnamed;
-        CollectUnnamed(root, unnamed);
+        std::vector<std::string> unnamed, saidTwice;
+        CollectUnnamed(root, unnamed, saidTwice);
         EXPECT_TRUE(unnamed.empty()) << "page " << page << ": unnamed controls of roles " << unnamed.front();
+        EXPECT_TRUE(saidTwice.empty())
+            << "page " << page << ": \"" << saidTwice.front() << "\" is said twice";
     }
 }
