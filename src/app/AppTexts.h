@@ -22,6 +22,8 @@ enum AppText {
     kTextJsonWithoutListOrApply,
     kTextOneKitOnly,
     kTextKitNamedTwice,
+    kTextQuietWithoutApply,
+    kTextQuietWithVerbose,
 
     kTextNoValidProgram = 11020, // shared with the window's message
     kTextUseForce,

@@ -20,10 +20,11 @@ std::atomic<int> CConsoleObserver::itsStopSignal { 0 };
 
 static_assert(std::atomic<int>::is_always_lock_free, "the stop request is set from a signal handler");
 
-CConsoleObserver::CConsoleObserver(FILE* theStream, bool bLogLines, int theAnswers)
+CConsoleObserver::CConsoleObserver(FILE* theStream, bool bLogLines, bool bQuiet, int theAnswers)
     : itsStream(theStream)
     , bTerminal(isatty(fileno(theStream)) == 1)
     , bLogLines(bLogLines)
+    , bQuiet(bQuiet)
     , itsAnswers(theAnswers)
     , itsStopsSeen(itsStopRequests.load())
 {
@@ -34,6 +35,8 @@ CConsoleObserver::CConsoleObserver(FILE* theStream, bool bLogLines, int theAnswe
 
 void CConsoleObserver::ShowProgress(const UpdateProgress& theProgress)
 {
+    if (bQuiet)
+        return;
     itsItems.Show(theProgress.itsName, theProgress.itsBytesDone, theProgress.itsTotalBytes,
         theProgress.itsFilesDone, theProgress.itsFileCount);
 }

@@ -18,9 +18,9 @@
 // sent the signal meant it, and the run stops without a question.
 class CConsoleObserver : public CUpdateObserver {
 public:
-    // theAnswers is where an answer to the question is read from, when it
-    // is a terminal.
-    CConsoleObserver(FILE* theStream, bool bLogLines, int theAnswers = 0);
+    // Quiet, no progress is shown. theAnswers is where an answer to the
+    // question is read from, when it is a terminal.
+    CConsoleObserver(FILE* theStream, bool bLogLines, bool bQuiet = false, int theAnswers = 0);
     CConsoleObserver(const CConsoleObserver&) = delete;
     CConsoleObserver& operator=(const CConsoleObserver&) = delete;
 
@@ -56,6 +56,7 @@ private:
     FILE* itsStream;
     bool bTerminal;
     bool bLogLines;
+    bool bQuiet;
     bool bLineOpen = false;
     int itsAnswers;
     Cstring itsCounter;

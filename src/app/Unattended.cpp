@@ -91,12 +91,13 @@ const CProgram* FindCopy(const Cstring& theFolder)
     return FindProgramByFolder(FoundPrograms, theFolder.GetText());
 }
 
-int SayUpToDate(const Cstring& theFolder, ApplyReport& theReport)
+int SayUpToDate(const Cstring& theFolder, bool bQuiet, ApplyReport& theReport)
 {
     theReport.itsStatus = CUpdateRun::OutcomeName(CUpdateRun::kUpToDate);
     Cstring shown;
     FormatOwnAndShown(theReport.itsMessage, shown, kTextAlreadyUpToDate, theFolder.GetText());
-    std::fprintf(stderr, "%s.\n%s\n", shown.GetText(), TextOf(kTextUseForce).GetText());
+    if (!bQuiet)
+        std::fprintf(stderr, "%s.\n%s\n", shown.GetText(), TextOf(kTextUseForce).GetText());
     return theReport.itsExitStatus = kExitDone;
 }
 
@@ -112,7 +113,9 @@ int CancelledStatus(const CUpdateRun& theRun)
     return kExitSignalBase + signal;
 }
 
-void PrintResult(const CUpdateRun& theRun, bool bCancelled)
+// Quiet, a run that did what was asked says nothing; a warning on the kit's
+// origin still shows.
+void PrintResult(const CUpdateRun& theRun, bool bCancelled, bool bQuiet)
 {
     if (bCancelled) {
         const int outcome
@@ -122,6 +125,10 @@ void PrintResult(const CUpdateRun& theRun, bool bCancelled)
         return;
     }
     const bool bDone = theRun.GetOutcome() == CUpdateRun::kDone;
+    if (bDone && bQuiet) {
+        PrintLine(theRun.GetShownOriginNote());
+        return;
+    }
     std::fprintf(stderr, "%s\n", TextOf(bDone ? kTextUpdateDone : kTextUpdateFailed).GetText());
     PrintLine(theRun.GetShownMessage());
     PrintLine(theRun.GetStatus());
@@ -158,14 +165,15 @@ int ApplyFound(
         AppendUpdateHistory({ target, theReport.itsFromBuild, theReport.itsToBuild,
                                 CUpdateRun::OutcomeName(CUpdateRun::kUpToDate), Cstring() },
             nullptr);
-        return SayUpToDate(target, theReport);
+        return SayUpToDate(target, theOptions.bQuiet, theReport);
     }
 
-    CConsoleObserver observer(stderr, theOptions.bLogLines);
+    CConsoleObserver observer(stderr, theOptions.bLogLines, theOptions.bQuiet);
     CUpdateRun run(target, observer);
     {
         const CStopSignals signals;
-        std::fprintf(stderr, "%s\n", FormatText(kTextUpdating, target.GetText()).GetText());
+        if (!theOptions.bQuiet)
+            std::fprintf(stderr, "%s\n", FormatText(kTextUpdating, target.GetText()).GetText());
         run.SetKit(theKit);
         run.SetTrust(theOptions.itsTrust);
         run.SetBuilds(LatestProgramDate(ValidPrograms), newest, installed);
@@ -179,9 +187,9 @@ int ApplyFound(
     theReport.itsFromBuild = run.FromBuild();
     theReport.itsToBuild = run.ToBuild();
     if (run.GetOutcome() == CUpdateRun::kUpToDate)
-        return SayUpToDate(target, theReport);
+        return SayUpToDate(target, theOptions.bQuiet, theReport);
     const int cancelled = CancelledStatus(run);
-    PrintResult(run, cancelled != 0);
+    PrintResult(run, cancelled != 0, theOptions.bQuiet);
     theReport.itsStatus = CUpdateRun::OutcomeName(run.GetOutcome());
     theReport.itsExitStatus = cancelled != 0 ? cancelled : run.ExitStatus();
     theReport.itsBackup = run.GetBackupPath();

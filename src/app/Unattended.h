@@ -17,6 +17,7 @@ const char* FolderProblem(const char* thePath, Cstring* pShown = nullptr);
 struct ApplyOptions {
     bool bForce = false; // update even a copy that already holds the update
     bool bLogLines = false; // print each line of the update's log as well
+    bool bQuiet = false; // print nothing but problems
     bool bJson = false; // tell the outcome as one JSON object on standard output
     TrustOptions itsTrust; // whose signature the kit needs
 };

@@ -7,6 +7,7 @@
 #include "engine/KitSignature.h"
 #include "engine/UnpackedKit.h"
 #include "engine/UpdaterGlobals.h"
+#include "foundation/CommandLine.h"
 #include "foundation/Profile.h"
 #include "identification/ProgramData.h"
 #include "platform/DisplayProbe.h"
@@ -25,8 +26,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <string_view>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -147,78 +148,52 @@ int main(int argc, char** argv)
     ShareOneHeapAmongThreads();
     JoinCommandLine(argc, argv);
     const CEarlyTexts texts;
-    StartupOptions options;
-    const char* diagnosticsPath = nullptr;
-    const char* applyFolder = nullptr;
-    const char* kitArgument = nullptr;
-    bool bList = false;
-    ApplyOptions applyOptions;
-    for (int i = 1; i < argc; ++i) {
-        std::string_view argument(argv[i]);
-        // "--option=value" is the same as "--option value".
-        const char* attached = nullptr;
-        if (argument.starts_with("--")) {
-            if (const size_t equals = argument.find('='); equals != std::string_view::npos) {
-                attached = argv[i] + equals + 1;
-                argument = argument.substr(0, equals);
-            }
-        }
-        const std::string option(argument);
-        if (argument == "--help" || argument == "-h" || argument == "--version" || argument == "--list"
-            || argument == "--force" || argument == "--verbose" || argument == "--require-signature"
-            || argument == "--allow-downgrade" || argument == "--json") {
-            if (attached)
-                return UsageError(kTextOptionTakesNoValue, option.c_str());
-            if (argument == "--list") {
-                bList = true;
-            } else if (argument == "--force") {
-                applyOptions.bForce = true;
-            } else if (argument == "--verbose") {
-                applyOptions.bLogLines = true;
-            } else if (argument == "--json") {
-                applyOptions.bJson = true;
-            } else if (argument == "--require-signature") {
-                applyOptions.itsTrust.bRequireSignature = true;
-            } else if (argument == "--allow-downgrade") {
-                applyOptions.itsTrust.bAllowDowngrade = true;
-            } else if (argument == "--version") {
-                std::printf("patchwell-updater %s\n", PW_VERSION);
-                return kExitDone;
-            } else {
-                std::fputs(TextOf(kTextUsage).GetText(), stdout);
-                return kExitDone;
-            }
-            continue;
-        }
-        if (argument == "--bundle" || argument == "--applications" || argument == "--diagnostics"
-            || argument == "--apply" || argument == "--trusted-key") {
-            if (!attached && i + 1 >= argc)
-                return UsageError(kTextOptionNeedsValue, option.c_str());
-            const char* value = attached ? attached : argv[++i];
-            if (!*value)
-                return UsageError(kTextOptionNeedsValue, option.c_str());
-            if (argument == "--bundle")
-                options.itsBundlePath = value;
-            else if (argument == "--applications")
-                options.itsApplicationsFolder = value;
-            else if (argument == "--apply")
-                applyFolder = value;
-            else if (argument == "--trusted-key") {
-                if (std::string problem;
-                    !ReadPublicKeyFile(value, applyOptions.itsTrust.itsExtraKeys, problem)) {
-                    std::fprintf(stderr, "patchwell-updater: %s\n", problem.c_str());
-                    return kExitUsage;
-                }
-            } else
-                diagnosticsPath = value;
-            continue;
-        }
-        if (argument.starts_with("-") && argument != "-")
-            return UsageError(kTextUnknownOption, argv[i]);
-        if (kitArgument)
-            return UsageError(kTextOneKitOnly, argv[i]);
-        kitArgument = argv[i];
+    using Takes = CCommandLine::Takes;
+    CCommandLine line({ { "--help", Takes::kNothing, "-h" }, { "--version" }, { "--list" }, { "--force" },
+        { "--verbose" }, { "--quiet", Takes::kNothing, "-q" }, { "--require-signature" },
+        { "--allow-downgrade" }, { "--json" }, { "--bundle", Takes::kValue },
+        { "--applications", Takes::kValue }, { "--diagnostics", Takes::kValue }, { "--apply", Takes::kValue },
+        { "--trusted-key", Takes::kValue } });
+    if (!line.Read(argc - 1, argv + 1)) {
+        const CCommandLine::Problem problem = line.GetProblem();
+        return UsageError(problem == CCommandLine::Problem::kUnknownOption ? kTextUnknownOption
+                : problem == CCommandLine::Problem::kNeedsValue            ? kTextOptionNeedsValue
+                                                                           : kTextOptionTakesNoValue,
+            line.ProblemArgument().c_str());
     }
+    if (line.Has("--help")) {
+        std::fputs(TextOf(kTextUsage).GetText(), stdout);
+        return kExitDone;
+    }
+    if (line.Has("--version")) {
+        std::printf("patchwell-updater %s\n", PW_VERSION);
+        return kExitDone;
+    }
+    StartupOptions options;
+    if (const char* bundle = line.Value("--bundle"))
+        options.itsBundlePath = bundle;
+    if (const char* applications = line.Value("--applications"))
+        options.itsApplicationsFolder = applications;
+    const char* diagnosticsPath = line.Value("--diagnostics");
+    const char* applyFolder = line.Value("--apply");
+    const bool bList = line.Has("--list");
+    ApplyOptions applyOptions;
+    applyOptions.bForce = line.Has("--force");
+    applyOptions.bLogLines = line.Has("--verbose");
+    applyOptions.bQuiet = line.Has("--quiet");
+    applyOptions.bJson = line.Has("--json");
+    applyOptions.itsTrust.bRequireSignature = line.Has("--require-signature");
+    applyOptions.itsTrust.bAllowDowngrade = line.Has("--allow-downgrade");
+    for (const char* keyFile : line.Values("--trusted-key")) {
+        if (std::string problem; !ReadPublicKeyFile(keyFile, applyOptions.itsTrust.itsExtraKeys, problem)) {
+            std::fprintf(stderr, "patchwell-updater: %s\n", problem.c_str());
+            return kExitUsage;
+        }
+    }
+    const std::vector<const char*>& operands = line.Operands();
+    if (operands.size() > 1)
+        return UsageError(kTextOneKitOnly, operands[1]);
+    const char* kitArgument = operands.empty() ? nullptr : operands[0];
     if (kitArgument && options.itsBundlePath.IsNotEmpty())
         return UsageError(kTextKitNamedTwice);
     const char* kitOption = kitArgument ? "the command line" : "--bundle";
@@ -230,6 +205,10 @@ int main(int argc, char** argv)
         return UsageError(kTextForceWithoutApply);
     if (applyOptions.bLogLines && !applyFolder)
         return UsageError(kTextVerboseWithoutApply);
+    if (applyOptions.bQuiet && !applyFolder)
+        return UsageError(kTextQuietWithoutApply);
+    if (applyOptions.bQuiet && applyOptions.bLogLines)
+        return UsageError(kTextQuietWithVerbose);
     if (applyOptions.bJson && !bList && !applyFolder)
         return UsageError(kTextJsonWithoutListOrApply);
     // Whatever ends the program from here on, the unpacked kit goes with it.

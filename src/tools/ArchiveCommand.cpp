@@ -6,15 +6,17 @@
 
 int RunArchiveCommand(int theCount, char** theArgs)
 {
-    if (theCount != 2) {
-        std::fprintf(stderr, "usage: patchwell-pack archive OUT.zip FOLDER\n");
+    CCommandLine line({});
+    if (!ReadPackArguments("archive", line, theCount, theArgs,
+            { { "OUT.zip", "the archive to write" }, { "FOLDER", "the folder to pack" } }))
         return kPackBadUsage;
-    }
+    const char* archive = line.Operands()[0];
+    const char* folder = line.Operands()[1];
     Cstring password;
     BuildDataKeyText(password);
     Cstring error;
     CArchiveWriter writer;
-    if (!writer.Write(theArgs[0], theArgs[1], "NewFiles/", password.GetText(), error)) {
+    if (!writer.Write(archive, folder, "NewFiles/", password.GetText(), error)) {
         std::fprintf(stderr, "patchwell-pack archive: %s\n", error.GetText());
         return kPackFailed;
     }

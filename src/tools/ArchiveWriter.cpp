@@ -45,6 +45,7 @@ int CArchiveWriter::Write(const char* theArchivePath, const char* theFolder, con
         itsOutputInode = output.st_ino;
     }
     itsPassword = thePassword;
+    itsFiles = 0;
 
     int error = 0;
     itsArchive.reset(zip_open(theArchivePath, ZIP_CREATE | ZIP_TRUNCATE, &error));
@@ -58,6 +59,11 @@ int CArchiveWriter::Write(const char* theArchivePath, const char* theFolder, con
     Cstring top(theTopFolder);
     if (!AddEntry(Cstring(theFolder), top, true, folderDate, theError)
         || !AddFolder(Cstring(theFolder), top, theError)) {
+        itsArchive.reset();
+        return 0;
+    }
+    if (itsFiles == 0) {
+        theError.Format("%s holds no files, so an update made of it would install nothing", theFolder);
         itsArchive.reset();
         return 0;
     }
@@ -127,6 +133,8 @@ int CArchiveWriter::AddEntry(
         index = zip_file_add(archive, theName.GetText(), source, ZIP_FL_ENC_GUESS);
         if (index < 0)
             zip_source_free(source);
+        else
+            ++itsFiles;
     }
     if (index < 0)
         return LibraryFailure("cannot add", theName, theError);

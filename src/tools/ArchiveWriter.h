@@ -1,13 +1,13 @@
 #pragma once
 
-#include "tools/ZipHandles.h"
 #include "foundation/Cstring.h"
+#include "tools/ZipHandles.h"
 
 // Writes an update archive: every file and folder under a source folder
 // becomes an entry under one top folder, deflated, with its date, and
 // protected with traditional zip encryption. The archive appears only when
 // it is complete; a failure leaves an existing file at the output path as
-// it was.
+// it was. A folder without a file makes no archive: it would update nothing.
 class CArchiveWriter {
 public:
     // 1, or 0 with the reason in theError.
@@ -26,4 +26,5 @@ private:
     // does not pack an older copy of itself.
     unsigned long itsOutputDevice = 0;
     unsigned long itsOutputInode = 0;
+    size_t itsFiles = 0;
 };

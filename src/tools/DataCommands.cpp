@@ -4,28 +4,35 @@
 #include "tools/ValidBuilds.h"
 
 #include <cstdio>
+#include <vector>
 
 int RunDataCommand(int theCount, char** theArgs)
 {
-    if (theCount < 2) {
-        std::fprintf(stderr, "usage: patchwell-pack data OUT.txt FOLDER...\n");
+    CCommandLine line({});
+    if (!ReadPackArguments("data", line, theCount, theArgs,
+            { { "OUT.txt", "the data file to write" }, { "FOLDER", "a folder that holds valid builds" } },
+            true))
         return kPackBadUsage;
-    }
-    return WriteValidBuilds(theArgs[0], theCount - 1, theArgs + 1) ? kPackDone : kPackFailed;
+    std::vector<char*> operands;
+    for (const char* operand : line.Operands())
+        operands.push_back(const_cast<char*>(operand));
+    return WriteValidBuilds(operands[0], static_cast<int>(operands.size()) - 1, operands.data() + 1)
+        ? kPackDone
+        : kPackFailed;
 }
 
 int RunDumpCommand(int theCount, char** theArgs)
 {
-    if (theCount != 1) {
-        std::fprintf(stderr, "usage: patchwell-pack dump DATA.txt\n");
+    CCommandLine line({});
+    if (!ReadPackArguments("dump", line, theCount, theArgs, { { "DATA.txt", "the data file to print" } }))
         return kPackBadUsage;
-    }
+    const char* dataFile = line.Operands()[0];
     CProgramList programs;
     CProgramDataReport report;
-    ReadProgramData(programs, theArgs[0], &report);
+    ReadProgramData(programs, dataFile, &report);
     DumpPrograms(programs, stdout);
     if (report.IsSound())
         return kPackDone;
-    std::fprintf(stderr, "patchwell-pack dump: '%s' %s\n", theArgs[0], report.Problem().GetText());
+    std::fprintf(stderr, "patchwell-pack dump: '%s' %s\n", dataFile, report.Problem().GetText());
     return kPackFailed;
 }

@@ -18,16 +18,11 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
-
-const char kKitUsage[]
-    = "usage: patchwell-pack kit OUTDIR --data FOLDER... --new FOLDER [--readme FILE] [--name NAME]\n"
-      "                            [--archive] [--sign KEYFILE]\n";
 
 const char kDefaultReadme[]
     = "This update brings your copy of Patchwell up to date.\n"
@@ -163,7 +158,8 @@ void ArchiveNames(const char* theFolder, Cstring& theArchive, Cstring& theTopNam
 
 int MissingOption(const char* theOption)
 {
-    std::fprintf(stderr, "patchwell-pack kit: missing %s\n%s", theOption, kKitUsage);
+    std::fprintf(stderr,
+        "patchwell-pack kit: missing %s\nTry 'patchwell-pack kit --help' for more information.\n", theOption);
     return kPackBadUsage;
 }
 
@@ -171,44 +167,20 @@ int MissingOption(const char* theOption)
 
 int RunKitCommand(int theCount, char** theArgs)
 {
-    if (theCount < 1 || theArgs[0][0] == '-') {
-        std::fprintf(stderr, "patchwell-pack kit: missing OUTDIR, the folder to make\n%s", kKitUsage);
+    using Takes = CCommandLine::Takes;
+    CCommandLine line({ { "--data", Takes::kList }, { "--new", Takes::kValue }, { "--readme", Takes::kValue },
+        { "--name", Takes::kValue }, { "--sign", Takes::kValue }, { "--archive" } });
+    if (!ReadPackArguments("kit", line, theCount, theArgs, { { "OUTDIR", "the folder to make" } }))
         return kPackBadUsage;
-    }
-    const char* outFolder = theArgs[0];
+    const char* outFolder = line.Operands()[0];
     std::vector<char*> dataFolders;
-    const char* newFolder = nullptr;
-    const char* readme = nullptr;
-    const char* name = "Patchwell Update";
-    const char* keyFile = nullptr;
-    bool bArchive = false;
-    for (int i = 1; i < theCount; ++i) {
-        std::string_view option(theArgs[i]);
-        const char* attached = nullptr;
-        if (const size_t equals = option.find('='); option.starts_with("--") && equals != option.npos) {
-            attached = theArgs[i] + equals + 1;
-            option = option.substr(0, equals);
-        }
-        if (option == "--archive" && !attached) {
-            bArchive = true;
-        } else if (option == "--data") {
-            if (attached)
-                dataFolders.push_back(const_cast<char*>(attached));
-            while (i + 1 < theCount && theArgs[i + 1][0] != '-')
-                dataFolders.push_back(theArgs[++i]);
-        } else if ((option == "--new" || option == "--readme" || option == "--name" || option == "--sign")
-            && (attached || i + 1 < theCount)) {
-            const char* value = attached ? attached : theArgs[++i];
-            (option == "--new"             ? newFolder
-                    : option == "--readme" ? readme
-                    : option == "--sign"   ? keyFile
-                                           : name)
-                = value;
-        } else {
-            std::fprintf(stderr, "patchwell-pack kit: unexpected '%s'\n%s", theArgs[i], kKitUsage);
-            return kPackBadUsage;
-        }
-    }
+    for (const char* folder : line.Values("--data"))
+        dataFolders.push_back(const_cast<char*>(folder));
+    const char* newFolder = line.Value("--new");
+    const char* readme = line.Value("--readme");
+    const char* name = line.Value("--name") ? line.Value("--name") : "Patchwell Update";
+    const char* keyFile = line.Value("--sign");
+    const bool bArchive = line.Has("--archive");
     if (dataFolders.empty())
         return MissingOption("--data FOLDER..., the folders that hold the valid builds");
     if (!newFolder || !*newFolder)
@@ -303,6 +275,8 @@ int RunKitCommand(int theCount, char** theArgs)
             std::remove(archive.GetText());
         return Failed("cannot give the kit the name '%s': %s", outFolder, problem.GetText());
     }
+    if (PackQuiet())
+        return kPackDone;
     std::printf("Update kit ready in %s: patchwell-updater, start-updater, Start Update.desktop, %s, "
                 "data.txt, readme.txt, Help, languages%s\n",
         outFolder, zipName.GetText(), keyFile ? ", signature.txt" : "");

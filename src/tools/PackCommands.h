@@ -5,11 +5,33 @@
 // is on standard error), 2 bad usage. A new subcommand is one function here
 // and one row in the table of PackMain.cpp.
 
+#include "foundation/CommandLine.h"
+
+#include <initializer_list>
+
 enum PackExitStatus {
     kPackDone = 0,
     kPackFailed = 1,
     kPackBadUsage = 2,
 };
+
+// An operand of a command: its name in the usage, and what it is.
+struct PackOperand {
+    const char* itsName;
+    const char* itsWhat;
+};
+
+// Reads a command's arguments against theLine's options: the operands of
+// theOperands, and with bMore as many more of the last as follow. False
+// after telling on standard error what is wrong and where the command's
+// help is.
+bool ReadPackArguments(const char* theCommand, CCommandLine& theLine, int theCount, char** theArgs,
+    std::initializer_list<PackOperand> theOperands, bool bMore = false);
+
+// With --quiet a command that went well says nothing; what it was asked to
+// print (a data file's records, a new public key) it prints all the same.
+bool PackQuiet();
+void SetPackQuiet(bool bQuiet);
 
 // archive OUT.zip FOLDER
 int RunArchiveCommand(int theCount, char** theArgs);

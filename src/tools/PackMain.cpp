@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -55,37 +56,73 @@ void PrintUsage(FILE* theStream)
     for (const PackCommand& command : kCommands)
         std::fprintf(
             theStream, "  %s %s\n      %s\n", command.itsName, command.itsArguments, command.itsSummary);
-    std::fprintf(theStream, "\noptions: --help, --version; an option's value may follow it after '='\n\n%s",
+    std::fprintf(theStream,
+        "\noptions: -h, --help; --version; -q, --quiet (say nothing when all went well); an option's\n"
+        "value may follow it after '='; '--' ends the options\n\n%s",
         kExitStatuses);
+}
+
+std::vector<const char*> CommandNames()
+{
+    std::vector<const char*> names;
+    for (const PackCommand& command : kCommands)
+        names.push_back(command.itsName);
+    return names;
+}
+
+// Whether theArgs ask for help before "--" ends the options.
+bool AsksForHelp(const std::vector<char*>& theArgs, size_t theFirst)
+{
+    for (size_t i = theFirst; i < theArgs.size() && std::strcmp(theArgs[i], "--") != 0; ++i)
+        if (std::strcmp(theArgs[i], "--help") == 0 || std::strcmp(theArgs[i], "-h") == 0)
+            return true;
+    return false;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        PrintUsage(stdout);
-        return kPackDone;
+    // --quiet is the whole program's, wherever it stands before "--".
+    std::vector<char*> args;
+    bool bOptionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const bool bQuiet = std::strcmp(argv[i], "--quiet") == 0 || std::strcmp(argv[i], "-q") == 0;
+        if (!bOptionsEnded && bQuiet) {
+            SetPackQuiet(true);
+            continue;
+        }
+        bOptionsEnded |= std::strcmp(argv[i], "--") == 0;
+        args.push_back(argv[i]);
     }
-    if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("patchwell-pack %s\n", PW_VERSION);
-        return kPackDone;
-    }
-    if (argc < 2) {
+    if (args.empty()) {
         PrintUsage(stderr);
         return kPackBadUsage;
     }
+    if (AsksForHelp(args, 0) && args[0][0] == '-') {
+        PrintUsage(stdout);
+        return kPackDone;
+    }
+    if (std::strcmp(args[0], "--version") == 0) {
+        std::printf("patchwell-pack %s\n", PW_VERSION);
+        return kPackDone;
+    }
     for (const PackCommand& command : kCommands) {
-        if (std::strcmp(argv[1], command.itsName) != 0)
+        if (std::strcmp(args[0], command.itsName) != 0)
             continue;
-        if (argc == 3 && std::strcmp(argv[2], "--help") == 0) {
+        if (AsksForHelp(args, 1)) {
             std::printf("usage: patchwell-pack %s %s\n  %s\n\n%s", command.itsName, command.itsArguments,
                 command.itsSummary, kExitStatuses);
             return kPackDone;
         }
-        return command.itsRun(argc - 2, argv + 2);
+        return command.itsRun(static_cast<int>(args.size()) - 1, args.data() + 1);
     }
-    std::fprintf(stderr, "patchwell-pack: unknown command '%s'\n", argv[1]);
-    PrintUsage(stderr);
+    if (args[0][0] == '-')
+        std::fprintf(stderr, "patchwell-pack: unknown option '%s'\n", args[0]);
+    else if (const char* nearest = NearestName(args[0], CommandNames()))
+        std::fprintf(stderr, "patchwell-pack: unknown command '%s'; did you mean '%s'?\n", args[0], nearest);
+    else
+        std::fprintf(stderr, "patchwell-pack: unknown command '%s'\n", args[0]);
+    std::fprintf(stderr, "Try 'patchwell-pack --help' for the commands.\n");
     return kPackBadUsage;
 }

@@ -6,34 +6,25 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace {
 
 // KITDIR --key VALUE, in either order, the value also after "=". False with
-// a usage message on standard error.
-bool ReadKitAndKey(const char* theCommand, const char* theUsage, int theCount, char** theArgs,
+// what is wrong on standard error.
+bool ReadKitAndKey(const char* theCommand, const char* theKeyWhat, int theCount, char** theArgs,
     const char*& theKit, const char*& theKey)
 {
-    theKit = theKey = nullptr;
-    for (int i = 0; i < theCount; ++i) {
-        const std::string_view argument(theArgs[i]);
-        if (argument.starts_with("--key=")) {
-            theKey = theArgs[i] + 6;
-        } else if (argument == "--key" && i + 1 < theCount) {
-            theKey = theArgs[++i];
-        } else if (!argument.starts_with("-") && !theKit) {
-            theKit = theArgs[i];
-        } else {
-            std::fprintf(stderr, "patchwell-pack %s: unexpected '%s'\n%s", theCommand, theArgs[i], theUsage);
-            return false;
-        }
-    }
-    if (theKit && *theKit && theKey && *theKey)
+    CCommandLine line({ { "--key", CCommandLine::Takes::kValue } });
+    if (!ReadPackArguments(theCommand, line, theCount, theArgs, { { "KITDIR", "the kit's folder" } }))
+        return false;
+    theKit = line.Operands()[0];
+    theKey = line.Value("--key");
+    if (theKey)
         return true;
-    std::fprintf(stderr, "patchwell-pack %s: missing %s\n%s", theCommand,
-        theKit && *theKit ? "--key" : "KITDIR, the kit's folder", theUsage);
+    std::fprintf(stderr,
+        "patchwell-pack %s: missing --key, %s\nTry 'patchwell-pack %s --help' for more information.\n",
+        theCommand, theKeyWhat, theCommand);
     return false;
 }
 
@@ -47,47 +38,48 @@ int Failed(const char* theCommand, const std::string& theProblem)
 
 int RunKeygenCommand(int theCount, char** theArgs)
 {
-    if (theCount != 1 || theArgs[0][0] == '-' || !*theArgs[0]) {
-        std::fprintf(stderr, "usage: patchwell-pack keygen KEYFILE\n");
+    CCommandLine line({});
+    if (!ReadPackArguments(
+            "keygen", line, theCount, theArgs, { { "KEYFILE", "the new file for the secret key" } }))
         return kPackBadUsage;
-    }
+    const char* keyFile = line.Operands()[0];
     Ed25519Key secret;
     if (!MakeSecretKey(secret))
         return Failed("keygen", "the system gives no random numbers for a key");
     std::string problem;
-    if (!WriteSecretKeyFile(theArgs[0], secret, problem))
+    if (!WriteSecretKeyFile(keyFile, secret, problem))
         return Failed("keygen", problem);
     std::printf("%s\n", KeyText(PublicKeyOf(secret)).c_str());
-    std::fprintf(stderr,
-        "The secret key is in %s (mode 0600). Keep it secret: whoever holds it can sign kits that every\n"
-        "copy naming its public key will install. The public key, above, goes into the builds and to\n"
-        "'patchwell-pack verify --key'.\n",
-        theArgs[0]);
+    if (!PackQuiet())
+        std::fprintf(stderr,
+            "The secret key is in %s (mode 0600). Keep it secret: whoever holds it can sign kits that every\n"
+            "copy naming its public key will install. The public key, above, goes into the builds and to\n"
+            "'patchwell-pack verify --key'.\n",
+            keyFile);
     return kPackDone;
 }
 
 int RunSignCommand(int theCount, char** theArgs)
 {
-    const char kUsage[] = "usage: patchwell-pack sign KITDIR --key KEYFILE\n";
     const char *kit, *keyFile;
-    if (!ReadKitAndKey("sign", kUsage, theCount, theArgs, kit, keyFile))
+    if (!ReadKitAndKey("sign", "the file of the secret key", theCount, theArgs, kit, keyFile))
         return kPackBadUsage;
     Ed25519Key secret;
     KitManifest manifest;
     std::string problem;
     if (!ReadSecretKeyFile(keyFile, secret, problem) || !SignKitFolder(kit, secret, manifest, problem))
         return Failed("sign", problem);
-    std::printf("Signed %s: %s of %zu files, build %s, public key %s\n", kit, kSignatureFileName,
-        manifest.itsFiles.size(), manifest.itsBuildDate.c_str(), KeyText(PublicKeyOf(secret)).c_str());
+    if (!PackQuiet())
+        std::printf("Signed %s: %s of %zu files, build %s, public key %s\n", kit, kSignatureFileName,
+            manifest.itsFiles.size(), manifest.itsBuildDate.c_str(), KeyText(PublicKeyOf(secret)).c_str());
     return kPackDone;
 }
 
 int RunVerifyCommand(int theCount, char** theArgs)
 {
-    const char kUsage[] = "usage: patchwell-pack verify KITDIR --key PUBLIC\n"
-                          "  PUBLIC: a file of public keys, one a line, or one key in base64\n";
     const char *kit, *keyText;
-    if (!ReadKitAndKey("verify", kUsage, theCount, theArgs, kit, keyText))
+    if (!ReadKitAndKey("verify", "a file of public keys, one a line, or one key in base64", theCount, theArgs,
+            kit, keyText))
         return kPackBadUsage;
     std::vector<Ed25519Key> keys(1);
     std::string problem;
@@ -104,7 +96,8 @@ int RunVerifyCommand(int theCount, char** theArgs)
     KitManifest manifest;
     if (VerifyKitFolder(kit, keys, manifest, problem) != KitCheck::kSigned)
         return Failed("verify", std::string(kit) + ": " + problem);
-    std::printf("%s is signed: every file as signed, build %s (%zu files)\n", kit,
-        manifest.itsBuildDate.c_str(), manifest.itsFiles.size());
+    if (!PackQuiet())
+        std::printf("%s is signed: every file as signed, build %s (%zu files)\n", kit,
+            manifest.itsBuildDate.c_str(), manifest.itsFiles.size());
     return kPackDone;
 }

@@ -1,4 +1,5 @@
 #include "tools/ValidBuilds.h"
+#include "tools/PackCommands.h"
 
 #include "foundation/PathAttributes.h"
 #include "identification/ProgramData.h"
@@ -95,6 +96,7 @@ bool WriteValidBuilds(const char* theDataPath, int theCount, char** theFolders)
         std::fprintf(stderr, "patchwell-pack: cannot write '%s': %s\n", theDataPath, reason.GetText());
         return false;
     }
-    std::fputs(summary.GetText(), stderr);
+    if (!PackQuiet())
+        std::fputs(summary.GetText(), stderr);
     return true;
 }

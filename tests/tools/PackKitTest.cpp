@@ -49,7 +49,11 @@ TEST_F(PackKit, AFailureAtAnyStepLeavesNoKitAndNoLeftovers)
             "cannot read the readme '" + itsTemp / "missing.txt" + "': No such file or directory" },
         { DataAndNew() + " --readme " + Quoted("builds"),
             "cannot read the readme '" + itsTemp / "builds" + "': Is a directory" },
+        // It made an archive that the updater then found already installed.
+        { " --data " + Quoted("builds/a") + " --new " + Quoted("builds/empty"),
+            "builds/empty holds no files, so an update made of it would install nothing" },
     };
+    std::filesystem::create_directories(itsTemp.Path() / "builds/empty/Patchwell 5.app");
     for (const auto& [arguments, said] : cases) {
         EXPECT_TRUE(Ran(Kit(Quoted("kit") + arguments), 1, said));
         EXPECT_EQ(TopNames(itsTemp.Path()), before)
@@ -71,6 +75,11 @@ TEST_F(PackKit, AKitIsNeverMadeOverAnother)
                         + " --new=" + Quoted("builds/a/Patchwell 5") + " --name=Spring"),
         0));
     EXPECT_TRUE(std::filesystem::exists(itsTemp.Path() / "empty/Spring.zip"));
+    // Quiet, a kit that was made says nothing.
+    EXPECT_EQ(
+        RunProgram(ProgramFromEnvironment("PW_PACK") + " -q kit " + Quoted("quiet") + DataAndNew()).output,
+        "");
+    EXPECT_TRUE(std::filesystem::exists(itsTemp.Path() / "quiet/Patchwell Update.zip"));
     EXPECT_EQ((std::filesystem::status(itsTemp.Path() / "empty").permissions() & std::filesystem::perms::all),
         std::filesystem::perms(0755));
 }

@@ -104,6 +104,9 @@ TEST_F(UpdaterCommandLine, UsageErrorsAndRefusalsHaveTheirOwnStatus)
         { "--frobnicate", "unknown option '--frobnicate'" },
         { "--bundle", "option '--bundle' needs a folder or file" },
         { "/another/kit", "name the update kit once: with --bundle or alone" },
+        { "--quiet --list", "--quiet goes with --apply FOLDER" },
+        { "-q --verbose --apply " + ShellQuote(Installed()),
+            "--quiet and --verbose cannot be used together" },
     };
     for (const auto& [arguments, said] : cases)
         EXPECT_TRUE(Ran(Updater(arguments), 2, said)) << arguments;
@@ -112,6 +115,11 @@ TEST_F(UpdaterCommandLine, UsageErrorsAndRefusalsHaveTheirOwnStatus)
              "  2  the command line is wrong", "  3  refused" })
         EXPECT_TRUE(Ran(help, 0, said));
     EXPECT_TRUE(Ran(Updater("--version"), 0, "patchwell-updater "));
+    // A kit is named once; after "--" a name that looks like an option is the kit's.
+    const std::string updater = ProgramFromEnvironment("PW_UPDATER");
+    EXPECT_TRUE(Ran(RunProgram(updater + " one two"), 2, "name one update kit, not also 'two'"));
+    EXPECT_TRUE(Ran(RunProgram(updater + " --list -- --frobnicate"), 3,
+        "the folder '--frobnicate' named by the command line does not exist"));
 }
 
 // Status 3 is every run that stopped before it changed the copy, whatever
@@ -139,7 +147,11 @@ TEST_F(UpdaterCommandLine, AnArchiveRefusedBeforeAnyChangeIsStatusThree)
 
 TEST_F(UpdaterCommandLine, AnUpToDateCopyIsLeftAloneUnlessForced)
 {
-    ASSERT_TRUE(Ran(Updater("--apply=" + ShellQuote(Installed())), 0));
+    // Quiet, an update that went well says only that the kit's origin was not checked.
+    const ProgramRun quiet = Updater("-q --apply=" + ShellQuote(Installed()));
+    ASSERT_EQ(quiet.status, 0) << quiet.output;
+    EXPECT_EQ(quiet.output.rfind("The origin of the update kit could not be checked", 0), 0u) << quiet.output;
+    EXPECT_EQ(std::count(quiet.output.begin(), quiet.output.end(), '\n'), 1) << quiet.output;
     ASSERT_EQ(BackupCount(), 1);
     const TreeSnapshot updated = SnapshotTree(Installed());
     EXPECT_TRUE(Ran(Apply(), 0,
