@@ -29,4 +29,6 @@ enum EngineText {
     kTextNoLogFile = 11120,
     kTextHistoryUnwritable,
     kTextNoHomeFolder,
+    kTextNoLogFileReason, // %s cannot be made: %s.
+    kTextRunByOwner, // the folder %s belongs to the user %s ...
 };

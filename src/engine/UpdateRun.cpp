@@ -24,7 +24,10 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <pwd.h>
+#include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -192,13 +195,36 @@ bool CUpdateRun::TakeFolder()
     itsLog = OpenUpdateLog(
         itsFolder.Descriptor(), WasRecoveredHere(itsFolder.Descriptor()) ? kLogAppended : kLogEmptied);
     if (!itsLog) {
-        FormatOwnAndShown(itsMessage, itsShownMessage, kTextNoLogFile);
+        ExplainNoLog(errno);
         return false;
     }
     itsLog = ObserveLogLines(itsLog, [this](const char* theLine) { itsObserver.ShowLogLine(theLine); });
     itsLogPath = Cstring::Path(itsTarget, kLogName);
     itsExtractor.SetLogFile(itsLog);
     return true;
+}
+
+void CUpdateRun::ExplainNoLog(int theError)
+{
+    FormatOwnAndShown(itsMessage, itsShownMessage, kTextNoLogFile);
+    Cstring own, shown;
+    const Cstring log = Cstring::Path(itsTarget, kLogName);
+    FormatOwnAndShown(own, shown, kTextNoLogFileReason, log.GetText(), std::strerror(theError));
+    itsMessage += "\n";
+    itsMessage += own;
+    itsShownMessage += "\n";
+    itsShownMessage += shown;
+    struct stat folder;
+    if ((theError != EACCES && theError != EPERM) || fstat(itsFolder.Descriptor(), &folder) != 0
+        || folder.st_uid == geteuid())
+        return;
+    const passwd* owner = getpwuid(folder.st_uid);
+    const std::string name = owner ? owner->pw_name : std::to_string(folder.st_uid);
+    FormatOwnAndShown(own, shown, kTextRunByOwner, itsTarget.GetText(), name.c_str());
+    itsMessage += "\n";
+    itsMessage += own;
+    itsShownMessage += "\n";
+    itsShownMessage += shown;
 }
 
 void CUpdateRun::SetKit(const CUpdateKit& theKit)

@@ -109,6 +109,9 @@ private:
     class CObservedProgress;
 
     bool TakeFolder();
+    // Adds to the message why the log could not be made, and for a folder
+    // that another user owns, who can run the update.
+    void ExplainNoLog(int theError);
     bool ApplySteps();
     void RecordHistory();
     bool Install(CStagedInstall& theInstall, class CKitOrigin& theOrigin);

@@ -184,3 +184,35 @@ TEST_F(UpdaterCommandLine, ProgressRewritesOneLineOnATerminalOnly)
     EXPECT_TRUE(std::regex_search(terminal.output, std::regex("%\x1b\\[K\r?\nThe update is done\\.")))
         << terminal.output;
 }
+
+// A copy that another user owns: the log cannot be made, and the message
+// says where, why and who can run the update. As root the run is made as
+// nobody; otherwise the copy's folder is made read-only to its owner.
+TEST_F(UpdaterCommandLine, ACopyThatOnlyItsOwnerMayChangeNamesTheOwner)
+{
+    namespace fs = std::filesystem;
+    const TreeSnapshot before = Installation();
+    const bool bRoot = geteuid() == 0;
+    std::string command = UpdaterCommand("--apply " + ShellQuote(Installed()));
+    if (bRoot) {
+        if (RunProgram("command -v setpriv").status != 0)
+            GTEST_SKIP() << "setpriv is not installed";
+        fs::permissions(itsTemp.Path(),
+            fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec,
+            fs::perm_options::add);
+        command = "setpriv --reuid=65534 --regid=65534 --clear-groups env HOME=/nonexistent " + command;
+    } else {
+        fs::permissions(Installed(), fs::perms::owner_read | fs::perms::owner_exec);
+    }
+    const ProgramRun run = RunProgram("timeout 300 " + command);
+    if (!bRoot)
+        fs::permissions(Installed(), fs::perms::owner_all);
+    EXPECT_TRUE(Ran(run, 3,
+        "Failed to create updater log file\n" + Installed().string()
+            + "/Updater Log File.txt cannot be made: Permission denied.\n"));
+    if (bRoot)
+        EXPECT_TRUE(Ran(run, 3,
+            "The folder " + Installed().string()
+                + " belongs to the user root; the update must be run by that user."));
+    EXPECT_EQ(Installation(), before);
+}

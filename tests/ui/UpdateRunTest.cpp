@@ -324,7 +324,10 @@ TEST_F(UpdateRun, ReadOnlyTargetGetsNoLogAndIsNotTouched)
     RunWizard();
     readOnly.reset();
     EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageFailed);
-    EXPECT_EQ(ItemText(kItemMessage), "Failed to create updater log file");
+    // Where, and the system's reason: the folder is this user's own, so no one else is named.
+    EXPECT_EQ(ItemText(kItemMessage),
+        "Failed to create updater log file\n" + Target() + "/Updater Log File.txt cannot be made: "
+            + (geteuid() == 0 ? "Read-only file system." : "Permission denied."));
     EXPECT_EQ(SnapshotTree(Target()), before);
 }
 
