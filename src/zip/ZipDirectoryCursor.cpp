@@ -123,10 +123,8 @@ int CZipDirectoryCursor::ParseEntry(CZipEntry& theEntry)
     theEntry.itsCompressedSize = values.itsCompressedSize;
     theEntry.itsSize = values.itsSize;
     theEntry.itsLocalOffset = values.itsOffset;
-    // Damage, as the bounds below would call it, not a failed seek: the
-    // disk is not to blame.
     if (theEntry.itsLocalOffset > static_cast<uint64_t>(std::numeric_limits<int64_t>::max()))
-        return Fail(kZipErrorNotZip, ofEntry("the local header's offset lies past any file"));
+        return Fail(kZipErrorSeek, ofEntry("the local header's offset lies past any file"));
     // The local header, the name and the data lie before the directory.
     const uint64_t limit = itsArchive.itsDirectoryOffset;
     const uint64_t fixed = kLocalHeaderSize + nameLength;

@@ -67,11 +67,12 @@ bool IsMeantDifference(const Decoded& theLibzip, const Decoded& theOurs, const C
 // archive; we check the bounds of every entry first and each local header
 // when its entry is opened. Which fault is met first, and so its code, can
 // differ; the extractor shows no code for an archive that does not open.
+// An offset past any file is a failed seek to both.
 bool BothDamaged(int theLibzipError, int theOurError)
 {
     const auto damaged = [](int theError) {
         return theError == ZIP_ER_NOZIP || theError == ZIP_ER_INCONS || theError == ZIP_ER_EOF
-            || theError == ZIP_ER_NOENT;
+            || theError == ZIP_ER_NOENT || theError == ZIP_ER_SEEK;
     };
     return damaged(theLibzipError) && damaged(theOurError);
 }
