@@ -2,8 +2,9 @@
 # Installs the build into a throw-away DESTDIR and checks what a user's
 # machine would get: the files, programs that run from there, a desktop entry
 # and AppStream metainfo that validate, man pages that render without
-# warnings, icons of the sizes their folders promise, and a kit made by the
-# installed patchwell-pack.
+# warnings, icons of the sizes their folders promise, a kit made by the
+# installed patchwell-pack, and a kit archive that a double click opens in the
+# installed updater.
 # Usage: check-install.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$1 source=$2
@@ -81,6 +82,31 @@ bash "$source/scripts/make-demo-build.sh" "$root/builds/a/Patchwell 5" 5.0.1 "20
     >/dev/null || fail "the installed patchwell-pack cannot make a kit"
 cmp -s "$prefix/bin/patchwell-updater" "$root/kit/patchwell-updater" ||
     fail "the kit does not carry the installed updater"
+
+# A double click on a kit archive in a file manager, as GIO makes it: the
+# type is known by the extension, and the installed updater starts on the
+# archive. Without a display it says so after it has unpacked the kit: the
+# kit it names has an update archive, and it looked for copies.
+if command -v gio >/dev/null && command -v update-desktop-database >/dev/null; then
+    update-desktop-database "$prefix/share/applications"
+    "$prefix/bin/patchwell-pack" -q kit "$root/archived" --archive --data "$root/builds/a" \
+        --new "$root/builds/a/Patchwell 5" || fail "the installed patchwell-pack cannot make a kit archive"
+    desktop=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_DATA_DIRS="$prefix/share" XDG_DATA_HOME="$root/data"
+             XDG_CONFIG_HOME="$root/config" PATH="$prefix/bin:$PATH")
+    "${desktop[@]}" gio info -a standard::content-type "$root/archived.pwkit" |
+        grep -q 'standard::content-type: application/x-patchwell-kit$' ||
+        fail "a kit archive is not known by its type"
+    "${desktop[@]}" gio open "$root/archived.pwkit" >"$root/opened.txt" 2>&1 ||
+        fail "gio open exits with $?"
+    for _ in $(seq 1 300); do
+        grep -q 'No copies of Patchwell were found in' "$root/opened.txt" && break
+        sleep 0.1
+    done
+    grep -q 'No copies of Patchwell were found in' "$root/opened.txt" ||
+        fail "a double click on a kit archive does not start the installed updater on it: $(cat "$root/opened.txt")"
+    # GIO let it go; one that did not end by itself must not outlive the test.
+    pkill -f -- "$root/archived.pwkit" || true
+fi
 
 [ "$failures" -eq 0 ] && echo "The install tree is complete."
 exit $((failures > 0))
