@@ -158,8 +158,7 @@ void ArchiveNames(const char* theFolder, Cstring& theArchive, Cstring& theTopNam
 
 int MissingOption(const char* theOption)
 {
-    std::fprintf(stderr,
-        "patchwell-pack kit: missing %s\nTry 'patchwell-pack kit --help' for more information.\n", theOption);
+    RefuseUsage("kit", "missing %s", theOption);
     return kPackBadUsage;
 }
 

@@ -28,6 +28,11 @@ struct PackOperand {
 bool ReadPackArguments(const char* theCommand, CCommandLine& theLine, int theCount, char** theArgs,
     std::initializer_list<PackOperand> theOperands, bool bMore = false);
 
+// Says on standard error what is wrong with a command's arguments (theFormat
+// takes theArgument and theMore) and where its help is; false.
+bool RefuseUsage(
+    const char* theCommand, const char* theFormat, const char* theArgument, const char* theMore = "");
+
 // With --quiet a command that went well says nothing; what it was asked to
 // print (a data file's records, a new public key) it prints all the same.
 bool PackQuiet();

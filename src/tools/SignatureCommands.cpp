@@ -20,12 +20,7 @@ bool ReadKitAndKey(const char* theCommand, const char* theKeyWhat, int theCount,
         return false;
     theKit = line.Operands()[0];
     theKey = line.Value("--key");
-    if (theKey)
-        return true;
-    std::fprintf(stderr,
-        "patchwell-pack %s: missing --key, %s\nTry 'patchwell-pack %s --help' for more information.\n",
-        theCommand, theKeyWhat, theCommand);
-    return false;
+    return theKey || RefuseUsage(theCommand, "missing --key, %s", theKeyWhat);
 }
 
 int Failed(const char* theCommand, const std::string& theProblem)
