@@ -95,12 +95,13 @@ bool EndCanBeReadSeveralWays(const std::string& thePath)
     return bBehindLocator || bytes.find("PK\x05\x06", first + 1) != std::string::npos;
 }
 
-// libzip takes one of several end records, and reads entries whose data
-// overlap; other tools read another record, or refuse the overlap.
+// libzip takes one of several end records (one of them in the padding after
+// the archive, too), and reads entries whose data overlap; other tools read
+// another record, or refuse the overlap.
 bool IsMeantRefusal(const std::string& theFailure)
 {
     return Mentions(theFailure, "could each be the archive's") || Mentions(theFailure, "disagree on")
-        || Mentions(theFailure, "runs into entry");
+        || Mentions(theFailure, "runs into entry") || Mentions(theFailure, "hold another");
 }
 
 // The version a header asks for decides nothing about how we read the entry.
