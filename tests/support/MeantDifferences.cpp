@@ -2,6 +2,7 @@
 
 #include "zip/ZipRecords.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <zip.h>
@@ -29,6 +30,18 @@ bool Mentions(const std::string& theText, const char* thePart)
     return theText.find(thePart) != std::string::npos;
 }
 
+bool NamesDifferOnlyInZeroBytes(const CZipArchiveFile& theArchive, const CZipEntry& theEntry)
+{
+    std::string local(Read16(theArchive, theEntry.itsLocalOffset + 26), '\0');
+    if (local.size() != theEntry.itsName.size()
+        || theArchive.ReadAt(theEntry.itsLocalOffset + 30, local.data(), local.size()) != 0)
+        return false;
+    std::string central = theEntry.itsName;
+    std::replace(local.begin(), local.end(), '\0', ' ');
+    std::replace(central.begin(), central.end(), '\0', ' ');
+    return local == central;
+}
+
 } // namespace
 
 bool IsMeantDifference(const Decoded& theLibzip, const Decoded& theOurs, const CZipArchiveFile& theArchive,
@@ -54,10 +67,10 @@ bool IsMeantDifference(const Decoded& theLibzip, const Decoded& theOurs, const C
     // libzip reads entries that overlap, unzip refuses them, and so do we.
     if (theOurs.itsError == ZIP_ER_INCONS && Mentions(theOurs.itsFailure, "runs into the next entry"))
         return true;
-    // A name with a zero byte in it: libzip 1.7.3 compares the local header's
-    // name with the directory's only up to that byte, we compare them whole.
+    // libzip 1.7.3 reads a zero byte in a name as a blank, so a local name
+    // with zero bytes where the directory's has blanks is the same to it.
     if (theOurs.itsError == ZIP_ER_INCONS && Mentions(theOurs.itsFailure, "name differs from the directory's")
-        && theEntry.itsName.find('\0') != std::string::npos)
+        && NamesDifferOnlyInZeroBytes(theArchive, theEntry))
         return true;
     // A local header that leaves only some values to the descriptor after
     // the data is one that unzip, 7z and Python read.
