@@ -23,10 +23,7 @@ TEST(RepeatedNames, FindsTheFirstEntryThatNamesAnEarlierItem)
     EXPECT_EQ(FindRepeat({ "a/", "b", "a" }), 2);
     EXPECT_EQ(FindRepeat({ "a", "a/" }), 1);
     EXPECT_EQ(FindRepeat({ "", "a/", "a/", "" }), -1); // folders named twice are harmless
-}
-
-TEST(RepeatedNames, AFileWhereAnotherEntryImpliesAFolder)
-{
+    // A file where another entry implies a folder.
     EXPECT_EQ(FindRepeat({ "a", "a/b" }), 1);
     EXPECT_EQ(FindRepeat({ "x/a/b/c", "y", "x/a" }), 2);
     EXPECT_EQ(FindRepeat({ "x/a/", "x/a/b", "x/a/c", "x/b/a" }), -1);

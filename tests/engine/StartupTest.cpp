@@ -13,8 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
-#include <unistd.h>
 
 namespace {
 
@@ -168,17 +166,6 @@ TEST_F(Startup, MyFilesPathOverridesTheProjectsFolder)
     BaseProgramPath = "/";
     ApplyFolderOverrides();
     EXPECT_STREQ(BaseProgramPath.GetText(), "/") << "a text that is only the separator keeps it";
-}
-
-TEST_F(Startup, RootWorkingFolderTakesTheProgramFolder)
-{
-    itsTemp.Write("kit/readme.txt", "");
-    char previous[4096];
-    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-    ASSERT_EQ(chdir("/"), 0);
-    Start(itsTemp / "kit");
-    EXPECT_EQ(chdir(previous), 0);
-    EXPECT_EQ(std::string(gCurrentFolder.GetText()), itsTemp / "kit");
 }
 
 TEST_F(Startup, PrinterIsTheNamedOneElseTheDefault)

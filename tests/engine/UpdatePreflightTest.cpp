@@ -24,19 +24,11 @@ protected:
 
     std::string Target() const { return itsTemp / "target"; }
 
-    static ZipRecipeEntry Entry(const std::string& theName, const std::string& theData = "")
-    {
-        ZipRecipeEntry entry;
-        entry.itsName = theName;
-        entry.itsData = theData;
-        return entry;
-    }
-
     // An entry that claims theSize bytes; deflated, so that the few bytes it
     // holds can stand for any size.
     static ZipRecipeEntry Claiming(const std::string& theName, uint64_t theSize)
     {
-        ZipRecipeEntry entry = Entry(theName);
+        ZipRecipeEntry entry = StoredEntry(theName, "");
         entry.itsMethod = 8;
         entry.bZip64 = true;
         entry.itsSizeDamage = static_cast<int64_t>(theSize);
@@ -68,7 +60,7 @@ TEST_F(UpdatePreflight, SizesNoFileCanHoldAreRefusedByEntryAndSize)
     const std::string huge = "NewFiles/Help/huge.bin";
     for (const uint64_t size : { UINT64_MAX, UINT64_MAX - 4095, uint64_t { INT64_MAX } + 1 }) {
         SCOPED_TRACE(size);
-        EXPECT_FALSE(Check({ Entry(kProgram, "program"), Claiming(huge, size) }));
+        EXPECT_FALSE(Check({ StoredEntry(kProgram, "program"), Claiming(huge, size) }));
         EXPECT_EQ(itsMessage,
             "File too large in archive: " + huge + " holds " + std::to_string(size)
                 + " bytes, more than a file can hold in " + Target());
@@ -81,7 +73,7 @@ TEST_F(UpdatePreflight, SizesNoFileCanHoldAreRefusedByEntryAndSize)
 TEST_F(UpdatePreflight, RoomForSizesThatAddUpPastTwoToTheSixtyFourIsNeverFound)
 {
     // Each fits a file; together their blocks wrap a 64-bit byte count.
-    std::vector<ZipRecipeEntry> entries { Entry(kProgram, "program") };
+    std::vector<ZipRecipeEntry> entries { StoredEntry(kProgram, "program") };
     for (const char* name : { "NewFiles/a.bin", "NewFiles/b.bin", "NewFiles/c.bin" })
         entries.push_back(Claiming(name, INT64_MAX));
     EXPECT_FALSE(Check(entries));
@@ -89,7 +81,7 @@ TEST_F(UpdatePreflight, RoomForSizesThatAddUpPastTwoToTheSixtyFourIsNeverFound)
         StartsWith(
             "Not enough room on the disk for the update: it needs more than 18446744073709551615 bytes, "));
 
-    EXPECT_FALSE(Check({ Entry(kProgram, "program"), Claiming("NewFiles/a.bin", INT64_MAX) }));
+    EXPECT_FALSE(Check({ StoredEntry(kProgram, "program"), Claiming("NewFiles/a.bin", INT64_MAX) }));
     EXPECT_THAT(itsMessage,
         MatchesRegex(
             "Not enough room on the disk for the update: it needs [0-9]{19} bytes, [0-9]+ are free in .*"));
@@ -97,15 +89,15 @@ TEST_F(UpdatePreflight, RoomForSizesThatAddUpPastTwoToTheSixtyFourIsNeverFound)
 
 TEST_F(UpdatePreflight, AnArchiveOfFoldersAloneIsAnEmptyUpdate)
 {
-    for (const auto& entries : { std::vector<ZipRecipeEntry> { Entry("NewFiles/") },
-             std::vector<ZipRecipeEntry> {
-                 Entry("NewFiles/"), Entry("NewFiles/Patchwell 5.app/"), Entry("NewFiles/Help/") } }) {
+    for (const auto& entries : { std::vector<ZipRecipeEntry> { StoredEntry("NewFiles/", "") },
+             std::vector<ZipRecipeEntry> { StoredEntry("NewFiles/", ""),
+                 StoredEntry("NewFiles/Patchwell 5.app/", ""), StoredEntry("NewFiles/Help/", "") } }) {
         EXPECT_FALSE(Check(entries));
         EXPECT_EQ(itsMessage, "The update archive holds no files, only folders: " + itsArchive);
         EXPECT_EQ(itsLog,
             "Opening update zip file - " + itsArchive + " succeeded\nExtractFiles failed - " + itsMessage
                 + "\n");
     }
-    EXPECT_TRUE(Check({ Entry("NewFiles/"), Entry(kProgram, "program") })) << itsMessage;
+    EXPECT_TRUE(Check({ StoredEntry("NewFiles/", ""), StoredEntry(kProgram, "program") })) << itsMessage;
     EXPECT_EQ(itsLog, "") << "the run logs the opening of an archive that passes";
 }
