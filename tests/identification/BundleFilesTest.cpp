@@ -25,7 +25,7 @@ std::string Executable(const TempFolder& theFolder, const std::string& thePlist)
 
 } // namespace
 
-TEST(CollectFiles, WalksTheBundleDepthFirstWithoutHiddenNamesOrInnerBundles)
+TEST(CollectFiles, WalksTheBundleDepthFirstWithoutHiddenNamesOrInnerBundlesOrLinks)
 {
     TempFolder folder;
     folder.Write("A.app/Contents/Info.plist", "");
@@ -39,11 +39,8 @@ TEST(CollectFiles, WalksTheBundleDepthFirstWithoutHiddenNamesOrInnerBundles)
     EXPECT_EQ(Collected(folder / "A.app"),
         (std::vector<std::string> { "Contents/Info.plist", "Contents/MacOS/A", "Contents/Resources/Kit.PKG",
             "Contents/Resources/Tool.app", "Contents/Resources/en.lproj/x.strings" }));
-}
 
-TEST(CollectFiles, SymbolicLinksAreListedNotEntered)
-{
-    TempFolder folder;
+    // Symbolic links are listed, not entered.
     EXPECT_TRUE(Collected(folder / "missing").empty());
     folder.Write("B.app/Contents/MacOS/B", "b");
     std::filesystem::create_directory_symlink("..", folder / "B.app/Contents/loop");

@@ -23,31 +23,26 @@ std::string HexOf(const CBuffer& theBytes)
     return HexText(theBytes.GetText(), theBytes.itsDataLength, hex);
 }
 
-struct KnownAnswer {
-    const char* plain;
-    const char* cipher;
-};
-
 } // namespace
 
 TEST(DataCipher, TwofishKnownAnswers256)
 {
     // The first rows of the algorithm's published ECB table for 256-bit keys;
     // their key is all zero bytes, which is what an empty key text gives.
-    const KnownAnswer answers[] = {
+    const char* const answers[][2] = {
         { "00000000000000000000000000000000", "57FF739D4DC92C1BD7FC01700CC8216F" },
         { "57FF739D4DC92C1BD7FC01700CC8216F", "D43BB7556EA32E46F2A282B7D45B4E0D" },
     };
-    for (const KnownAnswer& answer : answers) {
+    for (const auto& [plainHex, cipherHex] : answers) {
         CBuffer plain(16);
-        BytesFromHex(answer.plain, plain);
+        BytesFromHex(plainHex, plain);
         CBuffer secret(16);
         CBuffer back(16);
         CDataCipher cipher;
         ASSERT_TRUE(cipher.Encrypt(plain, Cstring(), secret));
-        EXPECT_EQ(HexOf(secret), answer.cipher);
+        EXPECT_EQ(HexOf(secret), cipherHex);
         ASSERT_TRUE(cipher.Decrypt(secret, Cstring(), back));
-        EXPECT_EQ(HexOf(back), answer.plain);
+        EXPECT_EQ(HexOf(back), plainHex);
     }
 }
 
