@@ -1,12 +1,7 @@
 // A kit as the user receives it: packed as one archive, unpacked anywhere,
 // started through its launcher.
 
-#include "support/DemoBuild.h"
-#include "support/RanProgram.h"
-#include "support/TempFolder.h"
-#include "support/TreeSnapshot.h"
-
-#include <gtest/gtest.h>
+#include "KitFixture.h"
 
 #include <fstream>
 #include <map>
@@ -24,23 +19,13 @@ std::map<std::string, fs::perms> Modes(const fs::path& theRoot)
     return modes;
 }
 
-class KitArchive : public testing::Test {
+class KitArchive : public OneBuild {
 protected:
-    void SetUp() override
+    // The kit "Spring Kit" of the build, with theOptions.
+    ProgramRun SpringKit(const std::string& theOptions)
     {
-        ASSERT_TRUE(MakeDemoBuild(itsTemp / "builds/a/Patchwell 5", "5.0.1", "2026-01-02 03:04:05"));
-        fs::create_directory(itsTemp.Path() / "Applications");
+        return Kit(Quoted("Spring Kit") + DataAndNew() + theOptions);
     }
-
-    ProgramRun Kit(const std::string& theArguments)
-    {
-        return RunProgram(ProgramFromEnvironment("PW_PACK") + " kit " + Quoted("Spring Kit") + " --data "
-            + Quoted("builds/a") + " --new " + Quoted("builds/a/Patchwell 5") + theArguments);
-    }
-
-    std::string Quoted(const std::string& theName) const { return ShellQuote(itsTemp / theName); }
-
-    TempFolder itsTemp;
 };
 
 } // namespace
@@ -48,7 +33,7 @@ protected:
 TEST_F(KitArchive, TheArchiveHoldsTheKitWithItsModesAndItsLauncherStartsItFromAnywhere)
 {
     ASSERT_TRUE(
-        Ran(Kit(" --archive --name 'Spring Update'"), 0, "Packed as " + itsTemp / "Spring Kit.pwkit"));
+        Ran(SpringKit(" --archive --name 'Spring Update'"), 0, "Packed as " + itsTemp / "Spring Kit.pwkit"));
     EXPECT_EQ(
         fs::status(itsTemp.Path() / "Spring Kit.pwkit").permissions() & fs::perms::all, fs::perms(0644));
 
@@ -74,15 +59,15 @@ TEST_F(KitArchive, AnArchiveIsNeverMadeOverAFileNorLeftBehindByAFailure)
 {
     itsTemp.Write("Spring Kit.pwkit", "the vendor's other archive");
     const std::set<std::string> before = TopNames(itsTemp.Path());
-    EXPECT_TRUE(Ran(
-        Kit(" --archive"), 1, "cannot make the archive '" + itsTemp / "Spring Kit.pwkit" + "': it exists"));
+    EXPECT_TRUE(Ran(SpringKit(" --archive"), 1,
+        "cannot make the archive '" + itsTemp / "Spring Kit.pwkit" + "': it exists"));
     EXPECT_EQ(TopNames(itsTemp.Path()), before);
     EXPECT_EQ(ReadWholeFile(itsTemp / "Spring Kit.pwkit"), "the vendor's other archive");
 }
 
 TEST_F(KitArchive, TheLauncherNamesAMissingLibraryAndItsPackage)
 {
-    ASSERT_EQ(Kit("").status, 0);
+    ASSERT_EQ(SpringKit("").status, 0);
     // The updater as it would be on a machine without this version of nettle.
     const std::string updater = itsTemp / "Spring Kit/patchwell-updater";
     std::string bytes = ReadWholeFile(updater);
@@ -101,7 +86,7 @@ TEST_F(KitArchive, TheLauncherNamesAMissingLibraryAndItsPackage)
 // with an abort and no word when it is not there.
 TEST_F(KitArchive, TheLauncherNamesAMissingPlatformPlugin)
 {
-    ASSERT_EQ(Kit("").status, 0);
+    ASSERT_EQ(SpringKit("").status, 0);
     // A Qt whose library lies where no plugins lie beside it.
     const ProgramRun where = RunProgram("ldd " + Quoted("Spring Kit/patchwell-updater")
         + " | sed -n 's/.*libQt6Core.so.6 => \\([^ ]*\\) .*/\\1/p'");

@@ -99,3 +99,27 @@ protected:
     TempFolder itsTemp;
     std::unique_ptr<CMountedFolder> itsApplications;
 };
+
+// One demo build in builds/a, a readme and an empty folder of applications,
+// for the tests of patchwell-pack kit alone.
+class OneBuild : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(MakeDemoBuild(itsTemp / "builds/a/Patchwell 5", "5.0.1", "2026-01-02 03:04:05"));
+        itsTemp.Write("readme.txt", "Read me\n");
+        std::filesystem::create_directory(itsTemp.Path() / "Applications");
+    }
+
+    static ProgramRun Kit(const std::string& theArguments)
+    {
+        return RunProgram(ProgramFromEnvironment("PW_PACK") + " kit " + theArguments);
+    }
+    std::string Quoted(const std::string& theName) const { return ShellQuote(itsTemp / theName); }
+    std::string DataAndNew() const
+    {
+        return " --data " + Quoted("builds/a") + " --new " + Quoted("builds/a/Patchwell 5");
+    }
+
+    TempFolder itsTemp;
+};

@@ -25,15 +25,6 @@ void MakeBuild(const TempFolder& theTemp, const std::string& theFolder, const st
     ASSERT_TRUE(MakeDemoBuild(theTemp / theFolder, theVersion, "2026-01-02 03:04:05"));
 }
 
-// data.txt in theTemp, of one build.
-void MakeDataFile(const TempFolder& theTemp)
-{
-    MakeBuild(theTemp, "builds/a/Patchwell 5", "5.0.1");
-    const ProgramRun data = RunProgram(
-        Pack("data " + ShellQuote(theTemp / "data.txt") + " " + ShellQuote(theTemp / "builds/a")));
-    ASSERT_EQ(data.status, 0) << data.output;
-}
-
 } // namespace
 
 TEST(PackData, DumpShowsEveryBuildAndFileWithTheDigestsOfMd5sum)
@@ -113,7 +104,9 @@ TEST(PackData, BadUsageAndFailuresAreToldApart)
 TEST(PackData, DumpOfADamagedFileSaysWhichLinesAndFails)
 {
     TempFolder temp;
-    ASSERT_NO_FATAL_FAILURE(MakeDataFile(temp));
+    ASSERT_NO_FATAL_FAILURE(MakeBuild(temp, "builds/a/Patchwell 5", "5.0.1"));
+    ASSERT_TRUE(Ran(
+        RunProgram(Pack("data " + ShellQuote(temp / "data.txt") + " " + ShellQuote(temp / "builds/a"))), 0));
     // Which lines and why is ProgramData's; here, that dump names them and fails.
     std::string flipped = ReadWholeFile(temp / "data.txt");
     const size_t second = flipped.find('\n') + 1;

@@ -1,41 +1,12 @@
 // patchwell-pack kit: a kit exists whole or not at all.
 
-#include "support/DemoBuild.h"
-#include "support/RanProgram.h"
-#include "support/TempFolder.h"
-#include "support/TreeSnapshot.h"
-
-#include <gtest/gtest.h>
+#include "KitFixture.h"
 
 #include <cstdlib>
 #include <regex>
 #include <set>
 
-namespace {
-
-class PackKit : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(MakeDemoBuild(itsTemp / "builds/a/Patchwell 5", "5.0.1", "2026-01-02 03:04:05"));
-        itsTemp.Write("readme.txt", "Read me\n");
-    }
-
-    ProgramRun Kit(const std::string& theArguments)
-    {
-        return RunProgram(ProgramFromEnvironment("PW_PACK") + " kit " + theArguments);
-    }
-
-    std::string Quoted(const std::string& theName) const { return ShellQuote(itsTemp / theName); }
-    std::string DataAndNew() const
-    {
-        return " --data " + Quoted("builds/a") + " --new " + Quoted("builds/a/Patchwell 5");
-    }
-
-    TempFolder itsTemp;
-};
-
-} // namespace
+using PackKit = OneBuild;
 
 TEST_F(PackKit, AFailureAtAnyStepLeavesNoKitAndNoLeftovers)
 {

@@ -210,9 +210,10 @@ TEST_F(UpdaterCommandLine, ACopyThatOnlyItsOwnerMayChangeNamesTheOwner)
     EXPECT_TRUE(Ran(run, 3,
         "Failed to create updater log file\n" + Installed().string()
             + "/Updater Log File.txt cannot be made: Permission denied.\n"));
-    if (bRoot)
+    if (bRoot) {
         EXPECT_TRUE(Ran(run, 3,
             "The folder " + Installed().string()
                 + " belongs to the user root; the update must be run by that user."));
+    }
     EXPECT_EQ(Installation(), before);
 }
