@@ -3,7 +3,6 @@
 #include "support/ZipFixtures.h"
 #include "support/ZipRecipe.h"
 
-#include <algorithm>
 #include <functional>
 #include <gmock/gmock.h>
 
@@ -68,52 +67,44 @@ TEST_P(LayoutsOfOtherWriters, ReadAsWrittenOrRefusedWithTheCheckNamed)
     EXPECT_EQ(CompareReaders(path, KeyText()), "");
 }
 
-// A case's name, as GoogleTest takes it.
-std::string CaseName(const testing::TestParamInfo<LayoutCase>& theInfo)
-{
-    std::string name = theInfo.param.itsName;
-    std::replace(name.begin(), name.end(), '-', '_');
-    return name;
-}
-
 const uint16_t kTime = (12u << 11) | (30u << 5); // ZipRecipeEntry's
 
 INSTANTIATE_TEST_SUITE_P(DescriptorAfterTheData, LayoutsOfOtherWriters,
     ::testing::Values(
         // bsdtar -c --format zip: the CRC left at zero, the size known ahead.
-        LayoutCase { "bsdtar-deflated", Entry(8, false, true),
+        LayoutCase { "bsdtar_deflated", Entry(8, false, true),
             [](std::string& b) { Patch32(b, kLocalSize, 3005); }, nullptr },
-        LayoutCase { "bsdtar-stored", Entry(0, false, true),
+        LayoutCase { "bsdtar_stored", Entry(0, false, true),
             [](std::string& b) { Patch32(b, kLocalCompressedSize, 3005), Patch32(b, kLocalSize, 3005); },
             nullptr },
         // Info-ZIP zip -P writing to a pipe: the time where the CRC goes.
-        LayoutCase { "zip-pipe-password", Entry(8, true, true),
+        LayoutCase { "zip_pipe_password", Entry(8, true, true),
             [](std::string& b) {
                 Patch32(b, kLocalCrc, uint32_t { kTime } << 16), Patch32(b, kLocalSize, 3005);
             },
             nullptr },
-        LayoutCase { "size-neither-zero-nor-the-directorys", Entry(8, false, true),
+        LayoutCase { "size_neither_zero_nor_the_directorys", Entry(8, false, true),
             [](std::string& b) { Patch32(b, kLocalSize, 3004); },
             "the local header's size differs from the directory's (entry NewFiles/a.txt, local header at "
             "offset 0)" },
-        LayoutCase { "time-for-the-crc-unencrypted", Entry(8, false, true),
+        LayoutCase { "time_for_the_crc_unencrypted", Entry(8, false, true),
             [](std::string& b) { Patch32(b, kLocalCrc, uint32_t { kTime } << 16); },
             "the local header's CRC-32 differs from the directory's" },
-        LayoutCase { "zero-crc-without-a-descriptor", Entry(0, false, false),
+        LayoutCase { "zero_crc_without_a_descriptor", Entry(0, false, false),
             [](std::string& b) { Patch32(b, kLocalCrc, 0); },
             "the local header's CRC-32 differs from the directory's" }),
-    CaseName);
+    [](const auto& theInfo) { return std::string(theInfo.param.itsName); });
 
 INSTANTIATE_TEST_SUITE_P(BytesAfterTheEndRecord, LayoutsOfOtherWriters,
     ::testing::Values(
-        LayoutCase { "one-more-byte", Entry(8, true, false), [](std::string& b) { b += '\n'; }, nullptr },
+        LayoutCase { "one_more_byte", Entry(8, true, false), [](std::string& b) { b += '\n'; }, nullptr },
         // bsdtar writing to a pipe fills its last 10,240-byte block.
-        LayoutCase { "tape-block", Entry(8, false, true),
+        LayoutCase { "tape_block", Entry(8, false, true),
             [](std::string& b) { b.resize((b.size() / 10240 + 1) * 10240, '\0'); }, nullptr },
-        LayoutCase { "comment-past-the-end", Entry(8, false, false),
+        LayoutCase { "comment_past_the_end", Entry(8, false, false),
             [](std::string& b) { b[b.size() - 2] = 5; },
             "the end record's comment runs past the end of the file" }),
-    CaseName);
+    [](const auto& theInfo) { return std::string(theInfo.param.itsName); });
 
 // The tests above read one entry at offset 0; these need entries after it.
 class LaterEntries : public CraftedArchives {
