@@ -12,6 +12,7 @@
 #include "foundation/Profile.h"
 #include "support/TreeSnapshot.h"
 #include "support/ZipFixtures.h"
+#include "support/ZipRecipe.h"
 #include "tools/ArchiveWriter.h"
 
 #include <algorithm>
@@ -71,14 +72,9 @@ std::string KitArchive()
 // both headers), which the library cannot read.
 std::string StrongEncryptionArchive()
 {
-    std::string bytes = RawZip({ { "NewFiles/a.txt", "secret" } });
-    for (size_t at = 0; (at = bytes.find("PK", at)) != std::string::npos; at += 2) {
-        const bool bLocal = bytes.compare(at, 4, "PK\x03\x04") == 0;
-        const bool bCentral = bytes.compare(at, 4, "PK\x01\x02") == 0;
-        if (bLocal || bCentral)
-            bytes[at + (bLocal ? 6 : 8)] |= 0x41;
-    }
-    return bytes;
+    ZipRecipeEntry entry = StoredEntry("NewFiles/a.txt", "secret");
+    entry.itsMoreFlags = 0x41;
+    return BuildZip({ { entry }, "", false, "" });
 }
 
 FuzzSeeds Seeds()

@@ -42,6 +42,18 @@ bool NamesDifferOnlyInZeroBytes(const CZipArchiveFile& theArchive, const CZipEnt
     return local == central;
 }
 
+// Whether theCheck holds for some entry of the directory, walked in order.
+template <typename Check> bool SomeEntry(const CZipArchiveFile& theArchive, Check theCheck)
+{
+    CZipDirectoryCursor cursor(theArchive);
+    CZipEntry entry;
+    int error = 0;
+    while (cursor.Next(entry, error))
+        if (theCheck(entry))
+            return true;
+    return false;
+}
+
 } // namespace
 
 bool IsMeantDifference(const Decoded& theLibzip, const Decoded& theOurs, const CZipArchiveFile& theArchive,
@@ -125,16 +137,12 @@ bool IsMeantRefusal(const std::string& theFailure)
 // The version a header asks for decides nothing about how we read the entry.
 bool VersionsDisagree(const CZipArchiveFile& theArchive)
 {
-    CZipDirectoryCursor cursor(theArchive);
-    CZipEntry entry;
-    int error = 0;
     uint64_t at = theArchive.GetDirectoryOffset();
-    while (cursor.Next(entry, error)) {
-        if (Read16(theArchive, at + 6) < Read16(theArchive, entry.itsLocalOffset + 4))
-            return true;
+    return SomeEntry(theArchive, [&](const CZipEntry& theEntry) {
+        const bool bLater = Read16(theArchive, at + 6) < Read16(theArchive, theEntry.itsLocalOffset + 4);
         at += 46 + Read16(theArchive, at + 28) + Read16(theArchive, at + 30) + Read16(theArchive, at + 32);
-    }
-    return false;
+        return bLater;
+    });
 }
 
 // bsdtar writes the sizes it knows ahead and zero for the rest; Info-ZIP
@@ -155,29 +163,21 @@ bool LeavesSomeValuesToItsDescriptor(const CZipArchiveFile& theArchive, const CZ
 
 bool LeavesSomeValuesToItsDescriptor(const CZipArchiveFile& theArchive)
 {
-    CZipDirectoryCursor cursor(theArchive);
-    CZipEntry entry;
-    int error = 0;
-    while (cursor.Next(entry, error))
-        if (LeavesSomeValuesToItsDescriptor(theArchive, entry))
-            return true;
-    return false;
+    return SomeEntry(theArchive,
+        [&](const CZipEntry& theEntry) { return LeavesSomeValuesToItsDescriptor(theArchive, theEntry); });
 }
 
 bool HasLocalZip64Offset(const CZipArchiveFile& theArchive)
 {
-    CZipDirectoryCursor cursor(theArchive);
-    CZipEntry entry;
-    int error = 0;
-    while (cursor.Next(entry, error)) {
-        const uint64_t at = entry.itsLocalOffset;
+    return SomeEntry(theArchive, [&](const CZipEntry& theEntry) {
+        const uint64_t at = theEntry.itsLocalOffset;
         const uint64_t extra = at + kLocalHeaderSize + Read16(theArchive, at + 26);
         const uint64_t extraEnd = extra + Read16(theArchive, at + 28);
         for (uint64_t field = extra; field + 4 <= extraEnd; field += 4 + Read16(theArchive, field + 2))
             if (Read16(theArchive, field) == kZip64ExtraId && Read16(theArchive, field + 2) >= 24)
                 return true;
-    }
-    return false;
+        return false;
+    });
 }
 
 bool EndsWithLocatorBytes(const CZipArchiveFile& theArchive)
