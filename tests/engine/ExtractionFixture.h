@@ -11,7 +11,6 @@
 #include "support/ZipFixtures.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
 

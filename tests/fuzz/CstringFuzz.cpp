@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 #include <strings.h>
 
 namespace {

@@ -8,7 +8,6 @@
 #include "platform/ResourceBundle.h"
 #include "platform/Resources.h"
 
-#include <cstring>
 
 namespace {
 

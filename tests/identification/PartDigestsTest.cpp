@@ -1,7 +1,6 @@
 #include "identification/PartDigests.h"
 #include "support/TempFolder.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>

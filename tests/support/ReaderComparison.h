@@ -11,10 +11,8 @@
 // the entries' names, sizes, CRCs, dates and count, and every entry's data
 // or the error code that stops it. Our decoder is also run stage by stage
 // with input and output in odd-sized pieces, which must change nothing.
-//
-// The few differences that are meant are accepted and listed in the .cpp
-// with their reasons. Empty when the readers agree; otherwise one line per
-// difference.
+// The differences that are meant (MeantDifferences.h) are accepted. Empty
+// when the readers agree; otherwise one line per difference.
 std::string CompareReaders(const std::string& theArchivePath, const std::string& thePassword);
 
 // One entry read whole by our decoder, in the extractor's blocks.

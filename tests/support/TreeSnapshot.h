@@ -7,8 +7,8 @@
 
 // Every file and folder under a root, by relative path: a folder maps to "/",
 // a file to its contents, a link to "-> target", a pipe or device to
-// "<special>". Two snapshots compare equal
-// exactly when the trees hold the same names and bytes.
+// "<special>". Two snapshots compare equal exactly when the trees hold the
+// same names and bytes.
 using TreeSnapshot = std::map<std::string, std::string>;
 TreeSnapshot SnapshotTree(const std::filesystem::path& theRoot);
 

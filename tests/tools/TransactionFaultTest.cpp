@@ -17,7 +17,6 @@
 #include <fcntl.h>
 #include <fstream>
 #include <set>
-#include <sstream>
 #include <sys/inotify.h>
 #include <thread>
 #include <unistd.h>
