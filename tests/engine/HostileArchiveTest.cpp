@@ -46,7 +46,7 @@ TEST_F(HostileArchive, PathTraversalLayouts)
         ExpectRefused(name);
 }
 
-TEST_F(HostileArchive, DuplicateNamesAndZeroBytes)
+TEST_F(HostileArchive, DuplicateNames)
 {
     // Two entries for one file: which content wins would depend on order.
     ExpectRefused({ { "NewFiles/a", "1" }, { "newfiles/a", "2" } }, "newfiles/a");

@@ -25,7 +25,7 @@ std::string Executable(const TempFolder& theFolder, const std::string& thePlist)
 
 } // namespace
 
-TEST(CollectFiles, WalksTheBundleDepthFirstWithoutHiddenNamesOrInnerBundlesOrLinks)
+TEST(CollectFiles, WalksTheBundleDepthFirstWithoutHiddenNamesOrInnerBundles)
 {
     TempFolder folder;
     folder.Write("A.app/Contents/Info.plist", "");
