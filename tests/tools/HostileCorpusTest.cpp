@@ -4,10 +4,7 @@
 // archive that is refused leaves the installation exactly as it was.
 
 #include "KitFixture.h"
-#include "support/TreeSnapshot.h"
 #include "support/ZipFixtures.h"
-
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <sys/stat.h>
@@ -36,11 +33,7 @@ protected:
         itsTemp.Write("Applications/outside/secret.txt", "not to be touched\n");
         fs::create_directories(itsTemp / "Applications/outside/folder");
         const fs::path build = itsTemp.Path() / "builds/5.0.2/Patchwell 5";
-        std::vector<std::string> names;
-        for (const auto& entry : fs::recursive_directory_iterator(build))
-            names.push_back(fs::relative(entry.path(), build).string() + (entry.is_directory() ? "/" : ""));
-        std::sort(names.begin(), names.end());
-        for (const std::string& name : names)
+        for (const std::string& name : ListTree(build.string()))
             itsNewBuild.push_back({ "NewFiles/" + name,
                 name.back() == '/' ? std::string() : ReadWholeFile((build / name).string()) });
     }

@@ -10,9 +10,6 @@
 #include "identification/ProgramList.h"
 #include "identification/ProgramScanner.h"
 #include "support/ScriptedObserver.h"
-#include "support/TreeSnapshot.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -9,8 +9,6 @@
 #include "engine/UpdateRun.h"
 #include "support/ScriptedObserver.h"
 
-#include <gtest/gtest.h>
-
 #include <functional>
 
 namespace {

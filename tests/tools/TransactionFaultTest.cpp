@@ -8,9 +8,6 @@
 
 #include "KitFixture.h"
 #include "engine/FolderLock.h"
-#include "support/TreeSnapshot.h"
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <csignal>

@@ -5,8 +5,6 @@
 #include "engine/KitOrigin.h"
 #include "support/ZipFixtures.h"
 
-#include <gtest/gtest.h>
-
 namespace fs = std::filesystem;
 
 TEST_F(UpdateKit, KitListsAndUpdatesTheInstalledCopy)
