@@ -3,7 +3,6 @@
 
 #include "ExtractionFixture.h"
 #include "engine/UpdatePreflight.h"
-#include "support/TraceCapture.h"
 
 #include <filesystem>
 #include <gmock/gmock.h>
