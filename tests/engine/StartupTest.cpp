@@ -122,6 +122,10 @@ TEST_F(Startup, NoArchiveLeavesTheNamesEmpty)
     EXPECT_FALSE(kit.HasArchive());
     EXPECT_TRUE(kit.itsInstallName.IsEmpty());
     EXPECT_EQ(kit.itsPassword.Length(), 26);
+    // Without a "My Projects" beside it, the projects are in the documents.
+    const char* documents = std::getenv("XDG_DOCUMENTS_DIR");
+    ASSERT_NE(documents, nullptr) << "tests run with a private documents folder";
+    EXPECT_EQ(std::string(gMyProjectsPath.GetText()), std::string(documents) + "/Patchwell");
 }
 
 TEST_F(Startup, FoldersFollowTheUpdaterFolder)
@@ -131,15 +135,6 @@ TEST_F(Startup, FoldersFollowTheUpdaterFolder)
     EXPECT_EQ(std::string(BaseProgramPath.GetText()), itsTemp / "kit") << "trailing separators are cut";
     EXPECT_TRUE(gCurrentFolder == BaseProgramPath);
     EXPECT_EQ(std::string(gMyProjectsPath.GetText()), itsTemp / "kit/My Projects");
-}
-
-TEST_F(Startup, ProjectsFolderFallsBackToDocuments)
-{
-    itsTemp.Write("kit/readme.txt", "");
-    Start(itsTemp / "kit");
-    const char* documents = std::getenv("XDG_DOCUMENTS_DIR");
-    ASSERT_NE(documents, nullptr) << "tests run with a private documents folder";
-    EXPECT_EQ(std::string(gMyProjectsPath.GetText()), std::string(documents) + "/Patchwell");
 }
 
 TEST_F(Startup, MyFilesPathOverridesTheProjectsFolder)

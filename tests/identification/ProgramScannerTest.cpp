@@ -127,18 +127,6 @@ TEST_F(ScannerTest, CompanionFoldersAreSkippedAndAPlainBundleIsNamedByItself)
     EXPECT_FALSE(Traced("Processing directory: " + (itsApps / "bevelcompanion")));
 }
 
-TEST_F(ScannerTest, OnlyTheExecutableDecides)
-{
-    MakeBundle(itsApps, "Changed exe/Patchwell 5.app", "patched executable");
-    MakeBundle(itsApps, "Changed nib/Patchwell 5.app", "build 5 executable", "another resource");
-    MakeBundle(itsApps, "Renamed/Patchwell 5.app", "build 5 executable");
-    fs::rename(itsApps / "Renamed/Patchwell 5.app/Contents/MacOS/Patchwell 5",
-        itsApps / "Renamed/Patchwell 5.app/Contents/MacOS/Other");
-    itsApps.Write("Changed old/Patchwell PPC", "old style, patched");
-    ASSERT_EQ(Scan(), 1);
-    EXPECT_EQ(FoundPaths(), (std::vector<std::string> { "Changed nib/Patchwell 5.app" }));
-}
-
 TEST_F(ScannerTest, WithoutNameTableEveryFileIsKept)
 {
     MakeBundle(itsApps, "Misc/Other.app", "x");
@@ -223,6 +211,10 @@ TEST_F(ScannerTest, CopiesScannedTogetherGiveWhatOneByOneGives)
         MakeBundle(itsApps, std::string(folder) + "/Patchwell 5.app", "build 5 executable");
     MakeBundle(itsApps, "Big/Patchwell 5.app", "build 5 executable", std::string(300000, 'r'));
     MakeBundle(itsApps, "Changed/Patchwell 5.app", "patched executable");
+    // Only the executable decides: a bundle whose program has another name is none.
+    MakeBundle(itsApps, "Renamed/Patchwell 5.app", "build 5 executable");
+    fs::rename(itsApps / "Renamed/Patchwell 5.app/Contents/MacOS/Patchwell 5",
+        itsApps / "Renamed/Patchwell 5.app/Contents/MacOS/Other");
     MakeBundle(itsApps, "Fifo/Patchwell 5.app", "build 5 executable");
     fs::remove(itsApps / "Fifo/Patchwell 5.app/Contents/MacOS/Patchwell 5");
     ASSERT_EQ(mkfifo((itsApps / "Fifo/Patchwell 5.app/Contents/MacOS/Patchwell 5").c_str(), 0600), 0);
@@ -240,7 +232,8 @@ TEST_F(ScannerTest, CopiesScannedTogetherGiveWhatOneByOneGives)
         = ScanDirectory(itsFound, itsApps.Path().c_str(), gValidProgramNames, &itsValid, &unknown);
     itsFound.itsStream = nullptr;
     EXPECT_EQ(count, 12);
-    EXPECT_EQ(unknown.GetCount(), 3) << "the changed, the unreadable and the old changed executables";
+    EXPECT_EQ(unknown.GetCount(), 4)
+        << "the changed, the renamed, the unreadable and the old changed executables";
 
     std::vector<std::string> folders;
     for (const fs::directory_entry& entry : fs::directory_iterator(itsApps.Path()))

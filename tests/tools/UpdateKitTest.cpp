@@ -5,6 +5,8 @@
 #include "engine/KitOrigin.h"
 #include "support/ZipFixtures.h"
 
+#include <sys/stat.h>
+
 namespace fs = std::filesystem;
 
 TEST_F(UpdateKit, KitListsAndUpdatesTheInstalledCopy)
@@ -13,6 +15,9 @@ TEST_F(UpdateKit, KitListsAndUpdatesTheInstalledCopy)
     for (const char* name :
         { "patchwell-updater", "Spring Update.zip", "data.txt", "readme.txt", "Help/astart.htm" })
         EXPECT_TRUE(std::filesystem::exists(Kit() + "/" + name)) << name;
+    // A readme that is a pipe, which the start must not wait on.
+    std::filesystem::remove(Kit() + "/readme.txt");
+    ASSERT_EQ(mkfifo((Kit() + "/readme.txt").c_str(), 0600), 0);
     EXPECT_TRUE(Ran(Updater("--list"), 0, Installed().string() + "\n"));
     EXPECT_TRUE(Ran(Updater("--list"), 0, "matches the valid build of 2025/03/01 10:00:00"));
 

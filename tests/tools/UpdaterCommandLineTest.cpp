@@ -43,15 +43,6 @@ TEST_F(UpdaterCommandLine, AKitWithADamagedDataFileIsRefusedByName)
     EXPECT_EQ(SnapshotTree(itsTemp.Path() / "Applications"), before);
 }
 
-// The readme is a pipe, which the start must not wait on.
-TEST_F(UpdaterCommandLine, APipedReadmeIsNotWaitedOn)
-{
-    std::filesystem::remove(Kit() + "/readme.txt");
-    ASSERT_EQ(mkfifo((Kit() + "/readme.txt").c_str(), 0600), 0);
-    EXPECT_TRUE(Ran(Updater("--list"), 0, "matches the valid build of "));
-    EXPECT_TRUE(Ran(Apply(), 0, "The update is done."));
-}
-
 TEST_F(UpdaterCommandLine, MissingArchiveAndFoldersAreNamed)
 {
     const TreeSnapshot before = SnapshotTree(itsTemp.Path() / "Applications");
