@@ -100,7 +100,12 @@ TEST_F(Startup, NamesAndSubstitutionsComeFromTheArchive)
 {
     itsTemp.Write("kit/Spring Update.ZIP", "");
     itsTemp.Write("kit/notes.zip.txt", "");
-    const CUpdateKit kit = Start(itsTemp / "kit");
+    itsTemp.Write("kit/My Projects/keep", "");
+    const CUpdateKit kit = Start(itsTemp / "kit/");
+    // The folders follow the updater's, its trailing separators cut.
+    EXPECT_EQ(std::string(BaseProgramPath.GetText()), itsTemp / "kit");
+    EXPECT_TRUE(gCurrentFolder == BaseProgramPath);
+    EXPECT_EQ(std::string(gMyProjectsPath.GetText()), itsTemp / "kit/My Projects");
     EXPECT_EQ(std::string(gAppBundlePath.GetText()), itsTemp / "kit");
     EXPECT_EQ(std::string(kit.itsFolder.GetText()), itsTemp / "kit");
     EXPECT_EQ(std::string(kit.itsArchive.GetText()), itsTemp / "kit/Spring Update.ZIP");
@@ -126,15 +131,6 @@ TEST_F(Startup, NoArchiveLeavesTheNamesEmpty)
     const char* documents = std::getenv("XDG_DOCUMENTS_DIR");
     ASSERT_NE(documents, nullptr) << "tests run with a private documents folder";
     EXPECT_EQ(std::string(gMyProjectsPath.GetText()), std::string(documents) + "/Patchwell");
-}
-
-TEST_F(Startup, FoldersFollowTheUpdaterFolder)
-{
-    itsTemp.Write("kit/My Projects/keep", "");
-    Start(itsTemp / "kit/");
-    EXPECT_EQ(std::string(BaseProgramPath.GetText()), itsTemp / "kit") << "trailing separators are cut";
-    EXPECT_TRUE(gCurrentFolder == BaseProgramPath);
-    EXPECT_EQ(std::string(gMyProjectsPath.GetText()), itsTemp / "kit/My Projects");
 }
 
 TEST_F(Startup, MyFilesPathOverridesTheProjectsFolder)
