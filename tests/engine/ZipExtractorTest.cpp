@@ -45,20 +45,6 @@ protected:
         EXPECT_EQ(PackArchive(archive, itsTemp / "src/NewFiles"), 0);
         return archive;
     }
-
-    void ExpectSourceExtracted()
-    {
-        const std::string source = itsTemp / "src/NewFiles";
-        EXPECT_EQ(ListTree(itsDestination), ListTree(source));
-        for (const std::string& path : ListTree(source)) {
-            if (path.back() == '/')
-                continue;
-            const std::string written = itsDestination + "/" + path;
-            EXPECT_EQ(ReadWholeFile(written), ReadWholeFile(source + "/" + path)) << path;
-            EXPECT_EQ(FileDate(written), FileDate(source + "/" + path)) << path;
-            EXPECT_EQ(FileMode(written), path == kBinaryName ? 0755 : 0644) << path;
-        }
-    }
 };
 
 TEST_F(Extraction, ArchiveFromPackRoundTrips)
@@ -66,12 +52,21 @@ TEST_F(Extraction, ArchiveFromPackRoundTrips)
     MakeSource();
     ASSERT_EQ(Extract(PackSource()), 1) << itsError;
     EXPECT_EQ(itsError, "");
-    ExpectSourceExtracted();
+    const std::string source = itsTemp / "src/NewFiles";
+    EXPECT_EQ(ListTree(itsDestination), ListTree(source));
+    for (const std::string& path : ListTree(source)) {
+        if (path.back() == '/')
+            continue;
+        const std::string written = itsDestination + "/" + path;
+        EXPECT_EQ(ReadWholeFile(written), ReadWholeFile(source + "/" + path)) << path;
+        EXPECT_EQ(FileDate(written), FileDate(source + "/" + path)) << path;
+        EXPECT_EQ(FileMode(written), path == kBinaryName ? 0755 : 0644) << path;
+    }
     EXPECT_EQ(itsFilesDone, 11u);
     EXPECT_EQ(itsFileCount, 11u);
     // Pack writes entries in name order, the top folder first.
     std::string expected = "ExtractOneFile - " + itsDestination + "/\n";
-    for (const std::string& path : ListTree(itsTemp / "src/NewFiles"))
+    for (const std::string& path : ListTree(source))
         expected += "ExtractOneFile - " + itsDestination + "/" + path + "\n";
     EXPECT_EQ(itsLog, expected);
 }
