@@ -13,31 +13,25 @@ namespace {
 const std::string kLatinName = "\xDC"
                                "ber.txt";
 
-class EntryNameBytes : public ExtractionTest {
-protected:
-    // An archive written by Info-ZIP from a file of that name, as a user's
-    // tool would; in the C locale it stores the byte without the UTF-8 flag.
-    std::string InfoZipArchive()
-    {
-        itsTemp.Write("src/NewFiles/" + kLatinName, "Latin-1 name");
-        itsTemp.Write("src/NewFiles/Caf\xC3\xA9.txt", "UTF-8 name");
-        const std::string archive = itsTemp / "latin.zip";
-        EXPECT_EQ(RunProgram("cd " + ShellQuote(itsTemp / "src") + " && LC_ALL=C zip -q -r -P "
-                      + ShellQuote(KeyText()) + " " + ShellQuote(archive) + " NewFiles")
-                      .status,
-            0);
-        return archive;
-    }
-};
+using EntryNameBytes = ExtractionTest;
 
 } // namespace
 
+// An archive written by Info-ZIP from a file of that name, as a user's tool
+// would; in the C locale it stores the byte without the UTF-8 flag.
 TEST_F(EntryNameBytes, ExtractionWritesAndLogsTheArchivesBytes)
 {
+    itsTemp.Write("src/NewFiles/" + kLatinName, "Latin-1 name");
+    itsTemp.Write("src/NewFiles/Caf\xC3\xA9.txt", "UTF-8 name");
+    const std::string archive = itsTemp / "latin.zip";
+    ASSERT_EQ(RunProgram("cd " + ShellQuote(itsTemp / "src") + " && LC_ALL=C zip -q -r -P "
+                  + ShellQuote(KeyText()) + " " + ShellQuote(archive) + " NewFiles")
+                  .status,
+        0);
     for (const bool bAhead : { true, false }) {
         bReadAhead = bAhead;
         std::filesystem::remove_all(itsDestination);
-        ASSERT_EQ(Extract(InfoZipArchive()), 1) << itsError;
+        ASSERT_EQ(Extract(archive), 1) << itsError;
         EXPECT_EQ(ListTree(itsDestination), (std::vector<std::string> { "Caf\xC3\xA9.txt", kLatinName }));
         EXPECT_EQ(ReadWholeFile(itsDestination + "/" + kLatinName), "Latin-1 name");
         EXPECT_THAT(

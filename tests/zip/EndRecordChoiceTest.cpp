@@ -46,14 +46,6 @@ Parts Split(const std::string& theBytes)
     return parts;
 }
 
-// Entry 0 is one that only some tools list; entry 1 every tool lists.
-Parts HiddenAndListed()
-{
-    return Split(BuildZip({ { StoredEntry("NewFiles/hidden", "only some tools list this"),
-                                StoredEntry("NewFiles/listed", "listed") },
-        "", false, "" }));
-}
-
 using EndRecordChoice = CraftedArchives;
 
 // Readers that look from the end of the file take the end record nearest
@@ -62,7 +54,10 @@ using EndRecordChoice = CraftedArchives;
 // of whoever made the archive may list other files than we would install.
 TEST_F(EndRecordChoice, TwoReadingsRefuseTheArchiveAsAmbiguous)
 {
-    const Parts parts = HiddenAndListed();
+    // Entry 0 is one that only some tools list; entry 1 every tool lists.
+    const Parts parts = Split(BuildZip({ { StoredEntry("NewFiles/hidden", "only some tools list this"),
+                                             StoredEntry("NewFiles/listed", "listed") },
+        "", false, "" }));
     const std::string& hidden = parts.itsRecords[0];
     const std::string& listed = parts.itsRecords[1];
     const uint64_t directory = parts.itsData.size();
