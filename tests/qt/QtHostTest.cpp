@@ -235,7 +235,6 @@ TEST_F(QtTest, StopSignalRunsTheQuitSequenceThroughTheLoop)
     RunApplicationEventLoop();
     EXPECT_EQ(window.itsCloses, 1);
     EXPECT_TRUE(QtHost().HasStopRequest());
-    QtHost().ForgetStopRequest();
 }
 
 TEST_F(QtTest, QuitMessageEndsTheLoopAfterTheNextEvent)
