@@ -44,11 +44,18 @@ protected:
 
     void TearDown() override
     {
+        CloseWizard();
+        QtTest::TearDown();
+    }
+
+    // Ends the window and what start-up made, so that a case may open it again.
+    void CloseWizard()
+    {
         itsAnswerTimer.reset();
         UpdaterCleanup();
         FoundPrograms.DeleteAll();
         ValidPrograms.DeleteAll();
-        QtTest::TearDown();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     // A large entry gives the run time to be interrupted in its middle.

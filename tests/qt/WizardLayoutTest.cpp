@@ -80,10 +80,7 @@ TEST_F(WizardLayout, EveryPageShowsItsTextsWhole)
             ExpectReadable(*gGlobalWin, name);
             SavePicture(*gGlobalWin, folder + "/" + name + ".png");
         }
-        UpdaterCleanup();
-        FoundPrograms.DeleteAll();
-        ValidPrograms.DeleteAll();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        CloseWizard();
         std::filesystem::remove_all(Installed());
     }
 }

@@ -177,10 +177,6 @@ TEST_F(WizardWindow, ACancelDuringTheRunAsksAndYesLeavesTheCopyAsItWas)
             EXPECT_EQ(window.GetCurrentPage(), kPageDone) << Text(kItemMessage);
         }
         gAbortUpdate = 0;
-        itsAnswerTimer.reset();
-        UpdaterCleanup();
-        FoundPrograms.DeleteAll();
-        ValidPrograms.DeleteAll();
-        QtTest::SetUp();
+        CloseWizard();
     }
 }
