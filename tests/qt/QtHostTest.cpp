@@ -103,20 +103,6 @@ TEST_F(QtTest, ClicksComeBackAsCommands)
     EXPECT_EQ(window.itsLog, (std::vector<std::string> { "203/0", "204/0", "214/0" }));
 }
 
-// The question is a modal dialog whose button click ends its loop.
-TEST_F(QtTest, OverwriteQuestionAnswersThroughItsButtons)
-{
-    Soon([] {
-        auto* widget = QApplication::activeModalWidget();
-        ASSERT_NE(widget, nullptr);
-        EXPECT_TRUE(Shell().IsModalDialogUp());
-        for (auto* button : widget->findChildren<QPushButton*>())
-            if (button->text() == "Yes to All")
-                button->click();
-    });
-    EXPECT_EQ(QtHost().AskOverwrite("/dest/file.txt", 3), 129);
-}
-
 // Presses the button with theText in the alert that the next loop shows.
 void AnswerAlert(const char* theText)
 {
