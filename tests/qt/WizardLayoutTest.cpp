@@ -1,11 +1,14 @@
 // The wizard's pages in English and German, at the scale and on the screen
 // the test program runs with: no text is cut, no control covers another, the
-// window and its buttons lie on the screen. Pictures of each page go to the
-// build folder. The program runs itself again at twice the scale, on a large
-// screen and on one of 800 by 600 pixels.
+// window and its buttons lie on the screen, and a screen reader can name each
+// control. Pictures of each page go to the build folder. The program runs
+// itself again at twice the scale, on a large screen and on one of 800 by 600
+// pixels.
 
 #include "WizardFixture.h"
 
+#include <QAccessible>
+#include <QAccessibleValueInterface>
 #include <QScreen>
 
 #include <cstdlib>
@@ -34,9 +37,66 @@ std::string PictureFolder(const char* theLanguage)
         + std::to_string(size.width()) + "x" + std::to_string(size.height());
 }
 
+QAccessibleInterface* Accessible(int theItemId)
+{
+    QWidget* widget = WidgetOf(*gGlobalWin->FindEntry(theItemId));
+    if (theItemId == kItemFolderList)
+        widget = widget->findChild<QTreeWidget*>();
+    return QAccessible::queryAccessibleInterface(widget);
+}
+
+// Every control a person can reach on the page with no name, and every name
+// that a node says again right after its parent said it.
+void CollectUnnamed(
+    QAccessibleInterface* pNode, std::vector<std::string>& theUnnamed, std::vector<std::string>& theSaidTwice)
+{
+    const QString parentName = pNode->text(QAccessible::Name);
+    for (int i = 0; i < pNode->childCount(); ++i) {
+        QAccessibleInterface* child = pNode->child(i);
+        if (!child || child->state().invisible)
+            continue;
+        const QAccessible::Role role = child->role();
+        const bool bControl = role == QAccessible::PushButton || role == QAccessible::ProgressBar
+            || role == QAccessible::Tree || role == QAccessible::List || role == QAccessible::EditableText;
+        const QString name = child->text(QAccessible::Name);
+        if (bControl && name.isEmpty())
+            theUnnamed.push_back(std::to_string(role));
+        if (!name.isEmpty() && name == parentName)
+            theSaidTwice.push_back(name.toStdString());
+        CollectUnnamed(child, theUnnamed, theSaidTwice);
+    }
+}
+
+// The English names a screen reader says for the controls that need one.
+void ExpectNamedByRole()
+{
+    struct Named {
+        int itsItem;
+        QAccessible::Role itsRole;
+        const char* itsName;
+    };
+    const Named named[] = {
+        { kItemReadme, QAccessible::EditableText, "About this update" },
+        { kItemFolderList, QAccessible::Tree, "Copies of Patchwell" },
+        { kItemProgressBar, QAccessible::ProgressBar, "Installation progress" },
+        { kItemNext, QAccessible::PushButton, "Next >" },
+    };
+    for (const Named& item : named) {
+        SCOPED_TRACE(item.itsName);
+        QAccessibleInterface* node = Accessible(item.itsItem);
+        ASSERT_NE(node, nullptr);
+        EXPECT_EQ(node->role(), item.itsRole);
+        EXPECT_EQ(node->text(QAccessible::Name).toStdString(), item.itsName);
+    }
+    auto* tree = WidgetOf(*gGlobalWin)->findChild<QTreeWidget*>();
+    EXPECT_EQ(tree->headerItem()->text(0).toStdString(), "Copies of Patchwell") << "not a column numbered 1";
+    EXPECT_NE(Accessible(kItemProgressBar)->valueInterface(), nullptr) << "the bar tells how far it is";
+}
+
 using WizardLayout = WizardWindow;
 
-TEST_F(WizardLayout, EveryPageShowsItsTextsWhole)
+// Each page as it is seen and as a screen reader hears it.
+TEST_F(WizardLayout, EveryPageShowsItsTextsWholeAndNamesItsControls)
 {
     const Language languages[] = { { "en", "" }, { "de", SourceFile("resources/languages/de.json") } };
     for (const Language& language : languages) {
@@ -45,6 +105,9 @@ TEST_F(WizardLayout, EveryPageShowsItsTextsWhole)
         itsLanguageFile = language.itsFile;
         CGlobalWin& window = Open();
         window.DoCommand(kCommandSplashDone, 0, 0);
+        if (language.itsFile.empty())
+            ExpectNamedByRole();
+        QAccessibleInterface* root = QAccessible::queryAccessibleInterface(Window());
         const std::string folder = PictureFolder(language.itsName);
         // A deep folder has no blank to wrap at before its last name.
         const std::string target = "/home/quilting_guild_of_the_northern_valley/programs_kept_for_the_spring_"
@@ -79,6 +142,10 @@ TEST_F(WizardLayout, EveryPageShowsItsTextsWhole)
             ASSERT_EQ(window.GetCurrentPage(), page);
             ExpectReadable(*gGlobalWin, name);
             SavePicture(*gGlobalWin, folder + "/" + name + ".png");
+            std::vector<std::string> unnamed, saidTwice;
+            CollectUnnamed(root, unnamed, saidTwice);
+            EXPECT_TRUE(unnamed.empty()) << name << ": unnamed controls of roles " << unnamed.front();
+            EXPECT_TRUE(saidTwice.empty()) << name << ": \"" << saidTwice.front() << "\" is said twice";
         }
         CloseWizard();
         std::filesystem::remove_all(Installed());
@@ -101,7 +168,7 @@ TEST_F(WizardLayout, AtTwiceTheScaleOnALargeAndASmallScreen)
         const ProgramRun run
             = RunProgram("PW_LAYOUT_AGAIN=1 QT_SCALE_FACTOR=2 QT_QPA_PLATFORM=offscreen:configfile="
                 + ShellQuote(config) + " timeout -s KILL 300 " + ShellQuote(self)
-                + " --gtest_filter=WizardLayout.EveryPageShowsItsTextsWhole 2>&1");
+                + " --gtest_filter=WizardLayout.EveryPageShowsItsTextsWholeAndNamesItsControls 2>&1");
         EXPECT_EQ(run.status, 0) << screen.width() << "x" << screen.height() << ":\n" << run.output;
     }
 }
