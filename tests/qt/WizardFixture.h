@@ -98,11 +98,6 @@ protected:
         const std::string kit = MakeKit();
         if (!bWithArchive)
             std::filesystem::remove(kit + "/Spring Update.zip");
-        if (!itsLanguageFile.empty()) {
-            std::filesystem::copy_file(
-                itsLanguageFile, kit + "/Language.json", std::filesystem::copy_options::overwrite_existing);
-            itsTemp.Write("kit/Patchwell Settings.txt", "LanguageResFileName = \"Language.json\"\n");
-        }
         StartupOptions options;
         options.itsBundlePath = kit.c_str();
         options.itsApplicationsFolder = (itsTemp / "Applications").c_str();
@@ -159,7 +154,6 @@ protected:
     CScopedGlobal<bool> itsClosed { bGlobalClosed, false };
     CScopedGlobal<int32_t> itsAbort { gAbortUpdate, 0 };
     TempFolder itsTemp;
-    std::string itsLanguageFile; // the language file the kit names, when not empty
     std::unique_ptr<CMountedFolder> itsApplications;
     std::unique_ptr<QTimer> itsAnswerTimer;
     std::vector<std::string> itsQuestions;
