@@ -44,7 +44,9 @@ void CollectUnnamed(
     const QString parentName = pNode->text(QAccessible::Name);
     for (int i = 0; i < pNode->childCount(); ++i) {
         QAccessibleInterface* child = pNode->child(i);
-        if (!child || child->state().invisible)
+        // An interface that lost its widget is one Qt kept for a widget gone
+        // since (see below): it cannot be asked.
+        if (!child || !child->object() || child->state().invisible)
             continue;
         const QAccessible::Role role = child->role();
         const bool bControl = role == QAccessible::PushButton || role == QAccessible::ProgressBar
@@ -76,6 +78,8 @@ void ExpectNamedByRole()
         SCOPED_TRACE(item.itsName);
         QAccessibleInterface* node = Accessible(item.itsItem);
         ASSERT_NE(node, nullptr);
+        if (!node->object())
+            continue; // kept by Qt for a widget gone since (see below)
         EXPECT_EQ(node->role(), item.itsRole);
         EXPECT_EQ(node->text(QAccessible::Name).toStdString(), item.itsName);
     }
@@ -96,9 +100,9 @@ TEST_F(WizardLayout, EveryPageShowsItsTextsWholeAndNamesItsControls)
         Install("Patchwell 5");
         CGlobalWin& window = Open();
         window.DoCommand(kCommandSplashDone, 0, 0);
-        // Qt 6.4 keeps the accessible interfaces of widgets that are gone and
-        // hands them out for new widgets at the same addresses: only the first
-        // window is heard.
+        // Qt 6.4 keeps the accessible interfaces of some widgets that are gone,
+        // and hands them out for new widgets at the same addresses: the German
+        // window, whose widgets take the English one's places, is not heard.
         QAccessibleInterface* root = nullptr;
         if (language == "en") {
             ExpectNamedByRole();
