@@ -46,6 +46,7 @@ TEST_F(DrawingTest, OperationsDrawOnlyInsideAPassWithTheirToolSelected)
         << "shown only when the last pass ends";
     window.EndPaint();
     EXPECT_EQ(window.GetPaintDepth(), 0);
+    EXPECT_DEATH(window.EndPaint(), "failed assertion `dccount>0'") << "one EndPaint too many";
     EXPECT_EQ(view.itsCalls.back(), "drawn");
     EXPECT_EQ(view.itsDrawing.itsCalls,
         (std::vector<std::string> { "fill 0,0 20x10 192/192/192", "xor 0,0 20x10 192/192/192",
