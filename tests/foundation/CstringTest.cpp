@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -243,25 +244,20 @@ TEST(Cstring, SplitPathAsksTheFileSystemForFolders)
 {
     TempFolder temp;
     const std::string file = temp.Write("sub/file.txt", "x");
-    Cstring folder("junk");
-    Cstring name;
-
-    Cstring::SplitPath(Cstring(file.c_str()), folder, name);
-    EXPECT_EQ(std::string(folder.GetText()), (temp.Path() / "sub").string() + "/");
-    EXPECT_STREQ(name.GetText(), "file.txt");
-
     const std::string sub = (temp.Path() / "sub").string();
-    Cstring::SplitPath(Cstring(sub.c_str()), folder, name);
-    EXPECT_EQ(std::string(folder.GetText()), sub) << "an existing folder is its own folder part";
-    EXPECT_STREQ(name.GetText(), "");
-
-    Cstring::SplitPath(Cstring("missing-no-separator"), folder, name);
-    EXPECT_STREQ(folder.GetText(), "");
-    EXPECT_STREQ(name.GetText(), "missing-no-separator");
-
-    Cstring::SplitPath(Cstring("/no/such/place/file"), folder, name);
-    EXPECT_STREQ(folder.GetText(), "/no/such/place/");
-    EXPECT_STREQ(name.GetText(), "file");
+    const std::tuple<std::string, std::string, const char*> cases[] = {
+        { file, sub + "/", "file.txt" },
+        { sub, sub, "" }, // an existing folder is its own folder part
+        { "missing-no-separator", "", "missing-no-separator" },
+        { "/no/such/place/file", "/no/such/place/", "file" },
+    };
+    for (const auto& [path, folderPart, namePart] : cases) {
+        Cstring folder("junk");
+        Cstring name;
+        Cstring::SplitPath(Cstring(path.c_str()), folder, name);
+        EXPECT_EQ(std::string(folder.GetText()), folderPart) << path;
+        EXPECT_STREQ(name.GetText(), namePart) << path;
+    }
 }
 
 TEST(Cstring, NumberedTextsComeFromTheTextSource)

@@ -14,6 +14,7 @@ using DrawingTest = TestHostFixture;
 TEST_F(DrawingTest, OperationsDrawOnlyInsideAPassWithTheirToolSelected)
 {
     CWindow window;
+    EXPECT_DEATH(window.BeginPaint(0), "failed assertion `FALSE'") << "nothing to draw on before Create";
     ASSERT_TRUE(window.Create(nullptr));
     auto& view = *static_cast<CRecordingWindowView*>(window.GetView());
     const CColor grey { 192, 192, 192 };
@@ -39,10 +40,13 @@ TEST_F(DrawingTest, OperationsDrawOnlyInsideAPassWithTheirToolSelected)
     EXPECT_TRUE(window.DrawPicture(233, { 0, 0, 120, 360 }));
     EXPECT_FALSE(window.DrawPicture(4711, { 0, 0, 1, 1 }));
     window.BeginPaint(0); // nested passes draw on the same surface
+    EXPECT_EQ(window.GetPaintDepth(), 2);
     window.EndPaint();
     EXPECT_TRUE(view.itsCalls.empty() || view.itsCalls.back() != "drawn")
         << "shown only when the last pass ends";
     window.EndPaint();
+    EXPECT_EQ(window.GetPaintDepth(), 0);
+    EXPECT_DEATH(window.EndPaint(), "failed assertion `dccount>0'") << "one EndPaint too many";
     EXPECT_EQ(view.itsCalls.back(), "drawn");
     EXPECT_EQ(view.itsDrawing.itsCalls,
         (std::vector<std::string> { "fill 0,0 20x10 192/192/192", "xor 0,0 20x10 192/192/192",

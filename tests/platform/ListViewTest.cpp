@@ -73,7 +73,7 @@ TEST_F(ListViewTest, IdsNestingPositionAndText)
     EXPECT_EQ(itsList.RowCount(), 2);
 }
 
-TEST_F(ListViewTest, SelectingByProgramTellsNobody)
+TEST_F(ListViewTest, SelectingByProgramTellsNobodyAClickNotifiesEvenTheSelectedRow)
 {
     itsList.AddItem(0, "a");
     itsList.AddItem(0, "b");
@@ -88,14 +88,10 @@ TEST_F(ListViewTest, SelectingByProgramTellsNobody)
     EXPECT_EQ(itsList.GetSelectedID(), 0);
     itsList.SelectItem(12, 2);
     EXPECT_EQ(itsList.GetSelectedID(), 0) << "and leaves an unselected one";
+    itsList.SelectItem(11, 0);
     EXPECT_TRUE(itsList.itsNotes.empty());
     EXPECT_TRUE(itsDialog.itsCommands.empty());
-}
 
-TEST_F(ListViewTest, ClickSelectsAndNotifiesEvenTheSelectedRow)
-{
-    itsList.AddItem(0, "a");
-    itsList.AddItem(0, "b");
     itsList.OnMouseDown({ 5, 25 }, 101, 1); // the second row
     EXPECT_EQ(itsList.GetSelectedID(), 12);
     itsList.OnMouseDown({ 5, 30 }, 101, 1);

@@ -1,4 +1,4 @@
-// Menu bars from resources: the tree, the commands, the dump.
+// Menu bars from resources, and the commands that apply when a menu opens.
 
 #include "platform/MenuBar.h"
 #include "platform/Resources.h"
@@ -39,7 +39,7 @@ protected:
     CResFile itsFile; // opened on the bundle above
 };
 
-TEST_F(MenuBarTest, TreeFromTheResources)
+TEST_F(MenuBarTest, TreeFromTheResourcesItsCommandsAndItsDump)
 {
     CMenuBar bar;
     ASSERT_TRUE(bar.Load(130, &itsFile));
@@ -64,18 +64,6 @@ TEST_F(MenuBarTest, TreeFromTheResources)
     EXPECT_EQ(bar.FindCommand(FourCharCode("copy")), edit.itsChildren[0].get());
     EXPECT_EQ(bar.FindCommand(4711), nullptr);
 
-    CMenuBar other;
-    ASSERT_TRUE(other.Load(131, &itsFile));
-    EXPECT_FALSE(other.Menus()[0]->bAppleMenu) << "a one-character title other than 0x14 is a plain menu";
-    CMenuBar missing;
-    EXPECT_FALSE(missing.Load(999, &itsFile));
-    EXPECT_TRUE(missing.Menus().empty());
-}
-
-TEST_F(MenuBarTest, DumpLinesAndCommands)
-{
-    CMenuBar bar;
-    ASSERT_TRUE(bar.Load(130, &itsFile));
     bar.Check(900, 1);
     EXPECT_EQ(bar.FindCommand(900)->itsCheck, 1);
     bar.EnableCommand(FourCharCode("copy"), false);
@@ -87,6 +75,13 @@ TEST_F(MenuBarTest, DumpLinesAndCommands)
     EXPECT_THAT(dump,
         HasSubstr("\r    Colours (cmd=0, menuid=133, res=133, handle=0, index=4, 2 subItems)\r"
                   "        Red (cmd=901, menuid=0, res=0, handle=0, index=1, 0 subItems)\r"));
+
+    CMenuBar other;
+    ASSERT_TRUE(other.Load(131, &itsFile));
+    EXPECT_FALSE(other.Menus()[0]->bAppleMenu) << "a one-character title other than 0x14 is a plain menu";
+    CMenuBar missing;
+    EXPECT_FALSE(missing.Load(999, &itsFile));
+    EXPECT_TRUE(missing.Menus().empty());
 }
 
 // Records what the shell asks of the main window.

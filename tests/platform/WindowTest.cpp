@@ -1,4 +1,4 @@
-// Windows: frames, the keyboard rules in their order, mouse codes, painting.
+// Windows: frames, the keyboard rules in their order, mouse codes.
 
 #include "platform/Resources.h"
 #include "platform/Shell.h"
@@ -181,18 +181,6 @@ TEST(MouseCodes, ButtonsClicksAndKeyState)
     EXPECT_EQ(MouseKeyState(1, 0), 1);
     EXPECT_EQ(MouseKeyState(4, kShiftKey), 20);
     EXPECT_EQ(MouseKeyState(2, kCommandKey | kOptionKey), 98);
-}
-
-TEST_F(WindowTest, PaintingNeedsSomethingToDrawOnAndBalances)
-{
-    CWindow window;
-    EXPECT_DEATH(window.BeginPaint(0), "failed assertion `FALSE'");
-    EXPECT_DEATH(window.EndPaint(), "failed assertion `dccount>0'");
-    ASSERT_TRUE(window.Create(nullptr));
-    window.BeginPaint(0);
-    EXPECT_EQ(window.GetPaintDepth(), 1);
-    window.EndPaint();
-    EXPECT_EQ(window.GetPaintDepth(), 0);
 }
 
 } // namespace

@@ -6,6 +6,11 @@
 #include "QtFixture.h"
 #include "platform/OverwriteDialog.h"
 #include "platform/Resources.h"
+#include "platform/Shell.h"
+
+#include <QPushButton>
+
+#include <tuple>
 
 namespace {
 
@@ -22,9 +27,10 @@ protected:
     }
 };
 
+// The question is a modal dialog whose button click ends its loop.
 TEST_F(DialogLook, OverwriteQuestionFitsAndIsNamed)
 {
-    for (uint32_t count : { 3u, 1u }) {
+    for (const auto& [count, answer, result] : { std::tuple { 3u, "Yes to All", 129 }, { 1u, "No", 7 } }) {
         COverwriteDialog dialog(
             "/Applications/Patchwell 5/Patchwell 5.app/Contents/Resources/Fabrics/Calico.fab", count);
         Soon([&] {
@@ -32,9 +38,12 @@ TEST_F(DialogLook, OverwriteQuestionFitsAndIsNamed)
             ExpectReadable(dialog, name);
             ExpectNamed(dialog, name.c_str());
             SavePicture(dialog, std::string(PW_SCREENSHOT_DIR) + "/" + name + ".png");
-            dialog.EndDialog(7);
+            EXPECT_TRUE(Shell().IsModalDialogUp());
+            for (auto* button : WidgetOf(dialog)->findChildren<QPushButton*>())
+                if (button->text() == answer)
+                    button->click();
         });
-        EXPECT_EQ(dialog.DoModal(), 7);
+        EXPECT_EQ(dialog.DoModal(), result) << answer;
     }
 }
 

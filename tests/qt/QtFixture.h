@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Resources.h"
+#include "platform/Shell.h"
 #include "qt/QtHostImpl.h"
 
 #include <QApplication>
@@ -26,6 +27,15 @@ protected:
     }
     void TearDown() override
     {
+        // The host outlives every case: what one leaves for a loop that never
+        // ran would act in the next one's. A timer still due may raise a stop
+        // signal, whose request answers every later question yes, and a quit
+        // asked for outside a loop ends the next loop before it starts.
+        QCoreApplication::processEvents();
+        QtHost().ForgetStopRequest();
+        Shell().bQuitPending = false;
+        QtHost().QuitApplicationLoop();
+        QtHost().RunApplicationLoop();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         SetHost(nullptr);
     }

@@ -44,11 +44,18 @@ protected:
 
     void TearDown() override
     {
+        CloseWizard();
+        QtTest::TearDown();
+    }
+
+    // Ends the window and what start-up made, so that a case may open it again.
+    void CloseWizard()
+    {
         itsAnswerTimer.reset();
         UpdaterCleanup();
         FoundPrograms.DeleteAll();
         ValidPrograms.DeleteAll();
-        QtTest::TearDown();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     // A large entry gives the run time to be interrupted in its middle.
@@ -91,11 +98,6 @@ protected:
         const std::string kit = MakeKit();
         if (!bWithArchive)
             std::filesystem::remove(kit + "/Spring Update.zip");
-        if (!itsLanguageFile.empty()) {
-            std::filesystem::copy_file(
-                itsLanguageFile, kit + "/Language.json", std::filesystem::copy_options::overwrite_existing);
-            itsTemp.Write("kit/Patchwell Settings.txt", "LanguageResFileName = \"Language.json\"\n");
-        }
         StartupOptions options;
         options.itsBundlePath = kit.c_str();
         options.itsApplicationsFolder = (itsTemp / "Applications").c_str();
@@ -152,7 +154,6 @@ protected:
     CScopedGlobal<bool> itsClosed { bGlobalClosed, false };
     CScopedGlobal<int32_t> itsAbort { gAbortUpdate, 0 };
     TempFolder itsTemp;
-    std::string itsLanguageFile; // the language file the kit names, when not empty
     std::unique_ptr<CMountedFolder> itsApplications;
     std::unique_ptr<QTimer> itsAnswerTimer;
     std::vector<std::string> itsQuestions;

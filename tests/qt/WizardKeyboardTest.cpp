@@ -115,7 +115,9 @@ TEST_F(WizardKeyboard, EscapeOrTheCancelButtonByKeyLeaves)
     Key(Qt::Key_Return);
     AnswerQuestionsWith("No");
     Key(Qt::Key_Escape);
+    EXPECT_EQ(itsQuestions, std::vector<std::string> { "Are you sure you want to exit the update?" });
     EXPECT_EQ(window.GetCurrentPage(), kPageFolder);
+    EXPECT_FALSE(bGlobalClosed) << "No stays";
     itsAnswerTimer.reset();
     AnswerQuestionsWith("Yes");
     ASSERT_TRUE(TabTo(kItemCancel));

@@ -105,6 +105,21 @@ TEST_F(GlobalWin, PagesShowOnlyTheirOwnItemsAndSetTheButtons)
     window.DoCommand(kItemBack, 0, 0);
     EXPECT_EQ(window.GetCurrentPage(), kPageWelcome);
     EXPECT_FALSE(window.GetFolderList().IsShown());
+
+    // The result pages alone show the outcome.
+    for (int page : { kPageWelcome, kPageFolder, kPageConfirm, kPageProgress }) {
+        window.SelectTabPage(page);
+        EXPECT_FALSE(window.FindEntry(kItemMessage)->bShown) << page;
+        EXPECT_FALSE(window.FindEntry(kItemWhereThingsAre)->bShown) << page;
+        EXPECT_EQ(Text(kItemCancel), "Cancel") << page;
+    }
+    window.SelectTabPage(kPageDone);
+    EXPECT_TRUE(window.FindEntry(kItemMessage)->bShown);
+    EXPECT_TRUE(window.FindEntry(kItemWhereThingsAre)->bShown);
+    EXPECT_EQ(Text(kItemCancel), "Close") << "nothing is left to cancel";
+    window.SelectTabPage(kPageFailed);
+    EXPECT_TRUE(window.FindEntry(kItemMessage)->bShown);
+    EXPECT_EQ(Text(kItemCancel), "Cancel");
 }
 
 TEST_F(GlobalWin, AFolderPathKeepsItsAmpersandsWhereLabelsLoseTheirs)
@@ -256,24 +271,6 @@ TEST_F(GlobalWin, SplashGoesWithItsCommandOrWhenTheUpdaterQuits)
     ASSERT_NE(second.GetSplash(), nullptr);
     EXPECT_TRUE(second.QueryQuit());
     EXPECT_EQ(second.GetSplash(), nullptr);
-}
-
-TEST_F(GlobalWin, ResultPagesAloneShowTheOutcome)
-{
-    CGlobalWin& window = Open();
-    for (int page : { kPageWelcome, kPageFolder, kPageConfirm, kPageProgress }) {
-        window.SelectTabPage(page);
-        EXPECT_FALSE(window.FindEntry(kItemMessage)->bShown) << page;
-        EXPECT_FALSE(window.FindEntry(kItemWhereThingsAre)->bShown) << page;
-        EXPECT_EQ(Text(kItemCancel), "Cancel") << page;
-    }
-    window.SelectTabPage(kPageDone);
-    EXPECT_TRUE(window.FindEntry(kItemMessage)->bShown);
-    EXPECT_TRUE(window.FindEntry(kItemWhereThingsAre)->bShown);
-    EXPECT_EQ(Text(kItemCancel), "Close") << "nothing is left to cancel";
-    window.SelectTabPage(kPageFailed);
-    EXPECT_TRUE(window.FindEntry(kItemMessage)->bShown);
-    EXPECT_EQ(Text(kItemCancel), "Cancel");
 }
 
 TEST_F(GlobalWin, FilePrintPrintsTheReadmeAndAfterARunTheLog)

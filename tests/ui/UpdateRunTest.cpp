@@ -163,8 +163,25 @@ protected:
 
 TEST_F(UpdateRun, ReplacesTheBundleKeepsTheOldOneAndLogsEveryStep)
 {
+    itsTemp.Write("Applications/Patchwell 5/Patchwell", "old-style program");
+    // While the run blocks the loop, the poll is the only way in: a click that
+    // reached the window then must not start anything of its own.
+    int polls = 0;
+    itsHost.itsCancelPoll = [&] {
+        if (polls++ == 0) {
+            EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageProgress);
+            EXPECT_EQ(itsHost.itsCursors, std::vector<int> { 129 }) << "the busy cursor";
+            for (int command : { int(kItemBack), int(kItemNext), int(kItemCancel), int(kItemAdd), 1, 102 })
+                gGlobalWin->DoCommand(command, 0, 0);
+            EXPECT_TRUE(itsHost.itsAlerts.empty()) << "no exit question during the run";
+            EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageProgress);
+        }
+        return false;
+    };
     RunWizard();
-    EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageDone);
+    EXPECT_GT(polls, 0);
+    ASSERT_EQ(gGlobalWin->GetCurrentPage(), kPageDone);
+    EXPECT_EQ(itsHost.itsCursors, (std::vector<int> { 129, 128 }));
     EXPECT_FALSE(gGlobalWin->IsItemEnabled(kItemNext));
     EXPECT_FALSE(gGlobalWin->IsItemEnabled(kItemBack));
     EXPECT_TRUE(gGlobalWin->IsItemEnabled(kItemCancel));
@@ -176,10 +193,12 @@ TEST_F(UpdateRun, ReplacesTheBundleKeepsTheOldOneAndLogsEveryStep)
     ASSERT_EQ(backups.size(), 1u);
     EXPECT_EQ(SnapshotTree(backups[0]), itsOldBuild);
     EXPECT_EQ(FileDate(Bundle()), LocalTime(2010, 1, 1, 9, 0, 0)) << "the newest valid build's date";
+    EXPECT_EQ(ReadWholeFile(Target() + "/Patchwell PPC"), "old-style program");
+    EXPECT_FALSE(std::filesystem::exists(Target() + "/Patchwell"));
 
     // Every entry in archive order, "NewFiles/" mapped away, then the check of
-    // the new bundle; only then is the old one moved aside, and the new one's
-    // date told once it is in place.
+    // the new bundle; only then is the old one moved aside (the old-style
+    // program unlogged), and the new one's date told once it is in place.
     // The copy names no key: the kit's origin is not checked, and the log says so first.
     std::string expected = std::string(kUncheckedOrigin) + "\n";
     expected += "Opening update zip file - " + (itsTemp / "Update.zip") + " succeeded\n";
@@ -192,15 +211,14 @@ TEST_F(UpdateRun, ReplacesTheBundleKeepsTheOldOneAndLogsEveryStep)
     expected += "Rename of " + Bundle() + " to " + backups[0] + " succeeded\n";
     expected += Bundle() + " timestamp set to 2010/01/01 09:00:00 \n";
     EXPECT_EQ(Log(), expected);
-}
+    EXPECT_EQ(ItemText(kItemWhereThingsAre),
+        "Updated folder: \"" + Target() + "\"\nThe log of this update is in \"" + Target()
+            + "/Updater Log File.txt\".\nYour previous copy of the program was kept as \"" + backups[0]
+            + "\".");
 
-TEST_F(UpdateRun, OldStyleProgramIsRenamedBeforeAnythingElse)
-{
-    itsTemp.Write("Applications/Patchwell 5/Patchwell", "old-style program");
-    RunWizard();
-    EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageDone);
-    EXPECT_EQ(ReadWholeFile(Target() + "/Patchwell PPC"), "old-style program");
-    EXPECT_FALSE(std::filesystem::exists(Target() + "/Patchwell"));
+    itsHost.itsCancelPoll = nullptr;
+    gGlobalWin->DoCommand(kItemCancel, 0, 0);
+    EXPECT_TRUE(bGlobalClosed) << "commands are heard again after the run";
 }
 
 TEST_F(UpdateRun, WithoutABackupNothingIsChanged)
@@ -225,15 +243,17 @@ TEST_F(UpdateRun, WithoutABackupNothingIsChanged)
 // (HostileCorpus, EntryNameBytes.AnUnsafeNameIsReportedWithItsBytes).
 TEST_F(UpdateRun, BadArchivesTouchNothing)
 {
+    using Text = testing::Matcher<std::string>;
     struct Case {
         const char* itsName;
         std::function<void()> itsBreak;
-        std::string itsMessage;
-        std::string itsLogLine; // the extraction's own line where it has one
+        Text itsMessage;
+        Text itsLog;
         std::string itsAdvice; // what the failed page says to do, first
     };
     const std::string archive = itsTemp / "Update.zip";
-    const std::string opening = "Opening update zip file - " + archive + " failed: ";
+    const std::string origin = std::string(kUncheckedOrigin) + "\n";
+    const std::string opening = origin + "Opening update zip file - " + archive + " failed: ";
     const std::string damaged = "The update kit's archive is damaged or incomplete.";
     const std::string wrongKey = "The update kit's archive does not open with this program's key";
     const std::string wrongPassword
@@ -241,7 +261,8 @@ TEST_F(UpdateRun, BadArchivesTouchNothing)
           "(entry NewFiles/Help/index.html, local header at offset "
         + std::to_string(LocalHeaderOffset(archive, "NewFiles/Help/index.html")) + ")";
     // What happened, in order: the archive did open before its content was refused.
-    const std::string opened = "Opening update zip file - " + archive + " succeeded\n";
+    const std::string opened = origin + "Opening update zip file - " + archive + " succeeded\n";
+    const std::string pristine = ReadWholeFile(archive);
     const std::vector<Case> cases = {
         { "no archive", [&] { std::filesystem::remove(archive); },
             "Error opening compressed file container: the file cannot be opened: No such file or directory",
@@ -255,57 +276,44 @@ TEST_F(UpdateRun, BadArchivesTouchNothing)
             opened + "ExtractOneFile - " + Target() + "/Help/index.html\nExtractOneFile failed - "
                 + wrongPassword + "\n",
             wrongKey },
+        // What happened, with the number it always had and then which check
+        // failed on which entry; the old bundle keeps its date.
+        { "a damaged byte inside the incompressible entry",
+            [&] {
+                std::string bytes = pristine;
+                bytes[bytes.find("Noise.fab") + 9 + 30 + bytes.size() / 4] ^= 0x55;
+                itsTemp.Write("Update.zip", bytes);
+            },
+            AllOf(StartsWith("Decompress Error ("),
+                HasSubstr(
+                    "(entry NewFiles/Patchwell 5.app/Contents/Resources/Fabrics/Noise.fab, local header "
+                    "at offset ")),
+            AllOf(StartsWith(opened), HasSubstr("ExtractOneFile failed - Decompress Error ("),
+                Not(HasSubstr(" timestamp set to "))),
+            damaged + " Get the update kit again, and start the update from the new copy.\n" },
     };
-    const std::string pristine = ReadWholeFile(archive);
     for (const Case& test : cases) {
         SCOPED_TRACE(test.itsName);
         itsTemp.Write("Update.zip", pristine);
         BuildDataKeyText(itsKit.itsPassword);
         test.itsBreak();
         std::filesystem::remove(Target() + "/Updater Log File.txt");
+        // No staging folder, journal or temporary file is left either.
         const TreeSnapshot before = SnapshotTree(itsTemp.Path() / "Applications");
 
         RunWizard();
         EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageFailed);
         EXPECT_EQ(gGlobalWin->GetExitStatus(), kExitRefused) << "the copy was not changed";
-        EXPECT_EQ(ItemText(kItemMessage), test.itsMessage);
-        EXPECT_THAT(ItemText(kItemWhereThingsAre), HasSubstr("Updater Log File.txt"));
-        EXPECT_THAT(ItemText(kItemWhereThingsAre), StartsWith(test.itsAdvice));
-        EXPECT_EQ(Log(), kUncheckedOrigin + ("\n" + test.itsLogLine));
+        EXPECT_FALSE(gGlobalWin->IsItemEnabled(kItemCancel));
+        EXPECT_THAT(ItemText(kItemMessage), test.itsMessage);
+        EXPECT_THAT(ItemText(kItemWhereThingsAre),
+            AllOf(StartsWith(test.itsAdvice), HasSubstr("Updater Log File.txt"),
+                HasSubstr("Nothing in the installation was changed.")));
+        EXPECT_THAT(Log(), test.itsLog);
         TreeSnapshot after = SnapshotTree(itsTemp.Path() / "Applications");
         after.erase("Patchwell 5/Updater Log File.txt");
         EXPECT_EQ(after, before);
     }
-}
-
-TEST_F(UpdateRun, CorruptEntryChangesNothingAndSaysWhereThingsAre)
-{
-    // Damage the middle of the archive, inside the incompressible entry.
-    std::string bytes = ReadWholeFile(itsTemp / "Update.zip");
-    const size_t at = bytes.find("Noise.fab");
-    ASSERT_NE(at, std::string::npos);
-    bytes[at + 9 + 30 + bytes.size() / 4] ^= 0x55;
-    itsTemp.Write("Update.zip", bytes);
-    const TreeSnapshot before = SnapshotTree(Target());
-
-    RunWizard();
-    EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageFailed);
-    EXPECT_FALSE(gGlobalWin->IsItemEnabled(kItemCancel));
-    // What happened, with the number it always had and then which check failed
-    // on which entry; what it means and what to do, first where things are.
-    EXPECT_THAT(ItemText(kItemMessage),
-        AllOf(StartsWith("Decompress Error ("),
-            HasSubstr("(entry NewFiles/Patchwell 5.app/Contents/Resources/Fabrics/Noise.fab, local header at "
-                      "offset ")));
-    EXPECT_THAT(ItemText(kItemWhereThingsAre),
-        AllOf(StartsWith(
-                  "The update kit's archive is damaged or incomplete. Get the update kit again, and start "
-                  "the update from the new copy.\n"),
-            HasSubstr("Nothing in the installation was changed.")));
-    EXPECT_TRUE(Backups().empty());
-    EXPECT_THAT(Log(), HasSubstr("ExtractOneFile failed - Decompress Error ("));
-    EXPECT_THAT(Log(), Not(HasSubstr(" timestamp set to "))) << "the old bundle keeps its date";
-    EXPECT_EQ(TargetWithoutLog(), before) << "no staging folder, journal or temporary file is left";
 }
 
 TEST_F(UpdateRun, ReadOnlyTargetGetsNoLogAndIsNotTouched)
@@ -350,11 +358,15 @@ TEST_F(UpdateRun, TheRoomCheckCountsTheLogAndTheFoldersToo)
         itsTemp.Path() / "builds/5.0.1/Patchwell 5", Target(), std::filesystem::copy_options::recursive);
 
     FillUpTo(Target(), 16 << 10);
+    const TreeSnapshot before = TargetWithoutLog();
     RunWizard();
     ASSERT_EQ(gGlobalWin->GetCurrentPage(), kPageFailed);
     std::smatch figure;
     const std::string message = ItemText(kItemMessage);
-    ASSERT_TRUE(std::regex_search(message, figure, std::regex("it needs ([0-9]+) bytes"))) << message;
+    ASSERT_TRUE(std::regex_search(
+        message, figure, std::regex("^Not enough room on the disk for the update: it needs ([0-9]+) bytes")))
+        << message;
+    EXPECT_EQ(TargetWithoutLog(), before) << "refused before any change";
 
     std::filesystem::remove(Target() + "/filler");
     std::filesystem::remove(Target() + "/Updater Log File.txt");
@@ -364,30 +376,23 @@ TEST_F(UpdateRun, TheRoomCheckCountsTheLogAndTheFoldersToo)
     EXPECT_EQ(ReadWholeFile(Target() + "/Help/Pages/page-1499-of-the-help.html"), "<p>1499</p>");
 }
 
-// The room check counts what the file system counts: blocks and inodes.
+// The room check counts what the file system counts: inodes too.
 TEST_F(UpdateRun, AFullDiskIsRefusedBeforeAnyChange)
 {
     if (geteuid() != 0)
         GTEST_SKIP() << "a small file system can only be mounted by root";
-    struct Case {
-        const char* itsOptions;
-        const char* itsCause;
-    };
-    for (const Case& test : { Case { "size=1m", "bytes" }, Case { "nr_inodes=30", "files and folders" } }) {
-        SCOPED_TRACE(test.itsOptions);
-        std::filesystem::remove_all(Target());
-        CMountedFolder disk(Target(), test.itsOptions);
-        ASSERT_TRUE(disk.IsMounted());
-        std::filesystem::copy(
-            itsTemp.Path() / "builds/5.0.1/Patchwell 5", Target(), std::filesystem::copy_options::recursive);
-        const TreeSnapshot before = SnapshotTree(Target());
-        RunWizard();
-        EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageFailed);
-        EXPECT_THAT(ItemText(kItemMessage),
-            AllOf(StartsWith("Not enough room on the disk for the update: it needs "),
-                HasSubstr(test.itsCause)));
-        EXPECT_EQ(TargetWithoutLog(), before);
-    }
+    std::filesystem::remove_all(Target());
+    CMountedFolder disk(Target(), "nr_inodes=30");
+    ASSERT_TRUE(disk.IsMounted());
+    std::filesystem::copy(
+        itsTemp.Path() / "builds/5.0.1/Patchwell 5", Target(), std::filesystem::copy_options::recursive);
+    const TreeSnapshot before = SnapshotTree(Target());
+    RunWizard();
+    EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageFailed);
+    EXPECT_THAT(ItemText(kItemMessage),
+        AllOf(StartsWith("Not enough room on the disk for the update: it needs "),
+            HasSubstr("files and folders")));
+    EXPECT_EQ(TargetWithoutLog(), before);
 }
 
 TEST_F(UpdateRun, ABundleThatCannotBeMovedIsNotUpdatedInPlace)
@@ -444,36 +449,4 @@ TEST_F(UpdateRun, TheExitStatusSaysWhetherTheCopyWasChanged)
         EXPECT_EQ(gGlobalWin->GetCurrentPage(), test.itsPage) << ItemText(kItemMessage);
         EXPECT_EQ(gGlobalWin->GetExitStatus(), test.itsStatus) << ItemText(kItemWhereThingsAre);
     }
-}
-
-// While the run blocks the loop, the poll is the only way in: a click that
-// reached the window then must not start anything of its own.
-TEST_F(UpdateRun, DuringTheRunOnlyTheCancelPollIsHeard)
-{
-    int polls = 0;
-    itsHost.itsCancelPoll = [&] {
-        if (polls++ == 0) {
-            EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageProgress);
-            EXPECT_EQ(itsHost.itsCursors, std::vector<int> { 129 }) << "the busy cursor";
-            for (int command : { int(kItemBack), int(kItemNext), int(kItemCancel), int(kItemAdd), 1, 102 })
-                gGlobalWin->DoCommand(command, 0, 0);
-            EXPECT_TRUE(itsHost.itsAlerts.empty()) << "no exit question during the run";
-            EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageProgress);
-        }
-        return false;
-    };
-    RunWizard();
-    EXPECT_GT(polls, 0);
-    ASSERT_EQ(gGlobalWin->GetCurrentPage(), kPageDone);
-    EXPECT_EQ(itsHost.itsCursors, (std::vector<int> { 129, 128 }));
-    const std::vector<std::string> backups = Backups();
-    ASSERT_EQ(backups.size(), 1u);
-    EXPECT_EQ(ItemText(kItemWhereThingsAre),
-        "Updated folder: \"" + Target() + "\"\nThe log of this update is in \"" + Target()
-            + "/Updater Log File.txt\".\nYour previous copy of the program was kept as \"" + backups[0]
-            + "\".");
-
-    itsHost.itsCancelPoll = nullptr;
-    gGlobalWin->DoCommand(kItemCancel, 0, 0);
-    EXPECT_TRUE(bGlobalClosed) << "commands are heard again after the run";
 }
