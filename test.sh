@@ -17,17 +17,4 @@ if command -v clang++ >/dev/null; then
 fi
 scripts/thread-check.sh
 cd "$build"
-lsan_crash="LeakSanitizer has encountered a fatal error"
-if ! ctest --output-on-failure -j "$(nproc)" | tee ctest-output.log; then
-    # LeakSanitizer's own tracer can crash at a program's exit when a thread
-    # ends while it stops the others ("Tracer caught signal 11"): that says
-    # nothing of our code, so when every failure may be such a crash, the
-    # failed cases run once more. Any other failure ends the run here.
-    failed=$(wc -l <Testing/Temporary/LastTestsFailed.log)
-    crashes=$(grep -c "$lsan_crash" ctest-output.log || true)
-    if [ "$crashes" -lt "$failed" ]; then
-        exit 1
-    fi
-    echo "LeakSanitizer itself crashed in $crashes case(s); running the failed cases again:"
-    ctest --output-on-failure --rerun-failed
-fi
+ctest --output-on-failure -j "$(nproc)"
