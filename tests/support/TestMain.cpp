@@ -26,6 +26,12 @@ extern "C" const char* __lsan_default_options()
     return "suppressions=" PW_LSAN_SUPPRESSIONS;
 }
 
+// Without its tracking of __tls_get_addr: see ASAN_OPTIONS in CMakeLists.txt.
+extern "C" const char* __asan_default_options()
+{
+    return "intercept_tls_get_addr=0";
+}
+
 int main(int argc, char** argv)
 {
     for (const EnvironmentEntry& entry : kTestEnvironment) {
