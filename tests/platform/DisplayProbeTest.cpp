@@ -144,8 +144,16 @@ public:
         const std::string fd = std::to_string(ready[1]);
         const char* arguments[]
             = { "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0", "320x240x24", nullptr };
+        // Not on this program's output: a server left behind when the test
+        // program dies would hold CTest's pipe open, and CTest would wait out
+        // its time-out instead of saying how the program ended.
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
         const int error
-            = posix_spawnp(&itsServer, "Xvfb", nullptr, nullptr, const_cast<char**>(arguments), environ);
+            = posix_spawnp(&itsServer, "Xvfb", &actions, nullptr, const_cast<char**>(arguments), environ);
+        posix_spawn_file_actions_destroy(&actions);
         close(ready[1]);
         itsReady = ready[0];
         if (error != 0) {
