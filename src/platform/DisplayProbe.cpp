@@ -2,10 +2,12 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
 #include <mutex>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <thread>
@@ -103,6 +105,14 @@ DisplayReach CDisplayProbe::X11Reach(int theWaitMilliseconds)
     if (!connect || !hasError || !x11->itsDisconnect)
         return DisplayReach::kUnreachable;
     std::thread([x11, connect, hasError] {
+        // A server that drops the connection before xcb has written to it (one
+        // resetting as its last client leaves) raises SIGPIPE, which would end
+        // the program without a word. Blocked here, the write fails instead,
+        // and the signal left pending goes with this thread.
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
         // Even a failed connection is an object to be freed.
         void* connection = connect(nullptr, nullptr);
         const std::lock_guard<std::mutex> lock(x11->itsLock);
