@@ -8,26 +8,21 @@
 //
 // The failed page is shown as a kit without its archive shows it.
 
-#include "engine/UpdaterGlobals.h"
 #include "app/UpdaterMain.h"
+#include "engine/UpdaterGlobals.h"
 #include "identification/ProgramList.h"
 #include "platform/Host.h"
 #include "qt/QtHost.h"
-#include "qt/QtHostImpl.h"
+#include "qt/QtPictures.h"
 #include "ui/Gblwin.h"
 #include "ui/Splash.h"
-
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QMessageBox>
-#include <QTimer>
-#include <QWidget>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -40,20 +35,15 @@ struct Options {
 
 std::vector<std::string> gSaved;
 
-bool Save(QWidget* pWidget, const std::string& theFolder, const char* theName)
+bool Save(const CWindow& theWindow, const std::string& theFolder, const char* theName)
 {
     const std::string path = theFolder + "/" + theName + ".png";
-    if (!pWidget || !pWidget->grab().save(QString::fromStdString(path))) {
+    if (!SaveWindowPicture(theWindow, path)) {
         std::fprintf(stderr, "patchwell-screenshots: cannot write '%s'\n", path.c_str());
         return false;
     }
     gSaved.push_back(path);
     return true;
-}
-
-QWidget* MainWidget()
-{
-    return WidgetOf(*gGlobalWin);
 }
 
 void Start(const Options& theOptions, const std::string& theBundle)
@@ -63,7 +53,7 @@ void Start(const Options& theOptions, const std::string& theBundle)
     startup.itsApplicationsFolder = theOptions.itsApplications.c_str();
     UpdaterStartup(0, startup);
     gGlobalWin->DoModal();
-    QCoreApplication::processEvents();
+    DeliverPendingEvents();
 }
 
 void Stop()
@@ -71,7 +61,7 @@ void Stop()
     UpdaterCleanup();
     FoundPrograms.DeleteAll();
     ValidPrograms.DeleteAll();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    DeleteClosedWindows();
 }
 
 // The six pages on the kit: the run itself is shot while it goes.
@@ -79,29 +69,28 @@ bool ShootTheWizard(const Options& theOptions)
 {
     const std::string& out = theOptions.itsOut;
     Start(theOptions, theOptions.itsBundle);
-    bool bSaved = Save(WidgetOf(*gGlobalWin->GetSplash()), out, "splash");
+    bool bSaved = Save(*gGlobalWin->GetSplash(), out, "splash");
     gGlobalWin->DoCommand(kCommandSplashDone, 0, 0);
-    bSaved &= Save(MainWidget(), out, "page152-welcome");
+    bSaved &= Save(*gGlobalWin, out, "page152-welcome");
     gGlobalWin->DoCommand(kItemNext, 0, 0);
     gGlobalWin->SelectFolderRow(0);
-    bSaved &= Save(MainWidget(), out, "page153-folder");
+    bSaved &= Save(*gGlobalWin, out, "page153-folder");
     gGlobalWin->DoCommand(kItemNext, 0, 0);
-    bSaved &= Save(MainWidget(), out, "page154-confirm");
+    bSaved &= Save(*gGlobalWin, out, "page154-confirm");
 
     bool bProgress = false;
-    QTimer progress;
-    QObject::connect(&progress, &QTimer::timeout, [&] {
-        const ControlEntry* percent = gGlobalWin->FindEntry(kItemPercent);
-        if (!bProgress && gGlobalWin->GetCurrentPage() == kPageProgress && percent
-            && std::atoi(percent->itsText.GetText()) >= 30)
-            bProgress = Save(MainWidget(), out, "page155-progress");
-    });
-    progress.start(0);
-    gGlobalWin->DoCommand(kItemNext, 0, 0);
-    progress.stop();
+    {
+        const CRepeatedCheck progress(0, [&] {
+            const ControlEntry* percent = gGlobalWin->FindEntry(kItemPercent);
+            if (!bProgress && gGlobalWin->GetCurrentPage() == kPageProgress && percent
+                && std::atoi(percent->itsText.GetText()) >= 30)
+                bProgress = Save(*gGlobalWin, out, "page155-progress");
+        });
+        gGlobalWin->DoCommand(kItemNext, 0, 0);
+    }
     bSaved &= bProgress;
     bSaved &= Save(
-        MainWidget(), out, gGlobalWin->GetCurrentPage() == kPageDone ? "page156-done" : "page157-failed-run");
+        *gGlobalWin, out, gGlobalWin->GetCurrentPage() == kPageDone ? "page156-done" : "page157-failed-run");
     Stop();
     return bSaved;
 }
@@ -110,39 +99,17 @@ bool ShootTheWizard(const Options& theOptions)
 bool ShootNothingToInstall(const Options& theOptions)
 {
     const std::string empty = theOptions.itsOut + "/kit-without-archive";
-    QDir().mkpath(QString::fromStdString(empty));
+    std::error_code error;
+    std::filesystem::create_directories(empty, error);
     for (const char* name : { "data.txt", "readme.txt" })
-        QFile::copy(QString::fromStdString(theOptions.itsBundle + "/" + name),
-            QString::fromStdString(empty + "/" + name));
+        std::filesystem::copy_file(theOptions.itsBundle + "/" + name, empty + "/" + name,
+            std::filesystem::copy_options::overwrite_existing, error);
     Start(theOptions, empty);
     gGlobalWin->DoCommand(kCommandSplashDone, 0, 0);
-    const bool bSaved = Save(MainWidget(), theOptions.itsOut, "page158-open-kit");
+    const bool bSaved = Save(*gGlobalWin, theOptions.itsOut, "page158-open-kit");
     Stop();
-    QDir(QString::fromStdString(empty)).removeRecursively();
+    std::filesystem::remove_all(empty, error);
     return bSaved;
-}
-
-// Nobody is there to answer a question: it is printed and closed as by
-// Escape, so that the pictures are made whatever the kit holds.
-void AnswerQuestions(QTimer& theTimer)
-{
-    QObject::connect(&theTimer, &QTimer::timeout, [] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            std::fprintf(
-                stderr, "patchwell-screenshots: answered \"%s\"\n", box->text().toUtf8().constData());
-            box->done(0);
-        }
-    });
-    theTimer.start(50);
-}
-
-// The offscreen platform's notes on what it cannot do say nothing to the reader.
-void QuietMessages(QtMsgType theType, const QMessageLogContext&, const QString& theText)
-{
-    if (theType == QtDebugMsg || theType == QtInfoMsg || theText.startsWith("This plugin does not support")
-        || theText.startsWith("QStandardPaths:"))
-        return;
-    std::fprintf(stderr, "%s\n", theText.toUtf8().constData());
 }
 
 int Usage()
@@ -169,16 +136,19 @@ int main(int argc, char** argv)
     if (argc % 2 == 0 || options.itsBundle.empty() || options.itsApplications.empty()
         || options.itsOut.empty())
         return Usage();
-    if (!QDir().mkpath(QString::fromStdString(options.itsOut))) {
+    std::error_code error;
+    std::filesystem::create_directories(options.itsOut, error);
+    if (error) {
         std::fprintf(stderr, "patchwell-screenshots: cannot make '%s'\n", options.itsOut.c_str());
         return 1;
     }
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    qInstallMessageHandler(QuietMessages);
+    QuietenToolkitNotes();
     std::unique_ptr<CHost> host = MakeWindowHost(argc, argv);
     SetHost(host.get());
-    QTimer answers;
-    AnswerQuestions(answers);
+    // Nobody is there to answer a question: the pictures are made whatever
+    // the kit holds.
+    const std::unique_ptr<CRepeatedCheck> answers = AnswerQuestionsByEscape("patchwell-screenshots");
     bool bDone = ShootTheWizard(options);
     bDone &= ShootNothingToInstall(options);
     SetHost(nullptr);
