@@ -207,24 +207,22 @@ bool CUpdateRun::TakeFolder()
 void CUpdateRun::ExplainNoLog(int theError)
 {
     FormatOwnAndShown(itsMessage, itsShownMessage, kTextNoLogFile);
-    Cstring own, shown;
-    const Cstring log = Cstring::Path(itsTarget, kLogName);
-    FormatOwnAndShown(own, shown, kTextNoLogFileReason, log.GetText(), std::strerror(theError));
-    itsMessage += "\n";
-    itsMessage += own;
-    itsShownMessage += "\n";
-    itsShownMessage += shown;
+    const auto addLine = [this](int theText, const char* theFirst, const char* theSecond) {
+        Cstring own, shown;
+        FormatOwnAndShown(own, shown, theText, theFirst, theSecond);
+        itsMessage += "\n";
+        itsMessage += own;
+        itsShownMessage += "\n";
+        itsShownMessage += shown;
+    };
+    addLine(kTextNoLogFileReason, Cstring::Path(itsTarget, kLogName).GetText(), std::strerror(theError));
     struct stat folder;
     if ((theError != EACCES && theError != EPERM) || fstat(itsFolder.Descriptor(), &folder) != 0
         || folder.st_uid == geteuid())
         return;
     const passwd* owner = getpwuid(folder.st_uid);
     const std::string name = owner ? owner->pw_name : std::to_string(folder.st_uid);
-    FormatOwnAndShown(own, shown, kTextRunByOwner, itsTarget.GetText(), name.c_str());
-    itsMessage += "\n";
-    itsMessage += own;
-    itsShownMessage += "\n";
-    itsShownMessage += shown;
+    addLine(kTextRunByOwner, itsTarget.GetText(), name.c_str());
 }
 
 void CUpdateRun::SetKit(const CUpdateKit& theKit)
