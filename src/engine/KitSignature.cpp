@@ -13,6 +13,7 @@
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -209,11 +210,12 @@ bool KeyFromText(const std::string& theText, Ed25519Key& theKey, std::string& th
     const std::string text = Trimmed(theText);
     if (FromBase64(text, theKey.data(), theKey.size()))
         return true;
-    // Appended piece by piece: GCC 12 misreads "'" + a temporary as an
-    // overlapping copy and warns.
-    theProblem = "'";
-    theProblem.append(text, 0, 60);
-    theProblem += "' is not an Ed25519 key (44 characters of base64 for 32 bytes)";
+    // Built in a string of its own: GCC 12 misreads a short literal copied
+    // into the caller's string as an overlapping copy and warns.
+    std::string problem(1, '\'');
+    problem.append(text, 0, 60);
+    problem += "' is not an Ed25519 key (44 characters of base64 for 32 bytes)";
+    theProblem = std::move(problem);
     return false;
 }
 

@@ -2,6 +2,7 @@
 #include "zip/ZipErrors.h"
 
 #include <cstring>
+#include <ctime>
 #include <mutex>
 
 namespace zip_records {
@@ -127,21 +128,45 @@ namespace {
 // The C library guards its time zone with a lock of its own, which
 // ThreadSanitizer cannot see; this one it can, and it costs nothing more.
 std::mutex gTimeZoneLock;
+// What local time was behind universal time at the last date converted,
+// guarded by gTimeZoneLock: an archive's dates mostly share it.
+time_t gLastOffset = 0;
+
+bool SameWallTime(const struct tm& theFirst, const struct tm& theSecond)
+{
+    return theFirst.tm_sec == theSecond.tm_sec && theFirst.tm_min == theSecond.tm_min
+        && theFirst.tm_hour == theSecond.tm_hour && theFirst.tm_mday == theSecond.tm_mday
+        && theFirst.tm_mon == theSecond.tm_mon && theFirst.tm_year == theSecond.tm_year;
+}
 
 } // namespace
 
 time_t DosToTime(uint16_t theTime, uint16_t theDate)
 {
-    const std::lock_guard<std::mutex> guard(gTimeZoneLock);
     struct tm parts = {};
-    parts.tm_isdst = -1; // daylight saving as the system has it on that day
     parts.tm_year = ((theDate >> 9) & 127) + 1980 - 1900;
     parts.tm_mon = ((theDate >> 5) & 15) - 1;
     parts.tm_mday = theDate & 31;
     parts.tm_hour = (theTime >> 11) & 31;
     parts.tm_min = (theTime >> 5) & 63;
     parts.tm_sec = (theTime << 1) & 62;
-    return mktime(&parts);
+    struct tm universal = parts;
+    const time_t asUniversal = timegm(&universal);
+    const std::lock_guard<std::mutex> guard(gTimeZoneLock);
+    // mktime reads the zone's file again on every call when TZ is unset, a
+    // system call per entry; localtime_r does not. So the last offset is
+    // tried first, and taken when it gives back this very wall time: then it
+    // is the instant mktime would find (or, in the hour that a change of
+    // daylight saving repeats, the other one that shows the same clock).
+    const time_t guess = asUniversal - gLastOffset;
+    struct tm check;
+    if (localtime_r(&guess, &check) && SameWallTime(check, parts))
+        return guess;
+    parts.tm_isdst = -1; // daylight saving as the system has it on that day
+    const time_t local = mktime(&parts);
+    if (local != -1)
+        gLastOffset = asUniversal - local;
+    return local;
 }
 
 uint16_t TimeToDosTime(time_t theTime)
