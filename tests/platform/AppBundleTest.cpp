@@ -1,6 +1,6 @@
-#include "SavedResFiles.h"
 #include "platform/DialogTemplate.h"
 #include "platform/Resources.h"
+#include "support/ScopedGlobal.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
-#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,10 +17,10 @@ namespace {
 // The application's own bundle, alone in the lookup order.
 class AppBundle : public testing::Test {
 protected:
-    void SetUp() override { gAppResFile = &itsApp; }
-
-    CSavedResFiles itsSaved;
     CResFile itsApp;
+    CScopedGlobal<CResFile*> itsInstalled { gAppResFile, &itsApp };
+    CScopedGlobal<CResFile*> itsLanguage { gLanguageResFile, nullptr };
+    CScopedGlobal<CResFile*> itsLibrary { gLibraryResFile, nullptr };
 };
 
 enum ItemKind { kButton = 3, kUserPane = 23, kProgressBar = 28, kAnyText = -1, kAnyKind = -2 };
