@@ -1,4 +1,5 @@
 #include "identification/Md5Lanes.h"
+#include "identification/ByteText.h"
 
 #include <gtest/gtest.h>
 #include <nettle/md5.h>
@@ -9,13 +10,8 @@ namespace {
 
 std::string Hex(const uint8_t* theBytes, size_t theCount)
 {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (size_t i = 0; i < theCount; ++i) {
-        text += kDigits[theBytes[i] >> 4];
-        text += kDigits[theBytes[i] & 0xF];
-    }
-    return text;
+    Cstring text;
+    return HexText(reinterpret_cast<const char*>(theBytes), static_cast<int>(theCount), text);
 }
 
 std::string NettleDigest(const std::string& theMessage)
