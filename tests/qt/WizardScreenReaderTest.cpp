@@ -20,7 +20,7 @@ TEST_F(WizardScreenReader, HearsEveryPageByItsRolesAndNames)
     AddLargeEntry(); // a run long enough to hear the bar move
     const std::string kit = MakeKit();
     const std::string tree = std::string(PW_SCREENSHOT_DIR) + "/accessible-tree.txt";
-    QDir().mkpath(PW_SCREENSHOT_DIR);
+    std::filesystem::create_directories(PW_SCREENSHOT_DIR);
     const ProgramRun walk = RunProgram("timeout -s KILL 280 /usr/bin/python3 "
         + ShellQuote(std::string(std::getenv("PW_SOURCE_DIR")) + "/tests/qt/accessible_tree.py") + " "
         + ProgramFromEnvironment("PW_UPDATER") + " " + ShellQuote(kit) + " "
