@@ -1,8 +1,6 @@
-// The real updater on a display of its own, heard through the accessibility
-// bus as a screen reader hears it: each page's tree of roles and names, the
-// progress bar's value during a run, and the window's icon. The walk itself
-// is accessible_tree.py; it needs Xvfb, D-Bus, at-spi2-core and pyatspi, and
-// the test skips, saying which is missing, where one is not installed.
+// The real updater heard through the accessibility bus, as a screen reader
+// hears it (accessible_tree.py): each page's roles and names, the bar's value
+// during a run and the window's icon.
 
 #include "WizardFixture.h"
 

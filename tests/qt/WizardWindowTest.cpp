@@ -1,7 +1,5 @@
-// The wizard as a person meets it: the real window offscreen, driven by
-// clicks and keys, on an update kit made by patchwell-pack and installed
-// copies of the older build. Screenshots of each page and of the splash land
-// in the build folder.
+// The wizard driven by clicks and keys; a screenshot of each page and of the
+// splash lands in the build folder.
 
 #include "WizardFixture.h"
 
