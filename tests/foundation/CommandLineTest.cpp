@@ -2,6 +2,7 @@
 // command offered for one mistyped.
 
 #include "foundation/CommandLine.h"
+#include "foundation/Arrays.h"
 
 #include <gtest/gtest.h>
 
@@ -23,15 +24,11 @@ CCommandLine Line()
 // "help", "name=V", "data=V,V", "operands=A,B", or the problem.
 std::string Understood(const std::string& theArguments)
 {
-    std::vector<std::string> words;
-    for (size_t start = 0; start < theArguments.size();) {
-        const size_t end = std::min(theArguments.find(' ', start), theArguments.size());
-        words.push_back(theArguments.substr(start, end - start));
-        start = end + 1;
-    }
+    CStringArray words;
+    Cstring(theArguments.c_str()).Split(words, ' ');
     std::vector<char*> args;
-    for (std::string& word : words)
-        args.push_back(word.data());
+    for (int i = 0; i < words.GetCount(); ++i)
+        args.push_back(words.At(i).GetBuffer());
     CCommandLine line = Line();
     if (!line.Read(static_cast<int>(args.size()), args.data())) {
         const char* kinds[] = { "", "unknown", "needs a value", "takes no value" };

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <random>
 #include <string>
 
@@ -210,25 +209,17 @@ TEST_F(Profile, EveryEntryTypeWritesWhatItParses)
         { kProfileLongArray, "3 4 5 6 " },
         { kProfileDoubleArray, "1 0.500000 " },
     };
-    // Room for the largest bound value of every type.
-    union Storage {
-        Storage() { }
-        ~Storage() { }
-        int32_t itsNumbers[8];
-        double itsDouble;
-        CShortRect itsRect;
-    };
     for (const Case& test : cases) {
         Cstring text;
         CProfileFont font;
         CLongArray longs;
         CDoubleArray doubles;
-        Storage storage;
+        alignas(double) unsigned char storage[64] = {}; // room for the number types' values
         void* variable = test.itsType == kProfileString ? static_cast<void*>(&text)
             : test.itsType == kProfileFont              ? static_cast<void*>(&font)
             : test.itsType == kProfileLongArray         ? static_cast<void*>(&longs)
             : test.itsType == kProfileDoubleArray       ? static_cast<void*>(&doubles)
-                                                        : static_cast<void*>(&storage);
+                                                        : static_cast<void*>(storage);
         CProfileEntry* entry = MakeProfileEntry(test.itsType, 0, "Key", variable);
         ASSERT_NE(entry, nullptr) << test.itsType;
         entry->Parse(test.itsText);

@@ -1,4 +1,5 @@
 #include "identification/ProgramScanner.h"
+#include "DataLines.h"
 #include "identification/PartDigests.h"
 #include "identification/ProgramData.h"
 #include "identification/ProgramMatch.h"
@@ -46,11 +47,12 @@ protected:
         ASSERT_EQ(itsValid.GetCount(), 2);
     }
 
-    int Scan(const char* const* theNames = gValidProgramNames, bool bWithValid = true)
+    int Scan(const char* const* theNames = gValidProgramNames, bool bWithValid = true,
+        CProgramList* pUnknown = nullptr)
     {
         itsFound.itsStream = itsTrace.Stream();
-        const int count
-            = ScanDirectory(itsFound, itsApps.Path().c_str(), theNames, bWithValid ? &itsValid : nullptr);
+        const int count = ScanDirectory(
+            itsFound, itsApps.Path().c_str(), theNames, bWithValid ? &itsValid : nullptr, pUnknown);
         itsFound.itsStream = nullptr;
         EXPECT_EQ(count, itsFound.GetCount());
         return count;
@@ -171,18 +173,6 @@ TEST_F(ScannerTest, HostileFoldersAreScannedSafely)
 
 namespace {
 
-// Every field of every record of theList, the folder and the parts included.
-std::vector<std::string> RecordLines(const CProgramList& theList)
-{
-    std::vector<std::string> lines;
-    for (CProgram* program = theList.First(); program; program = CProgramList::Next(program)) {
-        lines.push_back(std::string(program->itsFolder.GetText()) + " | " + program->AsText().GetText());
-        for (CProgramPart* part = program->FirstPart(); part; part = CProgram::NextPart(part))
-            lines.push_back(std::string("  ") + part->AsText().GetText());
-    }
-    return lines;
-}
-
 // The digest of each part, as DigestFile gives it for the part's file.
 void ExpectPartsAsDigestFileGivesThem(const CProgramList& theList)
 {
@@ -227,11 +217,7 @@ TEST_F(ScannerTest, CopiesScannedTogetherGiveWhatOneByOneGives)
     itsApps.Write("Other/Patchwell 5.1.app/Contents/Info.plist", kPlist);
 
     CProgramList unknown;
-    itsFound.itsStream = itsTrace.Stream();
-    const int count
-        = ScanDirectory(itsFound, itsApps.Path().c_str(), gValidProgramNames, &itsValid, &unknown);
-    itsFound.itsStream = nullptr;
-    EXPECT_EQ(count, 12);
+    EXPECT_EQ(Scan(gValidProgramNames, true, &unknown), 12);
     EXPECT_EQ(unknown.GetCount(), 4)
         << "the changed, the renamed, the unreadable and the old changed executables";
 
@@ -247,8 +233,8 @@ TEST_F(ScannerTest, CopiesScannedTogetherGiveWhatOneByOneGives)
         ProcessDirectory(oneByOne, folder.c_str(), gValidProgramNames, &itsValid, &oneByOneUnknown);
     oneByOne.itsStream = nullptr;
 
-    EXPECT_EQ(RecordLines(itsFound), RecordLines(oneByOne));
-    EXPECT_EQ(RecordLines(unknown), RecordLines(oneByOneUnknown));
+    EXPECT_EQ(Dump(itsFound), Dump(oneByOne));
+    EXPECT_EQ(Dump(unknown), Dump(oneByOneUnknown));
     const std::string trace = itsTrace.Text();
     EXPECT_EQ(trace.substr(trace.find("***** Processing")), oneByOneTrace.Text());
     ExpectPartsAsDigestFileGivesThem(itsFound);

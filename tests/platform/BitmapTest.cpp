@@ -115,10 +115,8 @@ TEST_F(Bitmap, SavesPictAsStoredAndNothingItCannotWrite)
     EXPECT_EQ(image.GetWidth(), 2);
     EXPECT_FALSE(image.Save((itsTemp / "new.png").c_str()));
     EXPECT_FALSE(image.Save((itsTemp / "new.pct").c_str()));
-    EXPECT_FALSE(std::filesystem::exists(itsTemp / "new.png"));
-    EXPECT_FALSE(std::filesystem::exists(itsTemp / "new.pct"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(itsTemp.Path()), {}), 4)
-        << "no temporary left";
+        << "neither new picture nor a temporary is left";
 }
 
 } // namespace

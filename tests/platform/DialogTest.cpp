@@ -6,6 +6,7 @@
 #include "platform/Resources.h"
 #include "platform/Shell.h"
 #include "platform/mdialog.h"
+#include "support/ScopedGlobal.h"
 #include "support/TempFolder.h"
 #include "support/TestHost.h"
 
@@ -15,13 +16,7 @@
 
 namespace {
 
-class DialogTest : public TestHostFixture {
-protected:
-    static CRecordingControlView& ViewOf(CDialog& theDialog, int theItemId)
-    {
-        return *static_cast<CRecordingControlView*>(theDialog.FindEntry(theItemId)->itsView);
-    }
-};
+using DialogTest = TestHostFixture;
 
 TEST(ControlKinds, TextRulesByKind)
 {
@@ -81,7 +76,8 @@ TEST_F(DialogTest, ItemsKeepTheirBoundsTextsAndRemovedIds)
     // The text is stored as given and shown by its kind's rule.
     dialog.SetItemText(127, "Fish && Chips &x");
     EXPECT_STREQ(dialog.FindEntry(127)->itsText.GetText(), "Fish && Chips &x");
-    EXPECT_EQ(ViewOf(dialog, 127).itsCalls.back(), "text:Fish & Chips x");
+    EXPECT_EQ(static_cast<CRecordingControlView*>(dialog.FindEntry(127)->itsView)->itsCalls.back(),
+        "text:Fish & Chips x");
     EXPECT_STREQ(dialog.GetItemText(127).GetText(), "") << "the resource's text";
 
     dialog.RemoveItem(129);
@@ -114,18 +110,14 @@ TEST_F(DialogTest, APageTheDialogsFileLacksComesFromTheNextFile)
                                              "kind": 16, "id": 181, "shown": true } ] } })");
     CResFile file(language.c_str());
     ASSERT_TRUE(file.IsOpen());
-    CResFile* saved = gLanguageResFile;
-    gLanguageResFile = &file;
-    {
-        CDialog dialog(150);
-        ASSERT_TRUE(dialog.Build());
-        dialog.AddTabPage(152);
-        dialog.AddTabPage(155);
-        EXPECT_STREQ(dialog.FindEntry(181)->itsText.GetText(), "Willkommen");
-        EXPECT_EQ(dialog.FindEntry(157), nullptr) << "the language file's own page is taken whole";
-        EXPECT_NE(dialog.FindEntry(169), nullptr) << "the page it lacks comes from the application";
-    }
-    gLanguageResFile = saved;
+    CScopedGlobal<CResFile*> installed(gLanguageResFile, &file);
+    CDialog dialog(150);
+    ASSERT_TRUE(dialog.Build());
+    dialog.AddTabPage(152);
+    dialog.AddTabPage(155);
+    EXPECT_STREQ(dialog.FindEntry(181)->itsText.GetText(), "Willkommen");
+    EXPECT_EQ(dialog.FindEntry(157), nullptr) << "the language file's own page is taken whole";
+    EXPECT_NE(dialog.FindEntry(169), nullptr) << "the page it lacks comes from the application";
 }
 
 TEST_F(DialogTest, OverwriteQuestionOffersAllFileAnswersOnlyForSeveralEntries)

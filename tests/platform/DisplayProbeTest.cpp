@@ -16,7 +16,6 @@
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 extern char** environ;
 
@@ -26,16 +25,19 @@ namespace {
 // the probe must tell the two apart for each kind of display.
 class DisplayProbe : public ::testing::Test {
 protected:
-    // A display number that no X server on this machine listens on.
-    static int UnusedX11Display()
+    // Names a display that no X server on this machine listens on.
+    std::string NameUnusedX11Display()
     {
         for (int number = 150; number < 400; ++number) {
             const std::string name = std::to_string(number);
             if (!std::filesystem::exists("/tmp/.X11-unix/X" + name)
-                && !std::filesystem::exists("/tmp/.X" + name + "-lock"))
-                return number;
+                && !std::filesystem::exists("/tmp/.X" + name + "-lock")) {
+                itsX11.Set(":" + name);
+                return ":" + name;
+            }
         }
-        return -1;
+        ADD_FAILURE() << "every display from 150 to 399 is in use";
+        return "";
     }
 
     DisplayReach Probe()
@@ -59,11 +61,9 @@ TEST_F(DisplayProbe, NamedDisplaysThatDoNotAnswerAreToldFromNone)
 {
     EXPECT_EQ(Probe(), DisplayReach::kNone);
 
-    const int number = UnusedX11Display();
-    ASSERT_NE(number, -1);
-    itsX11.Set(":" + std::to_string(number));
+    const std::string display = NameUnusedX11Display();
     EXPECT_EQ(Probe(), DisplayReach::kUnreachable);
-    EXPECT_EQ(itsName, ":" + std::to_string(number));
+    EXPECT_EQ(itsName, display);
 
     // Wayland's name is relative to the runtime folder, or a whole path.
     itsWayland.Set("wayland-test");
@@ -96,9 +96,7 @@ TEST_F(DisplayProbe, AWaylandSocketThatListensIsReachable)
     EXPECT_EQ(Probe(), DisplayReach::kReachable);
     // Without an X display that answers, the window needs Qt's Wayland platform.
     EXPECT_TRUE(bWaylandOnly);
-    const int number = UnusedX11Display();
-    ASSERT_NE(number, -1);
-    itsX11.Set(":" + std::to_string(number));
+    NameUnusedX11Display();
     EXPECT_EQ(Probe(), DisplayReach::kReachable);
     EXPECT_TRUE(bWaylandOnly);
     close(listener);
@@ -187,17 +185,12 @@ private:
     std::string itsDisplay;
 };
 
-bool HasXvfb()
-{
-    return std::system("command -v Xvfb >/dev/null") == 0;
-}
-
 // The window's own connection comes right after the probe's. Were the probe
 // to close first, a server with no other client would be resetting then, and
 // refuse it now and again.
 TEST_F(DisplayProbe, AnXServerThatAnswersIsReachableAndTheProbesConnectionOutlivesTheNextOne)
 {
-    if (!HasXvfb())
+    if (std::system("command -v Xvfb >/dev/null") != 0)
         GTEST_SKIP() << "Xvfb is not installed";
     const VirtualXServer server;
     ASSERT_NE(server.Display(), "");

@@ -1,5 +1,4 @@
 #include "platform/LanguageFiles.h"
-#include "SavedResFiles.h"
 #include "platform/Resources.h"
 #include "platform/TextFormat.h"
 #include "support/TempFolder.h"
@@ -75,7 +74,6 @@ TEST(LanguageFiles, TheLocaleChoosesTheFile)
 // missing from the window.
 TEST(LanguageFiles, ShippedFilesTranslateEveryText)
 {
-    CSavedResFiles saved;
     CResFile app;
     const nlohmann::json english = ReadJson(SourceFolder() / "resources/app.json");
     ASSERT_TRUE(english.is_object());

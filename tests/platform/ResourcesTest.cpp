@@ -1,7 +1,7 @@
 #include "platform/Resources.h"
-#include "SavedResFiles.h"
 #include "platform/DialogTemplate.h"
 #include "platform/MenuTemplate.h"
+#include "support/ScopedGlobal.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +19,10 @@ protected:
         return std::make_unique<CResFile>(itsTemp.Write(theName, theJson).c_str());
     }
 
-    CSavedResFiles itsSaved;
+    // Each case installs its own lookup files.
+    CScopedGlobal<CResFile*> itsApp { gAppResFile, nullptr };
+    CScopedGlobal<CResFile*> itsLanguage { gLanguageResFile, nullptr };
+    CScopedGlobal<CResFile*> itsLibrary { gLibraryResFile, nullptr };
     TempFolder itsTemp;
 };
 

@@ -8,7 +8,6 @@
 
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <set>

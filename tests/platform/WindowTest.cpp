@@ -1,4 +1,5 @@
-// Windows: frames, the keyboard rules in their order, mouse codes.
+// Windows: frames, the keyboard rules in their order, mouse codes. The rules
+// of a dialog without editable texts, whose Tab is the desktop's, are WizardKeyboard's.
 
 #include "platform/Resources.h"
 #include "platform/Shell.h"
@@ -114,30 +115,6 @@ TEST_F(WindowTest, TabCyclesThroughEditableEntriesAndClearsWhenNoneQualifies)
         dialog.ShowItem(id, false);
     dialog.HandleKey({ kKeyTab, 9, 0 });
     EXPECT_EQ(dialog.GetFocus(), nullptr);
-}
-
-TEST_F(WindowTest, WithoutEditableTextsTabIsTheDesktopsAndReturnPressesTheFocusedButton)
-{
-    CKeyDialog dialog;
-    for (int id : { 60, 61, 62 })
-        dialog.RemoveItem(id);
-    for (int id : { 70, 71 }) {
-        ControlEntry button;
-        button.itsKind = kKindPushButton;
-        button.itsItemId = id;
-        dialog.AddEntry(button);
-    }
-    dialog.SetDefaultItem(70);
-    dialog.SetFocus(dialog.FindEntry(71));
-    EXPECT_FALSE(dialog.HandleKey({ kKeyTab, 9, 0 })) << "left to the desktop";
-    EXPECT_EQ(dialog.GetFocus(), dialog.FindEntry(71)) << "and the focus kept";
-    dialog.HandleKey({ kKeyReturn, 13, 0 });
-    dialog.SetFocus(nullptr);
-    dialog.HandleKey({ kKeyReturn, 13, 0 });
-    dialog.EnableItem(70, false);
-    dialog.HandleKey({ kKeyReturn, 13, 0 });
-    EXPECT_EQ(dialog.itsLog, (std::vector<std::string> { "command 71/0", "command 70/0" }))
-        << "the focused button, then the default, and a disabled default not at all";
 }
 
 TEST_F(WindowTest, EscapeAndCommandPeriodCancelCommandWClosesCommandQQuits)

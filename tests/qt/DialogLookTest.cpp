@@ -1,7 +1,5 @@
-// What a person sees of the overwrite question: every text fits the room it
-// got at the default font and no control covers another, every widget has a
-// name a screen reader can say, and a screenshot lands in the build folder. The wizard's pages are
-// WizardLayoutTest's.
+// What a person sees of the overwrite question: every text fits, no control
+// covers another and every widget has a name a screen reader can say.
 
 #include "QtFixture.h"
 #include "platform/OverwriteDialog.h"

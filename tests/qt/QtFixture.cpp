@@ -1,9 +1,9 @@
 #include "QtFixture.h"
 #include "platform/controlentry.h"
 #include "platform/mcwin.h"
+#include "qt/QtPictures.h"
 
 #include <QAbstractButton>
-#include <QDir>
 #include <QLabel>
 #include <QScreen>
 #include <QScrollArea>
@@ -84,6 +84,6 @@ void ExpectReadable(const CWindow& theWindow, const std::string& thePage)
 
 void SavePicture(const CWindow& theWindow, const std::string& thePath)
 {
-    QDir().mkpath(QString::fromStdString(std::filesystem::path(thePath).parent_path().string()));
-    EXPECT_TRUE(WidgetOf(theWindow)->grab().save(QString::fromStdString(thePath))) << thePath;
+    std::filesystem::create_directories(std::filesystem::path(thePath).parent_path());
+    EXPECT_TRUE(SaveWindowPicture(theWindow, thePath)) << thePath;
 }

@@ -9,6 +9,7 @@
 #include "engine/UpdaterGlobals.h"
 #include "identification/ProgramList.h"
 #include "platform/Shell.h"
+#include "qt/QtPictures.h"
 #include "support/DemoBuild.h"
 #include "support/MountedFolder.h"
 #include "support/RunProgram.h"
@@ -18,7 +19,6 @@
 #include "ui/Gblwin.h"
 #include "ui/Splash.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -122,20 +122,16 @@ protected:
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
     }
 
-    static void Shoot(QWidget* pWidget, const std::string& theName)
+    static void Shoot(const CWindow& theWindow, const std::string& theName)
     {
-        QDir().mkpath(PW_SCREENSHOT_DIR);
-        EXPECT_TRUE(
-            pWidget->grab().save(QString::fromStdString(PW_SCREENSHOT_DIR "/wizard-" + theName + ".png")));
+        SavePicture(theWindow, PW_SCREENSHOT_DIR "/wizard-" + theName + ".png");
     }
 
     // Answers each question that comes up with the button titled theButton,
     // and keeps its text.
     void AnswerQuestionsWith(const char* theButton)
     {
-        itsAnswerTimer = std::make_unique<QTimer>();
-        itsAnswerTimer->setInterval(5);
-        QObject::connect(itsAnswerTimer.get(), &QTimer::timeout, [this, theButton] {
+        itsAnswerTimer = std::make_unique<CRepeatedCheck>(5, [this, theButton] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box || !box->isVisible())
                 return;
@@ -148,13 +144,12 @@ protected:
             ADD_FAILURE() << "no button " << theButton;
             box->done(0);
         });
-        itsAnswerTimer->start();
     }
 
     CScopedGlobal<bool> itsClosed { bGlobalClosed, false };
     CScopedGlobal<int32_t> itsAbort { gAbortUpdate, 0 };
     TempFolder itsTemp;
     std::unique_ptr<CMountedFolder> itsApplications;
-    std::unique_ptr<QTimer> itsAnswerTimer;
+    std::unique_ptr<CRepeatedCheck> itsAnswerTimer;
     std::vector<std::string> itsQuestions;
 };

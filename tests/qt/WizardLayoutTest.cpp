@@ -1,9 +1,5 @@
-// The wizard's pages in English and German, at the scale and on the screen
-// the test program runs with: no text is cut, no control covers another, the
-// window and its buttons lie on the screen, and a screen reader can name each
-// control. Pictures of each page go to the build folder. The program runs
-// itself again at twice the scale, on a large screen and on one of 800 by 600
-// pixels.
+// The wizard's pages in English and German, at each scale and screen: no text
+// cut, no control over another, the window on the screen, every control named.
 
 #include "WizardFixture.h"
 #include "support/ScopedVariable.h"

@@ -1,8 +1,6 @@
-// The real updater on a display of its own, heard through the accessibility
-// bus as a screen reader hears it: each page's tree of roles and names, the
-// progress bar's value during a run, and the window's icon. The walk itself
-// is accessible_tree.py; it needs Xvfb, D-Bus, at-spi2-core and pyatspi, and
-// the test skips, saying which is missing, where one is not installed.
+// The real updater heard through the accessibility bus, as a screen reader
+// hears it (accessible_tree.py): each page's roles and names, the bar's value
+// during a run and the window's icon.
 
 #include "WizardFixture.h"
 
@@ -20,7 +18,7 @@ TEST_F(WizardScreenReader, HearsEveryPageByItsRolesAndNames)
     AddLargeEntry(); // a run long enough to hear the bar move
     const std::string kit = MakeKit();
     const std::string tree = std::string(PW_SCREENSHOT_DIR) + "/accessible-tree.txt";
-    QDir().mkpath(PW_SCREENSHOT_DIR);
+    std::filesystem::create_directories(PW_SCREENSHOT_DIR);
     const ProgramRun walk = RunProgram("timeout -s KILL 280 /usr/bin/python3 "
         + ShellQuote(std::string(std::getenv("PW_SOURCE_DIR")) + "/tests/qt/accessible_tree.py") + " "
         + ProgramFromEnvironment("PW_UPDATER") + " " + ShellQuote(kit) + " "

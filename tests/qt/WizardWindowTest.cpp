@@ -1,7 +1,5 @@
-// The wizard as a person meets it: the real window offscreen, driven by
-// clicks and keys, on an update kit made by patchwell-pack and installed
-// copies of the older build. Screenshots of each page and of the splash land
-// in the build folder.
+// The wizard driven by clicks and keys; a screenshot of each page and of the
+// splash lands in the build folder.
 
 #include "WizardFixture.h"
 
@@ -20,7 +18,7 @@ TEST_F(WizardWindow, ClicksLeadFromTheReadmeToAnUpdatedCopy)
     CSplashWin* splash = window.GetSplash();
     ASSERT_NE(splash, nullptr);
     ASSERT_TRUE(WidgetOf(*splash)->isVisible());
-    Shoot(WidgetOf(*splash), "splash");
+    Shoot(*splash, "splash");
     // The test is the clock: three ticks end the countdown.
     for (int tick = 0; tick < 3; ++tick)
         splash->OnTimer(CSplashWin::kTimerId);
@@ -30,7 +28,7 @@ TEST_F(WizardWindow, ClicksLeadFromTheReadmeToAnUpdatedCopy)
     EXPECT_EQ(window.GetCurrentPage(), kPageWelcome);
     EXPECT_THAT(Text(kItemReadme), HasSubstr("Brings Patchwell 5 to version 5.0.2."));
     EXPECT_FALSE(Button(kItemBack)->isEnabled());
-    Shoot(Window(), "152-welcome");
+    Shoot(*gGlobalWin, "152-welcome");
     Click(kItemNext);
 
     ASSERT_EQ(window.GetCurrentPage(), kPageFolder);
@@ -42,7 +40,7 @@ TEST_F(WizardWindow, ClicksLeadFromTheReadmeToAnUpdatedCopy)
     EXPECT_THAT(Text(kItemConfirmation), HasSubstr(Installed("Patchwell 5")));
     Click(kItemBack);
     ClickRow(1);
-    Shoot(Window(), "153-folder");
+    Shoot(*gGlobalWin, "153-folder");
     Click(kItemNext);
     EXPECT_THAT(Text(kItemConfirmation), HasSubstr(Installed("Patchwell 5 Studio")))
         << "the folder selected last";
@@ -50,7 +48,7 @@ TEST_F(WizardWindow, ClicksLeadFromTheReadmeToAnUpdatedCopy)
     ClickRow(0);
     Click(kItemNext);
     EXPECT_THAT(Text(kItemConfirmation), HasSubstr(Installed("Patchwell 5") + "\n"));
-    Shoot(Window(), "154-confirm");
+    Shoot(*gGlobalWin, "154-confirm");
 
     // While the run blocks the loop, the page still repaints: shoot it live.
     bool bShot = false;
@@ -60,7 +58,7 @@ TEST_F(WizardWindow, ClicksLeadFromTheReadmeToAnUpdatedCopy)
             && std::atoi(Text(kItemPercent).c_str()) >= 40) {
             EXPECT_TRUE(
                 QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
-            Shoot(Window(), "155-progress");
+            Shoot(*gGlobalWin, "155-progress");
             bShot = true;
         }
     });
@@ -74,7 +72,7 @@ TEST_F(WizardWindow, ClicksLeadFromTheReadmeToAnUpdatedCopy)
     EXPECT_EQ(SnapshotTree(Installed() + "/Patchwell 5.app"), newBuild);
     EXPECT_THAT(Text(kItemWhereThingsAre), HasSubstr(Installed() + "/Updater Log File.txt"));
     EXPECT_EQ(Button(kItemCancel)->text(), "Close");
-    Shoot(Window(), "156-done");
+    Shoot(*gGlobalWin, "156-done");
 
     Click(kItemCancel);
     EXPECT_TRUE(bGlobalClosed) << "no question once the update is done";
@@ -95,7 +93,7 @@ TEST_F(WizardWindow, WithoutAKitTheWindowAsksForOne)
     EXPECT_EQ(open->accessibleName().toStdString(), "Open an update kit");
     EXPECT_TRUE(open->isDefault()) << "Return opens the chooser";
     EXPECT_FALSE(qobject_cast<QLabel*>(Item(kItemMessage))->isVisible());
-    Shoot(Window(), "158-open-kit");
+    Shoot(*gGlobalWin, "158-open-kit");
     Window()->close();
     EXPECT_TRUE(bGlobalClosed) << "nothing has begun: the close box ends the updater without a question";
 }
@@ -155,7 +153,7 @@ TEST_F(WizardWindow, ACancelDuringTheRunAsksAndYesLeavesTheCopyAsItWas)
             EXPECT_EQ(SnapshotTree(Installed(), "Updater Log File.txt"), before)
                 << "an aborted update leaves the copy as it was";
             if (test.itsWay == cases[0].itsWay)
-                Shoot(Window(), "157-aborted");
+                Shoot(*gGlobalWin, "157-aborted");
         } else {
             EXPECT_EQ(window.GetCurrentPage(), kPageDone) << Text(kItemMessage);
         }

@@ -59,8 +59,10 @@ protected:
         FoundPrograms.DeleteAll();
     }
 
+    // Opens the window anew: the one before goes first.
     CGlobalWin& Open()
     {
+        delete itsWindow;
         itsWindow = new CGlobalWin(itsKit);
         EXPECT_EQ(itsWindow->DoModal(), 1);
         return *itsWindow;
@@ -213,14 +215,12 @@ TEST_F(GlobalWin, ReadmeLineEndsBecomeCarriageReturnLineFeed)
     EXPECT_EQ(Text(kItemReadme), "one\r\ntwo\r\nthree\r\nlast line without an end");
 
     std::filesystem::remove(itsTemp / "kit/readme.txt");
-    delete itsWindow;
     Open();
     EXPECT_FALSE(Text(kItemReadme).empty()) << "the fallback text stands in for a missing readme";
 
     // A FIFO would block an ordinary open until a writer came.
     ASSERT_EQ(mkfifo((itsTemp / "kit/readme.txt").c_str(), 0600), 0);
     const std::string fallback = Text(kItemReadme);
-    delete itsWindow;
     Open();
     EXPECT_EQ(Text(kItemReadme), fallback);
 }
@@ -248,12 +248,10 @@ TEST_F(GlobalWin, OpensCentredOrWhereItWasAndRemembersWhereItClosed)
     window.Close();
     EXPECT_EQ(itsHost.itsLoopQuits, 1) << "closing runs once";
 
-    delete itsWindow;
     bGlobalClosed = false;
     CGlobalWin& again = Open();
     EXPECT_EQ(again.GetFrame(), (CRect { 60, 70, 540, 710 }));
     GlobalLocation = { 0, 70, 540, 710 };
-    delete itsWindow;
     EXPECT_EQ(Open().GetFrame().top, 106) << "a first corner that is not positive is not a place";
 }
 
@@ -266,7 +264,6 @@ TEST_F(GlobalWin, SplashGoesWithItsCommandOrWhenTheUpdaterQuits)
     EXPECT_EQ(window.GetSplash(), nullptr);
     EXPECT_EQ(window.GetCurrentPage(), kPageWelcome) << "the command changes nothing else";
 
-    delete itsWindow;
     CGlobalWin& second = Open();
     ASSERT_NE(second.GetSplash(), nullptr);
     EXPECT_TRUE(second.QueryQuit());

@@ -11,7 +11,6 @@
 #include "ui/mhelpfunc.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>

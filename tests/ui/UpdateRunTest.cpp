@@ -67,8 +67,10 @@ protected:
     void SetUp() override
     {
         OpenAppResources();
-        MakeBuild("5.0.1", "2009-01-02 10:00:00");
-        MakeBuild("5.0.2", "2010-01-01 09:00:00");
+        for (const auto& [version, date] :
+            { std::pair { "5.0.1", "2009-01-02 10:00:00" }, { "5.0.2", "2010-01-01 09:00:00" } })
+            ASSERT_TRUE(
+                MakeDemoBuild(itsTemp / ("builds/" + std::string(version) + "/Patchwell 5"), version, date));
         // Something incompressible, so that a damaged byte cannot go unnoticed.
         std::string noise(1 << 20, 0);
         for (size_t i = 0; i < noise.size(); ++i)
@@ -99,11 +101,6 @@ protected:
         gGlobalWin = nullptr;
         ValidPrograms.DeleteAll();
         FoundPrograms.DeleteAll();
-    }
-
-    void MakeBuild(const std::string& theVersion, const std::string& theDate)
-    {
-        ASSERT_TRUE(MakeDemoBuild(itsTemp / ("builds/" + theVersion + "/Patchwell 5"), theVersion, theDate));
     }
 
     std::string Target() const { return itsTemp / "Applications/Patchwell 5"; }
