@@ -11,18 +11,6 @@ using ::testing::HasSubstr;
 
 namespace {
 
-std::string EndRecord(uint64_t theCount, uint64_t theSize, uint64_t theOffset, size_t theCommentLength)
-{
-    std::string record;
-    Put32(record, 0x06054b50);
-    for (uint32_t value : { 0u, 0u, static_cast<uint32_t>(theCount), static_cast<uint32_t>(theCount) })
-        Put16(record, value);
-    Put32(record, static_cast<uint32_t>(theSize));
-    Put32(record, static_cast<uint32_t>(theOffset));
-    Put16(record, static_cast<uint32_t>(theCommentLength));
-    return record;
-}
-
 // An archive cut into its parts: what lies before the directory, each
 // directory record, and the end record.
 struct Parts {

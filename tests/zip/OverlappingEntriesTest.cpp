@@ -1,5 +1,6 @@
 #include "support/CraftedArchive.h"
 #include "support/ZipFixtures.h"
+#include "support/ZipRecipe.h"
 
 #include <algorithm>
 #include <gmock/gmock.h>
@@ -16,28 +17,19 @@ struct PlacedEntry {
     uint64_t itsOffset = 0;
 };
 
+// The entry's local header (with room declared for theExtraLength bytes of
+// extra field) or its directory record, as the recipe writes a stored entry.
 std::string Header(bool bCentral, const PlacedEntry& theEntry, size_t theExtraLength = 0)
 {
-    const uint32_t crc = Crc32(theEntry.itsStored);
-    const auto size = static_cast<uint32_t>(theEntry.itsStored.size());
-    std::string header;
-    Put32(header, bCentral ? 0x02014b50 : 0x04034b50);
+    const std::string zip
+        = BuildZip({ { StoredEntry(theEntry.itsName, theEntry.itsStored) }, "", false, "" });
+    const size_t local = 30 + theEntry.itsName.size();
+    std::string header
+        = bCentral ? zip.substr(local + theEntry.itsStored.size(), 16 + local) : zip.substr(0, local);
+    Patch16(header, bCentral ? 30 : 28, static_cast<uint32_t>(theExtraLength));
     if (bCentral)
-        Put16(header, 20);
-    for (uint32_t value : { 20u, 0u, 0u, 0u, 0u })
-        Put16(header, value);
-    Put32(header, crc);
-    Put32(header, size);
-    Put32(header, size);
-    Put16(header, static_cast<uint32_t>(theEntry.itsName.size()));
-    Put16(header, static_cast<uint32_t>(theExtraLength));
-    if (bCentral) {
-        for (uint32_t value : { 0u, 0u, 0u })
-            Put16(header, value);
-        Put32(header, 0);
-        Put32(header, static_cast<uint32_t>(theEntry.itsOffset));
-    }
-    return header + theEntry.itsName;
+        Patch32(header, 42, static_cast<uint32_t>(theEntry.itsOffset));
+    return header;
 }
 
 // theData holds the entries' local headers and data; the directory lists
@@ -47,15 +39,7 @@ std::string WithDirectory(const std::string& theData, const std::vector<PlacedEn
     std::string directory;
     for (const PlacedEntry& entry : theEntries)
         directory += Header(true, entry);
-    std::string end;
-    Put32(end, 0x06054b50);
-    const auto count = static_cast<uint32_t>(theEntries.size());
-    for (uint32_t value : { 0u, 0u, count, count })
-        Put16(end, value);
-    Put32(end, static_cast<uint32_t>(directory.size()));
-    Put32(end, static_cast<uint32_t>(theData.size()));
-    Put16(end, 0);
-    return theData + directory + end;
+    return theData + directory + EndRecord(theEntries.size(), directory.size(), theData.size(), 0);
 }
 
 // Each entry's data is the next entry whole, local header and all: a few
