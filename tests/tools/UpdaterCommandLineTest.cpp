@@ -2,7 +2,6 @@
 // refusal names what is wrong and what to do, with its own exit status.
 
 #include "KitFixture.h"
-#include "support/ZipFixtures.h"
 
 #include <fstream>
 #include <regex>
@@ -111,29 +110,6 @@ TEST_F(UpdaterCommandLine, UsageErrorsAndRefusalsHaveTheirOwnStatus)
     EXPECT_TRUE(Ran(RunProgram(updater + " one two"), 2, "name one update kit, not also 'two'"));
     EXPECT_TRUE(Ran(RunProgram(updater + " --list -- --frobnicate"), 3,
         "the folder '--frobnicate' named by the command line does not exist"));
-}
-
-// Status 3 is every run that stopped before it changed the copy, whatever
-// stopped it; 1 is kept for a copy that was changed. An archive that does not
-// open, or not with the key, is UpdateRun.BadArchivesTouchNothing's (the same
-// run's status, through the window); here, the refusals of the check before.
-TEST_F(UpdaterCommandLine, AnArchiveRefusedBeforeAnyChangeIsStatusThree)
-{
-    const std::string archive = Kit() + "/Spring Update.zip";
-    const TreeSnapshot before = Installation();
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        { RawZip({ { "NewFiles/Help/index.html", "help" } }), "The update archive holds no Patchwell 5.app" },
-        // Every folder it names is there: it looked like a copy already up to date.
-        { RawZip({ { "NewFiles/", "" } }), "The update archive holds no files, only folders: " + archive },
-    };
-    for (const auto& [bytes, message] : cases) {
-        SCOPED_TRACE(message);
-        itsTemp.Write("kit/Spring Update.zip", bytes);
-        const ProgramRun apply = Apply();
-        EXPECT_TRUE(Ran(apply, 3, "The update failed.\n" + message + "\n"));
-        EXPECT_TRUE(Ran(apply, 3, "Nothing in the installation was changed."));
-        EXPECT_EQ(Installation(), before);
-    }
 }
 
 TEST_F(UpdaterCommandLine, AnUpToDateCopyIsLeftAloneUnlessForced)
