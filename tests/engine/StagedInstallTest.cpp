@@ -1,7 +1,6 @@
 #include "engine/StagedInstall.h"
 #include "engine/ConfinedFolder.h"
 #include "engine/UpdateJournal.h"
-#include "engine/UpdateRecovery.h"
 #include "support/TempFolder.h"
 #include "support/TraceCapture.h"
 #include "support/TreeSnapshot.h"
@@ -14,8 +13,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-const char kLog[] = "Updater Log File.txt";
 
 TEST(UpdateJournal, RecordsSurviveAnyNameAndACutLine)
 {
@@ -113,41 +110,6 @@ TEST_F(StagedInstall, CommitKeepsTheUpdateAndClearsTheStage)
     EXPECT_EQ(after.at("Projects/mine.pwq"), "the user's own");
     EXPECT_EQ(after.count(".pwupdate-stage"), 0u);
     EXPECT_EQ(after.count(".pwupdate-journal"), 0u);
-}
-
-// The next start finds what a killed run left: a journal that stops at any
-// line. Undoing twice (a start killed while it undoes) changes nothing more.
-TEST_F(StagedInstall, RecoveryUndoesWhatAKilledRunLeft)
-{
-    {
-        CStagedInstall install(itsTarget, Target().c_str(), nullptr);
-        Install(install);
-        const std::string journal = ReadWholeFile(Target() + "/.pwupdate-journal");
-        // The run dies here: the object goes without a word.
-        itsTemp.Write("journal.copy", journal);
-    }
-    Cstring note;
-    ASSERT_TRUE(RecoverInterruptedUpdate(Target().c_str(), note));
-    EXPECT_NE(std::string(note.GetText()).find("the previous version was restored"), std::string::npos);
-    EXPECT_EQ(SnapshotTree(Target(), kLog), itsBefore);
-    const std::string log = ReadWholeFile(Target() + "/" + kLog);
-    EXPECT_NE(log.find("The previous version was restored\n"), std::string::npos) << log;
-
-    fs::copy_file(itsTemp / "journal.copy", Target() + "/.pwupdate-journal");
-    ASSERT_TRUE(RecoverInterruptedUpdate(Target().c_str(), note));
-    EXPECT_EQ(SnapshotTree(Target(), kLog), itsBefore);
-    EXPECT_FALSE(RecoverInterruptedUpdate(Target().c_str(), note)) << "nothing left to do";
-}
-
-TEST_F(StagedInstall, RecoveryKeepsACommittedUpdate)
-{
-    itsTemp.Write("t/.pwupdate-journal",
-        "Patchwell updater journal 1\nstage\t.pwupdate-stage\nmove\tPatchwell 5.app\ncommit\n");
-    itsTemp.Write("t/.pwupdate-stage/Help/index.html", "the replaced page");
-    Cstring note;
-    ASSERT_TRUE(RecoverInterruptedUpdate(Target().c_str(), note));
-    EXPECT_NE(std::string(note.GetText()).find("it was kept"), std::string::npos) << note.GetText();
-    EXPECT_EQ(SnapshotTree(Target(), kLog), itsBefore);
 }
 
 TEST_F(StagedInstall, ALinkPutThereAfterTheCheckStopsTheInstall)
