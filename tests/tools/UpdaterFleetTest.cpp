@@ -28,9 +28,7 @@ protected:
         const std::string state = theState.empty() ? itsTemp / "state" : theState;
         // RunProgram gathers the group's standard error, none left inside it.
         return RunProgram("{ XDG_STATE_HOME=" + ShellQuote(state) + " "
-            + ShellQuote(Kit() + "/patchwell-updater") + " --bundle " + ShellQuote(Kit()) + " --applications "
-            + ShellQuote(itsTemp / "Applications") + " " + theArguments + " </dev/null 2>"
-            + ShellQuote(itsTemp / "said") + "; }");
+            + UpdaterCommand(theArguments + " </dev/null 2>" + ShellQuote(itsTemp / "said")) + "; }");
     }
     std::string Said() const { return ReadWholeFile(itsTemp / "said"); }
 
