@@ -86,10 +86,4 @@ TEST_F(ProgressDisplay, CancelRequestIsConfirmedBeforeItAborts)
             "Are you sure you want to abort the update? / 4"));
 }
 
-TEST(OverwriteQuestion, WithoutWindowsTheFileIsKept)
-{
-    EXPECT_EQ(AskOverwriteQuestion("/x", 2), kResultNo);
-    EXPECT_FALSE(CheckEventQueueForUserCancel());
-}
-
 } // namespace

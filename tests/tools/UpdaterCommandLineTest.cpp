@@ -112,14 +112,27 @@ TEST_F(UpdaterCommandLine, UsageErrorsAndRefusalsHaveTheirOwnStatus)
         "the folder '--frobnicate' named by the command line does not exist"));
 }
 
+// The whole chain as a vendor and a user run it: patchwell-pack makes a kit,
+// patchwell-updater lists the installed copy, updates it, and leaves the new
+// build alone.
 TEST_F(UpdaterCommandLine, AnUpToDateCopyIsLeftAloneUnlessForced)
 {
+    // A readme that is a pipe, which the start must not wait on.
+    std::filesystem::remove(Kit() + "/readme.txt");
+    ASSERT_EQ(mkfifo((Kit() + "/readme.txt").c_str(), 0600), 0);
+    const ProgramRun list = Updater("--list");
+    EXPECT_TRUE(Ran(list, 0, Installed().string() + "\n"));
+    EXPECT_TRUE(Ran(list, 0, "matches the valid build of 2025/03/01 10:00:00"));
+
     // Quiet, an update that went well says only that the kit's origin was not checked.
     const ProgramRun quiet = Updater("-q --apply=" + ShellQuote(Installed()));
     ASSERT_EQ(quiet.status, 0) << quiet.output;
     EXPECT_EQ(quiet.output.rfind("The origin of the update kit could not be checked", 0), 0u) << quiet.output;
     EXPECT_EQ(std::count(quiet.output.begin(), quiet.output.end(), '\n'), 1) << quiet.output;
-    ASSERT_EQ(BackupCount(), 1);
+    const std::filesystem::path newBuild = itsTemp.Path() / "builds/5.0.2/Patchwell 5";
+    EXPECT_EQ(SnapshotTree(Installed() / "Patchwell 5.app"), SnapshotTree(newBuild / "Patchwell 5.app"));
+    EXPECT_EQ(SnapshotTree(Installed() / "Help"), SnapshotTree(newBuild / "Help"));
+    ASSERT_EQ(BackupCount(), 1) << "the old build is kept under a backup name";
     const TreeSnapshot updated = SnapshotTree(Installed());
     EXPECT_TRUE(Ran(Apply(), 0,
         "The copy in " + Installed().string() + " is already up to date; nothing was changed.\n"
