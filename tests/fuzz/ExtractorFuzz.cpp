@@ -51,7 +51,7 @@ std::string KitArchive()
         std::fprintf(stderr, "no kit archive: %s\n", error.GetText());
         std::abort();
     }
-    std::string bytes = ReadFuzzFile(archive);
+    std::string bytes = ReadWholeFile(archive);
     fs::remove_all(source);
     fs::remove(archive);
     return bytes;
