@@ -1,6 +1,5 @@
 #include "engine/Progress.h"
 #include "engine/RecordingWindow.h"
-#include "platform/MessageBox.h"
 #include "support/ScopedGlobal.h"
 #include "support/TestHost.h"
 
@@ -58,32 +57,6 @@ TEST_F(ProgressDisplay, FormatsAndMissingItems)
     itsWindow.itsCalls.clear();
     display.Update("b", 50, 0, 5, 9);
     EXPECT_THAT(itsWindow.TextsOf(125), ElementsAre("0 percent")) << "a zero total stays at zero";
-}
-
-TEST_F(ProgressDisplay, CancelRequestIsConfirmedBeforeItAborts)
-{
-    std::vector<std::string> questions;
-    int answer = kResultNo;
-    itsHost.itsAlertAnswer = [&](const CAlert& theAlert) {
-        questions.push_back(
-            std::string(theAlert.itsText.GetText()) + " / " + std::to_string(theAlert.itsFlags & 0xF));
-        return answer;
-    };
-    bool bCancel = false;
-    itsHost.itsCancelPoll = [&] { return bCancel; };
-
-    CProgressDisplay windowless; // the poll runs with no window too
-    windowless.Update("a", 0, 1, 0, 1);
-    EXPECT_THAT(questions, IsEmpty());
-    bCancel = true;
-    windowless.Update("a", 0, 1, 0, 1);
-    EXPECT_EQ(gAbortUpdate, 0);
-    answer = kResultYes;
-    windowless.Update("a", 0, 1, 0, 1);
-    EXPECT_EQ(gAbortUpdate, 1);
-    EXPECT_THAT(questions,
-        ElementsAre("Are you sure you want to abort the update? / 4",
-            "Are you sure you want to abort the update? / 4"));
 }
 
 } // namespace

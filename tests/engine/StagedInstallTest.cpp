@@ -98,20 +98,6 @@ TEST_F(StagedInstall, RollBackPutsEverythingBack)
             + Target() + "/Patchwell PPC to " + Target() + "/Patchwell succeeded\n");
 }
 
-TEST_F(StagedInstall, CommitKeepsTheUpdateAndClearsTheStage)
-{
-    CStagedInstall install(itsTarget, Target().c_str(), nullptr);
-    Install(install);
-    Cstring problem;
-    ASSERT_TRUE(install.Commit(problem)) << problem.GetText();
-    const TreeSnapshot after = SnapshotTree(Target());
-    EXPECT_EQ(after.at("Patchwell 5.app/Contents/MacOS/Patchwell"), "new program");
-    EXPECT_EQ(after.at("Patchwell 5_Backup_0042.app/Contents/MacOS/Patchwell"), "old program");
-    EXPECT_EQ(after.at("Projects/mine.pwq"), "the user's own");
-    EXPECT_EQ(after.count(".pwupdate-stage"), 0u);
-    EXPECT_EQ(after.count(".pwupdate-journal"), 0u);
-}
-
 TEST_F(StagedInstall, ALinkPutThereAfterTheCheckStopsTheInstall)
 {
     itsTemp.Write("outside/index.html", "elsewhere");

@@ -333,6 +333,10 @@ TEST_F(Extraction, AbortInALargeEntryKeepsThePreviousFile)
     EXPECT_EQ(itsLog, "ExtractOneFile - " + itsDestination + "/large.dat\nExtractFiles aborted\n");
     EXPECT_THAT(ListTree(itsDestination), ElementsAre("large.dat"));
     EXPECT_EQ(ReadWholeFile(itsDestination + "/large.dat"), "previous");
+    // Each request was a question, asked with no window to show progress in.
+    EXPECT_THAT(itsHost.AlertTexts(),
+        ElementsAre(
+            "Are you sure you want to abort the update?", "Are you sure you want to abort the update?"));
 }
 
 TEST_F(Extraction, ReadOnlyDestination)
