@@ -1,4 +1,6 @@
 #include "engine/ExtractionFixture.h"
+#include "engine/SafeEntryName.h"
+#include "engine/UpdatePreflight.h"
 
 #include <gmock/gmock.h>
 
@@ -68,6 +70,42 @@ TEST_F(HostileArchive, EntryByEntryIsCheckedToo)
     EXPECT_EQ(extractor.ExtractOneFile(), 0);
     EXPECT_STREQ(extractor.GetLastError().GetText(), "Unsafe file name in archive: ../escaped");
     EXPECT_THAT(ListTree(itsTemp.Path().string()), ElementsAre("archive.zip"));
+}
+
+// Entry names are bytes: a name that is not UTF-8 ("Über" in ISO-8859-1, whose
+// 0xDC is no UTF-8) is reported exactly as the archive holds it, never
+// converted from a guessed code page. How such a name is installed and logged
+// is UpdateKit.AnInfoZipArchiveWithALatinOneNameIsInstalledByteForByte's.
+using EntryNameBytes = HostileArchive;
+
+TEST_F(EntryNameBytes, AnUnsafeNameIsReportedWithItsBytes)
+{
+    const std::string name = "NewFiles/../\xDC"
+                             "ber.txt";
+    ExpectRefused({ { name, "x" } }, name);
+
+    std::filesystem::create_directories(itsDestination);
+    Cstring message;
+    TraceCapture log;
+    // The check before the run sees the same bytes.
+    EXPECT_FALSE(PreflightUpdate(
+        (itsTemp / "archive.zip").c_str(), "", itsDestination.c_str(), message, log.Stream()));
+    EXPECT_EQ(std::string(message.GetText()), "Unsafe file name in archive: " + name);
+}
+
+TEST(SafeEntryName, OrdinaryNamesPass)
+{
+    for (const char* name : { "", "a", "a/", "a/b/c.txt", ".hidden", "a/.b", "a..b", "...", "a/b..", "ab:c",
+             "Patchwell 5.app/Contents/MacOS/Patchwell 5" })
+        EXPECT_TRUE(IsSafeEntryName(name)) << name;
+}
+
+TEST(SafeEntryName, NamesThatLeaveTheFolderAreRefused)
+{
+    for (const char* name : { "/etc/passwd", "//tmp/x", "..", "../x", "a/../../x", "a/..", "..\\x", "a\\b",
+             "C:/x", "c:x", ".", "./x", "a/./b", "a//b", "a/b//", "/" })
+        EXPECT_FALSE(IsSafeEntryName(name)) << name;
+    EXPECT_FALSE(IsSafeEntryName(nullptr));
 }
 
 } // namespace

@@ -22,8 +22,9 @@ std::string Hex(uint32_t theValue)
 
 class Extraction : public ExtractionTest {
 protected:
-    // The kinds of entry an update holds, each file with its own date.
-    void MakeSource()
+    // The kinds of entry an update holds, each file with its own date, in
+    // src/NewFiles, packed by patchwell-pack; the archive's path.
+    std::string PackedSource()
     {
         const std::vector<std::pair<std::string, std::string>> files = {
             { "Readme.txt", "hello\n" },
@@ -37,10 +38,6 @@ protected:
             SetFileDate(
                 itsTemp.Write("src/NewFiles/" + name, data), LocalTime(2015, 6, 15, 12, 30, second += 2));
         std::filesystem::create_directories(itsTemp / "src/NewFiles/Help/Empty");
-    }
-
-    std::string PackSource()
-    {
         const std::string archive = itsTemp / "packed.zip";
         EXPECT_EQ(PackArchive(archive, itsTemp / "src/NewFiles"), 0);
         return archive;
@@ -49,8 +46,7 @@ protected:
 
 TEST_F(Extraction, ArchiveFromPackRoundTrips)
 {
-    MakeSource();
-    ASSERT_EQ(Extract(PackSource()), 1) << itsError;
+    ASSERT_EQ(Extract(PackedSource()), 1) << itsError;
     EXPECT_EQ(itsError, "");
     const std::string source = itsTemp / "src/NewFiles";
     EXPECT_EQ(ListTree(itsDestination), ListTree(source));
@@ -240,8 +236,7 @@ TEST_F(Extraction, FailuresToOpen)
     EXPECT_EQ(
         itsError, "Error opening compressed file container: no end record in the last 22 bytes of the file");
 
-    MakeSource();
-    const std::string whole = ReadWholeFile(PackSource());
+    const std::string whole = ReadWholeFile(PackedSource());
     EXPECT_EQ(Extract(WriteArchive(whole.substr(0, whole.size() / 2))), 0);
     EXPECT_EQ(itsError,
         "Error opening compressed file container: no end record in the last "
@@ -258,8 +253,7 @@ TEST_F(Extraction, FailuresToOpen)
 
 TEST_F(Extraction, PasswordFailures)
 {
-    MakeSource();
-    const std::string archive = PackSource();
+    const std::string archive = PackedSource();
     itsPassword = "";
     EXPECT_EQ(Extract(archive), 0);
     // The number stays where it always was; the words say which entry and
