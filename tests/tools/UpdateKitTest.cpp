@@ -1,7 +1,10 @@
-// A kit whose archive another tool wrote: patchwell-updater installs it as
-// the archive holds it.
+// Kits as they come: an archive another tool wrote, installed as the archive
+// holds it; and a kit archive that the installed updater opens, updating from
+// it as from the kit's folder, refusing a hostile one by its check, and
+// leaving no unpacked kit behind either way.
 
 #include "KitFixture.h"
+#include "support/TarRecipe.h"
 #include "support/ZipFixtures.h"
 
 TEST_F(UpdateKit, AnInfoZipArchiveWithALatinOneNameIsInstalledByteForByte)
@@ -25,4 +28,60 @@ TEST_F(UpdateKit, AnInfoZipArchiveWithALatinOneNameIsInstalledByteForByte)
     ASSERT_TRUE(Ran(Apply(), 0));
     EXPECT_EQ(ReadWholeFile((Installed() / name).string()), "Latin-1 name");
     EXPECT_NE(Log().find(Installed().string() + "/" + name + "\n"), std::string::npos) << Log();
+}
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class KitArchiveOpen : public UpdateKit {
+protected:
+    void SetUp() override
+    {
+        UpdateKit::SetUp();
+        const ProgramRun pack = Pack(BothBuilds(), " --archive");
+        ASSERT_EQ(pack.status, 0) << pack.output;
+        fs::create_directory(itsTemp.Path() / "tmp");
+        // The kit folder goes: only the archive is left to open.
+        fs::remove_all(Kit());
+    }
+
+    // The updater of the build, which has no kit beside it, as the installed one.
+    ProgramRun Installed(const std::string& theArguments)
+    {
+        return RunProgram("TMPDIR=" + ShellQuote(itsTemp / "tmp") + " " + ProgramFromEnvironment("PW_UPDATER")
+            + " --applications " + ShellQuote(itsTemp / "Applications") + " " + theArguments);
+    }
+
+    std::string Archive() const { return ShellQuote(itsTemp / "kit.pwkit"); }
+    bool TemporaryIsEmpty() const { return fs::is_empty(itsTemp.Path() / "tmp"); }
+};
+
+} // namespace
+
+TEST_F(KitArchiveOpen, AKitArchiveUpdatesACopyAndGoesAfterwards)
+{
+    EXPECT_TRUE(Ran(Installed("--bundle " + Archive() + " --list"), 0, "matches the valid build of "));
+    EXPECT_TRUE(TemporaryIsEmpty());
+
+    const std::string apply = Archive() + " --apply " + ShellQuote(UpdateKit::Installed().string());
+    EXPECT_TRUE(Ran(Installed(apply), 0, "The update is done."));
+    EXPECT_TRUE(TemporaryIsEmpty());
+    EXPECT_TRUE(Ran(Installed(apply), 0, "is already up to date"));
+}
+
+// Every check of the unpacking is KitArchiveUnpack's; here, that a refusal
+// reaches the person with its check and leaves nothing.
+TEST_F(KitArchiveOpen, AHostileKitArchiveIsRefusedAndChangesNothing)
+{
+    const TreeSnapshot before = SnapshotTree(itsTemp.Path() / "Applications");
+    const std::string hostile = itsTemp / "hostile.pwkit";
+    ASSERT_TRUE(WriteTarGz(hostile, { { "kit/", '5' }, { "kit/../../x", '0', "x" } }));
+    EXPECT_TRUE(
+        Ran(Installed(ShellQuote(hostile) + " --apply " + ShellQuote(UpdateKit::Installed().string())), 3,
+            "patchwell-updater: the kit archive '" + hostile
+                + "' is refused: 'kit/../../x' is an absolute name or leads outside the kit."));
+    EXPECT_TRUE(TemporaryIsEmpty());
+    EXPECT_EQ(SnapshotTree(itsTemp.Path() / "Applications"), before);
+    EXPECT_FALSE(fs::exists(itsTemp.Path() / "x"));
 }
