@@ -382,7 +382,6 @@ protected:
         itsDisplay.SetCounterItem(143, "File %d of %d");
         itsDisplay.SetNameItem(178);
     }
-    CScopedGlobal<int32_t> itsAbort { gAbortUpdate, 0 };
     CTestHost itsHost;
     CRecordingWindow itsWindow;
     CProgressDisplay itsDisplay;
