@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <sys/stat.h>
@@ -118,10 +117,8 @@ std::string KeyText()
 
 int PackArchive(const std::string& theArchive, const std::string& theFolder)
 {
-    const char* pack = std::getenv("PW_PACK");
-    if (!pack)
-        return -1;
-    return RunProgram(ShellQuote(pack) + " archive " + ShellQuote(theArchive) + " " + ShellQuote(theFolder))
+    return RunProgram(ProgramFromEnvironment("PW_PACK") + " archive " + ShellQuote(theArchive) + " "
+        + ShellQuote(theFolder))
         .status;
 }
 

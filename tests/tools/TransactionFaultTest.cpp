@@ -335,8 +335,7 @@ TEST_F(RacingRun, ASwappedStagingFolderLeadsNowhere)
     EXPECT_GT(swaps, 0);
 }
 
-// An update run of a few hundred files inside this process: what it tells
-// its observer, and a stop that belongs to its own run alone.
+// An update run of a few hundred files inside this process.
 class KilledRun : public UpdateKit {
 protected:
     void SetUp() override
