@@ -1,4 +1,7 @@
 #include "engine/ExtractionFixture.h"
+#include "engine/RepeatedNames.h"
+#include "engine/SafeEntryName.h"
+#include "engine/UpdatePreflight.h"
 
 #include <gmock/gmock.h>
 
@@ -68,6 +71,85 @@ TEST_F(HostileArchive, EntryByEntryIsCheckedToo)
     EXPECT_EQ(extractor.ExtractOneFile(), 0);
     EXPECT_STREQ(extractor.GetLastError().GetText(), "Unsafe file name in archive: ../escaped");
     EXPECT_THAT(ListTree(itsTemp.Path().string()), ElementsAre("archive.zip"));
+}
+
+// Entry names are bytes: a name that is not UTF-8 ("Über" in ISO-8859-1, whose
+// 0xDC is no UTF-8) is reported exactly as the archive holds it, never
+// converted from a guessed code page. How such a name is installed and logged
+// is UpdateKit.AnInfoZipArchiveWithALatinOneNameIsInstalledByteForByte's.
+using EntryNameBytes = HostileArchive;
+
+TEST_F(EntryNameBytes, AnUnsafeNameIsReportedWithItsBytes)
+{
+    const std::string name = "NewFiles/../\xDC"
+                             "ber.txt";
+    ExpectRefused({ { name, "x" } }, name);
+
+    std::filesystem::create_directories(itsDestination);
+    Cstring message;
+    TraceCapture log;
+    // The check before the run sees the same bytes.
+    EXPECT_FALSE(PreflightUpdate(
+        (itsTemp / "archive.zip").c_str(), "", itsDestination.c_str(), message, log.Stream()));
+    EXPECT_EQ(std::string(message.GetText()), "Unsafe file name in archive: " + name);
+}
+
+TEST(SafeEntryName, OrdinaryNamesPass)
+{
+    for (const char* name : { "", "a", "a/", "a/b/c.txt", ".hidden", "a/.b", "a..b", "...", "a/b..", "ab:c",
+             "Patchwell 5.app/Contents/MacOS/Patchwell 5" })
+        EXPECT_TRUE(IsSafeEntryName(name)) << name;
+}
+
+TEST(SafeEntryName, NamesThatLeaveTheFolderAreRefused)
+{
+    for (const char* name : { "/etc/passwd", "//tmp/x", "..", "../x", "a/../../x", "a/..", "..\\x", "a\\b",
+             "C:/x", "c:x", ".", "./x", "a/./b", "a//b", "a/b//", "/" })
+        EXPECT_FALSE(IsSafeEntryName(name)) << name;
+    EXPECT_FALSE(IsSafeEntryName(nullptr));
+}
+
+int64_t FindRepeat(
+    const std::vector<const char*>& theNames, CRepeatedNames::CaseRule theRule = CRepeatedNames::kCaseCounts)
+{
+    CRepeatedNames names(theRule);
+    for (size_t i = 0; i < theNames.size(); ++i)
+        names.Add(static_cast<uint32_t>(i), theNames[i]);
+    return names.FindRepeat([&](uint32_t theIndex) { return Cstring(theNames[theIndex]); });
+}
+
+TEST(RepeatedNames, FindsTheFirstEntryThatNamesAnEarlierItem)
+{
+    EXPECT_EQ(FindRepeat({}), -1);
+    EXPECT_EQ(FindRepeat({ "a", "b", "c/b", "A" }), -1); // case counts on this file system
+    EXPECT_EQ(FindRepeat({ "a", "b", "b", "a" }), 2);
+    EXPECT_EQ(FindRepeat({ "a/", "b", "a" }), 2);
+    EXPECT_EQ(FindRepeat({ "a", "a/" }), 1);
+    EXPECT_EQ(FindRepeat({ "", "a/", "a/", "" }), -1); // folders named twice are harmless
+    // A file where another entry implies a folder.
+    EXPECT_EQ(FindRepeat({ "a", "a/b" }), 1);
+    EXPECT_EQ(FindRepeat({ "x/a/b/c", "y", "x/a" }), 2);
+    EXPECT_EQ(FindRepeat({ "x/a/", "x/a/b", "x/a/c", "x/b/a" }), -1);
+}
+
+TEST(RepeatedNames, IgnoringCase)
+{
+    const auto ignored = CRepeatedNames::kCaseIgnored;
+    EXPECT_EQ(FindRepeat({ "Help/Index.html", "help/index.HTML" }, ignored), 1);
+    EXPECT_EQ(FindRepeat({ "Help/a", "HELP/b" }, ignored), 1) << "two spellings of one folder";
+    EXPECT_EQ(FindRepeat({ "Help/", "Help/a", "Help/b", "Help/" }, ignored), -1);
+    EXPECT_EQ(FindRepeat({ "readme", "README/x" }, ignored), 1);
+}
+
+TEST(RepeatedNames, ManyFilesInFewFoldersStayCheap)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < 20000; ++i)
+        names.push_back("group" + std::to_string(i % 50) + "/sub/f" + std::to_string(i));
+    std::vector<const char*> pointers;
+    for (const std::string& name : names)
+        pointers.push_back(name.c_str());
+    EXPECT_EQ(FindRepeat(pointers, CRepeatedNames::kCaseIgnored), -1);
 }
 
 } // namespace

@@ -115,13 +115,8 @@ TEST_F(KitArchiveUnpack, WhatWeUnpackIsWhatTarUnpacks)
         { "bsdtar ustar", "bsdtar --format ustar -czf ARCHIVE -C " + source + " 'Spring Kit'", true },
         { "uncompressed", "tar -cf ARCHIVE -C " + source + " 'Spring Kit'", true },
     };
+    // A writer that is not installed fails here, saying so.
     for (const Writer& writer : writers) {
-        if (RunProgram("command -v " + std::string(writer.itsCommand.substr(0, writer.itsCommand.find(' '))))
-                .status
-            != 0) {
-            ADD_FAILURE() << writer.itsName << " is not installed";
-            continue;
-        }
         const std::string archive = itsTemp / "kit.pwkit";
         fs::remove(archive);
         std::string command = writer.itsCommand;

@@ -9,20 +9,12 @@
 
 namespace {
 
-std::vector<uint8_t> FromHex(const std::string& theHex)
+template <size_t N> std::array<uint8_t, N> FromHex(const std::string& theHex)
 {
-    std::vector<uint8_t> bytes;
-    for (size_t i = 0; i + 1 < theHex.size(); i += 2)
-        bytes.push_back(static_cast<uint8_t>(std::stoul(theHex.substr(i, 2), nullptr, 16)));
+    std::array<uint8_t, N> bytes {};
+    for (size_t i = 0; i < N; ++i)
+        bytes[i] = static_cast<uint8_t>(std::stoul(theHex.substr(2 * i, 2), nullptr, 16));
     return bytes;
-}
-
-template <size_t N> std::array<uint8_t, N> ArrayFromHex(const std::string& theHex)
-{
-    std::array<uint8_t, N> array {};
-    const std::vector<uint8_t> bytes = FromHex(theHex);
-    std::copy(bytes.begin(), bytes.end(), array.begin());
-    return array;
 }
 
 // The known answers of the Ed25519 definition (RFC 8032, 7.1, tests 1 to 3).
@@ -40,21 +32,20 @@ TEST(KitSignature, Ed25519GivesTheKnownAnswers)
             "e5564300c360ac729086e2cc806e828a84877f1eb8e5d974d873e065224901555fb8821590a33bacc61e39701cf9b46b"
             "d25bf5f0595bbe24655141438e7a100b" },
         { "4ccd089b28ff96da9db6c346ec114e0f5b8a319f35aba624da8cf6ed4fb8a6fb",
-            "3d4017c3e843895a92b70aa74d1b7ebc9c982ccf2ec4968cc0cd55f12af4660c", "72",
+            "3d4017c3e843895a92b70aa74d1b7ebc9c982ccf2ec4968cc0cd55f12af4660c", "\x72",
             "92a009a9f0d4cab8720e820b5f642540a2b27b5416503f8fb3762223ebdb69da085ac1e43e15996e458f3613d0f11d8c"
             "387b2eaeb4302aeeb00d291612bb0c00" },
         { "c5aa8df43f9f837bedb7442f31dcb7b166d38535076f094b85ce3a2e0b4458f7",
-            "fc51cd8e6218a1a38da47ed00230f0580816ed13ba3303ac5deb911548908025", "af82",
+            "fc51cd8e6218a1a38da47ed00230f0580816ed13ba3303ac5deb911548908025", "\xaf\x82",
             "6291d657deec24024827e69c3abe01a30ce548a284743a445e3680d7db5ac3ac18ff9b538d16f290ae67f760984dc659"
             "4a7c15e9716ed28dc027beceea1ec40a" },
     };
     for (const Vector& vector : vectors) {
         SCOPED_TRACE(vector.itsPublic);
-        const Ed25519Key secret = ArrayFromHex<32>(vector.itsSecret);
-        const std::vector<uint8_t> bytes = FromHex(vector.itsMessage);
-        const std::string message(bytes.begin(), bytes.end());
-        EXPECT_EQ(PublicKeyOf(secret), ArrayFromHex<32>(vector.itsPublic));
-        const Ed25519Signature expected = ArrayFromHex<64>(vector.itsSignature);
+        const Ed25519Key secret = FromHex<32>(vector.itsSecret);
+        const std::string message = vector.itsMessage;
+        EXPECT_EQ(PublicKeyOf(secret), FromHex<32>(vector.itsPublic));
+        const Ed25519Signature expected = FromHex<64>(vector.itsSignature);
         EXPECT_EQ(Sign(secret, message), expected);
         EXPECT_TRUE(Verify(PublicKeyOf(secret), message, expected));
         Ed25519Signature altered = expected;

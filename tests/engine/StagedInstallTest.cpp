@@ -1,21 +1,21 @@
 #include "engine/StagedInstall.h"
 #include "engine/ConfinedFolder.h"
 #include "engine/UpdateJournal.h"
-#include "engine/UpdateRecovery.h"
+#include "engine/UpdateSteps.h"
 #include "support/TempFolder.h"
 #include "support/TraceCapture.h"
 #include "support/TreeSnapshot.h"
+#include "support/ZipFixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
-
-const char kLog[] = "Updater Log File.txt";
 
 TEST(UpdateJournal, RecordsSurviveAnyNameAndACutLine)
 {
@@ -101,55 +101,6 @@ TEST_F(StagedInstall, RollBackPutsEverythingBack)
             + Target() + "/Patchwell PPC to " + Target() + "/Patchwell succeeded\n");
 }
 
-TEST_F(StagedInstall, CommitKeepsTheUpdateAndClearsTheStage)
-{
-    CStagedInstall install(itsTarget, Target().c_str(), nullptr);
-    Install(install);
-    Cstring problem;
-    ASSERT_TRUE(install.Commit(problem)) << problem.GetText();
-    const TreeSnapshot after = SnapshotTree(Target());
-    EXPECT_EQ(after.at("Patchwell 5.app/Contents/MacOS/Patchwell"), "new program");
-    EXPECT_EQ(after.at("Patchwell 5_Backup_0042.app/Contents/MacOS/Patchwell"), "old program");
-    EXPECT_EQ(after.at("Projects/mine.pwq"), "the user's own");
-    EXPECT_EQ(after.count(".pwupdate-stage"), 0u);
-    EXPECT_EQ(after.count(".pwupdate-journal"), 0u);
-}
-
-// The next start finds what a killed run left: a journal that stops at any
-// line. Undoing twice (a start killed while it undoes) changes nothing more.
-TEST_F(StagedInstall, RecoveryUndoesWhatAKilledRunLeft)
-{
-    {
-        CStagedInstall install(itsTarget, Target().c_str(), nullptr);
-        Install(install);
-        const std::string journal = ReadWholeFile(Target() + "/.pwupdate-journal");
-        // The run dies here: the object goes without a word.
-        itsTemp.Write("journal.copy", journal);
-    }
-    Cstring note;
-    ASSERT_TRUE(RecoverInterruptedUpdate(Target().c_str(), note));
-    EXPECT_NE(std::string(note.GetText()).find("the previous version was restored"), std::string::npos);
-    EXPECT_EQ(SnapshotTree(Target(), kLog), itsBefore);
-    const std::string log = ReadWholeFile(Target() + "/" + kLog);
-    EXPECT_NE(log.find("The previous version was restored\n"), std::string::npos) << log;
-
-    fs::copy_file(itsTemp / "journal.copy", Target() + "/.pwupdate-journal");
-    ASSERT_TRUE(RecoverInterruptedUpdate(Target().c_str(), note));
-    EXPECT_EQ(SnapshotTree(Target(), kLog), itsBefore);
-    EXPECT_FALSE(RecoverInterruptedUpdate(Target().c_str(), note)) << "nothing left to do";
-}
-
-TEST_F(StagedInstall, RecoveryKeepsACommittedUpdate)
-{
-    itsTemp.Write("t/.pwupdate-journal",
-        "Patchwell updater journal 1\nstage\t.pwupdate-stage\nmove\tPatchwell 5.app\ncommit\n");
-    itsTemp.Write("t/.pwupdate-stage/Help/index.html", "the replaced page");
-    Cstring note;
-    ASSERT_TRUE(RecoverInterruptedUpdate(Target().c_str(), note));
-    EXPECT_NE(std::string(note.GetText()).find("it was kept"), std::string::npos) << note.GetText();
-    EXPECT_EQ(SnapshotTree(Target(), kLog), itsBefore);
-}
-
 TEST_F(StagedInstall, ALinkPutThereAfterTheCheckStopsTheInstall)
 {
     itsTemp.Write("outside/index.html", "elsewhere");
@@ -194,6 +145,23 @@ TEST(ConfinedFolder, LinksAreNeverFollowed)
     EXPECT_EQ(RemoveTree(root.Descriptor(), "link"), 0);
     EXPECT_EQ(ReadWholeFile(temp / "outside/file"), "outside");
     EXPECT_FALSE(fs::exists(temp / "root/real"));
+}
+
+TEST(SetFileTimestamp, ReadsSixNumbersAsLocalTime)
+{
+    TempFolder temp;
+    const std::string file = temp.Write("Patchwell 5.app/x", "");
+    const std::string bundle = temp / "Patchwell 5.app";
+    ASSERT_TRUE(SetFileTimestamp(bundle.c_str(), "2010/01/01 09:00:00"));
+    struct stat info;
+    ASSERT_EQ(stat(bundle.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mtime, LocalTime(2010, 1, 1, 9, 0, 0));
+    EXPECT_EQ(info.st_atime, LocalTime(2010, 1, 1, 9, 0, 0));
+    EXPECT_TRUE(SetFileTimestamp(file.c_str(), "2009-01-02T10:00:00"))
+        << "any non-digit separates the numbers";
+    EXPECT_EQ(FileDate(file), LocalTime(2009, 1, 2, 10, 0, 0));
+    EXPECT_FALSE(SetFileTimestamp(file.c_str(), "")) << "no date leaves the time alone";
+    EXPECT_FALSE(SetFileTimestamp((temp / "missing").c_str(), "2010/01/01 09:00:00"));
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "platform/MessageBox.h"
 #include "platform/PrintJob.h"
 #include "platform/Resources.h"
+#include "support/ScopedVariable.h"
 #include "support/TempFolder.h"
 #include "support/TestHost.h"
 #include "ui/Gblwin.h"
@@ -47,8 +48,15 @@ protected:
         return UpdaterStartup(0, options);
     }
 
+    // A bundle whose STR# 10100 holds theText as text 10107, the folder prompt.
+    static std::string PromptBundle(const std::string& theText)
+    {
+        return "{ \"STR#\": { \"10100\": [\"\", \"\", \"\", \"\", \"\", \"\", \"\", \"" + theText + "\"] } }";
+    }
+
     CTestHost itsHost;
     TempFolder itsTemp;
+    CScopedVariable itsConfig { "XDG_CONFIG_HOME", itsTemp / "config" };
 };
 
 } // namespace
@@ -66,10 +74,7 @@ TEST(UpdateKit, FindUpdateZipTakesOnlyNamesEndingInZip)
     temp.Write("c.ZIP", "");
     const Cstring found = FindUpdateZip(temp.Path().c_str(), key);
     EXPECT_EQ(std::string(found.GetText()), temp / "b.zip") << "the first in name order wins";
-
-    TempFolder upper;
-    upper.Write("Spring Update.ZIP", "");
-    EXPECT_EQ(std::string(FindUpdateZip(upper.Path().c_str(), key).GetText()), upper / "Spring Update.ZIP");
+    // An upper-case ending is Startup.NamesAndSubstitutionsComeFromTheArchive's.
     EXPECT_TRUE(FindUpdateZip((temp / "missing").c_str(), key).IsEmpty());
 }
 
@@ -173,4 +178,34 @@ TEST_F(Startup, PrinterIsTheNamedOneElseTheDefault)
     Start(itsTemp / "kit");
     EXPECT_EQ(itsHost.itsPrinting.itsPrinter, "Studio");
     EXPECT_FALSE(gFramework.itsPrintJob->HasJobContext()) << "the job context is released again";
+}
+
+TEST_F(Startup, LanguageFileNamedInTheProfileComesBeforeTheApplication)
+{
+    // The file the settings name wins over the locale's.
+    const CScopedVariable language("LANGUAGE", "de");
+    itsTemp.Write("kit/Patchwell Settings.txt", "LanguageResFileName = \"Deutsch.json\"\nCDPath = /cd\n");
+    itsTemp.Write("kit/Deutsch.json", PromptBundle("Ordner wählen:"));
+    Start(itsTemp / "kit");
+    ASSERT_NE(gLanguageResFile, nullptr);
+    EXPECT_EQ(gLibraryResFile, nullptr);
+    EXPECT_STREQ(LanguageResFileName.GetText(), "Deutsch.json");
+    EXPECT_STREQ(LoadString(10107).GetText(), "Ordner wählen:");
+    EXPECT_STREQ(LoadString(1002).GetText(), "Yes")
+        << "what the language file lacks comes from the application";
+    EXPECT_STREQ(CDPath.GetText(), "/cd");
+}
+
+TEST_F(Startup, LibraryFileWinsAndBrokenFilesAreDropped)
+{
+    itsTemp.Write("config/Patchwell/Patchwell Settings.txt", "LanguageResFileName = Broken.json\n");
+    itsTemp.Write("kit/Broken.json", "{ \"STR#\": ");
+    itsTemp.Write("kit/pw95lib1.dll", PromptBundle("From the library"));
+    testing::internal::CaptureStderr();
+    Start(itsTemp / "kit");
+    const std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(gLanguageResFile, nullptr) << "a file that does not open is dropped";
+    ASSERT_NE(gLibraryResFile, nullptr);
+    EXPECT_NE(message.find("Broken.json"), std::string::npos);
+    EXPECT_STREQ(LoadString(10107).GetText(), "From the library");
 }

@@ -1,4 +1,5 @@
 #include "engine/ExtractionFixture.h"
+#include "engine/FailureAdvice.h"
 #include "support/MountedFolder.h"
 
 #include <gmock/gmock.h>
@@ -7,6 +8,7 @@
 using ::testing::AnyOf;
 using ::testing::ElementsAre;
 using ::testing::EndsWith;
+using ::testing::IsEmpty;
 using ::testing::StartsWith;
 
 namespace {
@@ -22,8 +24,9 @@ std::string Hex(uint32_t theValue)
 
 class Extraction : public ExtractionTest {
 protected:
-    // The kinds of entry an update holds, each file with its own date.
-    void MakeSource()
+    // The kinds of entry an update holds, each file with its own date, in
+    // src/NewFiles, packed by patchwell-pack; the archive's path.
+    std::string PackedSource()
     {
         const std::vector<std::pair<std::string, std::string>> files = {
             { "Readme.txt", "hello\n" },
@@ -37,10 +40,6 @@ protected:
             SetFileDate(
                 itsTemp.Write("src/NewFiles/" + name, data), LocalTime(2015, 6, 15, 12, 30, second += 2));
         std::filesystem::create_directories(itsTemp / "src/NewFiles/Help/Empty");
-    }
-
-    std::string PackSource()
-    {
         const std::string archive = itsTemp / "packed.zip";
         EXPECT_EQ(PackArchive(archive, itsTemp / "src/NewFiles"), 0);
         return archive;
@@ -49,8 +48,7 @@ protected:
 
 TEST_F(Extraction, ArchiveFromPackRoundTrips)
 {
-    MakeSource();
-    ASSERT_EQ(Extract(PackSource()), 1) << itsError;
+    ASSERT_EQ(Extract(PackedSource()), 1) << itsError;
     EXPECT_EQ(itsError, "");
     const std::string source = itsTemp / "src/NewFiles";
     EXPECT_EQ(ListTree(itsDestination), ListTree(source));
@@ -60,7 +58,9 @@ TEST_F(Extraction, ArchiveFromPackRoundTrips)
         const std::string written = itsDestination + "/" + path;
         EXPECT_EQ(ReadWholeFile(written), ReadWholeFile(source + "/" + path)) << path;
         EXPECT_EQ(FileDate(written), FileDate(source + "/" + path)) << path;
-        EXPECT_EQ(FileMode(written), path == kBinaryName ? 0755 : 0644) << path;
+        EXPECT_EQ(std::filesystem::status(written).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms(path == kBinaryName ? 0755 : 0644))
+            << path;
     }
     EXPECT_EQ(itsFilesDone, 11u);
     EXPECT_EQ(itsFileCount, 11u);
@@ -238,8 +238,7 @@ TEST_F(Extraction, FailuresToOpen)
     EXPECT_EQ(
         itsError, "Error opening compressed file container: no end record in the last 22 bytes of the file");
 
-    MakeSource();
-    const std::string whole = ReadWholeFile(PackSource());
+    const std::string whole = ReadWholeFile(PackedSource());
     EXPECT_EQ(Extract(WriteArchive(whole.substr(0, whole.size() / 2))), 0);
     EXPECT_EQ(itsError,
         "Error opening compressed file container: no end record in the last "
@@ -256,8 +255,7 @@ TEST_F(Extraction, FailuresToOpen)
 
 TEST_F(Extraction, PasswordFailures)
 {
-    MakeSource();
-    const std::string archive = PackSource();
+    const std::string archive = PackedSource();
     itsPassword = "";
     EXPECT_EQ(Extract(archive), 0);
     // The number stays where it always was; the words say which entry and
@@ -331,6 +329,10 @@ TEST_F(Extraction, AbortInALargeEntryKeepsThePreviousFile)
     EXPECT_EQ(itsLog, "ExtractOneFile - " + itsDestination + "/large.dat\nExtractFiles aborted\n");
     EXPECT_THAT(ListTree(itsDestination), ElementsAre("large.dat"));
     EXPECT_EQ(ReadWholeFile(itsDestination + "/large.dat"), "previous");
+    // Each request was a question, asked with no window to show progress in.
+    EXPECT_THAT(itsHost.AlertTexts(),
+        ElementsAre(
+            "Are you sure you want to abort the update?", "Are you sure you want to abort the update?"));
 }
 
 TEST_F(Extraction, ReadOnlyDestination)
@@ -367,6 +369,88 @@ TEST_F(Extraction, FullDiskLeavesNoPartialFile)
     EXPECT_THAT(itsLog, EndsWith("ExtractOneFile failed - " + error + "\n"));
     EXPECT_THAT(ListTree(itsDestination), ElementsAre("large.dat"));
     EXPECT_EQ(ReadWholeFile(itsDestination + "/large.dat"), "previous");
+}
+
+// The progress page's items as the extraction shows them.
+class ProgressDisplay : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        itsDisplay.SetWindow(&itsWindow);
+        // The progress page as the update run sets it up.
+        itsDisplay.SetProgressItems(169, 125, nullptr);
+        itsDisplay.SetCounterItem(143, "File %d of %d");
+        itsDisplay.SetNameItem(178);
+    }
+    CTestHost itsHost;
+    CRecordingWindow itsWindow;
+    CProgressDisplay itsDisplay;
+};
+
+TEST_F(ProgressDisplay, FirstCallDrawsEveryItemThenOnlyWhatChanged)
+{
+    itsDisplay.Update("a", 0, 300, 0, 3);
+    EXPECT_THAT(itsWindow.itsCalls,
+        ElementsAre("value 169 0", "redraw 169", "text 125 0%", "redraw 125", "text 143 File 0 of 3",
+            "redraw 143", "text 178 a", "redraw 178"));
+    itsWindow.itsCalls.clear();
+    itsDisplay.Update("a", 2, 300, 0, 3); // 0.66% is still 0%
+    EXPECT_THAT(itsWindow.itsCalls, IsEmpty());
+    itsDisplay.Update("A", 100, 300, 0, 3); // 33.3% truncates; the name differs only in case
+    EXPECT_THAT(itsWindow.itsCalls, ElementsAre("value 169 33", "redraw 169", "text 125 33%", "redraw 125"));
+    itsWindow.itsCalls.clear();
+    itsDisplay.Update("b", 100, 300, 1, 3);
+    EXPECT_THAT(
+        itsWindow.itsCalls, ElementsAre("text 143 File 1 of 3", "redraw 143", "text 178 b", "redraw 178"));
+}
+
+TEST_F(ProgressDisplay, FormatsAndMissingItems)
+{
+    CProgressDisplay display;
+    display.SetWindow(&itsWindow);
+    display.SetProgressItems(0, 125, "%d percent");
+    display.SetCounterItem(143, "");
+    display.Update("a", 1, 2, 4, 9);
+    EXPECT_THAT(itsWindow.itsCalls,
+        ElementsAre("text 125 50 percent", "redraw 125", "text 143 4 of 9", "redraw 143"));
+
+    itsWindow.itsCalls.clear();
+    display.Update("b", 50, 0, 5, 9);
+    EXPECT_THAT(itsWindow.TextsOf(125), ElementsAre("0 percent")) << "a zero total stays at zero";
+}
+
+// The failed page tells the user what an archive's failure means for them:
+// a key that does not fit is a kit made for another program, anything else
+// the archive does is a damaged kit to get again; other failures say what
+// to do themselves.
+TEST(FailureAdvice, WrongKeyDamagedKitOrNothing)
+{
+    const char* const kWrongKey
+        = "The update kit's archive does not open with this program's key: the kit was "
+          "not made for this program. Get the update kit that was made for it.";
+    const char* const kDamaged
+        = "The update kit's archive is damaged or incomplete. Get the update kit again, "
+          "and start the update from the new copy.";
+    const struct {
+        const char* itsMessage;
+        const char* itsAdvice;
+    } cases[] = {
+        { "Unable to open compressed file (27): the password does not open the entry", kWrongKey },
+        { "Unable to open compressed file (26): the entry is encrypted and no password was given",
+            kWrongKey },
+        { "Unable to open compressed file (21): the local header's name differs from the directory's",
+            kDamaged },
+        { "Decompress Error (7): the data's CRC-32 is 00000001, the directory's 00000000", kDamaged },
+        { "Decompress Error (13)", kDamaged },
+        { "Failed to close compressed file (21)", kDamaged },
+        { "Unable to get compressed file info (19)", kDamaged },
+        { "Error opening compressed file container: two end records could each be the archive's", kDamaged },
+        { "Unsafe file name in archive: ../x", "" },
+        { "Not enough room on the disk for the update: it needs 10 bytes, 5 are free in /x", "" },
+        { "Extract Aborted", "" },
+    };
+    for (const auto& test : cases)
+        EXPECT_STREQ(FailureAdvice(test.itsMessage).GetText(), test.itsAdvice) << test.itsMessage;
 }
 
 } // namespace

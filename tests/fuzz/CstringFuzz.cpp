@@ -176,9 +176,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* theData, size_t theSize)
             break;
         }
         case kTrimLeft:
-            model.erase(0,
-                model.find_first_not_of(" \t") == std::string::npos ? model.size()
-                                                                    : model.find_first_not_of(" \t"));
+            model.erase(0, std::min(model.size(), model.find_first_not_of(" \t")));
             string.TrimLeft();
             break;
         case kTrimTrailing: {
@@ -234,8 +232,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* theData, size_t theSize)
         }
         case kPath: {
             std::string name = input.Until(0);
-            name.erase(0,
-                name.find_first_not_of('/') == std::string::npos ? name.size() : name.find_first_not_of('/'));
+            name.erase(0, std::min(name.size(), name.find_first_not_of('/')));
             if (!model.empty() && model.back() != '/')
                 model += '/';
             model += name;

@@ -69,7 +69,7 @@ void CheckRoundTrip(const CProgramList& theList)
     Cstring reason;
     if (!WriteProgramData(theList, path.c_str(), &reason)) {
         PW_FUZZ_CHECK(reason.IsNotEmpty(), "a refused list without a reason");
-        PW_FUZZ_CHECK(ReadFuzzFile(path) == old, "a refused list changed the file: %s", reason.GetText());
+        PW_FUZZ_CHECK(ReadWholeFile(path) == old, "a refused list changed the file: %s", reason.GetText());
         return;
     }
     CProgramList again;

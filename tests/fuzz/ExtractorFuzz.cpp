@@ -34,17 +34,6 @@ fs::path Destination()
     return Sandbox() / "dest";
 }
 
-fs::path Staging()
-{
-    return Sandbox() / "staging";
-}
-
-// Beside the destination, reached from it through the link "dest/link".
-fs::path Outside()
-{
-    return Sandbox() / "outside";
-}
-
 // An update kit as the vendor tool makes it: deflated, enciphered entries
 // under "NewFiles/", folders included.
 std::string KitArchive()
@@ -62,7 +51,7 @@ std::string KitArchive()
         std::fprintf(stderr, "no kit archive: %s\n", error.GetText());
         std::abort();
     }
-    std::string bytes = ReadFuzzFile(archive);
+    std::string bytes = ReadWholeFile(archive);
     fs::remove_all(source);
     fs::remove(archive);
     return bytes;
@@ -139,12 +128,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* theData, size_t theSize)
     const uint8_t options = input.Byte();
     const bool bStaged = options & 4;
     fs::create_directories(Destination());
-    fs::create_directories(Outside());
+    // Beside the destination, reached from it through the link "dest/link".
+    fs::create_directories(Sandbox() / "outside");
     WriteFuzzFile(Destination() / "kept.txt", "was here");
     fs::create_directory_symlink("../outside", Destination() / "link");
-    if (bStaged)
-        fs::create_directories(Staging());
-    const fs::path written = bStaged ? Staging() : Destination();
+    const fs::path written = bStaged ? Sandbox() / "staging" : Destination();
+    fs::create_directories(written);
     const TreeSnapshot before = Surroundings(written);
     const fs::path archive = Sandbox() / kArchiveName;
     WriteFuzzFile(archive, input.Rest());
@@ -162,7 +151,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* theData, size_t theSize)
         extractor.SetOverwriteMode(CZipExtractor::kOverwriteReplace);
         extractor.SetDestination(Destination().c_str());
         if (bStaged)
-            extractor.SetStagingFolder(Staging().c_str());
+            extractor.SetStagingFolder(written.c_str());
         extractor.SetReadAhead(options & 1);
         if (extractor.Open(archive.c_str()))
             result = extractor.ExtractFiles();

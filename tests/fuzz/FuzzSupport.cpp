@@ -6,35 +6,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
-#include <sstream>
-#include <system_error>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
-
-namespace {
-
-class CScratchFolder {
-public:
-    CScratchFolder()
-    {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/pw-fuzz-XXXXXX";
-        if (!mkdtemp(pattern.data())) {
-            std::perror("pw-fuzz: no scratch folder");
-            std::abort();
-        }
-        itsPath = std::filesystem::absolute(pattern);
-    }
-    ~CScratchFolder()
-    {
-        std::error_code ignored;
-        fs::remove_all(itsPath, ignored);
-    }
-    fs::path itsPath;
-};
-
-} // namespace
 
 int FuzzInitialize(int* pArgc, char*** pArgv, FuzzSeeds (*theSeeds)())
 {
@@ -56,8 +30,8 @@ int FuzzInitialize(int* pArgc, char*** pArgv, FuzzSeeds (*theSeeds)())
 
 const fs::path& FuzzScratch()
 {
-    static const CScratchFolder scratch;
-    return scratch.itsPath;
+    static const TempFolder scratch;
+    return scratch.Path();
 }
 
 void WriteFuzzFile(const fs::path& thePath, const std::string& theBytes)
@@ -68,14 +42,6 @@ void WriteFuzzFile(const fs::path& thePath, const std::string& theBytes)
         std::fprintf(stderr, "pw-fuzz: cannot write %s\n", thePath.c_str());
         std::abort();
     }
-}
-
-std::string ReadFuzzFile(const fs::path& thePath)
-{
-    std::ifstream in(thePath, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
 }
 
 CQuietStderr::CQuietStderr()

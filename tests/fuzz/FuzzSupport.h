@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/TempFolder.h" // ReadWholeFile
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -28,10 +30,8 @@ int FuzzInitialize(int* pArgc, char*** pArgv, FuzzSeeds (*theSeeds)());
 // with everything in it when the process ends normally.
 const std::filesystem::path& FuzzScratch();
 
-// Writes theBytes to thePath, replacing what was there.
+// Writes theBytes to thePath, replacing what was there; ReadWholeFile reads.
 void WriteFuzzFile(const std::filesystem::path& thePath, const std::string& theBytes);
-// The bytes of the file at thePath; empty when it cannot be read.
-std::string ReadFuzzFile(const std::filesystem::path& thePath);
 
 // Sends standard error to /dev/null while it lives, for code that reports
 // every bad input there.

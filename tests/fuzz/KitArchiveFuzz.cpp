@@ -24,7 +24,7 @@ FuzzSeeds Seeds()
     WriteTarGz(gzipped.string(), kit);
     return {
         { "kit", TarBytes(kit) },
-        { "kit-gzip", ReadFuzzFile(gzipped) },
+        { "kit-gzip", ReadWholeFile(gzipped) },
         { "loose-files", TarBytes({ { "./data.txt", '0', "x" }, { "readme.txt", '0', "" } }) },
         { "symlink", TarBytes({ { "kit/link", '2', "", "/etc" } }) },
         { "hardlink", TarBytes({ { "kit/a", '0', "a" }, { "kit/b", '1', "", "kit/a" } }) },

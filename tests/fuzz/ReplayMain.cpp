@@ -28,7 +28,7 @@ int main(int argc, char** argv)
         }
     }
     for (const fs::path& input : inputs) {
-        const std::string bytes = ReadFuzzFile(input);
+        const std::string bytes = ReadWholeFile(input);
         LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     }
     std::printf("%zu inputs run\n", inputs.size());

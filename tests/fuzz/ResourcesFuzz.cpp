@@ -8,13 +8,12 @@
 #include "platform/ResourceBundle.h"
 #include "platform/Resources.h"
 
-
 namespace {
 
 FuzzSeeds Seeds()
 {
     return {
-        { "app", ReadFuzzFile(PW_APP_BUNDLE_PATH) },
+        { "app", ReadWholeFile(PW_APP_BUNDLE_PATH) },
         { "texts",
             R"({"STR#": {"10000": ["|PROGNAME| Updater", "", "x"]}, "TEXT": {"10012": "a\nb |ZIPNAME|"},
                        "LTXT": {"-3": "l"}, "vers": {"1": "5.0.1"}})" },

@@ -1,10 +1,9 @@
 #include "support/MeantDifferences.h"
 
+#include "support/TempFolder.h"
 #include "zip/ZipRecords.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <zip.h>
 
 using namespace zip_records;
@@ -109,8 +108,7 @@ bool BothDamaged(int theLibzipError, int theOurError)
 
 bool EndCanBeReadSeveralWays(const std::string& thePath)
 {
-    std::ifstream file(thePath, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::string bytes = ReadWholeFile(thePath);
     const size_t tail = kEndSize + kMaxCommentLength + kZip64LocatorSize;
     const size_t from = bytes.size() > tail ? bytes.size() - tail : 0;
     const size_t first = bytes.find("PK\x05\x06", from);

@@ -29,6 +29,24 @@ template <typename Read> int Drain(std::string& theData, Read theRead)
     return count < 0 ? error : 0;
 }
 
+// One entry read whole by our decoder, in the extractor's blocks.
+Decoded DecodeWithOurs(const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const char* thePassword)
+{
+    Decoded decoded;
+    CZipEntryDecoder decoder;
+    if ((decoded.itsError = decoder.Open(theArchive, theEntry, thePassword)) == 0) {
+        decoded.itsError = Drain(decoded.itsData, [&](char* pBlock, size_t theSize, int& theError) {
+            return decoder.Read(pBlock, theSize, theError);
+        });
+        const int closed = decoder.Close();
+        if (decoded.itsError == 0)
+            decoded.itsError = closed;
+    }
+    if (decoded.itsError != 0)
+        decoded.itsFailure = decoder.GetFailure();
+    return decoded;
+}
+
 Decoded DecodeWithLibzip(zip* pArchive, const CZipEntry& theEntry, const std::string& thePassword)
 {
     Decoded decoded;
@@ -235,23 +253,6 @@ void CComparison::CompareEntry(zip* pArchive, const CZipArchiveFile& theArchive,
 }
 
 } // namespace
-
-Decoded DecodeWithOurs(const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const char* thePassword)
-{
-    Decoded decoded;
-    CZipEntryDecoder decoder;
-    if ((decoded.itsError = decoder.Open(theArchive, theEntry, thePassword)) == 0) {
-        decoded.itsError = Drain(decoded.itsData, [&](char* pBlock, size_t theSize, int& theError) {
-            return decoder.Read(pBlock, theSize, theError);
-        });
-        const int closed = decoder.Close();
-        if (decoded.itsError == 0)
-            decoded.itsError = closed;
-    }
-    if (decoded.itsError != 0)
-        decoded.itsFailure = decoder.GetFailure();
-    return decoded;
-}
 
 std::string CompareReaders(const std::string& theArchivePath, const std::string& thePassword)
 {

@@ -15,9 +15,6 @@
 // when the readers agree; otherwise one line per difference.
 std::string CompareReaders(const std::string& theArchivePath, const std::string& thePassword);
 
-// One entry read whole by our decoder, in the extractor's blocks.
-Decoded DecodeWithOurs(const CZipArchiveFile& theArchive, const CZipEntry& theEntry, const char* thePassword);
-
 // What our reader makes of the archive at thePath: each entry's data (with
 // bNamed, "NAME=DATA"), or "error N: WORDS" for an entry that fails; one
 // "open error N: WORDS" when the archive does not open.

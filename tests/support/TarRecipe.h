@@ -6,27 +6,16 @@
 
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 struct TarMember {
-    TarMember(std::string theName, char theType = '0', std::string theData = "", std::string theLink = "",
-        int64_t theDeclaredSize = -1)
-        : itsName(std::move(theName))
-        , itsType(theType)
-        , itsData(std::move(theData))
-        , itsLink(std::move(theLink))
-        , itsDeclaredSize(theDeclaredSize)
-    {
-    }
-
     std::string itsName;
-    char itsType; // '0' file, '5' folder, '2' symbolic link, '1' hard link, '3' device, '6' FIFO
-    std::string itsData; // a file's bytes
-    std::string itsLink; // a link's target
+    char itsType = '0'; // '0' file, '5' folder, '2' symbolic link, '1' hard link, '3' device, '6' FIFO
+    std::string itsData {}; // a file's bytes
+    std::string itsLink {}; // a link's target
     // The size the header declares (below 8 GiB, as ustar holds it); -1: that
     // of itsData. Only itsData is written.
-    int64_t itsDeclaredSize;
+    int64_t itsDeclaredSize = -1;
 };
 
 // The members as a ustar stream with its end blocks.

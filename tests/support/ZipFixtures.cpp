@@ -1,15 +1,16 @@
 #include "support/ZipFixtures.h"
 
 #include "engine/UpdateKit.h"
+#include "support/TreeSnapshot.h"
 #include "support/ZipRecipe.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <sys/stat.h>
 #include <utime.h>
+#include <zlib.h>
 
 namespace {
 
@@ -57,10 +58,7 @@ void Patch32(std::string& theBytes, size_t theAt, uint32_t theValue)
 
 uint32_t Crc32(const std::string& theData)
 {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (unsigned char byte : theData)
-        crc = CrcStep(crc, byte);
-    return ~crc;
+    return crc32(0, reinterpret_cast<const Bytef*>(theData.data()), static_cast<uInt>(theData.size()));
 }
 
 // Written bit by bit, apart from the reader's table-driven cipher, so that a
@@ -119,10 +117,8 @@ std::string KeyText()
 
 int PackArchive(const std::string& theArchive, const std::string& theFolder)
 {
-    const char* pack = std::getenv("PW_PACK");
-    if (!pack)
-        return -1;
-    return RunProgram(ShellQuote(pack) + " archive " + ShellQuote(theArchive) + " " + ShellQuote(theFolder))
+    return RunProgram(ProgramFromEnvironment("PW_PACK") + " archive " + ShellQuote(theArchive) + " "
+        + ShellQuote(theFolder))
         .status;
 }
 
@@ -151,22 +147,11 @@ time_t FileDate(const std::string& thePath)
     return stat(thePath.c_str(), &info) == 0 ? info.st_mtime : -1;
 }
 
-int FileMode(const std::string& thePath)
-{
-    struct stat info;
-    return stat(thePath.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 07777) : -1;
-}
-
 std::vector<std::string> ListTree(const std::string& theFolder)
 {
     std::vector<std::string> paths;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(theFolder, error)) {
-        std::string path = std::filesystem::relative(entry.path(), theFolder).string();
-        if (entry.is_directory())
-            path += "/";
-        paths.push_back(path);
-    }
+    for (const auto& [path, what] : SnapshotTree(theFolder))
+        paths.push_back(std::filesystem::is_directory(theFolder + "/" + path) ? path + "/" : path);
     std::sort(paths.begin(), paths.end());
     return paths;
 }

@@ -45,6 +45,5 @@ int PackArchive(const std::string& theArchive, const std::string& theFolder);
 time_t LocalTime(int theYear, int theMonth, int theDay, int theHour, int theMinute, int theSecond);
 void SetFileDate(const std::string& thePath, time_t theDate);
 time_t FileDate(const std::string& thePath);
-int FileMode(const std::string& thePath);
 // Every path under theFolder, relative, folders with a trailing "/", sorted.
 std::vector<std::string> ListTree(const std::string& theFolder);

@@ -118,15 +118,22 @@ std::string BuildZip(const ZipRecipe& theRecipe)
         Put64(out, endOffset);
         Put32(out, 1);
     }
-    Put32(out, 0x06054b50);
-    const uint32_t shortCount = theRecipe.bZip64End ? 0xFFFFu : static_cast<uint32_t>(count & 0xFFFF);
-    for (uint32_t value : { 0u, 0u, shortCount, shortCount })
-        Put16(out, value);
-    Put32(out, theRecipe.bZip64End ? kMarker : static_cast<uint32_t>(directory.size()));
-    Put32(out, theRecipe.bZip64End ? kMarker : static_cast<uint32_t>(directoryOffset));
-    Put16(out, static_cast<uint32_t>(theRecipe.itsComment.size()));
-    out += theRecipe.itsComment;
-    return out;
+    const size_t commentLength = theRecipe.itsComment.size();
+    out += theRecipe.bZip64End ? EndRecord(0xFFFF, kMarker, kMarker, commentLength)
+                               : EndRecord(count, directory.size(), directoryOffset, commentLength);
+    return out + theRecipe.itsComment;
+}
+
+std::string EndRecord(uint64_t theCount, uint64_t theSize, uint64_t theOffset, size_t theCommentLength)
+{
+    std::string record;
+    Put32(record, 0x06054b50);
+    for (uint32_t value : { 0u, 0u, static_cast<uint32_t>(theCount), static_cast<uint32_t>(theCount) })
+        Put16(record, value);
+    Put32(record, static_cast<uint32_t>(theSize));
+    Put32(record, static_cast<uint32_t>(theOffset));
+    Put16(record, static_cast<uint32_t>(theCommentLength));
+    return record;
 }
 
 ZipRecipeEntry StoredEntry(const std::string& theName, const std::string& theData)

@@ -37,6 +37,10 @@ struct ZipRecipe {
 
 std::string BuildZip(const ZipRecipe& theRecipe);
 
+// The 32-bit end record of a directory of theCount entries and theSize bytes
+// at theOffset, whose comment of theCommentLength bytes is left to follow.
+std::string EndRecord(uint64_t theCount, uint64_t theSize, uint64_t theOffset, size_t theCommentLength);
+
 // An entry that stores theData as it is, with every other field's default.
 ZipRecipeEntry StoredEntry(const std::string& theName, const std::string& theData);
 

@@ -7,7 +7,14 @@
 // name another process gives to a link.
 
 #include "KitFixture.h"
+#include "engine/BuildCheck.h"
 #include "engine/FolderLock.h"
+#include "engine/Progress.h"
+#include "engine/UpdateKit.h"
+#include "engine/UpdateRun.h"
+#include "identification/ProgramList.h"
+#include "identification/ProgramScanner.h"
+#include "support/ScriptedObserver.h"
 
 #include <atomic>
 #include <csignal>
@@ -25,7 +32,7 @@ namespace fs = std::filesystem;
 const char kLog[] = "Updater Log File.txt";
 const char kNoFaultPoints[] = "the updater was built without fault points (PW_FAULT_POINTS)";
 
-class FaultedRun : public UpdateKit {
+class KitRun : public UpdateKit {
 protected:
     void SetUp() override
     {
@@ -49,15 +56,6 @@ protected:
         return Faulted("--apply " + ShellQuote(Installed()), thePlan);
     }
 
-    // The points of a whole run that succeeds; none in a build without them.
-    std::vector<std::string> PointsOfAWholeRun()
-    {
-        Reinstall();
-        const ProgramRun run = ApplyWith("");
-        EXPECT_EQ(run.status, 0) << run.output;
-        return TracedPoints();
-    }
-
     std::string Trace() const { return itsTemp / "trace"; }
     // The names of the points the last run reached, the first at index 0.
     std::vector<std::string> TracedPoints() const
@@ -69,20 +67,11 @@ protected:
             points.push_back(line.substr(line.find(' ') + 1));
         return points;
     }
-    // The number of the first point at or after theFrom called theName, or 0.
-    static size_t FindPoint(
-        const std::vector<std::string>& thePoints, const std::string& theName, size_t theFrom = 1)
-    {
-        for (size_t point = theFrom; point <= thePoints.size(); ++point)
-            if (thePoints[point - 1] == theName)
-                return point;
-        return 0;
-    }
-
     // The next start, then the build it shows: 'o' for the old, 'n' for the new.
     char NextStart()
     {
         const ProgramRun start = Updater("--list");
+        itsStartSaid = start.output;
         EXPECT_EQ(start.status, 0) << start.output;
         const TreeSnapshot now = Installation(true);
         if (now == itsOld)
@@ -95,25 +84,65 @@ protected:
 
     TreeSnapshot itsOld;
     TreeSnapshot itsNew;
+    std::string itsStartSaid; // by the last NextStart
 };
+
+// The cases that stop a run at its points, which are those of a whole run
+// that succeeds; a build without them skips these cases.
+class FaultedRun : public KitRun {
+protected:
+    void SetUp() override
+    {
+        KitRun::SetUp();
+        Reinstall();
+        const ProgramRun run = ApplyWith("");
+        ASSERT_EQ(run.status, 0) << run.output;
+        itsPoints = TracedPoints();
+        if (itsPoints.empty())
+            GTEST_SKIP() << kNoFaultPoints;
+    }
+
+    // The number of the first point at or after theFrom called theName, or 0.
+    size_t FindPoint(const std::string& theName, size_t theFrom = 1) const
+    {
+        for (size_t point = theFrom; point <= itsPoints.size(); ++point)
+            if (itsPoints[point - 1] == theName)
+                return point;
+        return 0;
+    }
+
+    std::vector<std::string> itsPoints;
+};
+
+// The races need no fault points.
+using RacingRun = KitRun;
 
 TEST_F(FaultedRun, AKillAtAnyCallOfARunLeavesTheOldBuildOrTheNew)
 {
-    const std::vector<std::string> points = PointsOfAWholeRun();
-    if (points.empty())
-        GTEST_SKIP() << kNoFaultPoints;
-    ASSERT_GT(FindPoint(points, "syncfs"), 0u);
-    ASSERT_GT(FindPoint(points, "remove"), FindPoint(points, "syncfs"));
+    ASSERT_GT(FindPoint("syncfs"), 0u);
+    ASSERT_GT(FindPoint("remove"), FindPoint("syncfs"));
     std::string outcomes;
-    for (size_t point = 1; point <= points.size(); ++point) {
-        SCOPED_TRACE("killed at " + std::to_string(point) + " " + points[point - 1]);
+    for (size_t point = 1; point <= itsPoints.size(); ++point) {
+        SCOPED_TRACE("killed at " + std::to_string(point) + " " + itsPoints[point - 1]);
         Reinstall();
         ASSERT_EQ(ApplyWith("kill=" + std::to_string(point)).status, 128 + SIGKILL);
+        const bool bJournal = fs::exists(Installed() / ".pwupdate-journal");
         outcomes += NextStart();
+        // A start that finds a journal says, and logs, what it made of it.
+        if (bJournal) {
+            const bool bKept = outcomes.back() == 'n';
+            EXPECT_NE(itsStartSaid.find(bKept ? "; it was kept." : "; the previous version was restored."),
+                std::string::npos)
+                << itsStartSaid;
+            EXPECT_NE(Log().find(bKept ? "The update had been completed and is kept\n"
+                                       : "The previous version was restored\n"),
+                std::string::npos)
+                << Log();
+        }
     }
     // Until the commit's record is written the old build is back; from then on the new stays.
-    const size_t committed = FindPoint(points, "write journal", FindPoint(points, "syncfs"));
-    EXPECT_EQ(outcomes, std::string(committed, 'o') + std::string(points.size() - committed, 'n'));
+    const size_t committed = FindPoint("write journal", FindPoint("syncfs"));
+    EXPECT_EQ(outcomes, std::string(committed, 'o') + std::string(itsPoints.size() - committed, 'n'));
 }
 
 // Ctrl-C, or a service manager's SIGTERM, with no terminal to ask on: the
@@ -121,17 +150,14 @@ TEST_F(FaultedRun, AKillAtAnyCallOfARunLeavesTheOldBuildOrTheNew)
 // that of a program the signal ended.
 TEST_F(FaultedRun, ASignalWithoutATerminalCancelsTheRun)
 {
-    const std::vector<std::string> points = PointsOfAWholeRun();
-    if (points.empty())
-        GTEST_SKIP() << kNoFaultPoints;
     const struct {
         std::string plan;
         int status;
         std::string said;
     } cases[] = {
-        { "int=" + std::to_string(FindPoint(points, "make staging folder")), 128 + SIGINT,
+        { "int=" + std::to_string(FindPoint("make staging folder")), 128 + SIGINT,
             "Cancelled; nothing was changed.\n" },
-        { "term=" + std::to_string(FindPoint(points, "rename")), 128 + SIGTERM,
+        { "term=" + std::to_string(FindPoint("rename")), 128 + SIGTERM,
             "Cancelled; the previous version was restored.\n" },
     };
     for (const auto& [plan, status, said] : cases) {
@@ -149,10 +175,7 @@ TEST_F(FaultedRun, ASignalWithoutATerminalCancelsTheRun)
 // leaves the work to the one after.
 TEST_F(FaultedRun, AKillDuringARollbackOrItsRecoveryLosesNothing)
 {
-    const std::vector<std::string> points = PointsOfAWholeRun();
-    if (points.empty())
-        GTEST_SKIP() << kNoFaultPoints;
-    const std::string failAt = std::to_string(FindPoint(points, "syncfs"));
+    const std::string failAt = std::to_string(FindPoint("syncfs"));
     Reinstall();
     const ProgramRun failed = ApplyWith("fail=" + failAt);
     EXPECT_EQ(failed.status, 1) << failed.output;
@@ -191,10 +214,7 @@ TEST_F(FaultedRun, AKillDuringARollbackOrItsRecoveryLosesNothing)
 // in its log and the next start clears what is left.
 TEST_F(FaultedRun, ACleanUpThatFailsAfterTheCommitIsFinishedByTheNextStart)
 {
-    const std::vector<std::string> points = PointsOfAWholeRun();
-    if (points.empty())
-        GTEST_SKIP() << kNoFaultPoints;
-    const size_t removal = FindPoint(points, "remove", FindPoint(points, "syncfs"));
+    const size_t removal = FindPoint("remove", FindPoint("syncfs"));
     Reinstall();
     const ProgramRun run = ApplyWith("fail=" + std::to_string(removal));
     EXPECT_EQ(run.status, 0) << run.output;
@@ -208,10 +228,7 @@ TEST_F(FaultedRun, ACleanUpThatFailsAfterTheCommitIsFinishedByTheNextStart)
 // in the new log, before its own.
 TEST_F(FaultedRun, ARunAfterAKillKeepsTheRecoveryInItsLog)
 {
-    const std::vector<std::string> points = PointsOfAWholeRun();
-    if (points.empty())
-        GTEST_SKIP() << kNoFaultPoints;
-    const std::string renameAt = std::to_string(FindPoint(points, "rename"));
+    const std::string renameAt = std::to_string(FindPoint("rename"));
     Reinstall();
     ASSERT_EQ(ApplyWith("kill=" + renameAt).status, 128 + SIGKILL);
     const ProgramRun again = ApplyWith("");
@@ -228,7 +245,7 @@ TEST_F(FaultedRun, ARunAfterAKillKeepsTheRecoveryInItsLog)
 // While one updater holds the folder, a second changes nothing there, not
 // even the log, and says who holds it; a start meanwhile leaves the first
 // run's journal alone.
-TEST_F(FaultedRun, ASecondUpdaterOfTheSameFolderChangesNothing)
+TEST_F(RacingRun, ASecondUpdaterOfTheSameFolderChangesNothing)
 {
     Reinstall();
     itsTemp.Write("Applications/Patchwell 5/" + std::string(kLog), "the first run's log\n");
@@ -250,7 +267,7 @@ TEST_F(FaultedRun, ASecondUpdaterOfTheSameFolderChangesNothing)
 
 // Two updaters started at once on one copy: one updates it, the other
 // refuses with nothing changed, whichever comes first.
-TEST_F(FaultedRun, TwoUpdatersAtOnceMakeOneUpdate)
+TEST_F(RacingRun, TwoUpdatersAtOnceMakeOneUpdate)
 {
     for (int round = 0; round < 6; ++round) {
         Reinstall();
@@ -270,7 +287,7 @@ TEST_F(FaultedRun, TwoUpdatersAtOnceMakeOneUpdate)
 // Another process gives the staging folder's name to a link to a folder
 // elsewhere as soon as the folder appears: the run goes on in the folder it
 // made, and nothing elsewhere changes.
-TEST_F(FaultedRun, ASwappedStagingFolderLeadsNowhere)
+TEST_F(RacingRun, ASwappedStagingFolderLeadsNowhere)
 {
     itsTemp.Write("elsewhere/keep.txt", "not the updater's");
     const TreeSnapshot elsewhere = SnapshotTree(itsTemp / "elsewhere");
@@ -316,6 +333,79 @@ TEST_F(FaultedRun, ASwappedStagingFolderLeadsNowhere)
         EXPECT_TRUE(now == itsOld || now == itsNew) << run.output << Log();
     }
     EXPECT_GT(swaps, 0);
+}
+
+// An update run of a few hundred files inside this process.
+class KilledRun : public UpdateKit {
+protected:
+    void SetUp() override
+    {
+        UpdateKit::SetUp();
+        for (int i = 0; i < 300; ++i)
+            itsTemp.Write("builds/5.0.2/Patchwell 5/Patchwell 5.app/Contents/Resources/Patterns/p"
+                    + std::to_string(i) + ".pat",
+                std::string(100 + i, 'a' + i % 26));
+        itsTemp.Write("builds/5.0.2/Patchwell 5/Help/new.html", "<p>new</p>");
+        ASSERT_EQ(Pack(BothBuilds()).status, 0);
+        for (const char* version : { "5.0.1", "5.0.2" }) {
+            CProgram* valid = new CProgram;
+            ScanFile(*valid,
+                (itsTemp / ("builds/" + std::string(version) + "/Patchwell 5/Patchwell 5.app")).c_str(),
+                nullptr);
+            itsValid.Append(valid);
+        }
+        itsOld = SnapshotTree(itsTemp.Path() / "builds/5.0.1/Patchwell 5");
+        itsNew = SnapshotTree(itsTemp.Path() / "builds/5.0.2/Patchwell 5");
+    }
+
+    CProgramList itsValid;
+    TreeSnapshot itsOld;
+    TreeSnapshot itsNew;
+};
+
+// The run speaks to its observer alone: every line it logs, its progress, and
+// the question after a stop request. A stop belongs to its run: the next run
+// in the same process goes through.
+TEST_F(KilledRun, TheObserverHearsTheRunAndAStopEndsOnlyItsOwnRun)
+{
+    Reinstall();
+    CScriptedObserver stopped;
+    int polls = 0;
+    stopped.itsStopPoll = [&] { return ++polls == 40; };
+    Cstring key;
+    BuildDataKeyText(key);
+    {
+        CUpdateRun run(Installed().string().c_str(), stopped);
+        run.SetArchive(Cstring((Kit() + "/Spring Update.zip").c_str()), key);
+        ASSERT_TRUE(run.OpenLog());
+        EXPECT_FALSE(run.Apply());
+        EXPECT_EQ(run.GetOutcome(), CUpdateRun::kStopped);
+        EXPECT_EQ(run.ExitStatus(), 1);
+    }
+    EXPECT_EQ(
+        stopped.itsQuestions, std::vector<std::string> { "Are you sure you want to abort the update?" });
+    EXPECT_EQ(Installation(false), itsOld);
+
+    CScriptedObserver observer;
+    {
+        CUpdateRun run(Installed().string().c_str(), observer);
+        run.SetArchive(Cstring((Kit() + "/Spring Update.zip").c_str()), key);
+        run.SetBuilds(LatestProgramDate(itsValid), NewestValidBuild(itsValid), itsValid.First());
+        ASSERT_TRUE(run.OpenLog());
+        EXPECT_TRUE(run.Apply()) << run.GetMessage().GetText();
+        EXPECT_EQ(run.ExitStatus(), 0);
+    }
+    EXPECT_EQ(Installation(true), itsNew);
+    EXPECT_GT(observer.itsProgressCalls, 300);
+    std::string logged;
+    uint32_t entries = 0;
+    for (const std::string& line : observer.itsLogLines) {
+        logged += line + "\n";
+        entries += line.rfind("ExtractOneFile - ", 0) == 0;
+    }
+    // The counter shows the entries done before the one under way.
+    EXPECT_EQ(observer.itsLastFilesDone + 1, entries);
+    EXPECT_EQ(logged, Log());
 }
 
 } // namespace

@@ -1,35 +1,11 @@
-// The whole chain as a vendor and a user run it: patchwell-pack makes a kit,
-// patchwell-updater lists and updates an installed copy.
+// Kits as they come: an archive another tool wrote, installed as the archive
+// holds it; and a kit archive that the installed updater opens, updating from
+// it as from the kit's folder, refusing a hostile one by its check, and
+// leaving no unpacked kit behind either way.
 
 #include "KitFixture.h"
-#include "engine/KitOrigin.h"
+#include "support/TarRecipe.h"
 #include "support/ZipFixtures.h"
-
-#include <sys/stat.h>
-
-namespace fs = std::filesystem;
-
-TEST_F(UpdateKit, KitListsAndUpdatesTheInstalledCopy)
-{
-    ASSERT_TRUE(Ran(Pack(BothBuilds()), 0));
-    for (const char* name :
-        { "patchwell-updater", "Spring Update.zip", "data.txt", "readme.txt", "Help/astart.htm" })
-        EXPECT_TRUE(std::filesystem::exists(Kit() + "/" + name)) << name;
-    // A readme that is a pipe, which the start must not wait on.
-    std::filesystem::remove(Kit() + "/readme.txt");
-    ASSERT_EQ(mkfifo((Kit() + "/readme.txt").c_str(), 0600), 0);
-    EXPECT_TRUE(Ran(Updater("--list"), 0, Installed().string() + "\n"));
-    EXPECT_TRUE(Ran(Updater("--list"), 0, "matches the valid build of 2025/03/01 10:00:00"));
-
-    ASSERT_TRUE(Ran(Apply(), 0, "The update is done."));
-    const fs::path newBuild = itsTemp.Path() / "builds/5.0.2/Patchwell 5";
-    EXPECT_EQ(SnapshotTree(Installed() / "Patchwell 5.app"), SnapshotTree(newBuild / "Patchwell 5.app"));
-    EXPECT_EQ(SnapshotTree(Installed() / "Help"), SnapshotTree(newBuild / "Help"));
-    EXPECT_EQ(BackupCount(), 1) << "the old build is kept under a backup name";
-    // The wizard's run pins every line of the log (UpdateRun); here, that the
-    // copy names no key, so the kit's origin was not checked.
-    EXPECT_EQ(Log().rfind(kUncheckedOrigin, 0), 0u) << Log();
-}
 
 TEST_F(UpdateKit, AnInfoZipArchiveWithALatinOneNameIsInstalledByteForByte)
 {
@@ -52,4 +28,60 @@ TEST_F(UpdateKit, AnInfoZipArchiveWithALatinOneNameIsInstalledByteForByte)
     ASSERT_TRUE(Ran(Apply(), 0));
     EXPECT_EQ(ReadWholeFile((Installed() / name).string()), "Latin-1 name");
     EXPECT_NE(Log().find(Installed().string() + "/" + name + "\n"), std::string::npos) << Log();
+}
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class KitArchiveOpen : public UpdateKit {
+protected:
+    void SetUp() override
+    {
+        UpdateKit::SetUp();
+        const ProgramRun pack = Pack(BothBuilds(), " --archive");
+        ASSERT_EQ(pack.status, 0) << pack.output;
+        fs::create_directory(itsTemp.Path() / "tmp");
+        // The kit folder goes: only the archive is left to open.
+        fs::remove_all(Kit());
+    }
+
+    // The updater of the build, which has no kit beside it, as the installed one.
+    ProgramRun Installed(const std::string& theArguments)
+    {
+        return RunProgram("TMPDIR=" + ShellQuote(itsTemp / "tmp") + " " + ProgramFromEnvironment("PW_UPDATER")
+            + " --applications " + ShellQuote(itsTemp / "Applications") + " " + theArguments);
+    }
+
+    std::string Archive() const { return ShellQuote(itsTemp / "kit.pwkit"); }
+    bool TemporaryIsEmpty() const { return fs::is_empty(itsTemp.Path() / "tmp"); }
+};
+
+} // namespace
+
+TEST_F(KitArchiveOpen, AKitArchiveUpdatesACopyAndGoesAfterwards)
+{
+    EXPECT_TRUE(Ran(Installed("--bundle " + Archive() + " --list"), 0, "matches the valid build of "));
+    EXPECT_TRUE(TemporaryIsEmpty());
+
+    const std::string apply = Archive() + " --apply " + ShellQuote(UpdateKit::Installed().string());
+    EXPECT_TRUE(Ran(Installed(apply), 0, "The update is done."));
+    EXPECT_TRUE(TemporaryIsEmpty());
+    EXPECT_TRUE(Ran(Installed(apply), 0, "is already up to date"));
+}
+
+// Every check of the unpacking is KitArchiveUnpack's; here, that a refusal
+// reaches the person with its check and leaves nothing.
+TEST_F(KitArchiveOpen, AHostileKitArchiveIsRefusedAndChangesNothing)
+{
+    const TreeSnapshot before = SnapshotTree(itsTemp.Path() / "Applications");
+    const std::string hostile = itsTemp / "hostile.pwkit";
+    ASSERT_TRUE(WriteTarGz(hostile, { { "kit/", '5' }, { "kit/../../x", '0', "x" } }));
+    EXPECT_TRUE(
+        Ran(Installed(ShellQuote(hostile) + " --apply " + ShellQuote(UpdateKit::Installed().string())), 3,
+            "patchwell-updater: the kit archive '" + hostile
+                + "' is refused: 'kit/../../x' is an absolute name or leads outside the kit."));
+    EXPECT_TRUE(TemporaryIsEmpty());
+    EXPECT_EQ(SnapshotTree(itsTemp.Path() / "Applications"), before);
+    EXPECT_FALSE(fs::exists(itsTemp.Path() / "x"));
 }
