@@ -240,10 +240,9 @@ TEST_F(GlobalWin, OpensCentredOrWhereItWasAndRemembersWhereItClosed)
     itsAnswer = kResultYes;
     window.DoCommand(kItemCancel, 0, 0);
     ASSERT_TRUE(bGlobalClosed);
-    EXPECT_EQ(GlobalLocation.top, 60);
-    EXPECT_EQ(GlobalLocation.left, 70);
-    EXPECT_EQ(GlobalLocation.bottom, 540);
-    EXPECT_EQ(GlobalLocation.right, 710);
+    EXPECT_EQ(
+        (CRect { GlobalLocation.top, GlobalLocation.left, GlobalLocation.bottom, GlobalLocation.right }),
+        (CRect { 60, 70, 540, 710 }));
     EXPECT_EQ(itsHost.itsLoopQuits, 1);
     window.Close();
     EXPECT_EQ(itsHost.itsLoopQuits, 1) << "closing runs once";

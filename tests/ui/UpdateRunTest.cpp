@@ -72,10 +72,8 @@ protected:
             ASSERT_TRUE(
                 MakeDemoBuild(itsTemp / ("builds/" + std::string(version) + "/Patchwell 5"), version, date));
         // Something incompressible, so that a damaged byte cannot go unnoticed.
-        std::string noise(1 << 20, 0);
-        for (size_t i = 0; i < noise.size(); ++i)
-            noise[i] = static_cast<char>((i * 2654435761u) >> 13);
-        itsTemp.Write("builds/5.0.2/Patchwell 5/Patchwell 5.app/Contents/Resources/Fabrics/Noise.fab", noise);
+        itsTemp.Write("builds/5.0.2/Patchwell 5/Patchwell 5.app/Contents/Resources/Fabrics/Noise.fab",
+            RandomBytes(1 << 20, 5));
         std::filesystem::create_directories(itsTemp.Path() / "Applications");
         std::filesystem::copy(
             itsTemp.Path() / "builds/5.0.1/Patchwell 5", Target(), std::filesystem::copy_options::recursive);
