@@ -6,7 +6,6 @@
 #include "platform/mdialog.h"
 #include "support/RanProgram.h"
 #include "support/TempFolder.h"
-#include "support/TestHost.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -28,8 +27,9 @@ TEST(ConsoleHost, QuestionsGetTheCautiousAnswer)
     Cstring folder("/start");
     EXPECT_EQ(host.ChooseFolder("Choose", folder), 0);
     EXPECT_STREQ(folder.GetText(), "/start");
-    CScopedHost current(host);
+    SetHost(&host);
     EXPECT_EQ(CDialog(109).DoModal(), 2) << "a dialog ends as cancelled";
+    SetHost(nullptr);
 }
 
 // Started for the window where none can open, the updater says what else it

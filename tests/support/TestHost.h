@@ -85,23 +85,6 @@ private:
     CHost* itsPrevious;
 };
 
-// Makes theHost current for as long as the object lives, then puts back the
-// host that was current before.
-class CScopedHost {
-public:
-    explicit CScopedHost(CHost& theHost)
-        : itsPrevious(&Host())
-    {
-        SetHost(&theHost);
-    }
-    ~CScopedHost() { SetHost(itsPrevious); }
-    CScopedHost(const CScopedHost&) = delete;
-    CScopedHost& operator=(const CScopedHost&) = delete;
-
-private:
-    CHost* itsPrevious;
-};
-
 // What was drawn, one line per call; pixels are not kept.
 class CRecordingDrawContext : public CDrawContext {
 public:
