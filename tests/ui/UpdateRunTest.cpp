@@ -17,7 +17,6 @@
 #include "support/TreeSnapshot.h"
 #include "support/ZipFixtures.h"
 #include "ui/Gblwin.h"
-#include "zip/ZipArchiveFile.h"
 
 #include <gmock/gmock.h>
 
@@ -31,24 +30,12 @@
 #include <unistd.h>
 
 using ::testing::AllOf;
+using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
 
 namespace {
-
-uint64_t LocalHeaderOffset(const std::string& theArchive, const std::string& theName)
-{
-    CZipArchiveFile archive;
-    archive.Open(theArchive.c_str());
-    CZipDirectoryCursor cursor(archive);
-    CZipEntry entry;
-    int error = 0;
-    while (cursor.Next(entry, error))
-        if (entry.itsName == theName)
-            return entry.itsLocalOffset;
-    return UINT64_MAX;
-}
 
 // Fills the file system of theFolder until theLeft bytes are free.
 void FillUpTo(const std::string& theFolder, unsigned long long theLeft)
@@ -259,10 +246,10 @@ TEST_F(UpdateRun, BadArchivesTouchNothing)
     const std::string opening = origin + "Opening update zip file - " + archive + " failed: ";
     const std::string damaged = "The update kit's archive is damaged or incomplete.";
     const std::string wrongKey = "The update kit's archive does not open with this program's key";
+    // Where the entry's header lies is Extraction.PasswordFailures's.
     const std::string wrongPassword
         = "Unable to open compressed file (27): the password does not open the entry "
-          "(entry NewFiles/Help/index.html, local header at offset "
-        + std::to_string(LocalHeaderOffset(archive, "NewFiles/Help/index.html")) + ")";
+          "(entry NewFiles/Help/index.html, local header at offset ";
     // What happened, in order: the archive did open before its content was refused.
     const std::string opened = origin + "Opening update zip file - " + archive + " succeeded\n";
     const std::string pristine = ReadWholeFile(archive);
@@ -275,9 +262,11 @@ TEST_F(UpdateRun, BadArchivesTouchNothing)
             opening + "the file is too short to be an archive (17 bytes)\n", damaged },
         // The log names the entry's path as the extraction's would; the
         // message names it as the archive does, and where it lies.
-        { "wrong password", [&] { itsKit.itsPassword = "not the key text"; }, wrongPassword,
-            opened + "ExtractOneFile - " + Target() + "/Help/index.html\nExtractOneFile failed - "
-                + wrongPassword + "\n",
+        { "wrong password", [&] { itsKit.itsPassword = "not the key text"; },
+            AllOf(StartsWith(wrongPassword), EndsWith(")")),
+            AllOf(StartsWith(opened + "ExtractOneFile - " + Target()
+                      + "/Help/index.html\nExtractOneFile failed - " + wrongPassword),
+                EndsWith(")\n")),
             wrongKey },
         // What happened, with the number it always had and then which check
         // failed on which entry; the old bundle keeps its date.
