@@ -144,16 +144,13 @@ TEST_F(WindowTest, EscapeAndCommandPeriodCancelCommandWClosesCommandQQuits)
 
 TEST(MouseCodes, ButtonsClicksAndKeyState)
 {
-    EXPECT_EQ(MouseMessageCode(kLeftButton, 1, 0), 101);
-    EXPECT_EQ(MouseMessageCode(kRightButton, 1, 0), 100);
-    EXPECT_EQ(MouseMessageCode(kMiddleButton, 1, 0), 102);
-    EXPECT_EQ(MouseMessageCode(kLeftButton, 2, 0), 113);
-    EXPECT_EQ(MouseMessageCode(kRightButton, 2, 0), 112);
-    EXPECT_EQ(MouseMessageCode(kMiddleButton, 2, 0), 114);
-    EXPECT_EQ(MouseMessageCode(kLeftButton, 0, 0), 105);
-    EXPECT_EQ(MouseMessageCode(kMiddleButton, 0, 0), 106);
-    EXPECT_EQ(MouseMessageCode(kLeftButton, 1, kControlKey), 100) << "control-click is a right click";
-    EXPECT_EQ(MouseMessageCode(kLeftButton, 0, kControlKey), 104);
+    // { button, clicks, keys, code }; a control-click is a right click.
+    const int codes[][4] = { { kLeftButton, 1, 0, 101 }, { kRightButton, 1, 0, 100 },
+        { kMiddleButton, 1, 0, 102 }, { kLeftButton, 2, 0, 113 }, { kRightButton, 2, 0, 112 },
+        { kMiddleButton, 2, 0, 114 }, { kLeftButton, 0, 0, 105 }, { kMiddleButton, 0, 0, 106 },
+        { kLeftButton, 1, kControlKey, 100 }, { kLeftButton, 0, kControlKey, 104 } };
+    for (const auto& [button, clicks, keys, code] : codes)
+        EXPECT_EQ(MouseMessageCode(button, clicks, keys), code) << button << " " << clicks << " " << keys;
     EXPECT_EQ(MouseKeyState(1, kControlKey), 10);
     EXPECT_EQ(MouseKeyState(1, 0), 1);
     EXPECT_EQ(MouseKeyState(4, kShiftKey), 20);

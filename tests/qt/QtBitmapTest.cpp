@@ -7,7 +7,7 @@
 #include "platform/mcwin.h"
 #include "qt/QtDrawSurface.h"
 #include "support/TempFolder.h"
-#include "support/ZipFixtures.h" // Crc32
+#include "support/ZipFixtures.h" // Crc32, Put16, Put32
 
 #include <QImage>
 #include <QPainter>
@@ -60,15 +60,14 @@ std::string PngDeclaring(uint32_t theWidth, uint32_t theHeight)
 // A BMP header declaring theWidth x theHeight at 32 bits, with no pixels after it.
 std::string BmpDeclaring(int32_t theWidth, int32_t theHeight)
 {
-    auto little = [](uint32_t theValue, int theBytes) {
-        std::string bytes;
-        for (int i = 0; i < theBytes; ++i)
-            bytes += char(theValue >> (8 * i));
-        return bytes;
-    };
-    return "BM" + little(54, 4) + little(0, 4) + little(54, 4) + little(40, 4) + little(uint32_t(theWidth), 4)
-        + little(uint32_t(theHeight), 4) + little(1, 2) + little(32, 2) + little(0, 4) + little(0, 4)
-        + little(2835, 4) + little(2835, 4) + little(0, 4) + little(0, 4);
+    std::string bmp = "BM";
+    for (uint32_t field : { 54u, 0u, 54u, 40u, uint32_t(theWidth), uint32_t(theHeight) })
+        Put32(bmp, field);
+    Put16(bmp, 1); // planes
+    Put16(bmp, 32); // bits a pixel
+    for (uint32_t field : { 0u, 0u, 2835u, 2835u, 0u, 0u })
+        Put32(bmp, field);
+    return bmp;
 }
 
 class QtBitmap : public QtTest {
