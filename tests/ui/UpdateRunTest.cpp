@@ -111,15 +111,6 @@ protected:
     // The target as it is, less the log that every run writes.
     TreeSnapshot TargetWithoutLog() const { return SnapshotTree(Target(), "Updater Log File.txt"); }
 
-    void TakeEveryBackupName()
-    {
-        for (int n = 0; n < 1000; ++n) {
-            char name[64];
-            std::snprintf(name, sizeof name, "Applications/Patchwell 5/Patchwell 5_Backup_%04d.app/taken", n);
-            itsTemp.Write(name, "");
-        }
-    }
-
     std::string ItemText(int theItemId) const { return gGlobalWin->FindEntry(theItemId)->itsText.GetText(); }
 
     std::vector<std::string> Backups() const
@@ -206,7 +197,11 @@ TEST_F(UpdateRun, ReplacesTheBundleKeepsTheOldOneAndLogsEveryStep)
 
 TEST_F(UpdateRun, WithoutABackupNothingIsChanged)
 {
-    TakeEveryBackupName();
+    for (int n = 0; n < 1000; ++n) {
+        char name[64];
+        std::snprintf(name, sizeof name, "Applications/Patchwell 5/Patchwell 5_Backup_%04d.app/taken", n);
+        itsTemp.Write(name, "");
+    }
     const TreeSnapshot before = SnapshotTree(Target());
     RunWizard();
     EXPECT_EQ(gGlobalWin->GetCurrentPage(), kPageFailed);
