@@ -118,24 +118,18 @@ TEST(CListDeathTest, MisuseFailsLoudly)
             list.Append(nullptr);
         },
         "failed assertion `pItem != NULL'");
-    EXPECT_DEATH(
-        {
-            CList first;
-            CList second;
-            CNumber item(1);
-            first.Append(&item);
-            second.Append(&item);
-        },
-        "failed assertion `FALSE'");
-    EXPECT_DEATH(
-        {
-            CList first;
-            CList second;
-            CNumber item(1);
-            first.Append(&item);
-            second.Remove(&item);
-        },
-        "failed assertion `FALSE'");
+    // An item of one list, appended to or removed from another.
+    for (const bool bRemove : { false, true })
+        EXPECT_DEATH(
+            {
+                CList first;
+                CList second;
+                CNumber item(1);
+                first.Append(&item);
+                bRemove ? (void)second.Remove(&item) : second.Append(&item);
+            },
+            "failed assertion `FALSE'")
+            << (bRemove ? "removed" : "appended");
     EXPECT_DEATH(
         {
             CList list;
