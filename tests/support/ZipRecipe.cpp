@@ -109,10 +109,8 @@ std::string BuildZip(const ZipRecipe& theRecipe)
         Put16(out, 45);
         Put32(out, 0);
         Put32(out, 0);
-        Put64(out, count);
-        Put64(out, count);
-        Put64(out, directory.size());
-        Put64(out, directoryOffset);
+        for (uint64_t value : { count, count, uint64_t { directory.size() }, directoryOffset })
+            Put64(out, value);
         Put32(out, 0x07064b50);
         Put32(out, 0);
         Put64(out, endOffset);
