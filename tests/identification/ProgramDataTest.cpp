@@ -45,19 +45,13 @@ std::string DataFile(const std::vector<std::string>& thePlaintexts)
 }
 
 // Reads theContents as a data file; theTrace, when given, receives the trace.
-void Read(CProgramList& theList, const std::string& theContents, TraceCapture* pTrace = nullptr)
-{
-    TempFolder folder;
-    theList.itsStream = pTrace ? pTrace->Stream() : nullptr;
-    ReadProgramData(theList, folder.Write("data.txt", theContents).c_str());
-    theList.itsStream = nullptr;
-}
-
-CProgramDataReport ReadReport(CProgramList& theList, const std::string& theContents)
+CProgramDataReport Read(CProgramList& theList, const std::string& theContents, TraceCapture* pTrace = nullptr)
 {
     TempFolder folder;
     CProgramDataReport report;
+    theList.itsStream = pTrace ? pTrace->Stream() : nullptr;
     ReadProgramData(theList, folder.Write("data.txt", theContents).c_str(), &report);
+    theList.itsStream = nullptr;
     return report;
 }
 
@@ -138,9 +132,9 @@ TEST(ProgramData, AFileThatCannotBeReadRaisesTheAlertAndLeavesTheList)
 
     // An empty file holds no records, which is no failure to read it.
     for (const std::string& empty : { std::string(), std::string("\n\n\n") }) {
-        EXPECT_EQ(ReadReport(list, empty).Problem(), Cstring("holds no records"));
-        EXPECT_FALSE(ReadReport(list, empty).IsSound()) << "a kit without records is refused";
-        Read(list, empty);
+        EXPECT_EQ(Read(list, empty).Problem(), Cstring("holds no records"));
+        EXPECT_FALSE(Read(list, empty).IsSound()) << "a kit without records is refused";
+        ReadProgramData(list, folder.Write("empty.txt", empty).c_str());
     }
     EXPECT_EQ(list.GetCount(), 1);
     EXPECT_EQ(alerts.AlertTexts().size(), 3u)
@@ -172,7 +166,7 @@ TEST(ProgramData, HostileFilesYieldOnlyWhatTheyCan)
     ASSERT_EQ(list.GetCount(), 1);
     EXPECT_EQ(list.First()->itsParts.GetCount(), 0) << "ragged lines are no records";
     CProgramList fromNoise;
-    const CProgramDataReport report = ReadReport(fromNoise, noise);
+    const CProgramDataReport report = Read(fromNoise, noise);
     EXPECT_EQ(report.itsRecords, 0);
     EXPECT_FALSE(report.itsUnreadableLines.empty());
     EXPECT_EQ(fromNoise.GetCount(), 0);
@@ -199,7 +193,7 @@ TEST(ProgramData, DamagedLinesAreSkippedAndNamed)
         damaged += line + "\n";
 
     CProgramList list;
-    const CProgramDataReport report = ReadReport(list, damaged);
+    const CProgramDataReport report = Read(list, damaged);
     EXPECT_TRUE(report.bOpened);
     EXPECT_EQ(report.itsRecords, 2);
     EXPECT_EQ(report.itsUnreadableLines, (std::vector<int> { 2, 4, 5, 6 }));
@@ -211,7 +205,7 @@ TEST(ProgramData, DamagedLinesAreSkippedAndNamed)
         << "no garbage records";
 
     CProgramList whole;
-    const CProgramDataReport sound = ReadReport(whole, good);
+    const CProgramDataReport sound = Read(whole, good);
     EXPECT_TRUE(sound.IsSound());
     EXPECT_EQ(sound.itsRecords, 6);
     EXPECT_EQ(sound.Problem(), Cstring(""));
@@ -224,7 +218,7 @@ TEST(ProgramData, CarriageReturnsAndTrailingBlanksReadAsWritten)
               "File=Q.app|2010/01/01 09:00:00|1|Q|", "Contents/MacOS/Q|1|" };
     const std::string good = DataFile(texts);
     CProgramList expected;
-    ASSERT_TRUE(ReadReport(expected, good).IsSound());
+    ASSERT_TRUE(Read(expected, good).IsSound());
 
     std::string crlf;
     for (const char c : good)
@@ -245,7 +239,7 @@ TEST(ProgramData, CarriageReturnsAndTrailingBlanksReadAsWritten)
     for (const auto& [name, contents] : cases) {
         SCOPED_TRACE(name);
         CProgramList list;
-        const CProgramDataReport report = ReadReport(list, contents);
+        const CProgramDataReport report = Read(list, contents);
         EXPECT_TRUE(report.IsSound()) << report.Problem().GetText();
         EXPECT_EQ(report.itsRecords, 4);
         EXPECT_EQ(Dump(list), Dump(expected));
@@ -255,7 +249,7 @@ TEST(ProgramData, CarriageReturnsAndTrailingBlanksReadAsWritten)
     std::string brokenInAGroup = good;
     brokenInAGroup.insert(6, "\r");
     CProgramList list;
-    EXPECT_EQ(ReadReport(list, brokenInAGroup).itsUnreadableLines, std::vector<int> { 1 });
+    EXPECT_EQ(Read(list, brokenInAGroup).itsUnreadableLines, std::vector<int> { 1 });
 }
 
 TEST(ProgramData, WriterRefusesRecordsThatWouldNotReadBack)
