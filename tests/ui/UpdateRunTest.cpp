@@ -398,10 +398,9 @@ TEST_F(UpdateRun, ABundleThatCannotBeMovedIsNotUpdatedInPlace)
     EXPECT_TRUE(Backups().empty());
 }
 
-// The status a run earns, which the window ends the program with as --apply
-// does: refused whenever the run stopped before it changed the copy (the bad
-// archives, no backup), done, or failed once it had changed it or when the
-// user stopped it.
+// The status the window ends the program with, as --apply does: a stop by the
+// user fails the run even before any change (the other statuses are checked
+// where their runs are).
 TEST_F(UpdateRun, TheExitStatusSaysWhetherTheCopyWasChanged)
 {
     itsHost.itsCancelPoll = [] { return true; };
