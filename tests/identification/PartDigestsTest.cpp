@@ -1,5 +1,6 @@
 #include "identification/PartDigests.h"
 #include "support/TempFolder.h"
+#include "support/ZipFixtures.h" // RandomBytes
 
 #include <gtest/gtest.h>
 #include <string>
@@ -35,9 +36,7 @@ TEST(DigestFile, KnownDigestsAndCountsAndReadUnitBoundaries)
     // Lengths around the 1024-byte read unit, against the digest of the same
     // bytes fed through a stream in one go.
     for (const size_t length : { 1023u, 1024u, 1025u, 3 * 1024u, 70000u }) {
-        std::string bytes(length, '\0');
-        for (size_t i = 0; i < length; ++i)
-            bytes[i] = static_cast<char>(i * 7 + i / 251);
+        std::string bytes = RandomBytes(length, 3);
         const Digest digest = DigestOf(folder.Write("data", bytes));
         EXPECT_EQ(digest.count, static_cast<int32_t>(length));
         FILE* stream = fmemopen(bytes.data(), bytes.size(), "r");
@@ -68,9 +67,7 @@ TEST(DigestFiles, EachResultIsThatOfDigestFile)
     // read in between: each result must be the one DigestFile gives.
     TempFolder folder;
     CStringArray files;
-    std::string bytes;
-    for (size_t i = 0; i < 300000; ++i)
-        bytes += static_cast<char>(i * 7 + i / 251);
+    const std::string bytes = RandomBytes(300000, 3);
     const size_t lengths[]
         = { 0, 1, 55, 56, 63, 64, 65, 119, 120, 128, 1023, 32767, 32768, 32769, 65600, 300000 };
     for (int i = 0; i < 80; ++i) {
