@@ -7,15 +7,29 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <set>
 #include <sstream>
+#include <tuple>
 #include <vector>
 #include <zip.h>
 
 namespace {
 
 constexpr size_t kBlock = 16384;
+
+// An entry's date is a clock time, and in the hour that the end of daylight
+// saving repeats, two instants show it: either reader may take either.
+bool SameClockTime(time_t theFirst, time_t theSecond)
+{
+    struct tm first, second;
+    return theFirst == theSecond
+        || (localtime_r(&theFirst, &first) && localtime_r(&theSecond, &second)
+            && std::tie(first.tm_year, first.tm_mon, first.tm_mday, first.tm_hour, first.tm_min, first.tm_sec)
+                == std::tie(second.tm_year, second.tm_mon, second.tm_mday, second.tm_hour, second.tm_min,
+                    second.tm_sec));
+}
 
 // Reads blocks the size the extractor reads until the end or a failure;
 // the failure's code, or 0.
@@ -231,7 +245,7 @@ void CComparison::CompareEntry(zip* pArchive, const CZipArchiveFile& theArchive,
         Note(at + "sizes differ");
     if (theEntry.itsCrc != stat.crc)
         Note(at + "CRC differs");
-    if (theEntry.GetModificationTime() != stat.mtime)
+    if (!SameClockTime(theEntry.GetModificationTime(), stat.mtime))
         Note(at + "date differs");
     if (theEntry.IsEncrypted() != (stat.encryption_method != ZIP_EM_NONE))
         Note(at + "encryption differs");
