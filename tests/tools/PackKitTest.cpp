@@ -59,16 +59,6 @@ TEST_F(PackKit, AKitIsNeverMadeOverAnother)
         std::filesystem::perms(0755));
 }
 
-TEST_F(PackKit, AMissingOptionIsNamed)
-{
-    EXPECT_TRUE(Ran(
-        Kit(Quoted("kit") + " --data " + Quoted("builds/a")), 2, "patchwell-pack kit: missing --new FOLDER"));
-    EXPECT_TRUE(Ran(Kit(Quoted("kit") + " --new " + Quoted("builds/a/Patchwell 5")), 2,
-        "patchwell-pack kit: missing --data FOLDER..."));
-    EXPECT_TRUE(Ran(Kit(Quoted("kit")), 2)) << "neither";
-    EXPECT_FALSE(std::filesystem::exists(itsTemp.Path() / "kit"));
-}
-
 TEST_F(PackKit, TheKitCarriesHelpWhoseLinksAllResolve)
 {
     ASSERT_EQ(Kit(Quoted("kit") + DataAndNew()).status, 0);

@@ -27,15 +27,8 @@ protected:
 // JSON object on standard output for --list and --apply, read here by
 // Python's json module as such a tool would, and the history of updates
 // that every run appends one line to.
-class FleetRun : public UpdateKit {
+class FleetRun : public UpdaterCommandLine {
 protected:
-    void SetUp() override
-    {
-        UpdateKit::SetUp();
-        const ProgramRun pack = Pack(BothBuilds());
-        ASSERT_EQ(pack.status, 0) << pack.output;
-    }
-
     // The updater's standard output alone; what it says to the person goes
     // to the file Said() reads. Its history is kept under theState.
     ProgramRun Run(const std::string& theArguments, const std::string& theState = "")
