@@ -94,19 +94,14 @@ TEST_F(EntryNameBytes, AnUnsafeNameIsReportedWithItsBytes)
     EXPECT_EQ(std::string(message.GetText()), "Unsafe file name in archive: " + name);
 }
 
-TEST(SafeEntryName, OrdinaryNamesPass)
+TEST(SafeEntryName, OrdinaryNamesPassAndNamesThatLeaveTheFolderAreRefused)
 {
     for (const char* name : { "", "a", "a/", "a/b/c.txt", ".hidden", "a/.b", "a..b", "...", "a/b..", "ab:c",
              "Patchwell 5.app/Contents/MacOS/Patchwell 5" })
         EXPECT_TRUE(IsSafeEntryName(name)) << name;
-}
-
-TEST(SafeEntryName, NamesThatLeaveTheFolderAreRefused)
-{
     for (const char* name : { "/etc/passwd", "//tmp/x", "..", "../x", "a/../../x", "a/..", "..\\x", "a\\b",
-             "C:/x", "c:x", ".", "./x", "a/./b", "a//b", "a/b//", "/" })
-        EXPECT_FALSE(IsSafeEntryName(name)) << name;
-    EXPECT_FALSE(IsSafeEntryName(nullptr));
+             "C:/x", "c:x", ".", "./x", "a/./b", "a//b", "a/b//", "/", static_cast<const char*>(nullptr) })
+        EXPECT_FALSE(IsSafeEntryName(name)) << (name ? name : "null");
 }
 
 int64_t FindRepeat(

@@ -26,9 +26,12 @@ protected:
         itsTemp.Write("readme.txt", "Spring Update for Patchwell 5\n");
     }
 
-    void MakeBuild(const std::string& theVersion, const std::string& theDate)
+    // theKey: the public key the build names, none when empty.
+    void MakeBuild(const std::string& theVersion, const std::string& theDate, const std::string& theKey = "")
     {
-        ASSERT_TRUE(MakeDemoBuild(itsTemp / ("builds/" + theVersion + "/Patchwell 5"), theVersion, theDate));
+        std::filesystem::remove_all(itsTemp / ("builds/" + theVersion));
+        ASSERT_TRUE(
+            MakeDemoBuild(itsTemp / ("builds/" + theVersion + "/Patchwell 5"), theVersion, theDate, theKey));
     }
 
     // The installed copy becomes the demo build of theVersion again.

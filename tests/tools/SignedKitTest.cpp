@@ -27,11 +27,8 @@ protected:
         itsVendor = MakeKey("vendor");
         itsOther = MakeKey("other");
         // The builds carry the vendor's public key, as the vendor's own do.
-        fs::remove_all(itsTemp.Path() / "builds");
-        for (const auto& [version, date] :
-            { std::pair { "5.0.1", "2025-03-01 10:00:00" }, { "5.0.2", "2026-11-20 09:30:00" } })
-            ASSERT_TRUE(MakeDemoBuild(itsTemp / ("builds/" + std::string(version) + "/Patchwell 5"), version,
-                date, KeyText(PublicKeyOf(itsVendor))));
+        MakeBuild("5.0.1", "2025-03-01 10:00:00", KeyText(PublicKeyOf(itsVendor)));
+        MakeBuild("5.0.2", "2026-11-20 09:30:00", KeyText(PublicKeyOf(itsVendor)));
         Reinstall();
         ASSERT_TRUE(Ran(Pack(BothBuilds(), " --sign " + ShellQuote(KeyFile("vendor"))), 0));
         fs::copy(Kit(), itsTemp.Path() / "pristine", fs::copy_options::recursive);
@@ -138,9 +135,7 @@ TEST_F(SignedKit, AnOlderBuildIsRefusedUnlessAllowed)
 TEST_F(SignedKit, ANewBuildMayBringANewKey)
 {
     const Ed25519Key next = MakeKey("next");
-    fs::remove_all(itsTemp.Path() / "builds/5.0.2");
-    ASSERT_TRUE(MakeDemoBuild(
-        itsTemp / "builds/5.0.2/Patchwell 5", "5.0.2", "2026-11-20 09:30:00", KeyText(PublicKeyOf(next))));
+    ASSERT_NO_FATAL_FAILURE(MakeBuild("5.0.2", "2026-11-20 09:30:00", KeyText(PublicKeyOf(next))));
     fs::remove_all(Kit());
     ASSERT_TRUE(Ran(Pack(BothBuilds(), " --sign " + ShellQuote(KeyFile("vendor"))), 0));
     ASSERT_TRUE(Ran(Apply(), 0));
