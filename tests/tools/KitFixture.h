@@ -13,6 +13,12 @@
 
 #include <memory>
 
+// patchwell-pack with theArguments.
+inline ProgramRun PackTool(const std::string& theArguments)
+{
+    return RunProgram(ProgramFromEnvironment("PW_PACK") + " " + theArguments);
+}
+
 class UpdateKit : public testing::Test {
 protected:
     void SetUp() override
@@ -70,10 +76,6 @@ protected:
         return ShellQuote(itsTemp / "builds/5.0.1") + " " + ShellQuote(itsTemp / "builds/5.0.2");
     }
 
-    static ProgramRun PackTool(const std::string& theArguments)
-    {
-        return RunProgram(ProgramFromEnvironment("PW_PACK") + " " + theArguments);
-    }
     ProgramRun Pack(const std::string& theDataFolders, const std::string& theOptions = "")
     {
         return PackTool("kit " + ShellQuote(Kit()) + " --data " + theDataFolders + " --new "
@@ -114,10 +116,7 @@ protected:
         std::filesystem::create_directory(itsTemp.Path() / "Applications");
     }
 
-    static ProgramRun Kit(const std::string& theArguments)
-    {
-        return RunProgram(ProgramFromEnvironment("PW_PACK") + " kit " + theArguments);
-    }
+    static ProgramRun Kit(const std::string& theArguments) { return PackTool("kit " + theArguments); }
     std::string Quoted(const std::string& theName) const { return ShellQuote(itsTemp / theName); }
     std::string DataAndNew() const
     {

@@ -11,18 +11,13 @@
 
 namespace {
 
-std::string Pack(const std::string& theArguments)
-{
-    return ProgramFromEnvironment("PW_PACK") + " " + theArguments;
-}
-
 class PackArchive : public ::testing::Test {
 protected:
     // patchwell-pack archive theArchive theFolder (under the temporary folder).
     ProgramRun Pack(const std::string& theArchive, const std::string& theFolder)
     {
-        return RunProgram(ProgramFromEnvironment("PW_PACK") + " archive " + ShellQuote(itsTemp / theArchive)
-            + " " + ShellQuote(itsTemp / theFolder));
+        return PackTool(
+            "archive " + ShellQuote(itsTemp / theArchive) + " " + ShellQuote(itsTemp / theFolder));
     }
 
     TempFolder itsTemp;
@@ -35,10 +30,10 @@ using PackData = OneBuild;
 TEST_F(PackData, DumpShowsEveryBuildAndFileWithTheDigestsOfMd5sum)
 {
     ASSERT_TRUE(MakeDemoBuild(itsTemp / "builds/b/Patchwell 5", "5.0.2", "2026-01-02 03:04:05"));
-    const ProgramRun data = RunProgram(
-        Pack("data " + Quoted("data.txt") + " " + Quoted("builds/a") + " " + Quoted("builds/b")));
+    const ProgramRun data
+        = PackTool("data " + Quoted("data.txt") + " " + Quoted("builds/a") + " " + Quoted("builds/b"));
     ASSERT_EQ(data.status, 0) << data.output;
-    const ProgramRun dump = RunProgram(Pack("dump " + Quoted("data.txt")));
+    const ProgramRun dump = PackTool("dump " + Quoted("data.txt"));
     ASSERT_EQ(dump.status, 0) << dump.output;
 
     // One program line per build and one part line per file of its bundle.
@@ -76,10 +71,10 @@ TEST_F(PackData, DumpShowsEveryBuildAndFileWithTheDigestsOfMd5sum)
     const size_t second = flipped.find('\n') + 1;
     flipped[second + 3] = flipped[second + 3] == 'Q' ? 'R' : 'Q';
     const std::string path = itsTemp.Write("bad.txt", flipped);
-    EXPECT_TRUE(Ran(RunProgram(Pack("dump " + ShellQuote(path))), 1,
+    EXPECT_TRUE(Ran(PackTool("dump " + ShellQuote(path)), 1,
         "patchwell-pack dump: '" + path + "' is damaged: line 2 could not be read\n"));
     std::filesystem::create_directory(itsTemp / "folder");
-    EXPECT_TRUE(Ran(RunProgram(Pack("dump " + Quoted("folder"))), 1, "' cannot be read: Is a directory"));
+    EXPECT_TRUE(Ran(PackTool("dump " + Quoted("folder")), 1, "' cannot be read: Is a directory"));
 }
 
 TEST_F(PackData, BadUsageAndFailuresAreToldApart)
@@ -112,9 +107,9 @@ TEST_F(PackData, BadUsageAndFailuresAreToldApart)
         { "--help", 0, "archive OUT.zip FOLDER" },
     };
     for (const auto& [arguments, status, said] : cases)
-        EXPECT_TRUE(Ran(RunProgram(Pack(arguments)), status, said)) << arguments;
+        EXPECT_TRUE(Ran(PackTool(arguments), status, said)) << arguments;
     EXPECT_FALSE(std::filesystem::exists(itsTemp / "out.txt")) << "no data file, no kit";
-    EXPECT_EQ(RunProgram(Pack("--version")).output.rfind("patchwell-pack ", 0), 0u);
+    EXPECT_EQ(PackTool("--version").output.rfind("patchwell-pack ", 0), 0u);
 }
 
 TEST_F(PackArchive, InfoZipReadsWhatItWrites)

@@ -51,9 +51,7 @@ TEST_F(PackKit, AKitIsNeverMadeOverAnother)
         0));
     EXPECT_TRUE(std::filesystem::exists(itsTemp.Path() / "empty/Spring.zip"));
     // Quiet, a kit that was made says nothing.
-    EXPECT_EQ(
-        RunProgram(ProgramFromEnvironment("PW_PACK") + " -q kit " + Quoted("quiet") + DataAndNew()).output,
-        "");
+    EXPECT_EQ(PackTool("-q kit " + Quoted("quiet") + DataAndNew()).output, "");
     EXPECT_TRUE(std::filesystem::exists(itsTemp.Path() / "quiet/Patchwell Update.zip"));
     EXPECT_EQ((std::filesystem::status(itsTemp.Path() / "empty").permissions() & std::filesystem::perms::all),
         std::filesystem::perms(0755));
