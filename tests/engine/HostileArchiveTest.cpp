@@ -73,10 +73,9 @@ TEST_F(HostileArchive, EntryByEntryIsCheckedToo)
     EXPECT_THAT(ListTree(itsTemp.Path().string()), ElementsAre("archive.zip"));
 }
 
-// Entry names are bytes: a name that is not UTF-8 ("Über" in ISO-8859-1, whose
-// 0xDC is no UTF-8) is reported exactly as the archive holds it, never
-// converted from a guessed code page. How such a name is installed and logged
-// is UpdateKit.AnInfoZipArchiveWithALatinOneNameIsInstalledByteForByte's.
+// A name that is not UTF-8 ("Über" in ISO-8859-1) is reported with the bytes
+// the archive holds, never converted from a guessed code page; installed, it is
+// UpdateKit.AnInfoZipArchiveWithALatinOneNameIsInstalledByteForByte's.
 using EntryNameBytes = HostileArchive;
 
 TEST_F(EntryNameBytes, AnUnsafeNameIsReportedWithItsBytes)

@@ -1,8 +1,6 @@
-// Signed kits. patchwell-pack keygen, kit --sign, sign and verify: a kit
-// signed by the vendor's key, and every way a kit can fail its check, each
-// named. And kits tried as an attacker would make them, against a copy whose
-// bundle names the vendor's key: only the kit the vendor signed installs,
-// nothing changes otherwise, and the message says which check failed on what.
+// Signed kits: patchwell-pack keygen, kit --sign, sign and verify, each failed
+// check named; and kits forged against a copy that names the vendor's key, of
+// which only the one the vendor signed installs, the others changing nothing.
 
 #include "KitFixture.h"
 #include "engine/KitOrigin.h"

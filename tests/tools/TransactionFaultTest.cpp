@@ -1,10 +1,7 @@
-// The updater stopped at every change its transaction makes to the disk:
-// killed before each system call of a run, of its rollback and of the next
-// start's recovery, or given an I/O error where a clean-up fails. Whatever
-// happens, the start after it must show exactly the old build or exactly the
-// new one and leave nothing of the run's in the folder. Beside them, the
-// races: a second updater on the same folder, and a staging folder whose
-// name another process gives to a link.
+// The updater killed before each system call of a run, its rollback and the
+// next start's recovery, or failed where a clean-up fails: the start after it
+// shows exactly the old build or the new one and nothing of the run's. And
+// the races: two updaters on one folder, a staging folder swapped for a link.
 
 #include "KitFixture.h"
 #include "engine/BuildCheck.h"
