@@ -36,15 +36,14 @@ protected:
     }
 };
 
-// The last two escape only once the top folder is mapped away:
-// "NewFiles//tmp/..." becomes absolute.
+// Which names are unsafe is SafeEntryName's (and through the whole updater
+// HostileCorpus's); here, names as the archive holds them and once the top
+// folder is mapped away: "NewFiles//tmp/..." becomes absolute.
 TEST_F(HostileArchive, PathTraversalLayouts)
 {
     const std::string root = itsTemp.Path().string();
-    for (const std::string& name : { "/" + root + "/escaped", "//" + root + "/escaped", std::string("../x"),
-             std::string("NewFiles/../x"), std::string("NewFiles/a/../../x"), std::string("NewFiles/..\\x"),
-             std::string("NewFiles/a\\..\\..\\x"), std::string("C:/x"), std::string("NewFiles/C:\\x"),
-             std::string("NewFiles/./x"), std::string("NewFiles/a//b"), std::string("NewFiles/.."),
+    for (const std::string& name : { "/" + root + "/escaped", std::string("../x"),
+             std::string("NewFiles/../x"), std::string("NewFiles/a\\..\\..\\x"),
              "NewFiles/" + root + "/escaped", std::string("newfiles/../x") })
         ExpectRefused(name);
 }

@@ -27,7 +27,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const char kLog[] = "Updater Log File.txt";
-const char kNoFaultPoints[] = "the updater was built without fault points (PW_FAULT_POINTS)";
 
 class KitRun : public UpdateKit {
 protected:
@@ -96,7 +95,7 @@ protected:
         ASSERT_EQ(run.status, 0) << run.output;
         itsPoints = TracedPoints();
         if (itsPoints.empty())
-            GTEST_SKIP() << kNoFaultPoints;
+            GTEST_SKIP() << "the updater was built without fault points (PW_FAULT_POINTS)";
     }
 
     // The number of the first point at or after theFrom called theName, or 0.
