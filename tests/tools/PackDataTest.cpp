@@ -101,7 +101,6 @@ TEST_F(PackData, BadUsageAndFailuresAreToldApart)
         { "-q dump --help", 0, "usage: patchwell-pack dump DATA.txt" },
         { "data " + out + " " + Quoted("Applications"), 1, "no copy of Patchwell found" },
         { "dump " + Quoted("missing.txt"), 1, "No such file or directory" },
-        { "--version", 0, "patchwell-pack " },
         { "--help", 0, "exit status:\n  0  done\n  1  failed" },
         { "--help", 0, "  2  the command line is wrong\n" },
         { "--help", 0, "archive OUT.zip FOLDER" },
