@@ -1,10 +1,9 @@
 // patchwell-pack's data, dump and archive commands as a vendor runs them.
 
 #include "KitFixture.h"
+#include "foundation/Cstring.h"
 #include "support/ZipFixtures.h"
 
-#include <algorithm>
-#include <cctype>
 #include <regex>
 #include <sstream>
 #include <tuple>
@@ -59,10 +58,11 @@ TEST_F(PackData, DumpShowsEveryBuildAndFileWithTheDigestsOfMd5sum)
 
     // Each part's digest is md5sum's, in upper case.
     const std::string executable = itsTemp / "builds/b/Patchwell 5/Patchwell 5.app/Contents/MacOS/Patchwell";
-    std::string md5 = RunProgram("md5sum " + ShellQuote(executable)).output.substr(0, 32);
-    std::transform(md5.begin(), md5.end(), md5.begin(), [](unsigned char c) { return std::toupper(c); });
-    EXPECT_TRUE(std::regex_search(dump.output, std::regex("\nContents/MacOS/Patchwell\\|33\\|" + md5 + "\n")))
-        << md5 << "\n"
+    Cstring md5(RunProgram("md5sum " + ShellQuote(executable)).output.substr(0, 32).c_str());
+    md5.MakeUpper();
+    EXPECT_TRUE(std::regex_search(
+        dump.output, std::regex("\nContents/MacOS/Patchwell\\|33\\|" + std::string(md5.GetText()) + "\n")))
+        << md5.GetText() << "\n"
         << dump.output;
 
     // A damaged file: which lines and why is ProgramData's; here, that dump

@@ -242,7 +242,6 @@ TEST_F(FaultedRun, ARunAfterAKillKeepsTheRecoveryInItsLog)
 // run's journal alone.
 TEST_F(RacingRun, ASecondUpdaterOfTheSameFolderChangesNothing)
 {
-    Reinstall();
     itsTemp.Write("Applications/Patchwell 5/" + std::string(kLog), "the first run's log\n");
     itsTemp.Write("Applications/Patchwell 5/.pwupdate-journal", "Patchwell updater journal 1\n");
     const TreeSnapshot before = SnapshotTree(Installed());
@@ -363,7 +362,6 @@ protected:
 // in the same process goes through.
 TEST_F(KilledRun, TheObserverHearsTheRunAndAStopEndsOnlyItsOwnRun)
 {
-    Reinstall();
     CScriptedObserver stopped;
     int polls = 0;
     stopped.itsStopPoll = [&] { return ++polls == 40; };
