@@ -10,11 +10,9 @@ using ::testing::ElementsAre;
 
 namespace {
 
-// Into a staging folder, entries are extracted on worker threads. That must
-// not change anything but the pace of the progress bar: the same files, log,
-// texts, counter and names shown, and failures as extracting on the caller's
-// thread, and the same again when no worker thread can be had and the
-// workers' steps run on the caller's thread.
+// Worker threads, which extract into a staging folder, change nothing but the
+// pace of the progress bar, and neither does running their steps on the
+// caller's thread when no worker thread can be had.
 class ExtractionWorkers : public ExtractionTest {
 protected:
     struct Outcome {
@@ -110,10 +108,9 @@ TEST_F(ExtractionWorkers, AbortStopsTheWorkersAtOnce)
     EXPECT_THAT(outcome.itsTree, ElementsAre("a.dat"));
 }
 
-// Workers read an entry (its date too, to check a password by the time)
-// while the caller copies the same entry to report it: nothing may write
-// into an entry once the directory's walk has filled it in. Only a
-// ThreadSanitizer build (./test.sh runs one) sees it when something does.
+// Workers read an entry (its date too, for a password checked by the time)
+// while the caller copies it: nothing may write into an entry once the
+// directory's walk has filled it in. Only a ThreadSanitizer build sees it.
 TEST(SharedEntry, WorkersReadWhileTheCallerCopies)
 {
     constexpr int kEntries = 64;

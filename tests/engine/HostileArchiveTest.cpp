@@ -36,15 +36,14 @@ protected:
     }
 };
 
-// The last two escape only once the top folder is mapped away:
-// "NewFiles//tmp/..." becomes absolute.
+// Which names are unsafe is SafeEntryName's (and through the whole updater
+// HostileCorpus's); here, names as the archive holds them and once the top
+// folder is mapped away: "NewFiles//tmp/..." becomes absolute.
 TEST_F(HostileArchive, PathTraversalLayouts)
 {
     const std::string root = itsTemp.Path().string();
-    for (const std::string& name : { "/" + root + "/escaped", "//" + root + "/escaped", std::string("../x"),
-             std::string("NewFiles/../x"), std::string("NewFiles/a/../../x"), std::string("NewFiles/..\\x"),
-             std::string("NewFiles/a\\..\\..\\x"), std::string("C:/x"), std::string("NewFiles/C:\\x"),
-             std::string("NewFiles/./x"), std::string("NewFiles/a//b"), std::string("NewFiles/.."),
+    for (const std::string& name : { "/" + root + "/escaped", std::string("../x"),
+             std::string("NewFiles/../x"), std::string("NewFiles/a\\..\\..\\x"),
              "NewFiles/" + root + "/escaped", std::string("newfiles/../x") })
         ExpectRefused(name);
 }
@@ -73,10 +72,9 @@ TEST_F(HostileArchive, EntryByEntryIsCheckedToo)
     EXPECT_THAT(ListTree(itsTemp.Path().string()), ElementsAre("archive.zip"));
 }
 
-// Entry names are bytes: a name that is not UTF-8 ("Über" in ISO-8859-1, whose
-// 0xDC is no UTF-8) is reported exactly as the archive holds it, never
-// converted from a guessed code page. How such a name is installed and logged
-// is UpdateKit.AnInfoZipArchiveWithALatinOneNameIsInstalledByteForByte's.
+// A name that is not UTF-8 ("Über" in ISO-8859-1) is reported with the bytes
+// the archive holds, never converted from a guessed code page; installed, it is
+// UpdateKit.AnInfoZipArchiveWithALatinOneNameIsInstalledByteForByte's.
 using EntryNameBytes = HostileArchive;
 
 TEST_F(EntryNameBytes, AnUnsafeNameIsReportedWithItsBytes)
@@ -94,19 +92,14 @@ TEST_F(EntryNameBytes, AnUnsafeNameIsReportedWithItsBytes)
     EXPECT_EQ(std::string(message.GetText()), "Unsafe file name in archive: " + name);
 }
 
-TEST(SafeEntryName, OrdinaryNamesPass)
+TEST(SafeEntryName, OrdinaryNamesPassAndNamesThatLeaveTheFolderAreRefused)
 {
     for (const char* name : { "", "a", "a/", "a/b/c.txt", ".hidden", "a/.b", "a..b", "...", "a/b..", "ab:c",
              "Patchwell 5.app/Contents/MacOS/Patchwell 5" })
         EXPECT_TRUE(IsSafeEntryName(name)) << name;
-}
-
-TEST(SafeEntryName, NamesThatLeaveTheFolderAreRefused)
-{
     for (const char* name : { "/etc/passwd", "//tmp/x", "..", "../x", "a/../../x", "a/..", "..\\x", "a\\b",
-             "C:/x", "c:x", ".", "./x", "a/./b", "a//b", "a/b//", "/" })
-        EXPECT_FALSE(IsSafeEntryName(name)) << name;
-    EXPECT_FALSE(IsSafeEntryName(nullptr));
+             "C:/x", "c:x", ".", "./x", "a/./b", "a//b", "a/b//", "/", static_cast<const char*>(nullptr) })
+        EXPECT_FALSE(IsSafeEntryName(name)) << (name ? name : "null");
 }
 
 int64_t FindRepeat(

@@ -105,11 +105,8 @@ TEST(KitSignature, KeyFilesAreCheckedForLengthAndMode)
     ASSERT_TRUE(MakeSecretKey(secret));
     std::string problem;
     const std::string path = temp / "vendor.key";
+    // Written at 0600 and never over a file: KitSigning.KeygenWritesAPrivateKeyOnceAndPrintsItsPublicKey.
     ASSERT_TRUE(WriteSecretKeyFile(path.c_str(), secret, problem)) << problem;
-    struct stat info;
-    ASSERT_EQ(stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0600u);
-    EXPECT_FALSE(WriteSecretKeyFile(path.c_str(), secret, problem)) << "never over a file";
     Ed25519Key read;
     ASSERT_TRUE(ReadSecretKeyFile(path.c_str(), read, problem)) << problem;
     EXPECT_EQ(read, secret);

@@ -1,5 +1,5 @@
 // The check before the run on archives made field by field: sizes that no
-// file system holds, sums that would wrap, and archives with nothing to install.
+// file system holds and sums that would wrap. Folders alone are HostileCorpus's.
 
 #include "engine/UpdatePreflight.h"
 #include "support/TempFolder.h"
@@ -85,16 +85,4 @@ TEST_F(UpdatePreflight, RoomForSizesThatAddUpPastTwoToTheSixtyFourIsNeverFound)
     EXPECT_THAT(itsMessage,
         MatchesRegex(
             "Not enough room on the disk for the update: it needs [0-9]{19} bytes, [0-9]+ are free in .*"));
-}
-
-TEST_F(UpdatePreflight, AnArchiveOfFoldersAloneIsAnEmptyUpdate)
-{
-    for (const auto& entries : { std::vector<ZipRecipeEntry> { StoredEntry("NewFiles/", "") },
-             std::vector<ZipRecipeEntry> { StoredEntry("NewFiles/", ""),
-                 StoredEntry("NewFiles/Patchwell 5.app/", ""), StoredEntry("NewFiles/Help/", "") } }) {
-        EXPECT_FALSE(Check(entries));
-        EXPECT_EQ(itsMessage, "The update archive holds no files, only folders: " + itsArchive);
-    }
-    // The run logs the opening of an archive that passes.
-    EXPECT_TRUE(Check({ StoredEntry("NewFiles/", ""), StoredEntry(kProgram, "program") })) << itsMessage;
 }

@@ -419,10 +419,8 @@ TEST_F(ProgressDisplay, FormatsAndMissingItems)
     EXPECT_THAT(itsWindow.TextsOf(125), ElementsAre("0 percent")) << "a zero total stays at zero";
 }
 
-// The failed page tells the user what an archive's failure means for them:
-// a key that does not fit is a kit made for another program, anything else
-// the archive does is a damaged kit to get again; other failures say what
-// to do themselves.
+// A key that does not fit is a kit made for another program, anything else the
+// archive does is a damaged kit; other failures say what to do themselves.
 TEST(FailureAdvice, WrongKeyDamagedKitOrNothing)
 {
     const char* const kWrongKey

@@ -13,6 +13,12 @@
 
 #include <memory>
 
+// patchwell-pack with theArguments.
+inline ProgramRun PackTool(const std::string& theArguments)
+{
+    return RunProgram(ProgramFromEnvironment("PW_PACK") + " " + theArguments);
+}
+
 class UpdateKit : public testing::Test {
 protected:
     void SetUp() override
@@ -26,9 +32,12 @@ protected:
         itsTemp.Write("readme.txt", "Spring Update for Patchwell 5\n");
     }
 
-    void MakeBuild(const std::string& theVersion, const std::string& theDate)
+    // theKey: the public key the build names, none when empty.
+    void MakeBuild(const std::string& theVersion, const std::string& theDate, const std::string& theKey = "")
     {
-        ASSERT_TRUE(MakeDemoBuild(itsTemp / ("builds/" + theVersion + "/Patchwell 5"), theVersion, theDate));
+        std::filesystem::remove_all(itsTemp / ("builds/" + theVersion));
+        ASSERT_TRUE(
+            MakeDemoBuild(itsTemp / ("builds/" + theVersion + "/Patchwell 5"), theVersion, theDate, theKey));
     }
 
     // The installed copy becomes the demo build of theVersion again.
@@ -67,10 +76,6 @@ protected:
         return ShellQuote(itsTemp / "builds/5.0.1") + " " + ShellQuote(itsTemp / "builds/5.0.2");
     }
 
-    static ProgramRun PackTool(const std::string& theArguments)
-    {
-        return RunProgram(ProgramFromEnvironment("PW_PACK") + " " + theArguments);
-    }
     ProgramRun Pack(const std::string& theDataFolders, const std::string& theOptions = "")
     {
         return PackTool("kit " + ShellQuote(Kit()) + " --data " + theDataFolders + " --new "
@@ -111,10 +116,7 @@ protected:
         std::filesystem::create_directory(itsTemp.Path() / "Applications");
     }
 
-    static ProgramRun Kit(const std::string& theArguments)
-    {
-        return RunProgram(ProgramFromEnvironment("PW_PACK") + " kit " + theArguments);
-    }
+    static ProgramRun Kit(const std::string& theArguments) { return PackTool("kit " + theArguments); }
     std::string Quoted(const std::string& theName) const { return ShellQuote(itsTemp / theName); }
     std::string DataAndNew() const
     {

@@ -1,54 +1,38 @@
 // patchwell-pack's data, dump and archive commands as a vendor runs them.
 
-#include "support/DemoBuild.h"
-#include "support/RanProgram.h"
-#include "support/TempFolder.h"
+#include "KitFixture.h"
+#include "foundation/Cstring.h"
 #include "support/ZipFixtures.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cctype>
-#include <filesystem>
 #include <regex>
 #include <sstream>
 #include <tuple>
 
 namespace {
 
-std::string Pack(const std::string& theArguments)
-{
-    return ProgramFromEnvironment("PW_PACK") + " " + theArguments;
-}
-
-void MakeBuild(const TempFolder& theTemp, const std::string& theFolder, const std::string& theVersion)
-{
-    ASSERT_TRUE(MakeDemoBuild(theTemp / theFolder, theVersion, "2026-01-02 03:04:05"));
-}
-
 class PackArchive : public ::testing::Test {
 protected:
     // patchwell-pack archive theArchive theFolder (under the temporary folder).
     ProgramRun Pack(const std::string& theArchive, const std::string& theFolder)
     {
-        return RunProgram(ProgramFromEnvironment("PW_PACK") + " archive " + ShellQuote(itsTemp / theArchive)
-            + " " + ShellQuote(itsTemp / theFolder));
+        return PackTool(
+            "archive " + ShellQuote(itsTemp / theArchive) + " " + ShellQuote(itsTemp / theFolder));
     }
 
     TempFolder itsTemp;
 };
 
+using PackData = OneBuild;
+
 } // namespace
 
-TEST(PackData, DumpShowsEveryBuildAndFileWithTheDigestsOfMd5sum)
+TEST_F(PackData, DumpShowsEveryBuildAndFileWithTheDigestsOfMd5sum)
 {
-    TempFolder temp;
-    MakeBuild(temp, "builds/a/Patchwell 5", "5.0.1");
-    MakeBuild(temp, "builds/b/Patchwell 5", "5.0.2");
-    const ProgramRun data = RunProgram(Pack("data " + ShellQuote(temp / "data.txt") + " "
-        + ShellQuote(temp / "builds/a") + " " + ShellQuote(temp / "builds/b")));
+    ASSERT_TRUE(MakeDemoBuild(itsTemp / "builds/b/Patchwell 5", "5.0.2", "2026-01-02 03:04:05"));
+    const ProgramRun data
+        = PackTool("data " + Quoted("data.txt") + " " + Quoted("builds/a") + " " + Quoted("builds/b"));
     ASSERT_EQ(data.status, 0) << data.output;
-    const ProgramRun dump = RunProgram(Pack("dump " + ShellQuote(temp / "data.txt")));
+    const ProgramRun dump = PackTool("dump " + Quoted("data.txt"));
     ASSERT_EQ(dump.status, 0) << dump.output;
 
     // One program line per build and one part line per file of its bundle.
@@ -63,40 +47,39 @@ TEST(PackData, DumpShowsEveryBuildAndFileWithTheDigestsOfMd5sum)
     }
     ASSERT_EQ(programs.size(), 2u) << dump.output;
     // Nothing of the vendor's machine: no path, the folder field empty.
-    EXPECT_EQ(dump.output.find(temp.Path().string()), std::string::npos) << dump.output;
+    EXPECT_EQ(dump.output.find(itsTemp.Path().string()), std::string::npos) << dump.output;
     EXPECT_TRUE(std::regex_search(
         dump.output, std::regex("^File=Patchwell 5\\.app\\|[^|]*\\|[0-9]+\\|Patchwell\\|\n")))
         << dump.output;
     EXPECT_NE(programs[0].find("Patchwell 5.app|2026/01/02 03:04:05|"), std::string::npos) << programs[0];
-    const ProgramRun files = RunProgram(
-        "cd " + ShellQuote(temp / "builds/a/Patchwell 5/Patchwell 5.app") + " && find . -type f | wc -l");
+    const ProgramRun files
+        = RunProgram("cd " + Quoted("builds/a/Patchwell 5/Patchwell 5.app") + " && find . -type f | wc -l");
     EXPECT_EQ(parts.size(), 2 * std::stoul(files.output)) << dump.output;
 
     // Each part's digest is md5sum's, in upper case.
-    const std::string executable = temp / "builds/b/Patchwell 5/Patchwell 5.app/Contents/MacOS/Patchwell";
-    std::string md5 = RunProgram("md5sum " + ShellQuote(executable)).output.substr(0, 32);
-    std::transform(md5.begin(), md5.end(), md5.begin(), [](unsigned char c) { return std::toupper(c); });
-    EXPECT_TRUE(std::regex_search(dump.output, std::regex("\nContents/MacOS/Patchwell\\|33\\|" + md5 + "\n")))
-        << md5 << "\n"
+    const std::string executable = itsTemp / "builds/b/Patchwell 5/Patchwell 5.app/Contents/MacOS/Patchwell";
+    Cstring md5(RunProgram("md5sum " + ShellQuote(executable)).output.substr(0, 32).c_str());
+    md5.MakeUpper();
+    EXPECT_TRUE(std::regex_search(
+        dump.output, std::regex("\nContents/MacOS/Patchwell\\|33\\|" + std::string(md5.GetText()) + "\n")))
+        << md5.GetText() << "\n"
         << dump.output;
 
     // A damaged file: which lines and why is ProgramData's; here, that dump
     // names them and fails.
-    std::string flipped = ReadWholeFile(temp / "data.txt");
+    std::string flipped = ReadWholeFile(itsTemp / "data.txt");
     const size_t second = flipped.find('\n') + 1;
     flipped[second + 3] = flipped[second + 3] == 'Q' ? 'R' : 'Q';
-    const std::string path = temp.Write("bad.txt", flipped);
-    EXPECT_TRUE(Ran(RunProgram(Pack("dump " + ShellQuote(path))), 1,
+    const std::string path = itsTemp.Write("bad.txt", flipped);
+    EXPECT_TRUE(Ran(PackTool("dump " + ShellQuote(path)), 1,
         "patchwell-pack dump: '" + path + "' is damaged: line 2 could not be read\n"));
-    std::filesystem::create_directory(temp / "folder");
-    EXPECT_TRUE(
-        Ran(RunProgram(Pack("dump " + ShellQuote(temp / "folder"))), 1, "' cannot be read: Is a directory"));
+    std::filesystem::create_directory(itsTemp / "folder");
+    EXPECT_TRUE(Ran(PackTool("dump " + Quoted("folder")), 1, "' cannot be read: Is a directory"));
 }
 
-TEST(PackData, BadUsageAndFailuresAreToldApart)
+TEST_F(PackData, BadUsageAndFailuresAreToldApart)
 {
-    TempFolder temp;
-    const std::string out = ShellQuote(temp / "out.txt");
+    const std::string out = Quoted("out.txt");
     const std::tuple<std::string, int, std::string> cases[] = {
         { "", 2, "" },
         { "frobnicate", 2, "unknown command 'frobnicate'" },
@@ -108,22 +91,24 @@ TEST(PackData, BadUsageAndFailuresAreToldApart)
         { "--frobnicate", 2, "unknown option '--frobnicate'" },
         { "dump", 2, "missing DATA.txt, the data file to print" },
         { "kit --bogus x", 2, "patchwell-pack kit: unknown option '--bogus'" },
+        { "kit " + out + " --data " + Quoted("builds/a"), 2, "patchwell-pack kit: missing --new FOLDER" },
+        { "kit " + out + " --new " + Quoted("builds/a/Patchwell 5"), 2, "kit: missing --data FOLDER..." },
+        { "kit " + out, 2, "" }, // neither
         { "kit out --archive=yes", 2, "option '--archive' takes no value" },
         { "verify kit --key", 2, "option '--key' needs a value" },
         { "sign kit", 2, "missing --key, the file of the secret key" },
         { "kit -h", 0, "usage: patchwell-pack kit OUTDIR --data FOLDER..." },
         { "-q dump --help", 0, "usage: patchwell-pack dump DATA.txt" },
-        { "data " + out + " " + ShellQuote(temp.Path().string()), 1, "no copy of Patchwell found" },
-        { "dump " + ShellQuote(temp / "missing.txt"), 1, "No such file or directory" },
-        { "--version", 0, "patchwell-pack " },
+        { "data " + out + " " + Quoted("Applications"), 1, "no copy of Patchwell found" },
+        { "dump " + Quoted("missing.txt"), 1, "No such file or directory" },
         { "--help", 0, "exit status:\n  0  done\n  1  failed" },
         { "--help", 0, "  2  the command line is wrong\n" },
         { "--help", 0, "archive OUT.zip FOLDER" },
     };
     for (const auto& [arguments, status, said] : cases)
-        EXPECT_TRUE(Ran(RunProgram(Pack(arguments)), status, said)) << arguments;
-    EXPECT_FALSE(std::filesystem::exists(temp / "out.txt"));
-    EXPECT_EQ(RunProgram(Pack("--version")).output.rfind("patchwell-pack ", 0), 0u);
+        EXPECT_TRUE(Ran(PackTool(arguments), status, said)) << arguments;
+    EXPECT_FALSE(std::filesystem::exists(itsTemp / "out.txt")) << "no data file, no kit";
+    EXPECT_EQ(PackTool("--version").output.rfind("patchwell-pack ", 0), 0u);
 }
 
 TEST_F(PackArchive, InfoZipReadsWhatItWrites)

@@ -51,22 +51,10 @@ TEST_F(PackKit, AKitIsNeverMadeOverAnother)
         0));
     EXPECT_TRUE(std::filesystem::exists(itsTemp.Path() / "empty/Spring.zip"));
     // Quiet, a kit that was made says nothing.
-    EXPECT_EQ(
-        RunProgram(ProgramFromEnvironment("PW_PACK") + " -q kit " + Quoted("quiet") + DataAndNew()).output,
-        "");
+    EXPECT_EQ(PackTool("-q kit " + Quoted("quiet") + DataAndNew()).output, "");
     EXPECT_TRUE(std::filesystem::exists(itsTemp.Path() / "quiet/Patchwell Update.zip"));
     EXPECT_EQ((std::filesystem::status(itsTemp.Path() / "empty").permissions() & std::filesystem::perms::all),
         std::filesystem::perms(0755));
-}
-
-TEST_F(PackKit, AMissingOptionIsNamed)
-{
-    EXPECT_TRUE(Ran(
-        Kit(Quoted("kit") + " --data " + Quoted("builds/a")), 2, "patchwell-pack kit: missing --new FOLDER"));
-    EXPECT_TRUE(Ran(Kit(Quoted("kit") + " --new " + Quoted("builds/a/Patchwell 5")), 2,
-        "patchwell-pack kit: missing --data FOLDER..."));
-    EXPECT_TRUE(Ran(Kit(Quoted("kit")), 2)) << "neither";
-    EXPECT_FALSE(std::filesystem::exists(itsTemp.Path() / "kit"));
 }
 
 TEST_F(PackKit, TheKitCarriesHelpWhoseLinksAllResolve)

@@ -1,17 +1,13 @@
-// The updater stopped at every change its transaction makes to the disk:
-// killed before each system call of a run, of its rollback and of the next
-// start's recovery, or given an I/O error where a clean-up fails. Whatever
-// happens, the start after it must show exactly the old build or exactly the
-// new one and leave nothing of the run's in the folder. Beside them, the
-// races: a second updater on the same folder, and a staging folder whose
-// name another process gives to a link.
+// The updater killed before each system call of a run, its rollback and the
+// next start's recovery, or failed where a clean-up fails: the start after it
+// shows exactly the old build or the new one and nothing of the run's. And
+// the races: two updaters on one folder, a staging folder swapped for a link.
 
 #include "KitFixture.h"
 #include "engine/BuildCheck.h"
 #include "engine/FolderLock.h"
-#include "engine/Progress.h"
-#include "engine/UpdateKit.h"
 #include "engine/UpdateRun.h"
+#include "identification/DataKey.h"
 #include "identification/ProgramList.h"
 #include "identification/ProgramScanner.h"
 #include "support/ScriptedObserver.h"
@@ -30,7 +26,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const char kLog[] = "Updater Log File.txt";
-const char kNoFaultPoints[] = "the updater was built without fault points (PW_FAULT_POINTS)";
 
 class KitRun : public UpdateKit {
 protected:
@@ -99,7 +94,7 @@ protected:
         ASSERT_EQ(run.status, 0) << run.output;
         itsPoints = TracedPoints();
         if (itsPoints.empty())
-            GTEST_SKIP() << kNoFaultPoints;
+            GTEST_SKIP() << "the updater was built without fault points (PW_FAULT_POINTS)";
     }
 
     // The number of the first point at or after theFrom called theName, or 0.
@@ -247,7 +242,6 @@ TEST_F(FaultedRun, ARunAfterAKillKeepsTheRecoveryInItsLog)
 // run's journal alone.
 TEST_F(RacingRun, ASecondUpdaterOfTheSameFolderChangesNothing)
 {
-    Reinstall();
     itsTemp.Write("Applications/Patchwell 5/" + std::string(kLog), "the first run's log\n");
     itsTemp.Write("Applications/Patchwell 5/.pwupdate-journal", "Patchwell updater journal 1\n");
     const TreeSnapshot before = SnapshotTree(Installed());
@@ -368,7 +362,6 @@ protected:
 // in the same process goes through.
 TEST_F(KilledRun, TheObserverHearsTheRunAndAStopEndsOnlyItsOwnRun)
 {
-    Reinstall();
     CScriptedObserver stopped;
     int polls = 0;
     stopped.itsStopPoll = [&] { return ++polls == 40; };

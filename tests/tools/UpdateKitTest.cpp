@@ -1,7 +1,6 @@
-// Kits as they come: an archive another tool wrote, installed as the archive
-// holds it; and a kit archive that the installed updater opens, updating from
-// it as from the kit's folder, refusing a hostile one by its check, and
-// leaving no unpacked kit behind either way.
+// Kits as they come: an archive another tool wrote, installed as it holds it;
+// a kit archive that the installed updater opens as it would the kit's folder,
+// refusing a hostile one, and leaving no unpacked kit behind either way.
 
 #include "KitFixture.h"
 #include "support/TarRecipe.h"

@@ -23,19 +23,11 @@ protected:
     std::string DataFile() const { return Kit() + "/data.txt"; }
 };
 
-// What the tools that update many machines read of patchwell-updater: one
-// JSON object on standard output for --list and --apply, read here by
-// Python's json module as such a tool would, and the history of updates
-// that every run appends one line to.
-class FleetRun : public UpdateKit {
+// What tools that update many machines read: one JSON object for --list and
+// --apply, read by Python's json module as such a tool would, and the history
+// of updates that every run appends one line to.
+class FleetRun : public UpdaterCommandLine {
 protected:
-    void SetUp() override
-    {
-        UpdateKit::SetUp();
-        const ProgramRun pack = Pack(BothBuilds());
-        ASSERT_EQ(pack.status, 0) << pack.output;
-    }
-
     // The updater's standard output alone; what it says to the person goes
     // to the file Said() reads. Its history is kept under theState.
     ProgramRun Run(const std::string& theArguments, const std::string& theState = "")
@@ -172,9 +164,6 @@ TEST_F(UpdaterCommandLine, UsageErrorsAndRefusalsHaveTheirOwnStatus)
         "the folder '--frobnicate' named by the command line does not exist"));
 }
 
-// The whole chain as a vendor and a user run it: patchwell-pack makes a kit,
-// patchwell-updater lists the installed copy, updates it, and leaves the new
-// build alone.
 TEST_F(UpdaterCommandLine, AnUpToDateCopyIsLeftAloneUnlessForced)
 {
     // A readme that is a pipe, which the start must not wait on.

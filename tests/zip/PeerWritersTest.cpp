@@ -1,3 +1,4 @@
+#include "foundation/Cstring.h"
 #include "support/CraftedArchive.h"
 #include "support/ReaderComparison.h"
 #include "support/RunProgram.h"
@@ -65,13 +66,6 @@ const PeerWriter kWriters[] = {
     { "jar", { "jar", "fastjar" }, "PROGRAM cfM OUT NewFiles" },
 };
 
-std::string Replaced(std::string theText, const std::string& theWhat, const std::string& theWith)
-{
-    for (size_t at = 0; (at = theText.find(theWhat, at)) != std::string::npos; at += theWith.size())
-        theText.replace(at, theWhat.size(), theWith);
-    return theText;
-}
-
 std::string Installed(const std::vector<const char*>& thePrograms)
 {
     for (const char* program : thePrograms)
@@ -104,10 +98,12 @@ TEST_P(PeerWriters, WhatUnzipExtractsWeReadToTheByte)
         GTEST_SKIP() << "unzip is not installed";
     const std::string key = KeyText();
     const std::string archive = itsTemp / "out.zip";
-    std::string command = Replaced(writer.itsCommand, "PROGRAM", program);
-    command = Replaced(Replaced(command, "OUT", ShellQuote(archive)), "KEY", ShellQuote(key));
-    const ProgramRun written = RunProgram("cd " + ShellQuote(itsTemp / "src") + " && " + command);
-    ASSERT_EQ(written.status, 0) << command << "\n" << written.output;
+    Cstring command(writer.itsCommand.c_str());
+    command.Replace("PROGRAM", program.c_str());
+    command.Replace("OUT", ShellQuote(archive).c_str());
+    command.Replace("KEY", ShellQuote(key).c_str());
+    const ProgramRun written = RunProgram("cd " + ShellQuote(itsTemp / "src") + " && " + command.GetText());
+    ASSERT_EQ(written.status, 0) << command.GetText() << "\n" << written.output;
 
     const std::string password = writer.bEncrypted ? "-P " + ShellQuote(key) + " " : "";
     const ProgramRun unzipped = RunProgram(

@@ -8,10 +8,9 @@
 
 namespace {
 
-// Decrypting on a thread of its own must read exactly what decrypting on the
-// reading thread reads: the same bytes, the same failures at the same point,
-// whatever the size of the reads, wherever an entry is left, and however
-// large and small entries follow one another.
+// Decrypting on a thread of its own reads what decrypting on the reading
+// thread reads, the same failures too, whatever the size of the reads,
+// wherever an entry is left, and however large and small entries alternate.
 class PipelinedEntry : public ::testing::Test {
 protected:
     struct Reading {
