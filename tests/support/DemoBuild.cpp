@@ -1,5 +1,7 @@
 #include "support/DemoBuild.h"
 
+#include "identification/ProgramList.h"
+#include "identification/ProgramScanner.h"
 #include "support/RunProgram.h"
 
 #include <cstdio>
@@ -16,4 +18,14 @@ bool MakeDemoBuild(const std::string& theFolder, const std::string& theVersion, 
     if (run.status != 0)
         std::fprintf(stderr, "%s", run.output.c_str());
     return run.status == 0;
+}
+
+void ScanBuilds(CProgramList& theList, const std::filesystem::path& theBuilds,
+    std::initializer_list<const char*> theVersions)
+{
+    for (const char* version : theVersions) {
+        auto* program = new CProgram;
+        ScanFile(*program, (theBuilds / version / "Patchwell 5/Patchwell 5.app").c_str(), nullptr);
+        theList.Append(program);
+    }
 }

@@ -9,7 +9,7 @@
 #include "engine/UpdateRun.h"
 #include "identification/DataKey.h"
 #include "identification/ProgramList.h"
-#include "identification/ProgramScanner.h"
+#include "support/DemoBuild.h"
 #include "support/ScriptedObserver.h"
 
 #include <atomic>
@@ -341,13 +341,7 @@ protected:
                 std::string(100 + i, 'a' + i % 26));
         itsTemp.Write("builds/5.0.2/Patchwell 5/Help/new.html", "<p>new</p>");
         ASSERT_EQ(Pack(BothBuilds()).status, 0);
-        for (const char* version : { "5.0.1", "5.0.2" }) {
-            CProgram* valid = new CProgram;
-            ScanFile(*valid,
-                (itsTemp / ("builds/" + std::string(version) + "/Patchwell 5/Patchwell 5.app")).c_str(),
-                nullptr);
-            itsValid.Append(valid);
-        }
+        ScanBuilds(itsValid, itsTemp / "builds", { "5.0.1", "5.0.2" });
         itsOld = SnapshotTree(itsTemp.Path() / "builds/5.0.1/Patchwell 5");
         itsNew = SnapshotTree(itsTemp.Path() / "builds/5.0.2/Patchwell 5");
     }

@@ -68,13 +68,7 @@ protected:
         ASSERT_EQ(PackArchive(itsTemp / "Update.zip", itsTemp / "builds/5.0.2/Patchwell 5"), 0);
         itsKit.itsArchive = (itsTemp / "Update.zip").c_str();
         BuildDataKeyText(itsKit.itsPassword);
-        for (const char* version : { "5.0.1", "5.0.2" }) {
-            CProgram* valid = new CProgram;
-            ScanFile(*valid,
-                (itsTemp / ("builds/" + std::string(version) + "/Patchwell 5/Patchwell 5.app")).c_str(),
-                nullptr);
-            ValidPrograms.Append(valid);
-        }
+        ScanBuilds(ValidPrograms, itsTemp / "builds", { "5.0.1", "5.0.2" });
         ASSERT_EQ(ProcessDirectory(FoundPrograms, Target().c_str(), gValidProgramNames, &ValidPrograms), 1);
         itsOldBuild = SnapshotTree(itsTemp.Path() / "builds/5.0.1/Patchwell 5/Patchwell 5.app");
         itsNewBuild = SnapshotTree(itsTemp.Path() / "builds/5.0.2/Patchwell 5/Patchwell 5.app");
