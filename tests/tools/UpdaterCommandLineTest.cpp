@@ -74,27 +74,7 @@ protected:
 
 } // namespace
 
-TEST_F(UpdaterCommandLine, AKitWithADamagedDataFileIsRefusedByName)
-{
-    const std::string good = ReadWholeFile(DataFile());
-    const TreeSnapshot before = SnapshotTree(itsTemp.Path() / "Applications");
-    const std::string named = "patchwell-updater: the update kit's data file '" + DataFile() + "' ";
-    // Which lines and why is ProgramData's; here, that both modes refuse by name.
-    itsTemp.Write("kit/data.txt", good.substr(0, good.size() / 2 + 7));
-    for (const std::string& mode : { std::string("--list"), "--apply " + ShellQuote(Installed()) }) {
-        const ProgramRun run = Updater(mode);
-        EXPECT_TRUE(Ran(run, 3, named + "is damaged: line")) << mode;
-        EXPECT_TRUE(Ran(run, 3, "or name that folder with --bundle DIR"));
-    }
-    // Read through a file's type first: a pipe in its place would wait forever.
-    std::filesystem::remove(DataFile());
-    EXPECT_TRUE(Ran(Updater("--list"), 3, named + "cannot be read: No such file or directory."));
-    ASSERT_EQ(mkfifo(DataFile().c_str(), 0600), 0);
-    EXPECT_TRUE(Ran(Updater("--list"), 3, named + "cannot be read: Not a regular file."));
-    EXPECT_EQ(SnapshotTree(itsTemp.Path() / "Applications"), before);
-}
-
-TEST_F(UpdaterCommandLine, MissingArchiveAndFoldersAreNamed)
+TEST_F(UpdaterCommandLine, MissingFoldersAndAMissingOrDamagedPartOfTheKitAreNamed)
 {
     const TreeSnapshot before = SnapshotTree(itsTemp.Path() / "Applications");
     const std::string none = itsTemp / "Applications/None";
@@ -115,6 +95,21 @@ TEST_F(UpdaterCommandLine, MissingArchiveAndFoldersAreNamed)
     EXPECT_TRUE(
         Ran(Apply(), 3, "patchwell-updater: no update archive (.zip file) was found in '" + Kit() + "'.\n"));
     EXPECT_TRUE(Ran(Updater("--list"), 0)) << "listing needs no archive";
+
+    const std::string good = ReadWholeFile(DataFile());
+    const std::string named = "patchwell-updater: the update kit's data file '" + DataFile() + "' ";
+    // Which lines and why is ProgramData's; here, that both modes refuse by name.
+    itsTemp.Write("kit/data.txt", good.substr(0, good.size() / 2 + 7));
+    for (const std::string& mode : { std::string("--list"), "--apply " + ShellQuote(Installed()) }) {
+        const ProgramRun run = Updater(mode);
+        EXPECT_TRUE(Ran(run, 3, named + "is damaged: line")) << mode;
+        EXPECT_TRUE(Ran(run, 3, "or name that folder with --bundle DIR"));
+    }
+    // Read through a file's type first: a pipe in its place would wait forever.
+    std::filesystem::remove(DataFile());
+    EXPECT_TRUE(Ran(Updater("--list"), 3, named + "cannot be read: No such file or directory."));
+    ASSERT_EQ(mkfifo(DataFile().c_str(), 0600), 0);
+    EXPECT_TRUE(Ran(Updater("--list"), 3, named + "cannot be read: Not a regular file."));
     EXPECT_EQ(SnapshotTree(itsTemp.Path() / "Applications"), before);
 }
 
