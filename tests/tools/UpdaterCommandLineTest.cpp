@@ -74,8 +74,11 @@ protected:
 
 } // namespace
 
-TEST_F(UpdaterCommandLine, MissingFoldersAndAMissingOrDamagedPartOfTheKitAreNamed)
+// Each refusal names what is missing, damaged or unknown, and changes nothing.
+TEST_F(UpdaterCommandLine, RefusalsNameTheMissingFolderOrKitPartOrTheUnknownProgram)
 {
+    // Its program matches no build the kit lists, which --apply leaves alone.
+    std::ofstream(Installed() / "Patchwell 5.app/Contents/MacOS/Patchwell", std::ios::app) << "patched";
     const TreeSnapshot before = SnapshotTree(itsTemp.Path() / "Applications");
     const std::string none = itsTemp / "Applications/None";
     const std::pair<std::string, std::string> cases[] = {
@@ -90,6 +93,15 @@ TEST_F(UpdaterCommandLine, MissingFoldersAndAMissingOrDamagedPartOfTheKitAreName
     };
     for (const auto& [arguments, said] : cases)
         EXPECT_TRUE(Ran(Updater(arguments), 3, said));
+
+    const ProgramRun list = Updater("--list");
+    EXPECT_EQ(list.status, 0);
+    EXPECT_TRUE(std::regex_search(list.output,
+        std::regex(Installed().string()
+            + "\n    Patchwell 5\\.app, [0-9/: ]+, not a known build: its program differs from every valid "
+              "build\n")))
+        << list.output;
+    EXPECT_TRUE(Ran(Apply(), 3, "No valid Patchwell program found in\n'" + Installed().string() + "'\n"));
 
     std::filesystem::rename(Kit() + "/Spring Update.zip", itsTemp / "Spring Update.zip");
     EXPECT_TRUE(
@@ -110,22 +122,6 @@ TEST_F(UpdaterCommandLine, MissingFoldersAndAMissingOrDamagedPartOfTheKitAreName
     EXPECT_TRUE(Ran(Updater("--list"), 3, named + "cannot be read: No such file or directory."));
     ASSERT_EQ(mkfifo(DataFile().c_str(), 0600), 0);
     EXPECT_TRUE(Ran(Updater("--list"), 3, named + "cannot be read: Not a regular file."));
-    EXPECT_EQ(SnapshotTree(itsTemp.Path() / "Applications"), before);
-}
-
-// Its program matches no build the kit lists, which --apply leaves alone.
-TEST_F(UpdaterCommandLine, ACopyWithAChangedProgramIsListedAsUnknown)
-{
-    std::ofstream(Installed() / "Patchwell 5.app/Contents/MacOS/Patchwell", std::ios::app) << "patched";
-    const TreeSnapshot before = SnapshotTree(itsTemp.Path() / "Applications");
-    const ProgramRun list = Updater("--list");
-    EXPECT_EQ(list.status, 0);
-    EXPECT_TRUE(std::regex_search(list.output,
-        std::regex(Installed().string()
-            + "\n    Patchwell 5\\.app, [0-9/: ]+, not a known build: its program differs from every valid "
-              "build\n")))
-        << list.output;
-    EXPECT_TRUE(Ran(Apply(), 3, "No valid Patchwell program found in\n'" + Installed().string() + "'\n"));
     EXPECT_EQ(SnapshotTree(itsTemp.Path() / "Applications"), before);
 }
 
