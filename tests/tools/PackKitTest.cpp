@@ -36,9 +36,25 @@ TEST_F(PackKit, AFailureAtAnyStepLeavesNoKitAndNoLeftovers)
     }
 }
 
-TEST_F(PackKit, AKitIsNeverMadeOverAnother)
+TEST_F(PackKit, TheKitCarriesHelpWhoseLinksAllResolveAndIsNeverMadeOverAnother)
 {
     ASSERT_EQ(Kit(Quoted("kit") + DataAndNew() + " --readme " + Quoted("readme.txt")).status, 0);
+    const std::filesystem::path help = itsTemp.Path() / "kit/Help";
+    // The index, and a page each on updating, the backup and a failed update.
+    for (const char* page : { "astart.htm", "update.htm", "backup.htm", "failed.htm" })
+        EXPECT_TRUE(std::filesystem::is_regular_file(help / page)) << page;
+    // The pages are the same as in the source tree: the kit tool carries them.
+    const std::filesystem::path source = std::getenv("PW_SOURCE_DIR");
+    EXPECT_EQ(SnapshotTree(help), SnapshotTree(source / "resources/help"));
+
+    const std::regex link("href=\"([^\"#]*)");
+    for (const auto& entry : std::filesystem::directory_iterator(help)) {
+        const std::string page = ReadWholeFile(entry.path().string());
+        for (std::sregex_iterator at(page.begin(), page.end(), link), end; at != end; ++at)
+            EXPECT_TRUE(std::filesystem::exists(help / (*at)[1].str()))
+                << entry.path().filename() << " links to " << (*at)[1];
+    }
+
     const TreeSnapshot first = SnapshotTree(itsTemp.Path() / "kit");
     EXPECT_TRUE(Ran(Kit(Quoted("kit") + DataAndNew() + " --name Other"), 1,
         "cannot make the kit in '" + itsTemp / "kit" + "': it is not empty"));
@@ -55,26 +71,6 @@ TEST_F(PackKit, AKitIsNeverMadeOverAnother)
     EXPECT_TRUE(std::filesystem::exists(itsTemp.Path() / "quiet/Patchwell Update.zip"));
     EXPECT_EQ((std::filesystem::status(itsTemp.Path() / "empty").permissions() & std::filesystem::perms::all),
         std::filesystem::perms(0755));
-}
-
-TEST_F(PackKit, TheKitCarriesHelpWhoseLinksAllResolve)
-{
-    ASSERT_EQ(Kit(Quoted("kit") + DataAndNew()).status, 0);
-    const std::filesystem::path help = itsTemp.Path() / "kit/Help";
-    // The index, and a page each on updating, the backup and a failed update.
-    for (const char* page : { "astart.htm", "update.htm", "backup.htm", "failed.htm" })
-        EXPECT_TRUE(std::filesystem::is_regular_file(help / page)) << page;
-    // The pages are the same as in the source tree: the kit tool carries them.
-    const std::filesystem::path source = std::getenv("PW_SOURCE_DIR");
-    EXPECT_EQ(SnapshotTree(help), SnapshotTree(source / "resources/help"));
-
-    const std::regex link("href=\"([^\"#]*)");
-    for (const auto& entry : std::filesystem::directory_iterator(help)) {
-        const std::string page = ReadWholeFile(entry.path().string());
-        for (std::sregex_iterator at(page.begin(), page.end(), link), end; at != end; ++at)
-            EXPECT_TRUE(std::filesystem::exists(help / (*at)[1].str()))
-                << entry.path().filename() << " links to " << (*at)[1];
-    }
 }
 
 namespace fs = std::filesystem;
