@@ -368,14 +368,6 @@ TEST_F(Extraction, FullDiskLeavesNoPartialFile)
 // The progress page's items as the extraction shows them.
 class ProgressDisplay : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        itsDisplay.SetWindow(&itsWindow);
-        // The progress page as the update run sets it up.
-        itsDisplay.SetProgressItems(169, 125, nullptr);
-        itsDisplay.SetCounterItem(143, "File %d of %d");
-        itsDisplay.SetNameItem(178);
-    }
     CTestHost itsHost;
     CRecordingWindow itsWindow;
     CProgressDisplay itsDisplay;
@@ -383,6 +375,11 @@ protected:
 
 TEST_F(ProgressDisplay, FirstCallDrawsEveryItemThenOnlyWhatChanged)
 {
+    itsDisplay.SetWindow(&itsWindow);
+    // The progress page as the update run sets it up.
+    itsDisplay.SetProgressItems(169, 125, nullptr);
+    itsDisplay.SetCounterItem(143, "File %d of %d");
+    itsDisplay.SetNameItem(178);
     itsDisplay.Update("a", 0, 300, 0, 3);
     EXPECT_THAT(itsWindow.itsCalls,
         ElementsAre("value 169 0", "redraw 169", "text 125 0%", "redraw 125", "text 143 File 0 of 3",
@@ -400,16 +397,15 @@ TEST_F(ProgressDisplay, FirstCallDrawsEveryItemThenOnlyWhatChanged)
 
 TEST_F(ProgressDisplay, FormatsAndMissingItems)
 {
-    CProgressDisplay display;
-    display.SetWindow(&itsWindow);
-    display.SetProgressItems(0, 125, "%d percent");
-    display.SetCounterItem(143, "");
-    display.Update("a", 1, 2, 4, 9);
+    itsDisplay.SetWindow(&itsWindow);
+    itsDisplay.SetProgressItems(0, 125, "%d percent");
+    itsDisplay.SetCounterItem(143, "");
+    itsDisplay.Update("a", 1, 2, 4, 9);
     EXPECT_THAT(itsWindow.itsCalls,
         ElementsAre("text 125 50 percent", "redraw 125", "text 143 4 of 9", "redraw 143"));
 
     itsWindow.itsCalls.clear();
-    display.Update("b", 50, 0, 5, 9);
+    itsDisplay.Update("b", 50, 0, 5, 9);
     EXPECT_THAT(itsWindow.TextsOf(125), ElementsAre("0 percent")) << "a zero total stays at zero";
 }
 
