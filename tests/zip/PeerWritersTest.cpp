@@ -148,9 +148,7 @@ void PrintTo(const LayoutCase& theCase, std::ostream* pOut)
 
 ZipRecipeEntry Entry(uint16_t theMethod, bool bEncrypted, bool bDescriptor)
 {
-    ZipRecipeEntry entry;
-    entry.itsName = "NewFiles/a.txt";
-    entry.itsData = std::string(3000, 'h') + "ello\n";
+    ZipRecipeEntry entry = StoredEntry("NewFiles/a.txt", std::string(3000, 'h') + "ello\n");
     entry.itsMethod = theMethod;
     entry.bEncrypted = bEncrypted;
     entry.bDescriptor = bDescriptor;

@@ -132,9 +132,7 @@ TEST_F(ReaderAgainstLibzip, DamagedEntries)
     const std::string deflated = Deflate(data);
     const auto one = [&](uint16_t theMethod, const std::function<void(ZipRecipeEntry&)>& theDamage,
                          const std::string& theCase) {
-        ZipRecipeEntry theEntry;
-        theEntry.itsName = "NewFiles/x";
-        theEntry.itsData = data;
+        ZipRecipeEntry theEntry = StoredEntry("NewFiles/x", data);
         theEntry.itsMethod = theMethod;
         theDamage(theEntry);
         for (bool bEncrypted : { false, true }) {
@@ -223,12 +221,8 @@ TEST_F(ReaderAgainstLibzip, DamagedDirectories)
 TEST_F(ReaderAgainstLibzip, DamagedZip64EndRecords)
 {
     ZipRecipe recipe { {}, itsPassword, true, "" };
-    for (int i = 0; i < 3; ++i) {
-        ZipRecipeEntry entry;
-        entry.itsName = "NewFiles/" + std::to_string(i);
-        entry.itsData = Text(1000);
-        recipe.itsEntries.push_back(entry);
-    }
+    for (int i = 0; i < 3; ++i)
+        recipe.itsEntries.push_back(StoredEntry("NewFiles/" + std::to_string(i), Text(1000)));
     itsGood = BuildZip(recipe);
     const size_t locator = itsGood.size() - 22 - 20;
     const size_t record = locator - 56;
