@@ -116,9 +116,8 @@ TEST(SharedEntry, WorkersReadWhileTheCallerCopies)
     constexpr int kEntries = 64;
     ZipRecipe recipe { {}, KeyText(), false, "" };
     for (int i = 0; i < kEntries; ++i) {
-        ZipRecipeEntry entry;
-        entry.itsName = "f" + std::to_string(i);
-        entry.itsData = std::string(100 + static_cast<size_t>(i), 'x');
+        ZipRecipeEntry entry
+            = StoredEntry("f" + std::to_string(i), std::string(100 + static_cast<size_t>(i), 'x'));
         entry.bEncrypted = true;
         entry.bDescriptor = true; // the password is checked by the time
         entry.itsDosTime = static_cast<uint16_t>((i % 24) << 11); // a date of its own

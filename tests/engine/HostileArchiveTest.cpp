@@ -13,12 +13,6 @@ namespace {
 // be refused before anything is written, inside the destination or outside.
 class HostileArchive : public ExtractionTest {
 protected:
-    void SetUp() override
-    {
-        ExtractionTest::SetUp();
-        itsPassword = "";
-    }
-
     void ExpectRefused(const std::vector<RawZipEntry>& theEntries, const std::string& theBadName)
     {
         SCOPED_TRACE(theBadName);

@@ -63,23 +63,6 @@ protected:
 
     std::string Target() const { return itsTemp / "t"; }
 
-    // Stages the new build and puts it in place, as a run does.
-    void Install(CStagedInstall& theInstall)
-    {
-        Cstring message;
-        ASSERT_TRUE(theInstall.Begin(message)) << message.GetText();
-        itsTemp.Write("t/.pwupdate-stage/Patchwell 5.app/Contents/MacOS/Patchwell", "new program");
-        itsTemp.Write("t/.pwupdate-stage/Help/index.html", "new help");
-        itsTemp.Write("t/.pwupdate-stage/Help/new.html", "new page");
-        itsTemp.Write("t/.pwupdate-stage/Extras/tool", "new folder");
-        ASSERT_EQ(theInstall.MoveAside("Patchwell", "Patchwell PPC"), 0);
-        ASSERT_EQ(theInstall.MoveAside("Patchwell 5.app", "Patchwell 5_Backup_0042.app"), 0);
-        Cstring problem;
-        ASSERT_TRUE(theInstall.PutInPlace([] { return false; }, problem)) << problem.GetText();
-        EXPECT_EQ(ReadWholeFile(Target() + "/Help/index.html"), "new help");
-        EXPECT_EQ(ReadWholeFile(Target() + "/Extras/tool"), "new folder");
-    }
-
     TempFolder itsTemp;
     CConfinedFolder itsTarget;
     TreeSnapshot itsBefore;
@@ -89,12 +72,22 @@ TEST_F(StagedInstall, RollBackPutsEverythingBack)
 {
     TraceCapture log;
     CStagedInstall install(itsTarget, Target().c_str(), log.Stream());
-    Install(install);
+    // Staged and put in place as a run does.
+    Cstring problem;
+    ASSERT_TRUE(install.Begin(problem)) << problem.GetText();
+    itsTemp.Write("t/.pwupdate-stage/Patchwell 5.app/Contents/MacOS/Patchwell", "new program");
+    itsTemp.Write("t/.pwupdate-stage/Help/index.html", "new help");
+    itsTemp.Write("t/.pwupdate-stage/Help/new.html", "new page");
+    itsTemp.Write("t/.pwupdate-stage/Extras/tool", "new folder");
+    ASSERT_EQ(install.MoveAside("Patchwell", "Patchwell PPC"), 0);
+    ASSERT_EQ(install.MoveAside("Patchwell 5.app", "Patchwell 5_Backup_0042.app"), 0);
+    ASSERT_TRUE(install.PutInPlace([] { return false; }, problem)) << problem.GetText();
+    EXPECT_EQ(ReadWholeFile(Target() + "/Help/index.html"), "new help");
+    EXPECT_EQ(ReadWholeFile(Target() + "/Extras/tool"), "new folder");
     EXPECT_TRUE(install.HasChanged());
     EXPECT_TRUE(install.RollBack());
-    const std::string lines = log.Text();
     EXPECT_EQ(SnapshotTree(Target()), itsBefore);
-    EXPECT_EQ(lines,
+    EXPECT_EQ(log.Text(),
         "Removed " + Target() + "/Patchwell 5.app\nRemoved " + Target() + "/Help/new.html\nRestored "
             + Target() + "/Help/index.html\nRemoved " + Target() + "/Extras\nRename of " + Target()
             + "/Patchwell 5_Backup_0042.app to " + Target() + "/Patchwell 5.app succeeded\nRename of "

@@ -58,7 +58,7 @@ protected:
 
 } // namespace
 
-TEST_F(UpdatePreflight, SizesNoFileCanHoldAreRefusedByEntryAndSize)
+TEST_F(UpdatePreflight, SizesNoFileCanHoldAreRefusedByEntryAndSumsPastTwoToTheSixtyFourFindNoRoom)
 {
     const std::string huge = "NewFiles/Help/huge.bin";
     for (const uint64_t size : { UINT64_MAX, UINT64_MAX - 4095, uint64_t { INT64_MAX } + 1 }) {
@@ -68,11 +68,9 @@ TEST_F(UpdatePreflight, SizesNoFileCanHoldAreRefusedByEntryAndSize)
             "File too large in archive: " + huge + " holds " + std::to_string(size)
                 + " bytes, more than a file can hold in " + Target());
     }
-}
 
-TEST_F(UpdatePreflight, RoomForSizesThatAddUpPastTwoToTheSixtyFourIsNeverFound)
-{
-    // Each fits a file; together their blocks wrap a 64-bit byte count.
+    // Each fits a file; together their blocks wrap a 64-bit byte count, for
+    // which room is never found.
     std::vector<ZipRecipeEntry> entries { StoredEntry(kProgram, "program") };
     for (const char* name : { "NewFiles/a.bin", "NewFiles/b.bin", "NewFiles/c.bin" })
         entries.push_back(Claiming(name, INT64_MAX));

@@ -115,7 +115,6 @@ protected:
             { "NewFiles/two.txt", "new two" }, { "NewFiles/three.txt", "new 3" } }));
         for (const char* name : { "one.txt", "two.txt", "three.txt" })
             itsTemp.Write(std::string("dest/") + name, "old");
-        itsPassword = "";
         itsMode = CZipExtractor::kOverwriteAsk;
         itsHost.itsOverwriteAnswer = [this](const char* thePath, uint32_t theCount) {
             itsAsked.push_back(
@@ -284,7 +283,6 @@ TEST_F(Extraction, PasswordFailures)
 TEST_F(Extraction, CorruptEntryLeavesTheOldFile)
 {
     itsTemp.Write("dest/big.dat", "old");
-    itsPassword = "";
     const std::string data = RandomBytes(50000, 3);
     EXPECT_EQ(Extract(WriteArchive(RawZip({ { "NewFiles/big.dat", data, true } }))), 0);
     const std::string failure = "Decompress Error (7): the data's CRC-32 is " + Hex(Crc32(data))
@@ -298,7 +296,6 @@ TEST_F(Extraction, CorruptEntryLeavesTheOldFile)
 TEST_F(Extraction, FileEntryOntoAFolderFailsWithAMessage)
 {
     std::filesystem::create_directories(itsDestination + "/Readme.txt");
-    itsPassword = "";
     EXPECT_EQ(Extract(WriteArchive(RawZip({ { "NewFiles/Readme.txt", "text" } }))), 0);
     const std::string error
         = "ExtractOneFile file open failed - 21 - Is a directory\nFile: " + itsDestination + "/Readme.txt";
@@ -310,7 +307,6 @@ TEST_F(Extraction, FileEntryOntoAFolderFailsWithAMessage)
 TEST_F(Extraction, AbortInALargeEntryKeepsThePreviousFile)
 {
     itsTemp.Write("dest/large.dat", "previous");
-    itsPassword = "";
     const std::string archive = WriteArchive(RawZip({ { "NewFiles/large.dat", RandomBytes(1 << 20, 4) } }));
     int polls = 0;
     itsHost.itsCancelPoll = [&] { return ++polls == 5; };
@@ -337,7 +333,6 @@ TEST_F(Extraction, AbortInALargeEntryKeepsThePreviousFile)
 
 TEST_F(Extraction, ReadOnlyDestination)
 {
-    itsPassword = "";
     const std::string archive = WriteArchive(RawZip({ { "NewFiles/a.txt", "a" } }));
     std::filesystem::create_directories(itsDestination);
     std::unique_ptr<CMountedFolder> mount;
@@ -361,7 +356,6 @@ TEST_F(Extraction, FullDiskLeavesNoPartialFile)
     if (!mount.IsMounted())
         GTEST_SKIP() << "a small tmpfs cannot be mounted here (needs root)";
     itsTemp.Write("dest/large.dat", "previous");
-    itsPassword = "";
     EXPECT_EQ(Extract(WriteArchive(RawZip({ { "NewFiles/large.dat", RandomBytes(1 << 20, 5) } }))), 0);
     const std::string error
         = "Data Write Failed - No space left on device\nFile: " + itsDestination + "/large.dat";
@@ -374,14 +368,6 @@ TEST_F(Extraction, FullDiskLeavesNoPartialFile)
 // The progress page's items as the extraction shows them.
 class ProgressDisplay : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        itsDisplay.SetWindow(&itsWindow);
-        // The progress page as the update run sets it up.
-        itsDisplay.SetProgressItems(169, 125, nullptr);
-        itsDisplay.SetCounterItem(143, "File %d of %d");
-        itsDisplay.SetNameItem(178);
-    }
     CTestHost itsHost;
     CRecordingWindow itsWindow;
     CProgressDisplay itsDisplay;
@@ -389,6 +375,11 @@ protected:
 
 TEST_F(ProgressDisplay, FirstCallDrawsEveryItemThenOnlyWhatChanged)
 {
+    itsDisplay.SetWindow(&itsWindow);
+    // The progress page as the update run sets it up.
+    itsDisplay.SetProgressItems(169, 125, nullptr);
+    itsDisplay.SetCounterItem(143, "File %d of %d");
+    itsDisplay.SetNameItem(178);
     itsDisplay.Update("a", 0, 300, 0, 3);
     EXPECT_THAT(itsWindow.itsCalls,
         ElementsAre("value 169 0", "redraw 169", "text 125 0%", "redraw 125", "text 143 File 0 of 3",
@@ -406,16 +397,15 @@ TEST_F(ProgressDisplay, FirstCallDrawsEveryItemThenOnlyWhatChanged)
 
 TEST_F(ProgressDisplay, FormatsAndMissingItems)
 {
-    CProgressDisplay display;
-    display.SetWindow(&itsWindow);
-    display.SetProgressItems(0, 125, "%d percent");
-    display.SetCounterItem(143, "");
-    display.Update("a", 1, 2, 4, 9);
+    itsDisplay.SetWindow(&itsWindow);
+    itsDisplay.SetProgressItems(0, 125, "%d percent");
+    itsDisplay.SetCounterItem(143, "");
+    itsDisplay.Update("a", 1, 2, 4, 9);
     EXPECT_THAT(itsWindow.itsCalls,
         ElementsAre("text 125 50 percent", "redraw 125", "text 143 4 of 9", "redraw 143"));
 
     itsWindow.itsCalls.clear();
-    display.Update("b", 50, 0, 5, 9);
+    itsDisplay.Update("b", 50, 0, 5, 9);
     EXPECT_THAT(itsWindow.TextsOf(125), ElementsAre("0 percent")) << "a zero total stays at zero";
 }
 

@@ -36,9 +36,25 @@ TEST_F(PackKit, AFailureAtAnyStepLeavesNoKitAndNoLeftovers)
     }
 }
 
-TEST_F(PackKit, AKitIsNeverMadeOverAnother)
+TEST_F(PackKit, TheKitCarriesHelpWhoseLinksAllResolveAndIsNeverMadeOverAnother)
 {
     ASSERT_EQ(Kit(Quoted("kit") + DataAndNew() + " --readme " + Quoted("readme.txt")).status, 0);
+    const std::filesystem::path help = itsTemp.Path() / "kit/Help";
+    // The index, and a page each on updating, the backup and a failed update.
+    for (const char* page : { "astart.htm", "update.htm", "backup.htm", "failed.htm" })
+        EXPECT_TRUE(std::filesystem::is_regular_file(help / page)) << page;
+    // The pages are the same as in the source tree: the kit tool carries them.
+    const std::filesystem::path source = std::getenv("PW_SOURCE_DIR");
+    EXPECT_EQ(SnapshotTree(help), SnapshotTree(source / "resources/help"));
+
+    const std::regex link("href=\"([^\"#]*)");
+    for (const auto& entry : std::filesystem::directory_iterator(help)) {
+        const std::string page = ReadWholeFile(entry.path().string());
+        for (std::sregex_iterator at(page.begin(), page.end(), link), end; at != end; ++at)
+            EXPECT_TRUE(std::filesystem::exists(help / (*at)[1].str()))
+                << entry.path().filename() << " links to " << (*at)[1];
+    }
+
     const TreeSnapshot first = SnapshotTree(itsTemp.Path() / "kit");
     EXPECT_TRUE(Ran(Kit(Quoted("kit") + DataAndNew() + " --name Other"), 1,
         "cannot make the kit in '" + itsTemp / "kit" + "': it is not empty"));
@@ -55,26 +71,6 @@ TEST_F(PackKit, AKitIsNeverMadeOverAnother)
     EXPECT_TRUE(std::filesystem::exists(itsTemp.Path() / "quiet/Patchwell Update.zip"));
     EXPECT_EQ((std::filesystem::status(itsTemp.Path() / "empty").permissions() & std::filesystem::perms::all),
         std::filesystem::perms(0755));
-}
-
-TEST_F(PackKit, TheKitCarriesHelpWhoseLinksAllResolve)
-{
-    ASSERT_EQ(Kit(Quoted("kit") + DataAndNew()).status, 0);
-    const std::filesystem::path help = itsTemp.Path() / "kit/Help";
-    // The index, and a page each on updating, the backup and a failed update.
-    for (const char* page : { "astart.htm", "update.htm", "backup.htm", "failed.htm" })
-        EXPECT_TRUE(std::filesystem::is_regular_file(help / page)) << page;
-    // The pages are the same as in the source tree: the kit tool carries them.
-    const std::filesystem::path source = std::getenv("PW_SOURCE_DIR");
-    EXPECT_EQ(SnapshotTree(help), SnapshotTree(source / "resources/help"));
-
-    const std::regex link("href=\"([^\"#]*)");
-    for (const auto& entry : std::filesystem::directory_iterator(help)) {
-        const std::string page = ReadWholeFile(entry.path().string());
-        for (std::sregex_iterator at(page.begin(), page.end(), link), end; at != end; ++at)
-            EXPECT_TRUE(std::filesystem::exists(help / (*at)[1].str()))
-                << entry.path().filename() << " links to " << (*at)[1];
-    }
 }
 
 namespace fs = std::filesystem;
@@ -136,26 +132,9 @@ TEST_F(KitArchive, AnArchiveIsNeverMadeOverAFileNorLeftBehindByAFailure)
     EXPECT_EQ(ReadWholeFile(itsTemp / "Spring Kit.pwkit"), "the vendor's other archive");
 }
 
-TEST_F(KitArchive, TheLauncherNamesAMissingLibraryAndItsPackage)
-{
-    ASSERT_EQ(SpringKit("").status, 0);
-    // The updater as it would be on a machine without this version of nettle.
-    const std::string updater = itsTemp / "Spring Kit/patchwell-updater";
-    std::string bytes = ReadWholeFile(updater);
-    const std::size_t at = bytes.find("libnettle.so.");
-    ASSERT_NE(at, std::string::npos);
-    bytes[at + 13] = '9';
-    std::ofstream(updater, std::ios::binary | std::ios::trunc) << bytes;
-
-    const ProgramRun run = RunProgram(
-        "env -u DISPLAY -u WAYLAND_DISPLAY " + ShellQuote(itsTemp / "Spring Kit/start-updater") + " --list");
-    EXPECT_TRUE(Ran(run, 127, "this computer lacks libnettle.so.9"));
-    EXPECT_TRUE(Ran(run, 127, "sudo apt-get install libnettle9"));
-}
-
 // Qt opens its window system's plugin only when the window opens, and ends
 // with an abort and no word when it is not there.
-TEST_F(KitArchive, TheLauncherNamesAMissingPlatformPlugin)
+TEST_F(KitArchive, TheLauncherNamesAMissingPlatformPluginOrLibraryAndItsPackage)
 {
     ASSERT_EQ(SpringKit("").status, 0);
     // A Qt whose library lies where no plugins lie beside it.
@@ -179,4 +158,17 @@ TEST_F(KitArchive, TheLauncherNamesAMissingPlatformPlugin)
     // QT_PLUGIN_PATH is where Qt looks too.
     const ProgramRun plugins = start(ShellQuote(fs::path(qtcore).parent_path() / "qt6/plugins"));
     EXPECT_TRUE(Ran(plugins, 0));
+
+    // The updater as it would be on a machine without this version of nettle.
+    const std::string updater = itsTemp / "Spring Kit/patchwell-updater";
+    std::string bytes = ReadWholeFile(updater);
+    const std::size_t at = bytes.find("libnettle.so.");
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + 13] = '9';
+    std::ofstream(updater, std::ios::binary | std::ios::trunc) << bytes;
+
+    const ProgramRun nettle = RunProgram(
+        "env -u DISPLAY -u WAYLAND_DISPLAY " + ShellQuote(itsTemp / "Spring Kit/start-updater") + " --list");
+    EXPECT_TRUE(Ran(nettle, 127, "this computer lacks libnettle.so.9"));
+    EXPECT_TRUE(Ran(nettle, 127, "sudo apt-get install libnettle9"));
 }

@@ -58,29 +58,25 @@ protected:
 
 } // namespace
 
-TEST_F(KitArchiveOpen, AKitArchiveUpdatesACopyAndGoesAfterwards)
-{
-    EXPECT_TRUE(Ran(Installed("--bundle " + Archive() + " --list"), 0, "matches the valid build of "));
-    EXPECT_TRUE(TemporaryIsEmpty());
-
-    const std::string apply = Archive() + " --apply " + ShellQuote(UpdateKit::Installed().string());
-    EXPECT_TRUE(Ran(Installed(apply), 0, "The update is done."));
-    EXPECT_TRUE(TemporaryIsEmpty());
-    EXPECT_TRUE(Ran(Installed(apply), 0, "is already up to date"));
-}
-
 // Every check of the unpacking is KitArchiveUnpack's; here, that a refusal
-// reaches the person with its check and leaves nothing.
-TEST_F(KitArchiveOpen, AHostileKitArchiveIsRefusedAndChangesNothing)
+// reaches the person with its check and leaves nothing, and that the kit's
+// own archive updates the copy and goes afterwards.
+TEST_F(KitArchiveOpen, AHostileKitArchiveIsRefusedAndTheKitsOwnUpdatesACopy)
 {
     const TreeSnapshot before = SnapshotTree(itsTemp.Path() / "Applications");
     const std::string hostile = itsTemp / "hostile.pwkit";
     ASSERT_TRUE(WriteTarGz(hostile, { { "kit/", '5' }, { "kit/../../x", '0', "x" } }));
-    EXPECT_TRUE(
-        Ran(Installed(ShellQuote(hostile) + " --apply " + ShellQuote(UpdateKit::Installed().string())), 3,
-            "patchwell-updater: the kit archive '" + hostile
-                + "' is refused: 'kit/../../x' is an absolute name or leads outside the kit."));
+    const std::string copy = " --apply " + ShellQuote(UpdateKit::Installed().string());
+    EXPECT_TRUE(Ran(Installed(ShellQuote(hostile) + copy), 3,
+        "patchwell-updater: the kit archive '" + hostile
+            + "' is refused: 'kit/../../x' is an absolute name or leads outside the kit."));
     EXPECT_TRUE(TemporaryIsEmpty());
     EXPECT_EQ(SnapshotTree(itsTemp.Path() / "Applications"), before);
     EXPECT_FALSE(fs::exists(itsTemp.Path() / "x"));
+
+    EXPECT_TRUE(Ran(Installed("--bundle " + Archive() + " --list"), 0, "matches the valid build of "));
+    EXPECT_TRUE(TemporaryIsEmpty());
+    EXPECT_TRUE(Ran(Installed(Archive() + copy), 0, "The update is done."));
+    EXPECT_TRUE(TemporaryIsEmpty());
+    EXPECT_TRUE(Ran(Installed(Archive() + copy), 0, "is already up to date"));
 }

@@ -74,28 +74,11 @@ protected:
 
 } // namespace
 
-TEST_F(UpdaterCommandLine, AKitWithADamagedDataFileIsRefusedByName)
+// Each refusal names what is missing, damaged or unknown, and changes nothing.
+TEST_F(UpdaterCommandLine, RefusalsNameTheMissingFolderOrKitPartOrTheUnknownProgram)
 {
-    const std::string good = ReadWholeFile(DataFile());
-    const TreeSnapshot before = SnapshotTree(itsTemp.Path() / "Applications");
-    const std::string named = "patchwell-updater: the update kit's data file '" + DataFile() + "' ";
-    // Which lines and why is ProgramData's; here, that both modes refuse by name.
-    itsTemp.Write("kit/data.txt", good.substr(0, good.size() / 2 + 7));
-    for (const std::string& mode : { std::string("--list"), "--apply " + ShellQuote(Installed()) }) {
-        const ProgramRun run = Updater(mode);
-        EXPECT_TRUE(Ran(run, 3, named + "is damaged: line")) << mode;
-        EXPECT_TRUE(Ran(run, 3, "or name that folder with --bundle DIR"));
-    }
-    // Read through a file's type first: a pipe in its place would wait forever.
-    std::filesystem::remove(DataFile());
-    EXPECT_TRUE(Ran(Updater("--list"), 3, named + "cannot be read: No such file or directory."));
-    ASSERT_EQ(mkfifo(DataFile().c_str(), 0600), 0);
-    EXPECT_TRUE(Ran(Updater("--list"), 3, named + "cannot be read: Not a regular file."));
-    EXPECT_EQ(SnapshotTree(itsTemp.Path() / "Applications"), before);
-}
-
-TEST_F(UpdaterCommandLine, MissingArchiveAndFoldersAreNamed)
-{
+    // Its program matches no build the kit lists, which --apply leaves alone.
+    std::ofstream(Installed() / "Patchwell 5.app/Contents/MacOS/Patchwell", std::ios::app) << "patched";
     const TreeSnapshot before = SnapshotTree(itsTemp.Path() / "Applications");
     const std::string none = itsTemp / "Applications/None";
     const std::pair<std::string, std::string> cases[] = {
@@ -111,18 +94,6 @@ TEST_F(UpdaterCommandLine, MissingArchiveAndFoldersAreNamed)
     for (const auto& [arguments, said] : cases)
         EXPECT_TRUE(Ran(Updater(arguments), 3, said));
 
-    std::filesystem::rename(Kit() + "/Spring Update.zip", itsTemp / "Spring Update.zip");
-    EXPECT_TRUE(
-        Ran(Apply(), 3, "patchwell-updater: no update archive (.zip file) was found in '" + Kit() + "'.\n"));
-    EXPECT_TRUE(Ran(Updater("--list"), 0)) << "listing needs no archive";
-    EXPECT_EQ(SnapshotTree(itsTemp.Path() / "Applications"), before);
-}
-
-// Its program matches no build the kit lists, which --apply leaves alone.
-TEST_F(UpdaterCommandLine, ACopyWithAChangedProgramIsListedAsUnknown)
-{
-    std::ofstream(Installed() / "Patchwell 5.app/Contents/MacOS/Patchwell", std::ios::app) << "patched";
-    const TreeSnapshot before = SnapshotTree(itsTemp.Path() / "Applications");
     const ProgramRun list = Updater("--list");
     EXPECT_EQ(list.status, 0);
     EXPECT_TRUE(std::regex_search(list.output,
@@ -131,6 +102,26 @@ TEST_F(UpdaterCommandLine, ACopyWithAChangedProgramIsListedAsUnknown)
               "build\n")))
         << list.output;
     EXPECT_TRUE(Ran(Apply(), 3, "No valid Patchwell program found in\n'" + Installed().string() + "'\n"));
+
+    std::filesystem::rename(Kit() + "/Spring Update.zip", itsTemp / "Spring Update.zip");
+    EXPECT_TRUE(
+        Ran(Apply(), 3, "patchwell-updater: no update archive (.zip file) was found in '" + Kit() + "'.\n"));
+    EXPECT_TRUE(Ran(Updater("--list"), 0)) << "listing needs no archive";
+
+    const std::string good = ReadWholeFile(DataFile());
+    const std::string named = "patchwell-updater: the update kit's data file '" + DataFile() + "' ";
+    // Which lines and why is ProgramData's; here, that both modes refuse by name.
+    itsTemp.Write("kit/data.txt", good.substr(0, good.size() / 2 + 7));
+    for (const std::string& mode : { std::string("--list"), "--apply " + ShellQuote(Installed()) }) {
+        const ProgramRun run = Updater(mode);
+        EXPECT_TRUE(Ran(run, 3, named + "is damaged: line")) << mode;
+        EXPECT_TRUE(Ran(run, 3, "or name that folder with --bundle DIR"));
+    }
+    // Read through a file's type first: a pipe in its place would wait forever.
+    std::filesystem::remove(DataFile());
+    EXPECT_TRUE(Ran(Updater("--list"), 3, named + "cannot be read: No such file or directory."));
+    ASSERT_EQ(mkfifo(DataFile().c_str(), 0600), 0);
+    EXPECT_TRUE(Ran(Updater("--list"), 3, named + "cannot be read: Not a regular file."));
     EXPECT_EQ(SnapshotTree(itsTemp.Path() / "Applications"), before);
 }
 
@@ -164,7 +155,7 @@ TEST_F(UpdaterCommandLine, UsageErrorsAndRefusalsHaveTheirOwnStatus)
         "the folder '--frobnicate' named by the command line does not exist"));
 }
 
-TEST_F(UpdaterCommandLine, AnUpToDateCopyIsLeftAloneUnlessForced)
+TEST_F(UpdaterCommandLine, AnUpToDateCopyIsLeftAloneUnlessForcedAndProgressRewritesOneLineOnATerminalOnly)
 {
     // A readme that is a pipe, which the start must not wait on.
     std::filesystem::remove(Kit() + "/readme.txt");
@@ -194,14 +185,10 @@ TEST_F(UpdaterCommandLine, AnUpToDateCopyIsLeftAloneUnlessForced)
     EXPECT_EQ(BackupCount(), 2);
     EXPECT_TRUE(Ran(forced, 0, "\nOpening update zip file - " + Kit() + "/Spring Update.zip succeeded\n"));
     EXPECT_TRUE(Ran(forced, 0, "\nRename of " + (Installed() / "Patchwell 5.app").string() + " to "));
-}
-
-TEST_F(UpdaterCommandLine, ProgressRewritesOneLineOnATerminalOnly)
-{
-    const ProgramRun piped = Apply();
-    ASSERT_EQ(piped.status, 0) << piped.output;
-    EXPECT_TRUE(std::regex_search(piped.output, std::regex("\nFile 1 of [0-9]+, [0-9]+%\n"))) << piped.output;
-    EXPECT_EQ(piped.output.find('\r'), std::string::npos);
+    // Piped, progress is told a line at a time.
+    EXPECT_TRUE(std::regex_search(forced.output, std::regex("\nFile 1 of [0-9]+, [0-9]+%\n")))
+        << forced.output;
+    EXPECT_EQ(forced.output.find('\r'), std::string::npos);
 
     // script(1) gives the updater a terminal of its own.
     Reinstall();
@@ -246,8 +233,9 @@ TEST_F(UpdaterCommandLine, ACopyThatOnlyItsOwnerMayChangeNamesTheOwner)
     EXPECT_EQ(Installation(), before);
 }
 
-// A folder's name is any bytes: Python's surrogateescape gives them back.
-TEST_F(FleetRun, ListAndApplyTellOneJsonObjectEach)
+// A folder's name is any bytes: Python's surrogateescape gives them back,
+// and the history writes its tab as \t.
+TEST_F(FleetRun, ListAndApplyTellOneJsonObjectEachAndEachRunAppendsOneLineToTheHistory)
 {
     const fs::path odd = CopyOfBuild("5.0.2", "Patchwell \xff\t\"new\"");
     const ProgramRun list = Run("--list --json");
@@ -280,16 +268,10 @@ TEST_F(FleetRun, ListAndApplyTellOneJsonObjectEach)
     EXPECT_EQ(Read(missing.output, "print(d['status'], d['exitStatus'], d['message'])\n"),
         "refused 3 the folder '" + itsTemp / "Applications/None" + "' does not exist\n");
     EXPECT_EQ(Run("--json").status, 2) << "--json goes with --list or --apply";
-}
+    ASSERT_EQ(Run("--apply " + ShellQuote(odd)).status, 0) << Said();
 
-TEST_F(FleetRun, EachRunAppendsOneLineToTheHistory)
-{
-    const fs::path tabbed = CopyOfBuild("5.0.1", "Patchwell\t5");
-    ASSERT_EQ(Run("--apply " + ShellQuote(Installed())).status, 0) << Said();
-    ASSERT_EQ(Run("--apply " + ShellQuote(Installed())).status, 0) << Said();
-    ASSERT_EQ(Run("--apply " + ShellQuote(tabbed)).status, 0) << Said();
     const auto lines = History();
-    ASSERT_EQ(lines.size(), 3u);
+    ASSERT_EQ(lines.size(), 3u) << "a folder that does not exist has no line";
     for (const auto& fields : lines) {
         ASSERT_EQ(fields.size(), 7u);
         EXPECT_EQ(fields[0].size(), std::string("2026-12-07T05:30:12+01:00").size()) << fields[0];
@@ -302,7 +284,7 @@ TEST_F(FleetRun, EachRunAppendsOneLineToTheHistory)
     const std::string log = (Installed() / "Updater Log File.txt").string();
     EXPECT_EQ(lines[0][2] + " " + lines[0][5] + " " + lines[0][6], Installed().string() + " done " + log);
     EXPECT_EQ(lines[1][2] + " " + lines[1][5] + " " + lines[1][6], Installed().string() + " up-to-date -");
-    EXPECT_EQ(lines[2][2], itsTemp / "Applications/Patchwell\\t5");
+    EXPECT_EQ(lines[2][2], itsTemp / "Applications/Patchwell \xff\\t\"new\"");
 
     // A history that cannot be written is told once, and the update goes on.
     const std::string blocked = itsTemp.Write("blocked", "a file where the folder would be");

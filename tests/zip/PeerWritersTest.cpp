@@ -148,9 +148,7 @@ void PrintTo(const LayoutCase& theCase, std::ostream* pOut)
 
 ZipRecipeEntry Entry(uint16_t theMethod, bool bEncrypted, bool bDescriptor)
 {
-    ZipRecipeEntry entry;
-    entry.itsName = "NewFiles/a.txt";
-    entry.itsData = std::string(3000, 'h') + "ello\n";
+    ZipRecipeEntry entry = StoredEntry("NewFiles/a.txt", std::string(3000, 'h') + "ello\n");
     entry.itsMethod = theMethod;
     entry.bEncrypted = bEncrypted;
     entry.bDescriptor = bDescriptor;
@@ -186,9 +184,10 @@ TEST_P(LayoutsOfOtherWriters, ReadAsWrittenOrRefusedWithTheCheckNamed)
 
 const uint16_t kTime = (12u << 11) | (30u << 5); // ZipRecipeEntry's
 
-INSTANTIATE_TEST_SUITE_P(DescriptorAfterTheData, LayoutsOfOtherWriters,
+INSTANTIATE_TEST_SUITE_P(Layouts, LayoutsOfOtherWriters,
     ::testing::Values(
-        // bsdtar -c --format zip: the CRC left at zero, the size known ahead.
+        // A descriptor after the data. bsdtar -c --format zip: the CRC left at
+        // zero, the size known ahead.
         LayoutCase { "bsdtar_deflated", Entry(8, false, true),
             [](std::string& b) { Patch32(b, kLocalSize, 3005); }, nullptr },
         LayoutCase { "bsdtar_stored", Entry(0, false, true),
@@ -209,11 +208,8 @@ INSTANTIATE_TEST_SUITE_P(DescriptorAfterTheData, LayoutsOfOtherWriters,
             "the local header's CRC-32 differs from the directory's" },
         LayoutCase { "zero_crc_without_a_descriptor", Entry(0, false, false),
             [](std::string& b) { Patch32(b, kLocalCrc, 0); },
-            "the local header's CRC-32 differs from the directory's" }),
-    [](const auto& theInfo) { return std::string(theInfo.param.itsName); });
-
-INSTANTIATE_TEST_SUITE_P(BytesAfterTheEndRecord, LayoutsOfOtherWriters,
-    ::testing::Values(
+            "the local header's CRC-32 differs from the directory's" },
+        // Bytes after the end record.
         LayoutCase { "one_more_byte", Entry(8, true, false), [](std::string& b) { b += '\n'; }, nullptr },
         // bsdtar writing to a pipe fills its last 10,240-byte block.
         LayoutCase { "tape_block", Entry(8, false, true),
