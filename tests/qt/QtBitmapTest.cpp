@@ -169,12 +169,4 @@ TEST_F(QtBitmap, DrawsScaledAndClippedOnTheWindowsSurface)
     EXPECT_EQ(canvas.pixel(36, 28), 0xFF000000) << "outside the target";
 }
 
-TEST_F(QtBitmap, TheSplashPictureLoadsFromTheResources)
-{
-    CBitmap splash;
-    ASSERT_TRUE(splash.LoadResource(233));
-    EXPECT_GT(splash.GetWidth(), 0);
-    EXPECT_FALSE(CBitmap().LoadResource(4242));
-}
-
 } // namespace

@@ -7,6 +7,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
 #include "platform/mMemWin.h"
+#include "platform/mbitmap.h"
 #include "platform/mdialog.h"
 #include "qt/QtWindow.h"
 
@@ -84,6 +85,7 @@ TEST_F(QtTest, EveryKindMakesItsWidgetAtItsRectangleWhoseClicksComeBack)
     EXPECT_TRUE(WidgetAs<QPlainTextEdit>(window.FindEntry(221))->isReadOnly());
     EXPECT_FALSE(WidgetAs<QPlainTextEdit>(window.FindEntry(225))->isReadOnly());
     EXPECT_FALSE(WidgetAs<QLabel>(window.FindEntry(222))->pixmap().isNull()) << "picture 233 is drawn";
+    EXPECT_FALSE(CBitmap().LoadResource(4242)) << "a missing picture loads nothing";
     EXPECT_EQ(WidgetAs<QScrollBar>(window.FindEntry(208))->orientation(), Qt::Horizontal);
     EXPECT_TRUE(WidgetAs<QComboBox>(window.FindEntry(220))->isEditable());
 
