@@ -170,7 +170,24 @@ TEST_F(QtTest, KeysReachTheOperationsTheRulesName)
     window->activateWindow();
     QApplication::setActiveWindow(window);
 
-    // As the platform does: each key goes to the widget that has the focus.
+    // During a run only the cancel request gets through.
+    QWidget* next = WidgetOf(*dialog.FindEntry(1));
+    EXPECT_FALSE(QtHost().PollUserCancel());
+    QCoreApplication::postEvent(next, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r"));
+    EXPECT_FALSE(QtHost().PollUserCancel());
+    QCoreApplication::postEvent(next, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    EXPECT_TRUE(QtHost().PollUserCancel());
+    EXPECT_FALSE(QtHost().PollUserCancel()) << "the request is taken";
+    QCoreApplication::postEvent(
+        next, new QKeyEvent(QEvent::KeyPress, Qt::Key_Period, Qt::ControlModifier, "."));
+    EXPECT_TRUE(QtHost().PollUserCancel());
+    QCoreApplication::postEvent(window, new QCloseEvent);
+    EXPECT_TRUE(QtHost().PollUserCancel()) << "the close button asks to cancel";
+    EXPECT_TRUE(dialog.itsLog.empty()) << "nothing reaches DoCommand during the run";
+    EXPECT_TRUE(window->isVisible());
+
+    // Outside a run the keyboard rules act. As the platform does, each key goes
+    // to the widget that has the focus.
     auto key = [window](Qt::Key theKey, Qt::KeyboardModifiers theModifiers = Qt::NoModifier) {
         QWidget* focus = QApplication::focusWidget();
         QTest::keyClick(focus ? focus : window, theKey, theModifiers);
@@ -210,44 +227,18 @@ public:
     int itsCloses = 0;
 };
 
-TEST_F(QtTest, StopSignalRunsTheQuitSequenceThroughTheLoop)
-{
-    CMainWindow window;
-    Soon([] { std::raise(SIGTERM); });
-    RunApplicationEventLoop();
-    EXPECT_EQ(window.itsCloses, 1);
-    EXPECT_TRUE(QtHost().HasStopRequest());
-}
-
-TEST_F(QtTest, QuitMessageEndsTheLoopAfterTheNextEvent)
+TEST_F(QtTest, QuitMessageEndsTheLoopAndAStopSignalRunsTheQuitSequence)
 {
     CMainWindow window;
     Soon([&] { PostWindowMessage(&window, kMsgQuit, 0, 0); });
     RunApplicationEventLoop(); // returns only when the quit is acted on
     EXPECT_FALSE(Shell().bQuitPending);
     EXPECT_EQ(window.itsCloses, 0) << "the quit message ends the loop without the quit sequence";
-}
 
-TEST_F(QtTest, DuringARunOnlyTheCancelRequestGetsThrough)
-{
-    CKeyDialog dialog;
-    dialog.Show(true);
-    QApplication::setActiveWindow(WidgetOf(dialog));
-    QWidget* next = WidgetOf(*dialog.FindEntry(1));
-    EXPECT_FALSE(QtHost().PollUserCancel());
-
-    QCoreApplication::postEvent(next, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r"));
-    EXPECT_FALSE(QtHost().PollUserCancel());
-    QCoreApplication::postEvent(next, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
-    EXPECT_TRUE(QtHost().PollUserCancel());
-    EXPECT_FALSE(QtHost().PollUserCancel()) << "the request is taken";
-    QCoreApplication::postEvent(
-        next, new QKeyEvent(QEvent::KeyPress, Qt::Key_Period, Qt::ControlModifier, "."));
-    EXPECT_TRUE(QtHost().PollUserCancel());
-    QCoreApplication::postEvent(WidgetOf(dialog), new QCloseEvent);
-    EXPECT_TRUE(QtHost().PollUserCancel()) << "the close button asks to cancel";
-    EXPECT_TRUE(dialog.itsLog.empty()) << "nothing reaches DoCommand during the run";
-    EXPECT_TRUE(WidgetOf(dialog)->isVisible());
+    Soon([] { std::raise(SIGTERM); });
+    RunApplicationEventLoop();
+    EXPECT_EQ(window.itsCloses, 1);
+    EXPECT_TRUE(QtHost().HasStopRequest());
 }
 
 class CFolderPageDialog : public CDialog {
