@@ -260,15 +260,12 @@ TEST(ProgramData, WriterRefusesRecordsThatWouldNotReadBack)
         { "P.app", "File=x", "begins with \"File=\"" },
         { "P.app", "Contents/a\nb", "control character" },
         { "P.app", "Contents/\x7f", "control character" },
-        { " P.app", nullptr, "blank" },
-        { "\tP.app", nullptr, "blank" },
+        { " P.app", "", "blank" },
+        { "\tP.app", "", "blank" },
     };
     for (const auto& [programName, partName, reason] : cases) {
         CProgramList list;
-        if (partName)
-            AddProgram(list, programName, "/f", "P", { { partName, 1 } });
-        else
-            AddProgram(list, programName, "/f", "P", {});
+        AddProgram(list, programName, "/f", "P", { { partName, 1 } });
         Cstring why;
         EXPECT_EQ(WriteProgramData(list, path.c_str(), &why), 0) << programName << partName;
         EXPECT_THAT(why.GetText(), HasSubstr(reason));
