@@ -99,25 +99,19 @@ TEST_F(QtTest, EveryKindMakesItsWidgetAtItsRectangleWhoseClicksComeBack)
         << "clicks come back as commands";
 }
 
-// Presses the button with theText in the alert that the next loop shows.
-void AnswerAlert(const char* theText)
-{
-    QTimer::singleShot(0, [text = QString(theText)] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        for (QAbstractButton* button : box->buttons())
-            if (button->text() == text)
-                button->click();
-    });
-}
-
 TEST_F(QtTest, MessageBoxReturnsTheCodeOfTheButtonPressed)
 {
     const std::tuple<const char*, int, int> answers[]
         = { { "Yes", kMessageBoxYesNo, kResultYes }, { "No", kMessageBoxYesNo, kResultNo },
               { "Cancel", kMessageBoxYesNoCancel, kResultCancel }, { "OK", 0, kResultOk } };
     for (const auto& [button, flags, result] : answers) {
-        AnswerAlert(button);
+        Soon([text = QString(button)] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            for (QAbstractButton* pressed : box->buttons())
+                if (pressed->text() == text)
+                    pressed->click();
+        });
         EXPECT_EQ(MessageBox("Go on?", flags), result) << button;
     }
     QTimer::singleShot(0, [] {
