@@ -22,27 +22,17 @@ public:
     int* itsDeleted;
 };
 
-std::vector<int> Forward(const CList& theList)
-{
-    std::vector<int> values;
-    for (CListItem* item = theList.GetHead(); item; item = item->GetNext())
-        values.push_back(static_cast<CNumber*>(item)->itsValue);
-    return values;
-}
-
-// Walking back from the tail must give the same order reversed, or a link is wrong.
-std::vector<int> Backward(const CList& theList)
-{
-    std::vector<int> values;
-    for (CListItem* item = theList.GetTail(); item; item = item->GetPrev())
-        values.insert(values.begin(), static_cast<CNumber*>(item)->itsValue);
-    return values;
-}
-
 void ExpectOrder(const CList& theList, const std::vector<int>& theValues)
 {
-    EXPECT_EQ(Forward(theList), theValues);
-    EXPECT_EQ(Backward(theList), theValues);
+    std::vector<int> forward;
+    for (CListItem* item = theList.GetHead(); item; item = item->GetNext())
+        forward.push_back(static_cast<CNumber*>(item)->itsValue);
+    // Walking back from the tail must give the same order reversed, or a link is wrong.
+    std::vector<int> backward;
+    for (CListItem* item = theList.GetTail(); item; item = item->GetPrev())
+        backward.insert(backward.begin(), static_cast<CNumber*>(item)->itsValue);
+    EXPECT_EQ(forward, theValues);
+    EXPECT_EQ(backward, theValues) << "walked back from the tail";
     EXPECT_EQ(theList.GetCount(), static_cast<int>(theValues.size()));
 }
 

@@ -14,12 +14,6 @@ namespace {
 using Takes = CCommandLine::Takes;
 using Problem = CCommandLine::Problem;
 
-CCommandLine Line()
-{
-    return CCommandLine(
-        { { "--help", Takes::kNothing, "-h" }, { "--name", Takes::kValue }, { "--data", Takes::kList } });
-}
-
 // Reads theArguments (blank-separated) and tells what was understood:
 // "help", "name=V", "data=V,V", "operands=A,B", or the problem.
 std::string Understood(const std::string& theArguments)
@@ -29,7 +23,8 @@ std::string Understood(const std::string& theArguments)
     std::vector<char*> args;
     for (int i = 0; i < words.GetCount(); ++i)
         args.push_back(words.At(i).GetBuffer());
-    CCommandLine line = Line();
+    CCommandLine line(
+        { { "--help", Takes::kNothing, "-h" }, { "--name", Takes::kValue }, { "--data", Takes::kList } });
     if (!line.Read(static_cast<int>(args.size()), args.data())) {
         const char* kinds[] = { "", "unknown", "needs a value", "takes no value" };
         return std::string(kinds[static_cast<int>(line.GetProblem())]) + " " + line.ProblemArgument();

@@ -3,10 +3,10 @@
 #include "support/ScopedTextSource.h"
 #include "support/ScopedVariable.h"
 #include "support/TempFolder.h"
+#include "support/ZipFixtures.h"
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 
 namespace {
@@ -165,12 +165,7 @@ TEST_F(Profile, ReadLineSkipsEmptyLinesAndFailsAtTheEnd)
 
 TEST_F(Profile, RandomBytesLoadWithoutHarm)
 {
-    std::mt19937 random(42);
-    std::string noise;
-    for (int i = 0; i < 200000; ++i)
-        noise.push_back(static_cast<char>(random()));
-    noise += "\nUndoCount = 5\n";
-    WriteProgramProfile(noise);
+    WriteProgramProfile(RandomBytes(200000, 42) + "\nUndoCount = 5\n");
     WriteUserProfile(std::string(5000, '[') + "\n" + std::string(3000, '"') + "\n");
     LoadProfile(-1);
     EXPECT_EQ(UndoCount, 5) << "a good line after the noise is still read";

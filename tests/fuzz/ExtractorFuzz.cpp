@@ -38,21 +38,18 @@ fs::path Destination()
 // under "NewFiles/", folders included.
 std::string KitArchive()
 {
-    const fs::path source = FuzzScratch() / "kit";
-    fs::create_directories(source / "Patchwell 5.app/Contents/MacOS");
-    fs::create_directories(source / "Help");
-    WriteFuzzFile(source / "Patchwell 5.app/Contents/MacOS/Patchwell 5", std::string(300, 'x') + "program");
-    WriteFuzzFile(source / "Help/index.html", "<p>help</p>");
-    WriteFuzzFile(source / "empty", "");
+    const TempFolder source;
+    source.Write("Patchwell 5.app/Contents/MacOS/Patchwell 5", std::string(300, 'x') + "program");
+    source.Write("Help/index.html", "<p>help</p>");
+    source.Write("empty", "");
     const fs::path archive = FuzzScratch() / "kit.zip";
     CArchiveWriter writer;
     Cstring error;
-    if (!writer.Write(archive.c_str(), source.c_str(), "NewFiles", KeyText().c_str(), error)) {
+    if (!writer.Write(archive.c_str(), source.Path().c_str(), "NewFiles", KeyText().c_str(), error)) {
         std::fprintf(stderr, "no kit archive: %s\n", error.GetText());
         std::abort();
     }
     std::string bytes = ReadWholeFile(archive);
-    fs::remove_all(source);
     fs::remove(archive);
     return bytes;
 }

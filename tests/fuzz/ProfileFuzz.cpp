@@ -18,15 +18,6 @@ const int kTypes[] = { kProfileString, kProfileInt, kProfileShort, kProfileLong,
     kProfileText, kProfileLongValue, kProfilePair, kProfileTwoPairs, kProfileSevenNumbers, kProfileSixNumbers,
     kProfileThreeNumbers, kProfileFont, kProfileLongArray, kProfileDoubleArray, kProfileLongList };
 
-// Room for the largest variable any entry type binds to.
-union AnyVariable {
-    AnyVariable() { }
-    ~AnyVariable() { }
-    int32_t numbers[8];
-    double real;
-    CShortRect rect;
-};
-
 // A string without escaping cannot hold its own quote.
 bool CanQuote(int theType, const char* theValue)
 {
@@ -43,8 +34,8 @@ void CheckWriteReadsBack(int theType, const char* theValue)
     CLongArray longs;
     CDoubleArray doubles;
     CProfileFont font;
-    AnyVariable any;
-    void* variable = &any;
+    alignas(double) unsigned char any[64] = {}; // room for the number types' values
+    void* variable = any;
     if (theType == kProfileString || theType == kProfileText)
         variable = &stringVariable;
     else if (theType == kProfileFont)

@@ -4,11 +4,11 @@
 #include "support/TempFolder.h"
 #include "support/TestHost.h"
 #include "support/TraceCapture.h"
+#include "support/ZipFixtures.h"
 
 #include <cstring>
 #include <filesystem>
 #include <gmock/gmock.h>
-#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <tuple>
@@ -143,10 +143,7 @@ TEST(ProgramData, AFileThatCannotBeReadRaisesTheAlertAndLeavesTheList)
 
 TEST(ProgramData, HostileFilesYieldOnlyWhatTheyCan)
 {
-    std::mt19937 random(7);
-    std::string noise(200000, '\0');
-    for (char& byte : noise)
-        byte = static_cast<char>(random());
+    const std::string noise = RandomBytes(200000, 7);
     const std::string good = DataFile({ "File=P|d|1|e|/f", "part|1|AA" });
     const std::string truncated = good.substr(0, 30) + "\n" + good.substr(0, good.size() / 2 + 3) + "\n";
     std::string ragged = DataFile({ "File=Q|d|1|e|/f" });
@@ -263,15 +260,12 @@ TEST(ProgramData, WriterRefusesRecordsThatWouldNotReadBack)
         { "P.app", "File=x", "begins with \"File=\"" },
         { "P.app", "Contents/a\nb", "control character" },
         { "P.app", "Contents/\x7f", "control character" },
-        { " P.app", nullptr, "blank" },
-        { "\tP.app", nullptr, "blank" },
+        { " P.app", "", "blank" },
+        { "\tP.app", "", "blank" },
     };
     for (const auto& [programName, partName, reason] : cases) {
         CProgramList list;
-        if (partName)
-            AddProgram(list, programName, "/f", "P", { { partName, 1 } });
-        else
-            AddProgram(list, programName, "/f", "P", {});
+        AddProgram(list, programName, "/f", "P", { { partName, 1 } });
         Cstring why;
         EXPECT_EQ(WriteProgramData(list, path.c_str(), &why), 0) << programName << partName;
         EXPECT_THAT(why.GetText(), HasSubstr(reason));

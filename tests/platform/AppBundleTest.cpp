@@ -120,8 +120,8 @@ TEST_F(AppBundle, OverwriteQuestionHoldsItsAnswers)
 }
 
 // The bar and what it sends are QtTest.MenuBarSitsAboveTheContentAndSendsCommands's,
-// and the picture's loading QtBitmap's; here, that the bundle holds the
-// picture of the sources.
+// and the picture's loading QtTest.EveryKindMakesItsWidgetAtItsRectangleWhoseClicksComeBack's; here, that the
+// bundle holds the picture of the sources.
 TEST_F(AppBundle, SplashPictureIsTheSourcesOne)
 {
     const char* source = std::getenv("PW_SOURCE_DIR");

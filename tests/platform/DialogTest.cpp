@@ -148,7 +148,7 @@ struct AlertCase {
     std::vector<int> itsResults; // by button
 };
 
-TEST_F(DialogTest, MessageBoxFlagsButtonsKindsResultsAndCaption)
+TEST_F(DialogTest, MessageBoxFlagsButtonsKindsAndResults)
 {
     const AlertCase cases[] = {
         { 0, kAlertCaution, { "OK" }, { 1 } },
@@ -171,15 +171,7 @@ TEST_F(DialogTest, MessageBoxFlagsButtonsKindsResultsAndCaption)
         EXPECT_EQ(alert.itsCancelButton, alert.itsButtonCount) << "Escape presses the last button";
     }
     EXPECT_STREQ(MakeAlert("Caption", "Text", 0).Message().GetText(), "Caption\n\nText");
-
-    // MessageBox takes the program's name as its caption.
-    itsHost.itsAlertAnswer = [](const CAlert&) { return static_cast<int>(kResultYes); };
-    EXPECT_EQ(MessageBox("Go on?", kMessageBoxYesNo), kResultYes);
-    ASSERT_EQ(itsHost.itsAlerts.size(), 1u);
-    EXPECT_STREQ(itsHost.itsAlerts[0].itsCaption.GetText(), "Patchwell Updater");
-    itsHost.itsAlertAnswer = nullptr; // the cancel button
-    EXPECT_EQ(MessageBox("Go on?", kMessageBoxYesNo), kResultNo);
-    EXPECT_EQ(MessageBox("Noted.", 0), kResultOk);
+    // MessageBox's caption and the codes it returns are QtTest.MessageBoxReturnsTheCodeOfTheButtonPressed's.
 }
 
 } // namespace

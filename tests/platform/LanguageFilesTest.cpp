@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <string>
@@ -22,8 +21,7 @@ std::filesystem::path SourceFolder()
 
 nlohmann::json ReadJson(const std::filesystem::path& thePath)
 {
-    std::ifstream file(thePath);
-    return nlohmann::json::parse(file, nullptr, false);
+    return nlohmann::json::parse(ReadWholeFile(thePath), nullptr, false);
 }
 
 // Names and file names that a translation leaves as they are: the program's

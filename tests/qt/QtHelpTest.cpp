@@ -47,7 +47,7 @@ protected:
     CScopedGlobal<Cstring> itsBase { BaseProgramPath };
 };
 
-TEST_F(QtHelp, PagesReachTheBrowserAsFileUrls)
+TEST_F(QtHelp, PagesReachTheBrowserAsFileUrlsAndTheHelpKeysTheWindows)
 {
     ShowHelpIndex();
     EXPECT_EQ(itsBrowser->source().toLocalFile().toStdString(), itsTemp / "Patchwell #5/Help/astart.htm");
@@ -59,11 +59,8 @@ TEST_F(QtHelp, PagesReachTheBrowserAsFileUrls)
 
     OpenURL("https://example.org/patchwell/help");
     EXPECT_EQ(itsBrowser->source(), QUrl("https://example.org/patchwell/help"));
-}
 
-TEST_F(QtHelp, TheHelpKeysReachTheWindowsAsTheirOwn)
-{
-    // The main window asks for help on either; the keyboard rules pass both on.
+    // The main window asks for help on either key; the keyboard rules pass both on.
     EXPECT_EQ(TranslateKey(QKeyEvent(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier)).itsKeyCode, kKeyF1);
     EXPECT_EQ(TranslateKey(QKeyEvent(QEvent::KeyPress, Qt::Key_Help, Qt::NoModifier)).itsKeyCode, kKeyHelp);
 }

@@ -7,6 +7,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
 #include "platform/mMemWin.h"
+#include "platform/mbitmap.h"
 #include "platform/mdialog.h"
 #include "qt/QtWindow.h"
 
@@ -84,6 +85,7 @@ TEST_F(QtTest, EveryKindMakesItsWidgetAtItsRectangleWhoseClicksComeBack)
     EXPECT_TRUE(WidgetAs<QPlainTextEdit>(window.FindEntry(221))->isReadOnly());
     EXPECT_FALSE(WidgetAs<QPlainTextEdit>(window.FindEntry(225))->isReadOnly());
     EXPECT_FALSE(WidgetAs<QLabel>(window.FindEntry(222))->pixmap().isNull()) << "picture 233 is drawn";
+    EXPECT_FALSE(CBitmap().LoadResource(4242)) << "a missing picture loads nothing";
     EXPECT_EQ(WidgetAs<QScrollBar>(window.FindEntry(208))->orientation(), Qt::Horizontal);
     EXPECT_TRUE(WidgetAs<QComboBox>(window.FindEntry(220))->isEditable());
 
@@ -97,25 +99,19 @@ TEST_F(QtTest, EveryKindMakesItsWidgetAtItsRectangleWhoseClicksComeBack)
         << "clicks come back as commands";
 }
 
-// Presses the button with theText in the alert that the next loop shows.
-void AnswerAlert(const char* theText)
-{
-    QTimer::singleShot(0, [text = QString(theText)] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        for (QAbstractButton* button : box->buttons())
-            if (button->text() == text)
-                button->click();
-    });
-}
-
 TEST_F(QtTest, MessageBoxReturnsTheCodeOfTheButtonPressed)
 {
     const std::tuple<const char*, int, int> answers[]
         = { { "Yes", kMessageBoxYesNo, kResultYes }, { "No", kMessageBoxYesNo, kResultNo },
               { "Cancel", kMessageBoxYesNoCancel, kResultCancel }, { "OK", 0, kResultOk } };
     for (const auto& [button, flags, result] : answers) {
-        AnswerAlert(button);
+        Soon([text = QString(button)] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            for (QAbstractButton* pressed : box->buttons())
+                if (pressed->text() == text)
+                    pressed->click();
+        });
         EXPECT_EQ(MessageBox("Go on?", flags), result) << button;
     }
     QTimer::singleShot(0, [] {
@@ -168,7 +164,24 @@ TEST_F(QtTest, KeysReachTheOperationsTheRulesName)
     window->activateWindow();
     QApplication::setActiveWindow(window);
 
-    // As the platform does: each key goes to the widget that has the focus.
+    // During a run only the cancel request gets through.
+    QWidget* next = WidgetOf(*dialog.FindEntry(1));
+    EXPECT_FALSE(QtHost().PollUserCancel());
+    QCoreApplication::postEvent(next, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r"));
+    EXPECT_FALSE(QtHost().PollUserCancel());
+    QCoreApplication::postEvent(next, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    EXPECT_TRUE(QtHost().PollUserCancel());
+    EXPECT_FALSE(QtHost().PollUserCancel()) << "the request is taken";
+    QCoreApplication::postEvent(
+        next, new QKeyEvent(QEvent::KeyPress, Qt::Key_Period, Qt::ControlModifier, "."));
+    EXPECT_TRUE(QtHost().PollUserCancel());
+    QCoreApplication::postEvent(window, new QCloseEvent);
+    EXPECT_TRUE(QtHost().PollUserCancel()) << "the close button asks to cancel";
+    EXPECT_TRUE(dialog.itsLog.empty()) << "nothing reaches DoCommand during the run";
+    EXPECT_TRUE(window->isVisible());
+
+    // Outside a run the keyboard rules act. As the platform does, each key goes
+    // to the widget that has the focus.
     auto key = [window](Qt::Key theKey, Qt::KeyboardModifiers theModifiers = Qt::NoModifier) {
         QWidget* focus = QApplication::focusWidget();
         QTest::keyClick(focus ? focus : window, theKey, theModifiers);
@@ -208,44 +221,18 @@ public:
     int itsCloses = 0;
 };
 
-TEST_F(QtTest, StopSignalRunsTheQuitSequenceThroughTheLoop)
-{
-    CMainWindow window;
-    Soon([] { std::raise(SIGTERM); });
-    RunApplicationEventLoop();
-    EXPECT_EQ(window.itsCloses, 1);
-    EXPECT_TRUE(QtHost().HasStopRequest());
-}
-
-TEST_F(QtTest, QuitMessageEndsTheLoopAfterTheNextEvent)
+TEST_F(QtTest, QuitMessageEndsTheLoopAndAStopSignalRunsTheQuitSequence)
 {
     CMainWindow window;
     Soon([&] { PostWindowMessage(&window, kMsgQuit, 0, 0); });
     RunApplicationEventLoop(); // returns only when the quit is acted on
     EXPECT_FALSE(Shell().bQuitPending);
     EXPECT_EQ(window.itsCloses, 0) << "the quit message ends the loop without the quit sequence";
-}
 
-TEST_F(QtTest, DuringARunOnlyTheCancelRequestGetsThrough)
-{
-    CKeyDialog dialog;
-    dialog.Show(true);
-    QApplication::setActiveWindow(WidgetOf(dialog));
-    QWidget* next = WidgetOf(*dialog.FindEntry(1));
-    EXPECT_FALSE(QtHost().PollUserCancel());
-
-    QCoreApplication::postEvent(next, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r"));
-    EXPECT_FALSE(QtHost().PollUserCancel());
-    QCoreApplication::postEvent(next, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
-    EXPECT_TRUE(QtHost().PollUserCancel());
-    EXPECT_FALSE(QtHost().PollUserCancel()) << "the request is taken";
-    QCoreApplication::postEvent(
-        next, new QKeyEvent(QEvent::KeyPress, Qt::Key_Period, Qt::ControlModifier, "."));
-    EXPECT_TRUE(QtHost().PollUserCancel());
-    QCoreApplication::postEvent(WidgetOf(dialog), new QCloseEvent);
-    EXPECT_TRUE(QtHost().PollUserCancel()) << "the close button asks to cancel";
-    EXPECT_TRUE(dialog.itsLog.empty()) << "nothing reaches DoCommand during the run";
-    EXPECT_TRUE(WidgetOf(dialog)->isVisible());
+    Soon([] { std::raise(SIGTERM); });
+    RunApplicationEventLoop();
+    EXPECT_EQ(window.itsCloses, 1);
+    EXPECT_TRUE(QtHost().HasStopRequest());
 }
 
 class CFolderPageDialog : public CDialog {

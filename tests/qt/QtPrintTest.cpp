@@ -21,14 +21,6 @@ int PdfPageCount(const std::string& thePath)
     return static_cast<int>(std::distance(std::sregex_iterator(pdf.begin(), pdf.end(), page), {}));
 }
 
-std::string LongText(int theLines)
-{
-    std::string text;
-    for (int i = 1; i <= theLines; ++i)
-        text += "Line " + std::to_string(i) + " of the readme, long enough to show on paper.\r\n";
-    return text;
-}
-
 class QtPrint : public QtTest {
 protected:
     TempFolder itsTemp;
@@ -42,8 +34,11 @@ TEST_F(QtPrint, TextPrintsIntoAPdfWithItsPages)
     EXPECT_EQ(itsJob.GetPageNumber(), 1);
     EXPECT_EQ(PdfPageCount(itsTemp / "short.pdf"), 1);
 
+    std::string longText;
+    for (int i = 1; i <= 300; ++i)
+        longText += "Line " + std::to_string(i) + " of the readme, long enough to show on paper.\r\n";
     itsJob.SetOutputFile((itsTemp / "long.pdf").c_str());
-    ASSERT_EQ(PrintText(itsJob, "readme.txt", LongText(300).c_str()), 0);
+    ASSERT_EQ(PrintText(itsJob, "readme.txt", longText.c_str()), 0);
     EXPECT_GT(itsJob.GetPageNumber(), 2);
     EXPECT_EQ(PdfPageCount(itsTemp / "long.pdf"), itsJob.GetPageNumber());
     int horizontal = 0;

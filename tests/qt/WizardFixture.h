@@ -16,6 +16,7 @@
 #include "support/ScopedGlobal.h"
 #include "support/TempFolder.h"
 #include "support/TreeSnapshot.h"
+#include "support/ZipFixtures.h"
 #include "ui/Gblwin.h"
 #include "ui/Splash.h"
 
@@ -61,10 +62,8 @@ protected:
     // A large entry gives the run time to be interrupted in its middle.
     void AddLargeEntry()
     {
-        std::string noise(24 << 20, 0);
-        for (size_t i = 0; i < noise.size(); ++i)
-            noise[i] = static_cast<char>((i * 2654435761u) >> 13);
-        itsTemp.Write("builds/5.0.2/Patchwell 5/Patchwell 5.app/Contents/Resources/Fabrics/Large.fab", noise);
+        itsTemp.Write("builds/5.0.2/Patchwell 5/Patchwell 5.app/Contents/Resources/Fabrics/Large.fab",
+            RandomBytes(24 << 20, 5));
     }
 
     void Install(const std::string& theName)

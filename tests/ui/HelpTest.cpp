@@ -2,6 +2,7 @@
 // is missing: the test host records both.
 
 #include "foundation/ProfileSettings.h"
+#include "platform/DesktopServices.h"
 #include "platform/Resources.h"
 #include "platform/Shell.h"
 #include "support/ScopedGlobal.h"
@@ -37,12 +38,10 @@ protected:
 
     void TearDown() override { std::filesystem::current_path(itsSavedFolder); }
 
-    std::string Url(const std::string& thePathInProgram, const std::string& theAnchor = "") const
+    // The encoding itself is OpenUrlDropsEveryFilePrefix's, which spells it out.
+    std::string Url(const std::string& thePathInProgram, const char* theAnchor = nullptr) const
     {
-        std::string url = "file://";
-        for (char c : itsProgram + "/" + thePathInProgram)
-            url += c == ' ' ? std::string("%20") : std::string(1, c);
-        return theAnchor.empty() ? url : url + "#" + theAnchor;
+        return FileUrl((itsProgram + "/" + thePathInProgram).c_str(), theAnchor).GetText();
     }
 
     std::string NotFound(const std::string& thePathInProgram) const
