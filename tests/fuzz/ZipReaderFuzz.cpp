@@ -15,12 +15,18 @@ std::string Recipe(bool bZip64End, bool bZip64, bool bDescriptor)
 {
     ZipRecipe recipe { {}, KeyText(), bZip64End, "" };
     int i = 0;
-    for (uint16_t method : { 0, 8 })
+    for (uint16_t method : { 0, 8 }) {
         for (bool bEncrypted : { false, true }) {
-            const std::string name = "NewFiles/" + std::to_string(i++);
-            recipe.itsEntries.push_back({ name, std::string(300, 'q') + RandomBytes(40, i), method,
-                bEncrypted, bDescriptor, bZip64 });
+            ZipRecipeEntry entry;
+            entry.itsName = "NewFiles/" + std::to_string(i++);
+            entry.itsData = std::string(300, 'q') + RandomBytes(40, i);
+            entry.itsMethod = method;
+            entry.bEncrypted = bEncrypted;
+            entry.bZip64 = bZip64;
+            entry.bDescriptor = bDescriptor;
+            recipe.itsEntries.push_back(entry);
         }
+    }
     return BuildZip(recipe);
 }
 
