@@ -235,10 +235,11 @@ TEST_F(UpdateRun, BadArchivesTouchNothing)
     const std::string opening = origin + "Opening update zip file - " + archive + " failed: ";
     const std::string damaged = "The update kit's archive is damaged or incomplete.";
     const std::string wrongKey = "The update kit's archive does not open with this program's key";
+    // Which entry is refused first is chance: an entry's one check byte lets
+    // one wrong key in 256 through, and the check goes on to the next entry.
     // Where the entry's header lies is Extraction.PasswordFailures's.
     const std::string wrongPassword
-        = "Unable to open compressed file (27): the password does not open the entry "
-          "(entry NewFiles/Help/index.html, local header at offset ";
+        = "Unable to open compressed file (27): the password does not open the entry (entry NewFiles/";
     // What happened, in order: the archive did open before its content was refused.
     const std::string opened = origin + "Opening update zip file - " + archive + " succeeded\n";
     const std::string pristine = ReadWholeFile(archive);
@@ -253,9 +254,8 @@ TEST_F(UpdateRun, BadArchivesTouchNothing)
         // message names it as the archive does, and where it lies.
         { "wrong password", [&] { itsKit.itsPassword = "not the key text"; },
             AllOf(StartsWith(wrongPassword), EndsWith(")")),
-            AllOf(StartsWith(opened + "ExtractOneFile - " + Target()
-                      + "/Help/index.html\nExtractOneFile failed - " + wrongPassword),
-                EndsWith(")\n")),
+            AllOf(StartsWith(opened + "ExtractOneFile - " + Target() + "/"),
+                HasSubstr("\nExtractOneFile failed - " + wrongPassword), EndsWith(")\n")),
             wrongKey },
         // What happened, with the number it always had and then which check
         // failed on which entry; the old bundle keeps its date.
