@@ -62,7 +62,7 @@ bool CExtractionWorkers::Start(int theCount, CZipDirectoryCursor& theCursor, Pla
     Feed();
     try {
         for (int i = 0; i < theCount; ++i)
-            itsWorkers.emplace_back(&CExtractionWorkers::Work, this);
+            itsWorkers.emplace_back(&CExtractionWorkers::Work, this, i);
     } catch (const std::system_error&) {
         // Fewer workers do the same work; with none, Wait does it.
     }
@@ -80,10 +80,10 @@ void CExtractionWorkers::Stop()
     itsWorkers.clear(); // each joins as it goes
     // Entries no worker began end as aborted, so that no one waits for them.
     std::lock_guard<std::mutex> guard(itsLock);
-    for (; itsTaken < itsQueued; ++itsTaken) {
-        Slot(itsTaken).itsOutcome.bAborted = true;
-        Slot(itsTaken).bDone = true;
-    }
+    itsSchedule.TakeEveryJobLeft([this](uint64_t theNumber) {
+        Slot(theNumber).itsOutcome.bAborted = true;
+        Slot(theNumber).bDone = true;
+    });
 }
 
 void CExtractionWorkers::Feed()
@@ -111,7 +111,9 @@ void CExtractionWorkers::Feed()
     }
     {
         std::lock_guard<std::mutex> guard(itsLock);
-        itsQueued = queued;
+        itsSchedule.Reported(itsReported);
+        for (; itsQueued < queued; ++itsQueued)
+            itsSchedule.Queue(Slot(itsQueued).itsFolder);
     }
     itsJobQueued.notify_all();
 }
@@ -141,9 +143,13 @@ void CExtractionWorkers::Wait(
     if (theJob.bDone)
         return;
     // Small entries finish faster than a thread wakes: waiting for the last
-    // of the next few as well wakes this thread once for them all.
+    // of the next few as well wakes this thread once for them all. Not for
+    // one of another folder that no worker began: it may wait for a folder.
     const uint64_t number = itsReported - 1;
-    const uint64_t last = std::min(number + kWakeBatch, itsQueued - 1);
+    uint64_t last = number;
+    while (last < std::min(number + kWakeBatch, itsQueued - 1)
+        && (itsSchedule.IsTaken(last + 1) || itsSchedule.InSameStretch(last + 1, number)))
+        ++last;
     const Job& lastJob = Slot(last);
     itsWakeFirst = number;
     itsWakeLast = last;
@@ -158,7 +164,7 @@ void CExtractionWorkers::Wait(
     }
 }
 
-void CExtractionWorkers::Work()
+void CExtractionWorkers::Work(int theWorker)
 {
     CWorkerState state;
     for (;;) {
@@ -166,10 +172,12 @@ void CExtractionWorkers::Work()
         {
             std::unique_lock<std::mutex> guard(itsLock);
             itsJobQueued.wait(guard,
-                [this] { return itsStop.stop_requested() || itsTaken < itsQueued || bDirectoryEnded; });
-            if (itsStop.stop_requested() || itsTaken == itsQueued)
+                [this] { return itsStop.stop_requested() || itsSchedule.HasUntaken() || bDirectoryEnded; });
+            if (itsStop.stop_requested() || !itsSchedule.HasUntaken()) {
+                itsSchedule.Leave(theWorker);
                 return;
-            number = itsTaken++;
+            }
+            number = itsSchedule.Take(theWorker);
         }
         CJobProgress progress(itsStop.get_token(), Slot(number).itsBytesWritten);
         Extract(Slot(number), state, progress);
@@ -226,7 +234,7 @@ void CExtractionWorkers::ExtractHere(
     };
     if (!itsHere)
         itsHere = std::make_unique<CWorkerState>();
-    ++itsTaken;
+    itsSchedule.Take(0); // this job: the first one left
     CHereProgress progress(itsStop.get_token(), theJob, theWaiting);
     Extract(theJob, *itsHere, progress);
     theJob.bDone = true;

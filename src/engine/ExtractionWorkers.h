@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/EntryExtraction.h"
+#include "engine/JobSchedule.h"
 #include "foundation/Cstring.h"
 #include "zip/ZipArchiveFile.h"
 
@@ -22,7 +23,8 @@ int DefaultExtractionWorkers();
 // Extracts the entries of an archive into a fresh staging folder on worker
 // threads, several entries at once, while the caller takes their outcomes in
 // the archive's order and reports them: the log, the progress and the
-// questions stay on the caller's thread. Each worker does a whole entry
+// questions stay on the caller's thread. Workers keep to folders of their own
+// where they can (CJobSchedule). Each worker does a whole entry
 // (reading, decryption, inflation, writing), so entries of any size overlap
 // without buffers in between: the files themselves hold what is done. At
 // most kJobs entries are under way or waiting, so memory does not grow with
@@ -46,7 +48,9 @@ public:
     // caller's thread, in order.
     using Placer = std::function<void(Job& theJob)>;
 
-    static constexpr size_t kJobs = 32;
+    // Far enough ahead for the workers to be in folders of their own while
+    // the caller reports from another (CJobSchedule).
+    static constexpr size_t kJobs = 256;
 
     // theArchive and the open folder theRoot must outlive the workers.
     CExtractionWorkers(const CZipArchiveFile& theArchive, const Cstring& thePassword, int theRoot);
@@ -81,7 +85,7 @@ private:
     class CJobProgress;
     struct CWorkerState;
 
-    void Work();
+    void Work(int theWorker);
     void Extract(Job& theJob, CWorkerState& theState, CEntryProgress& theProgress);
     void ExtractHere(Job& theJob, const std::function<void(uint64_t theBytesWritten)>& theWaiting);
     void Feed();
@@ -94,13 +98,13 @@ private:
     Placer itsPlacer;
     std::vector<std::jthread> itsWorkers;
     std::unique_ptr<CWorkerState> itsHere; // for the caller's thread, when no worker started
-    Job itsJobs[kJobs];
+    std::unique_ptr<Job[]> itsJobs = std::make_unique<Job[]>(kJobs);
 
     std::mutex itsLock;
     std::condition_variable itsJobQueued;
     std::condition_variable itsJobDone;
     uint64_t itsQueued = 0; // jobs handed in so far
-    uint64_t itsTaken = 0; // jobs a worker has begun
+    CJobSchedule itsSchedule { kJobs, kMostWorkers };
     uint64_t itsReported = 0; // jobs the caller has taken back
     // The jobs whose end the caller waits for.
     uint64_t itsWakeFirst = UINT64_MAX;

@@ -64,15 +64,17 @@ TEST_F(ExtractionWorkers, ManyEntriesOfEverySize)
     std::vector<RawZipEntry> entries
         = { { "NewFiles/", "" }, { "NewFiles/b.dat", RandomBytes(3 << 20, 1, 16) },
               { "NewFiles/Patchwell 5.app/Contents/MacOS/Patchwell 5", RandomBytes(70000, 9, 16) } };
-    for (int i = 0; i < 200; ++i)
-        entries.push_back({ "NewFiles/small/" + std::to_string(i % 7) + "/" + std::to_string(i),
-            RandomBytes(static_cast<size_t>(i * 97), i, 16) });
+    // More entries than the workers may have under way, in folders of many
+    // entries each, so that the workers take them out of order.
+    for (int i = 0; i < 1200; ++i)
+        entries.push_back({ "NewFiles/small/" + std::to_string(i / 150) + "/" + std::to_string(i),
+            RandomBytes(static_cast<size_t>(i % 200 * 97), i, 16) });
     const std::string archive = WriteArchive(RawZip(entries));
     ExpectSameBothWays(archive);
 
     Run(archive, true);
     EXPECT_EQ(ReadWholeFile(itsDestination + "/b.dat"), entries[1].itsData);
-    EXPECT_EQ(ReadWholeFile(itsDestination + "/small/3/199"), entries.back().itsData);
+    EXPECT_EQ(ReadWholeFile(itsDestination + "/small/7/1199"), entries.back().itsData);
     struct stat info;
     ASSERT_EQ(stat((itsDestination + "/Patchwell 5.app/Contents/MacOS/Patchwell 5").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0755u);
